@@ -1,0 +1,199 @@
+#include "uDmMain.h"
+
+#include <QComboBox>
+#include <QDate>
+#include <QFileInfo>
+#include <QTime>
+
+#include "uLibProc.h"
+#include "uMessages.h"
+
+namespace {
+TdmMain* g_dmMain = nullptr;
+
+void BindParams(TFbQuery& q, const QVariantMap& params) {
+    for (auto it = params.cbegin(); it != params.cend(); ++it) q.SetParam(it.key(), it.value());
+}
+}  // namespace
+
+TdmMain* dmMain() { return g_dmMain; }
+
+TdmMain::TdmMain(QObject* parent) : QObject(parent) { g_dmMain = this; }
+
+TdmMain::~TdmMain() {
+    if (g_dmMain == this) g_dmMain = nullptr;
+}
+
+TdmMain::TCreateResult TdmMain::DataModuleCreate(const std::function<bool()>& login) {
+    QString err;
+    // The upgrade connection is tried only when the main one opened, so that
+    // one failure gives one message.
+    if (ConnectDb(SQLConn_Main, QStringLiteral("Main"), err) &&
+        ConnectDb(SQLConn_DbPatch, QStringLiteral("Patch"), err)) {
+        return login() ? TCreateResult::LoggedIn : TCreateResult::LoginCancelled;
+    }
+    ShowError(err + "\r\r" + TerminateMessage());
+    return TCreateResult::ConnectFailed;
+}
+
+bool TdmMain::ConnectDb(TFbConnection& conn, const QString& key, QString& err) {
+    err.clear();
+    if (conn.Connected()) return true;
+    const QString iniFile = ProgramFolder() + ConfigFileName();
+    if (!QFileInfo(iniFile).isFile()) {
+        err = QStringLiteral("Cannot find system configuration(ini) file:\r\r%1\r").arg(iniFile);
+        return false;
+    }
+    const QString path =
+        ResolveConfigPath(ReadIniValue(iniFile, QStringLiteral("DB"), key), ProgramFolder());
+    // A server path names a file on another machine: the server checks it.
+    if (path.isEmpty() || (!IsServerPath(path) && !QFileInfo(path).isFile())) {
+        err = QStringLiteral(
+                  "In system configuration(ini) file \r%1\r, cannot find database "
+                  "file:\r\r%2")
+                  .arg(iniFile, path);
+        return false;
+    }
+    try {
+        conn.Open(path);
+        Curr_DbFile = QStringLiteral("Database: ") + path;
+    } catch (const EFbError& e) {
+        err = QStringLiteral(
+                  "Connect to database failed (possible causes: Firebird database "
+                  "engin not installed or not started, please check [Control Panel "
+                  "-> Administration Tools -> Services]): ") +
+              e.Message();
+    }
+    if (ReadIniValue(iniFile, QStringLiteral("Pinyin"), QStringLiteral("Pinyin")) == "1")
+        PinyinSearch = true;
+    return conn.Connected();
+}
+
+QString TdmMain::QuotedStr(const QString& s) {
+    QString t = s;
+    t.replace('\'', QStringLiteral("''"));
+    return '\'' + t + '\'';
+}
+
+QString TdmMain::ConditionsToWhere(const QStringList& conditions) {
+    QStringList parts;
+    for (int i = 0; i + 1 < conditions.size(); i += 2) {
+        const QString& value = conditions[i + 1];
+        parts << conditions[i] + " = " + (value.startsWith('\\') ? QuotedStr(value.mid(1)) : value);
+    }
+    return parts.join(QStringLiteral(" AND "));
+}
+
+void TdmMain::SQLSelectFieldWhere(const QString& field, const QString& table, QString& sql,
+                                  const QStringList& conditions) const {
+    sql = "SELECT " + field + " AS Val FROM " + table + " WHERE " + ConditionsToWhere(conditions);
+}
+
+void TdmMain::SelectFieldWhere(const QString& field, const QString& table, QVariant& value,
+                               const QStringList& conditions) {
+    QString sql;
+    SQLSelectFieldWhere(field.toUpper(), table.toUpper(), sql, conditions);
+    TWorkQuery w(SQLConn_Main, sql);
+    w.Query.Open();
+    value = w.Query.Eof() ? QVariant() : w.Query.Value(QStringLiteral("VAL"));
+}
+
+int TdmMain::SelectMinOrMaxIntegerWhere(const QString& field, const QString& table,
+                                        const QString& aggregate, const QStringList& conditions) {
+    const QString sql = "SELECT " + aggregate + "(" + field.toUpper() + ")" + " AS Val FROM " +
+                        table.toUpper() + " WHERE " + ConditionsToWhere(conditions);
+    TWorkQuery w(SQLConn_Main, sql);
+    w.Query.Open();
+    return w.Query.Eof() ? 0 : w.Query.AsInteger(QStringLiteral("VAL"));
+}
+
+QString TdmMain::SelectStringFieldById(const QString& fieldName, const QString& tableName, int id) {
+    TWorkQuery w(SQLConn_Main, "SELECT " + fieldName + " AS " + fieldName + "_VAL FROM " +
+                                   tableName + " WHERE ID=" + QString::number(id));
+    w.Query.Open();
+    return w.Query.Eof() ? QString() : w.Query.AsString(fieldName + "_VAL");
+}
+
+int TdmMain::GetTableNextKey(const QString& tbName) {
+    return GetTableNextKeyConn(SQLConn_Main, tbName);
+}
+
+int TdmMain::GetTableNextKeyConn(TFbConnection& conn, const QString& tbName) {
+    TWorkQuery w(conn, "SELECT GEN_ID(" + tbName + "_ID_GEN, 1) FROM SYS");
+    w.Query.Open();
+    const int key = w.Query.Eof() ? 0 : int(w.Query.AsInt64(0));
+    w.Tra.Commit();
+    return key;
+}
+
+void TdmMain::FillComboBoxWithData(int fillType, QComboBox* cb) {
+    cb->clear();
+    if (fillType == 3) {
+        ForEachRow(QStringLiteral("SELECT CODE FROM SYS_USER ORDER BY ID"),
+                   [&](const TFbQuery& q) { cb->addItem(q.AsString(QStringLiteral("CODE"))); });
+        return;
+    }
+    const QString table = fillType == 1 ? QStringLiteral("SO_ORDER") : QStringLiteral("SYS_MAIL");
+    if (fillType != 1 && fillType != 2) return;
+    ForEachRow("SELECT ID,CAPTION FROM SYS_TREEVIEW WHERE ID>=0 AND TABLENAME=" + QuotedStr(table) +
+                   " ORDER BY ID",
+               [&](const TFbQuery& q) {
+                   cb->addItem(q.AsString(QStringLiteral("ID")) + " " +
+                               q.AsString(QStringLiteral("CAPTION")));
+               });
+}
+
+void TdmMain::FillComboBoxWithSysObject(QComboBox* cb, const QString& tbName) {
+    cb->clearEditText();
+    cb->clear();
+    ForEachRow("SELECT FIELD FROM SYS_OBJECT WHERE OBJECT =" + QuotedStr(tbName) +
+                   " AND UDF=1 AND UDFTYPE=0 AND FIELD<> 'ID' ORDER BY FIELD",
+               [&](const TFbQuery& q) { cb->addItem(q.AsString(QStringLiteral("FIELD"))); });
+    if (cb->count() > 0) cb->setCurrentIndex(0);
+}
+
+bool TdmMain::validateLookupField(const QString& tbName, const QString& fldName, QString& err) {
+    Q_UNUSED(err);
+    if (fldName.isEmpty()) return false;
+    TWorkQuery w(SQLConn_Main, "SELECT FIELD FROM SYS_OBJECT WHERE OBJECT =" + QuotedStr(tbName) +
+                                   " AND FIELD=" + QuotedStr(fldName));
+    w.Query.Open();
+    return !w.Query.Eof() && w.Query.AsString(QStringLiteral("FIELD")) == fldName;
+}
+
+void TdmMain::UpdateSysSoDoTemplateId(int aId) {
+    ExecSQL("UPDATE SYS SET SO_DOTEMPLATE_ID = " + QString::number(aId));
+}
+
+int TdmMain::SelectSysSoDoTemplateId() {
+    return SelectValue(QStringLiteral("SELECT SO_DOTEMPLATE_ID FROM SYS")).toInt();
+}
+
+void TdmMain::UpdateSysUser(int aId) {
+    ExecSQL(QStringLiteral("UPDATE SYS_USER SET LASTDATE=:LASTDATE,LASTTIME=:LASTTIME,"
+                           "LOGINS=LOGINS+1 WHERE ID=") +
+                QString::number(aId),
+            {{QStringLiteral("LASTDATE"), QDate::currentDate()},
+             {QStringLiteral("LASTTIME"), QTime::currentTime()}});
+}
+
+void TdmMain::ExecSQL(const QString& sql, const QVariantMap& params) {
+    TWorkQuery w(SQLConn_Main, sql);
+    BindParams(w.Query, params);
+    w.Query.Execute();
+    w.Tra.Commit();
+}
+
+QVariant TdmMain::SelectValue(const QString& sql, const QVariantMap& params) {
+    TWorkQuery w(SQLConn_Main, sql);
+    BindParams(w.Query, params);
+    w.Query.Open();
+    return w.Query.Eof() ? QVariant() : w.Query.Value(0);
+}
+
+void TdmMain::ForEachRow(const QString& sql, const std::function<void(const TFbQuery&)>& rowFn,
+                         const QVariantMap& params) {
+    TWorkQuery w(SQLConn_Main, sql);
+    BindParams(w.Query, params);
+    for (w.Query.Open(); !w.Query.Eof(); w.Query.Next()) rowFn(w.Query);
+}

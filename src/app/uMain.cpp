@@ -1,0 +1,385 @@
+#include "uMain.h"
+
+#include <QAction>
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QProcess>
+#include <QToolBar>
+#include <QToolButton>
+#include <QUrl>
+
+#include "uAbout.h"
+#include "uDefault.h"
+#include "uDmMain.h"
+#include "uLibProc.h"
+#include "uLogin.h"
+#include "uMessages.h"
+
+namespace {
+// Suspends painting of a window for the length of a scope.
+class TUpdatesOff {
+public:
+    explicit TUpdatesOff(QWidget* w) : FW(w), FWas(w->updatesEnabled()) {
+        w->setUpdatesEnabled(false);
+    }
+    ~TUpdatesOff() { FW->setUpdatesEnabled(FWas); }
+
+private:
+    QWidget* FW;
+    bool FWas;
+};
+}  // namespace
+
+TfmMain::TfmMain(QWidget* parent) : QMainWindow(parent) {
+    setObjectName(QStringLiteral("fmMain"));
+    SetStandardFont(this);
+    FMdi = new QMdiArea(this);
+    FMdi->setObjectName(QStringLiteral("MdiArea"));
+    setCentralWidget(FMdi);
+
+    // Commands whose windows exist are available; the others stay hidden
+    // until their windows are built.
+    AddCommand("Help_About", "About", true);
+    AddCommand("System_Option", "Options", false);
+    AddCommand("System_Exit", "Exit", true);
+    AddCommand("System_Dictionary", "Dictionary", false);
+    AddCommand("System_User", "User Management", false);
+    AddCommand("System_Login", "Change User", true);
+    AddCommand("System_Default", "Main", true);
+    AddCommand("System_Tip", "Daily Tips", false);
+    AddCommand("System_ChangePasswd", "Change Password", true);
+    AddCommand("System_UserTodo", "Todo List", false);
+    AddCommand("CustRelation_Cust", "Customers", false);
+    AddCommand("CustRelation_Supplier", "Suppliers", false);
+    AddCommand("Prod_Product", "Products", false);
+    AddCommand("IC_Batch", "Purchases", false);
+    AddCommand("Ar_Tran", "Invoices", false);
+    AddCommand("Sales_CBAcct", "Banks", false);
+    AddCommand("Sales_CBTran", "Receipts", false);
+    AddCommand("Template_Do", "Templates", false);
+    AddCommand("Rpt_Sales", "Sales Ranking Report", false);
+    AddCommand("Rpt_SalesDetail", "Sales Detail Report", false);
+    AddCommand("Rpt_SalesAging", "Invoice Aging Report", false);
+    AddCommand("Rpt_CB", "Bank Transactions Report", false);
+    AddCommand("Rpt_ProdRpt", "Product Transaction Report", false);
+    AddCommand("OnlineHelp", "Online Help", true);
+    AddCommand("OnlineTutorial", "Online Tutorial", true);
+    AddCommand("OnlineUpdate", QString::fromUtf8("在线升级"), false);
+
+    connect(Command("Help_About"), &QAction::triggered, this, [this]() {
+        TfmAbout about(this);
+        about.exec();
+    });
+    connect(Command("System_Exit"), &QAction::triggered, this, &QWidget::close);
+    connect(Command("System_Login"), &QAction::triggered, this, &TfmMain::System_LoginExecute);
+    connect(Command("System_ChangePasswd"), &QAction::triggered, this,
+            &TfmMain::System_ChangePasswdExecute);
+    connect(Command("System_Default"), &QAction::triggered, this, &TfmMain::ShowDefaultChild);
+    connect(Command("OnlineHelp"), &QAction::triggered, this,
+            []() { QDesktopServices::openUrl(QUrl(HelpSite() + "/Help.htm")); });
+    connect(Command("OnlineTutorial"), &QAction::triggered, this,
+            []() { QDesktopServices::openUrl(QUrl(HelpSite() + "/Video.htm")); });
+    connect(Command("OnlineUpdate"), &QAction::triggered, this, &TfmMain::onlineUpdate);
+
+    BuildMenus();
+    BuildToolBar();
+
+    FBottomBar = new QToolBar(QStringLiteral("Windows"), this);
+    FBottomBar->setObjectName(QStringLiteral("BottomBar"));
+    FBottomBar->setMovable(false);
+    addToolBar(Qt::BottomToolBarArea, FBottomBar);
+
+    TfmChild::SetHost(this);
+    EnablingAllAccess();
+}
+
+TfmMain::~TfmMain() {
+    if (TfmChild::Host() == this) TfmChild::SetHost(nullptr);
+}
+
+QAction* TfmMain::AddCommand(const QString& name, const QString& caption, bool available) {
+    auto* a = new QAction(caption, this);
+    a->setObjectName(name);
+    FCommands.insert(name, a);
+    if (available) FAvailable.insert(name);
+    return a;
+}
+
+QAction* TfmMain::Command(const QString& name) const { return FCommands.value(name); }
+
+void TfmMain::BuildMenus() {
+    // Menu captions carry no accelerators: "&" would make one.
+    auto menu = [this](const QString& caption, const QString& name) {
+        QMenu* m = menuBar()->addMenu(caption);
+        m->setObjectName(name);
+        FTopMenus << m;
+        return m;
+    };
+    QMenu* sys = menu("Systems", "MenuSystems");
+    sys->addAction(Command("System_Option"));
+    sys->addSeparator();
+    sys->addAction(Command("System_Dictionary"));
+    sys->addAction(Command("System_User"));
+    sys->addSeparator();
+    sys->addAction(Command("System_UserTodo"));
+    sys->addAction(Command("System_Login"));
+    sys->addAction(Command("System_ChangePasswd"));
+    sys->addAction(Command("System_Exit"));
+
+    QMenu* rel = menu("Relations", "MenuRelations");
+    rel->addAction(Command("CustRelation_Cust"));
+    rel->addAction(Command("CustRelation_Supplier"));
+
+    QMenu* prod = menu("Products", "MenuProducts");
+    prod->addAction(Command("Prod_Product"));
+    prod->addAction(Command("IC_Batch"));
+
+    QMenu* sales = menu("Sales", "MenuSales");
+    sales->addAction(Command("Ar_Tran"));
+    sales->addSeparator();
+    sales->addAction(Command("Sales_CBAcct"));
+    sales->addAction(Command("Sales_CBTran"));
+
+    QMenu* rpt = menu("Reports", "MenuReports");
+    rpt->addAction(Command("Rpt_Sales"));
+    rpt->addAction(Command("Rpt_SalesDetail"));
+    rpt->addAction(Command("Rpt_SalesAging"));
+    rpt->addSeparator();
+    rpt->addAction(Command("Rpt_CB"));
+    rpt->addAction(Command("Rpt_ProdRpt"));
+
+    QMenu* help = menu("Help", "MenuHelp");
+    help->addAction(Command("System_Tip"));
+    help->addAction(Command("OnlineHelp"));
+    help->addAction(Command("OnlineTutorial"));
+    help->addSeparator();
+    help->addAction(Command("Help_About"));
+    help->addAction(Command("OnlineUpdate"));
+}
+
+void TfmMain::BuildToolBar() {
+    FTopBar = addToolBar(QStringLiteral("Commands"));
+    FTopBar->setObjectName(QStringLiteral("TopBar"));
+    FTopBar->setMovable(false);
+    FTopBar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    const QStringList layout = {"System_Default",
+                                "",
+                                "Prod_Product",
+                                "IC_Batch",
+                                "",
+                                "CustRelation_Cust",
+                                "CustRelation_Supplier",
+                                "",
+                                "Template_Do",
+                                "Ar_Tran",
+                                "Sales_CBTran"};
+    for (const QString& name : layout) {
+        if (name.isEmpty()) {
+            FTopBar->addSeparator();
+            continue;
+        }
+        QAction* a = Command(name);
+        a->setToolTip(a->text());
+        FTopBar->addAction(a);
+        if (QWidget* b = FTopBar->widgetForAction(a)) b->setMinimumWidth(84);
+    }
+}
+
+void TfmMain::SetCommandAvailable(const QString& name, bool available) {
+    if (available)
+        FAvailable.insert(name);
+    else
+        FAvailable.remove(name);
+    EnablingAllAccess();
+}
+
+void TfmMain::EnablingAllAccess() {
+    for (auto it = FCommands.cbegin(); it != FCommands.cend(); ++it)
+        it.value()->setVisible(FAvailable.contains(it.key()));
+    UpdateMenuVisibility();
+}
+
+void TfmMain::UpdateMenuVisibility() {
+    // A top-level menu with nothing to offer yet is left off the menu bar.
+    for (QMenu* m : FTopMenus) {
+        bool any = false;
+        for (QAction* a : m->actions())
+            if (!a->isSeparator() && a->isVisible()) any = true;
+        m->menuAction()->setVisible(any);
+    }
+}
+
+// ------------------------------------------------------------ login
+
+bool TfmMain::LoginOk() {
+    TdmMain* dm = dmMain();
+    if (!dm || !dm->SQLConn_Main.Connected()) return false;
+    TfmLogin dlg;
+    dlg.Successful = false;
+    dlg.Prepare();
+    dlg.exec();
+    return dlg.Successful;
+}
+
+void TfmMain::LoginFinalize() {
+    TdmMain* dm = dmMain();
+    dm->ForEachRow(QStringLiteral("SELECT * FROM SYS WHERE ID=1"), [dm](const TFbQuery& q) {
+        dm->Curr_ProgName = q.AsString(QStringLiteral("PROGNAME"));
+        dm->Curr_ProgTag = q.AsInteger(QStringLiteral("PROGTAG"));
+    });
+    EnablingAllAccess();
+    if (FDefault) FDefault->SetWelcome(QStringLiteral("Welcome, ") + dm->Curr_User_Name);
+    setWindowTitle(dm->Curr_ProgName);
+}
+
+void TfmMain::System_LoginExecute() {
+    if (LoginOk()) LoginFinalize();
+}
+
+void TfmMain::System_ChangePasswdExecute() {
+    TfmLogin dlg(this);
+    dlg.SetModeForChangePasswd();
+    dlg.exec();
+}
+
+// ------------------------------------------------------------ child windows
+
+QString TfmMain::CommandOfChild(const QString& childName) {
+    static const QHash<QString, QString> map = {
+        {"fmCust", "CustRelation_Cust"},   {"fmSupplier", "CustRelation_Supplier"},
+        {"fmProd", "Prod_Product"},        {"fmICBatch", "IC_Batch"},
+        {"fmArTran", "Ar_Tran"},           {"fmCBAcct", "Sales_CBAcct"},
+        {"fmCBTran", "Sales_CBTran"},      {"fmUser", "System_User"},
+        {"fmUserTodo", "System_UserTodo"}, {"fmDoTemplate", "Template_Do"}};
+    return map.value(childName);
+}
+
+void TfmMain::AddChild(TfmChild* child) {
+    QMdiSubWindow* sub = FMdi->addSubWindow(child);
+    sub->setWindowTitle(child->windowTitle());
+    sub->showMaximized();
+}
+
+void TfmMain::SetDefaultChild(TfmDefault* home) {
+    FDefault = home;
+    QMdiSubWindow* sub = FMdi->addSubWindow(home);
+    sub->showMaximized();
+    RaiseWindow(home);
+    FFront = nullptr;
+}
+
+void TfmMain::RaiseWindow(QWidget* w) {
+    auto* sub = qobject_cast<QMdiSubWindow*>(w->parentWidget());
+    if (!sub) return;
+    sub->showMaximized();
+    sub->raise();
+    FMdi->setActiveSubWindow(sub);
+}
+
+void TfmMain::BringUpChildForm(TfmChild* child) {
+    if (!child) return;
+    {
+        TUpdatesOff off(this);
+        RaiseWindow(child);
+        FFront = child;
+        DownOrCreateBottomButton(child);
+        if (child->FTVShow && child->TreeIsEmpty()) child->LoadTree();
+        child->BringUpRefresh();
+    }
+}
+
+void TfmMain::ShowDefaultChild() {
+    TUpdatesOff off(this);
+    if (FDefault) RaiseWindow(FDefault);
+    FFront = nullptr;
+    SetAllToolbarButtonsUp();
+}
+
+int TfmMain::GetToolbarButtonIndexByChildForm(TfmChild* child) const {
+    for (int i = 0; i < FBottomButtons.size(); ++i)
+        if (FBottomButtons[i]->property("owner").value<QObject*>() == child) return i;
+    return -1;
+}
+
+int TfmMain::GetNextToolbarButtonIdx() const { return FBottomButtons.isEmpty() ? -1 : 0; }
+
+TfmChild* TfmMain::ChildOfBottomButton(int index) const {
+    if (index < 0 || index >= FBottomButtons.size()) return nullptr;
+    return qobject_cast<TfmChild*>(FBottomButtons[index]->property("owner").value<QObject*>());
+}
+
+void TfmMain::SetAllToolbarButtonsUp() {
+    for (QToolButton* b : FBottomButtons) b->setChecked(false);
+}
+
+void TfmMain::DownOrCreateBottomButton(TfmChild* owner) {
+    const int idx = GetToolbarButtonIndexByChildForm(owner);
+    QToolButton* button = nullptr;
+    if (idx >= 0) {
+        button = FBottomButtons[idx];
+    } else {
+        button = new QToolButton(FBottomBar);
+        button->setCheckable(true);
+        button->setProperty("owner", QVariant::fromValue<QObject*>(owner));
+        button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        if (QAction* cmd = Command(CommandOfChild(owner->objectName()))) {
+            button->setText(cmd->text());
+            connect(button, &QToolButton::clicked, cmd, &QAction::trigger);
+        }
+        // New buttons go to the left end, before the ones already there.
+        QAction* first = FBottomButtons.isEmpty() ? nullptr : FBottomBar->actions().value(0);
+        FBottomBar->insertWidget(first, button);
+        FBottomButtons.prepend(button);
+    }
+    SetAllToolbarButtonsUp();
+    button->setChecked(true);
+}
+
+void TfmMain::DestroyBottomButton(TfmChild* child) {
+    DestroyBottomButtonAt(GetToolbarButtonIndexByChildForm(child));
+}
+
+void TfmMain::DestroyBottomButtonAt(int index) {
+    if (index < 0 || index >= FBottomButtons.size()) return;
+    QToolButton* b = FBottomButtons.takeAt(index);
+    for (QAction* a : FBottomBar->actions()) {
+        if (FBottomBar->widgetForAction(a) == b) {
+            FBottomBar->removeAction(a);
+            break;
+        }
+    }
+    b->deleteLater();
+}
+
+void TfmMain::CloseAll() {
+    // From the last button to the first.
+    while (!FBottomButtons.isEmpty()) DestroyBottomButtonAt(FBottomButtons.size() - 1);
+    ShowDefaultChild();
+}
+
+// ------------------------------------------------------------ help and update
+
+void TfmMain::onlineUpdate() {
+    const QString updater = ProgramFolder() + "AutoUpdate.exe";
+    if (!QFileInfo::exists(updater)) {
+        ShowInformation(QStringLiteral("Cannot find online auto update file: %1").arg(updater));
+        return;
+    }
+    const bool terminate = ConfirmYesNo(QStringLiteral(
+        "System is about to launch the online auto update program,\rIf there is any new "
+        "update, this application will need to be terminated.\rDo you want to terminate this "
+        "application now?"));
+    QProcess::startDetached(updater, {});
+    if (terminate) close();
+}
+
+void TfmMain::a1Click(int helpId) {
+    const QString url =
+        dmMain()
+            ->SelectValue("SELECT URL FROM SYS_HELP WHERE ID=" + QString::number(helpId))
+            .toString();
+    QDesktopServices::openUrl(QUrl(HelpSite() + "/Video/" + url));
+}

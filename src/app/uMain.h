@@ -1,0 +1,89 @@
+#pragma once
+
+#include <QHash>
+#include <QList>
+#include <QMainWindow>
+#include <QSet>
+
+#include "uChild.h"
+
+class QAction;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QToolBar;
+class QToolButton;
+class TfmDefault;
+
+// The main window: a multi-document frame with the menu, the top tool bar and
+// the bottom task bar of the child windows that have been brought up.
+class TfmMain : public QMainWindow, public IChildHost {
+    Q_OBJECT
+public:
+    explicit TfmMain(QWidget* parent = nullptr);
+    ~TfmMain() override;
+
+    // ---- login and session
+    // Runs the login dialog; true when a user logged in. Needs only the data
+    // module, so start-up calls it before the main window exists.
+    static bool LoginOk();
+    void LoginFinalize();
+    void System_LoginExecute();
+    void System_ChangePasswdExecute();
+
+    // ---- child windows
+    // Places a long-lived child window in the frame (created once at start).
+    void AddChild(TfmChild* child);
+    void SetDefaultChild(TfmDefault* home);
+    TfmDefault* fmDefault() const { return FDefault; }
+
+    void BringUpChildForm(TfmChild* child) override;
+    void ShowDefaultChild() override;
+    void CloseAll() override;
+    void DestroyBottomButton(TfmChild* child) override;
+    int GetNextToolbarButtonIdx() const override;
+    TfmChild* ChildOfBottomButton(int index) const override;
+
+    void DownOrCreateBottomButton(TfmChild* owner);
+    int GetToolbarButtonIndexByChildForm(TfmChild* child) const;
+    void SetAllToolbarButtonsUp();
+
+    // ---- commands
+    // The command (action) by its name, e.g. "CustRelation_Cust".
+    QAction* Command(const QString& name) const;
+    // Shows every command whose window exists; rights then hide some.
+    void EnablingAllAccess();
+    // Marks a command's window as built, so that the command is offered.
+    void SetCommandAvailable(const QString& name, bool available);
+
+    void onlineUpdate();
+    void a1Click(int helpId);
+
+    // What is in front: a child window, or the home page (nullptr).
+    QWidget* FrontWindow() const { return FFront; }
+    // The task bar's buttons, left to right.
+    const QList<QToolButton*>& BottomButtons() const { return FBottomButtons; }
+    QMdiArea* MdiArea() const { return FMdi; }
+
+    // Addresses of the publisher's site.
+    static QString HelpSite() { return QStringLiteral("https://tallyvo.example.com"); }
+
+private:
+    QAction* AddCommand(const QString& name, const QString& caption, bool available);
+    void BuildMenus();
+    void BuildToolBar();
+    void RaiseWindow(QWidget* w);
+    void DestroyBottomButtonAt(int index);
+    void UpdateMenuVisibility();
+    static QString CommandOfChild(const QString& childName);
+
+    QMdiArea* FMdi;
+    QToolBar* FTopBar;
+    QToolBar* FBottomBar;
+    TfmDefault* FDefault = nullptr;
+    QWidget* FFront = nullptr;
+    QHash<QString, QAction*> FCommands;
+    QSet<QString> FAvailable;
+    QList<QMenu*> FTopMenus;
+    QList<QToolButton*> FBottomButtons;
+};

@@ -1,0 +1,83 @@
+#include "uMessages.h"
+
+#include <QApplication>
+#include <QInputDialog>
+#include <QMessageBox>
+
+namespace {
+
+TDialogMessageService& Interactive() {
+    static TDialogMessageService service;
+    return service;
+}
+
+TMessageService*& Current() {
+    static TMessageService* current = nullptr;
+    return current;
+}
+
+// "\r" is how the program's texts break lines; a box shows it as a new line.
+QString Displayed(const QString& text) {
+    QString t = text;
+    t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    t.replace('\r', '\n');
+    return t;
+}
+
+QString Title() {
+    const QString t = QApplication::applicationDisplayName();
+    return t.isEmpty() ? QStringLiteral("Tallyvo") : t;
+}
+
+}  // namespace
+
+TMessageService& TMessageService::Instance() { return Current() ? *Current() : Interactive(); }
+
+TMessageService* TMessageService::SetInstance(TMessageService* service) {
+    TMessageService* previous = Current();
+    Current() = service;
+    return previous;
+}
+
+void TDialogMessageService::Show(TKind kind, const QString& text) {
+    QMessageBox::Icon icon = QMessageBox::Information;
+    if (kind == TKind::Warning) icon = QMessageBox::Warning;
+    if (kind == TKind::Error) icon = QMessageBox::Critical;
+    QMessageBox box(icon, Title(), Displayed(text), QMessageBox::Ok, QApplication::activeWindow());
+    box.exec();
+}
+
+bool TDialogMessageService::Confirm(const QString& text) {
+    QMessageBox box(QMessageBox::Question, Title(), Displayed(text),
+                    QMessageBox::Yes | QMessageBox::No, QApplication::activeWindow());
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
+bool TDialogMessageService::Input(const QString& caption, const QString& prompt, QString& value) {
+    bool ok = false;
+    const QString text = QInputDialog::getText(QApplication::activeWindow(), caption,
+                                               Displayed(prompt), QLineEdit::Normal, value, &ok);
+    if (ok) value = text;
+    return ok;
+}
+
+void ShowInformation(const QString& text) {
+    TMessageService::Instance().Show(TMessageService::TKind::Information, text);
+}
+
+void ShowWarning(const QString& text) {
+    TMessageService::Instance().Show(TMessageService::TKind::Warning, text);
+}
+
+void ShowError(const QString& text) {
+    TMessageService::Instance().Show(TMessageService::TKind::Error, text);
+}
+
+bool ConfirmYesNo(const QString& text) { return TMessageService::Instance().Confirm(text); }
+
+bool InputQuery(const QString& caption, const QString& prompt, QString& value) {
+    return TMessageService::Instance().Input(caption, prompt, value);
+}
+
+void ShowGeneralError(const QString& message) { ShowError(message); }

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+class QWidget;
+
+// Every message box, confirmation and input box of the program goes through
+// this one service. Texts are passed exactly as the program words them ("\r"
+// marks a line break); the interactive implementation shows them, tests put
+// in their own implementation that checks each text and gives the answer.
+class TMessageService {
+public:
+    enum class TKind { Information, Warning, Error, Confirmation };
+
+    virtual ~TMessageService() = default;
+
+    // Information, warning and error boxes have one OK button.
+    virtual void Show(TKind kind, const QString& text) = 0;
+    // A Yes/No confirmation; true for Yes.
+    virtual bool Confirm(const QString& text) = 0;
+    // An input box; false when cancelled. value holds the initial text.
+    virtual bool Input(const QString& caption, const QString& prompt, QString& value) = 0;
+
+    // The service in use (the interactive one unless replaced).
+    static TMessageService& Instance();
+    // Replaces the service; returns the previous one. nullptr restores the
+    // interactive service.
+    static TMessageService* SetInstance(TMessageService* service);
+};
+
+// The interactive service: Qt's standard boxes, parented to the active window.
+class TDialogMessageService : public TMessageService {
+public:
+    void Show(TKind kind, const QString& text) override;
+    bool Confirm(const QString& text) override;
+    bool Input(const QString& caption, const QString& prompt, QString& value) override;
+};
+
+// Short forms used all over the program.
+void ShowInformation(const QString& text);
+void ShowWarning(const QString& text);
+void ShowError(const QString& text);
+bool ConfirmYesNo(const QString& text);
+bool InputQuery(const QString& caption, const QString& prompt, QString& value);
+
+// The general error box for errors that no code handles: the database's (or
+// the system's) own message.
+void ShowGeneralError(const QString& message);

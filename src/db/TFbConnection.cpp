@@ -1,0 +1,143 @@
+#include "TFbConnection.h"
+
+#include <QByteArray>
+
+#include "TFbStatus.h"
+
+using namespace Firebird;
+
+IMaster* TFbConnection::Master() {
+    static IMaster* master = fb_get_master_interface();
+    return master;
+}
+
+IUtil* TFbConnection::Util() { return Master()->getUtilInterface(); }
+
+QString TFbConnection::FormatStatus(IStatus* status) {
+    char buf[4096];
+    Util()->formatStatus(buf, sizeof(buf), status);
+    return QString::fromUtf8(buf).trimmed();
+}
+
+void TFbConnection::Raise(IStatus* status) {
+    const intptr_t* errors = status->getErrors();
+    const long code = (errors && errors[0] == isc_arg_gds) ? long(errors[1]) : 0;
+    throw EFbError(FormatStatus(status), code);
+}
+
+TFbConnection::~TFbConnection() {
+    try {
+        Close();
+    } catch (const EFbError&) {
+        // Closing at exit: nothing useful can be done with the failure.
+    }
+}
+
+void TFbConnection::Open(const QString& database) {
+    Close();
+    const QByteArray path = database.toUtf8();
+    FAtt = FbGuard([&](TFbStatus& st) {
+        IXpbBuilder* dpb = Util()->getXpbBuilder(&st, IXpbBuilder::DPB, nullptr, 0);
+        dpb->insertString(&st, isc_dpb_user_name, DefaultUser());
+        dpb->insertString(&st, isc_dpb_password, DefaultPassword());
+        dpb->insertString(&st, isc_dpb_lc_ctype, "UTF8");
+        IProvider* prov = Master()->getDispatcher();
+        IAttachment* att = nullptr;
+        try {
+            att = prov->attachDatabase(&st, path.constData(), dpb->getBufferLength(&st),
+                                       dpb->getBuffer(&st));
+        } catch (...) {
+            prov->release();
+            dpb->dispose();
+            throw;
+        }
+        prov->release();
+        dpb->dispose();
+        return att;
+    });
+    FDatabase = database;
+}
+
+void TFbConnection::Close() {
+    if (!FAtt) return;
+    IAttachment* att = FAtt;
+    FAtt = nullptr;
+    FDatabase.clear();
+    FbGuard([&](TFbStatus& st) {
+        try {
+            att->detach(&st);
+        } catch (const FbException&) {
+            // A detach refused (e.g. open transactions) still frees the handle.
+            att->release();
+            throw;
+        }
+    });
+}
+
+void TFbConnection::ExecuteImmediate(const QString& sql) {
+    TFbTransaction tra(*this);
+    const QByteArray text = sql.toUtf8();
+    FbGuard([&](TFbStatus& st) {
+        FAtt->execute(&st, tra.Handle(), 0, text.constData(), SQL_DIALECT_V6, nullptr, nullptr,
+                      nullptr, nullptr);
+    });
+    tra.Commit();
+}
+
+void TFbConnection::CreateDatabase(const QString& path) {
+    QString escaped = path;
+    escaped.replace('\'', "''");
+    const QByteArray stmt = QStringLiteral(
+                                "CREATE DATABASE '%1' USER '%2' PASSWORD '%3' "
+                                "PAGE_SIZE 8192 DEFAULT CHARACTER SET UTF8")
+                                .arg(escaped, DefaultUser(), DefaultPassword())
+                                .toUtf8();
+    FbGuard([&](TFbStatus& st) {
+        IAttachment* att =
+            Util()->executeCreateDatabase(&st, 0, stmt.constData(), SQL_DIALECT_V6, nullptr);
+        att->detach(&st);
+    });
+}
+
+TFbTransaction::TFbTransaction(TFbConnection& conn) : FConn(conn) {
+    if (!conn.Connected()) throw EFbError(QStringLiteral("Database is not connected"));
+    // Read committed so that one-off statements see what other users committed;
+    // wait on lock conflicts rather than fail at once.
+    static const unsigned char tpb[] = {isc_tpb_version3, isc_tpb_write, isc_tpb_read_committed,
+                                        isc_tpb_rec_version, isc_tpb_wait};
+    FTra = FbGuard(
+        [&](TFbStatus& st) { return conn.Handle()->startTransaction(&st, sizeof(tpb), tpb); });
+}
+
+TFbTransaction::~TFbTransaction() {
+    try {
+        Rollback();
+    } catch (const EFbError&) {
+        // The connection may already be gone; nothing is left to undo then.
+    }
+}
+
+ITransaction* TFbTransaction::Handle() const {
+    if (!FTra) throw EFbError(QStringLiteral("Transaction is not active"));
+    return FTra;
+}
+
+void TFbTransaction::Commit() {
+    if (!FTra) return;
+    FbGuard([&](TFbStatus& st) { FTra->commit(&st); });
+    FTra = nullptr;  // commit() released the handle
+}
+
+void TFbTransaction::Rollback() {
+    if (!FTra) return;
+    ITransaction* tra = FTra;
+    FTra = nullptr;
+    FbGuard([&](TFbStatus& st) {
+        try {
+            tra->rollback(&st);
+        } catch (const FbException&) {
+            tra->release();
+            throw;
+        }
+    });
+}

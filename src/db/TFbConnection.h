@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+
+#include "EFbError.h"
+
+namespace Firebird {
+class IAttachment;
+class ITransaction;
+class IMaster;
+class IUtil;
+class IStatus;
+}  // namespace Firebird
+
+class TFbConnection;
+
+// One database transaction. Rolled back on destruction unless committed.
+class TFbTransaction {
+public:
+    explicit TFbTransaction(TFbConnection& conn);
+    ~TFbTransaction();
+    TFbTransaction(const TFbTransaction&) = delete;
+    TFbTransaction& operator=(const TFbTransaction&) = delete;
+
+    void Commit();
+    void Rollback();
+    bool Active() const { return FTra != nullptr; }
+
+    TFbConnection& Connection() const { return FConn; }
+    Firebird::ITransaction* Handle() const;
+
+private:
+    TFbConnection& FConn;
+    Firebird::ITransaction* FTra = nullptr;
+};
+
+// A connection to one database file: a plain path opens it with the embedded
+// engine, "host:/path" reaches a Firebird server. Uses the client's default
+// administrator account, as the program sets no user of its own.
+class TFbConnection {
+public:
+    TFbConnection() = default;
+    ~TFbConnection();
+    TFbConnection(const TFbConnection&) = delete;
+    TFbConnection& operator=(const TFbConnection&) = delete;
+
+    void Open(const QString& database);
+    void Close();
+    bool Connected() const { return FAtt != nullptr; }
+    const QString& Database() const { return FDatabase; }
+
+    // Runs one statement in a transaction of its own and commits it.
+    void ExecuteImmediate(const QString& sql);
+
+    // Creates an empty database with UTF8 as its default character set.
+    static void CreateDatabase(const QString& path);
+
+    Firebird::IAttachment* Handle() const { return FAtt; }
+
+    static Firebird::IMaster* Master();
+    static Firebird::IUtil* Util();
+    // The engine's text for a failed status vector.
+    static QString FormatStatus(Firebird::IStatus* status);
+    [[noreturn]] static void Raise(Firebird::IStatus* status);
+
+    static const char* DefaultUser() { return "SYSDBA"; }
+    static const char* DefaultPassword() { return "masterkey"; }
+
+private:
+    Firebird::IAttachment* FAtt = nullptr;
+    QString FDatabase;
+};

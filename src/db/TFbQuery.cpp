@@ -1,0 +1,587 @@
+#include "TFbQuery.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "TFbStatus.h"
+
+using namespace Firebird;
+
+namespace {
+
+constexpr unsigned CsUtf8 = 4;
+constexpr unsigned CsOctets = 1;
+
+const QDate& BaseDate() {
+    static const QDate base(1858, 11, 17);  // day 0 of ISC_DATE
+    return base;
+}
+
+ISC_DATE EncodeDate(const QDate& d) { return ISC_DATE(BaseDate().daysTo(d)); }
+QDate DecodeDate(ISC_DATE d) { return BaseDate().addDays(d); }
+// ISC_TIME counts ten-thousandths of a second since midnight.
+ISC_TIME EncodeTime(const QTime& t) { return ISC_TIME(t.msecsSinceStartOfDay()) * 10; }
+QTime DecodeTime(ISC_TIME t) { return QTime::fromMSecsSinceStartOfDay(int(t / 10)); }
+
+int64_t Pow10(int n) {
+    int64_t r = 1;
+    while (n-- > 0) r *= 10;
+    return r;
+}
+
+// Scaled integer of the engine (value × 10^scale) to ten-thousandths.
+TMoney ScaledToMoney(int64_t v, int scale) {
+    if (scale == -4) return TMoney(v);
+    if (scale > -4) return TMoney(v * Pow10(4 + scale));
+    // More than four decimals: round half away from zero to four.
+    const int64_t div = Pow10(-4 - scale);
+    const int64_t q = v / div, r = v % div;
+    return TMoney(q + (2 * std::llabs(r) >= div ? (v < 0 ? -1 : 1) : 0));
+}
+
+TFbType KindOf(unsigned type, int scale, int subType) {
+    switch (type) {
+        case SQL_SHORT:
+        case SQL_LONG:
+            if (scale < 0) return scale >= -4 ? TFbType::Money : TFbType::Float;
+            return TFbType::Integer;
+        case SQL_INT64:
+            if (scale < 0) return scale >= -4 ? TFbType::Money : TFbType::Float;
+            return TFbType::Int64;
+        case SQL_FLOAT:
+        case SQL_DOUBLE:
+        case SQL_D_FLOAT:
+            return TFbType::Float;
+        case SQL_TEXT:
+        case SQL_VARYING:
+            return TFbType::Text;
+        case SQL_BLOB:
+            return subType == 1 ? TFbType::Memo : TFbType::Blob;
+        case SQL_TYPE_DATE:
+            return TFbType::Date;
+        case SQL_TYPE_TIME:
+            return TFbType::Time;
+        case SQL_TIMESTAMP:
+            return TFbType::TimeStamp;
+        case SQL_BOOLEAN:
+            return TFbType::Boolean;
+        default:
+            return TFbType::Null;
+    }
+}
+
+bool IsIdentChar(QChar c) { return c.isLetterOrNumber() || c == '_' || c == '$'; }
+
+}  // namespace
+
+QString TFbQuery::TranslateParams(const QString& sql, QStringList& names) {
+    QString out;
+    out.reserve(sql.size());
+    const int n = sql.size();
+    for (int i = 0; i < n; ++i) {
+        const QChar c = sql[i];
+        if (c == '\'' || c == '"') {  // quoted text or identifier, '' doubles
+            int j = i + 1;
+            while (j < n && sql[j] != c) ++j;
+            out += sql.mid(i, j - i + 1);
+            i = j;
+        } else if (c == '-' && i + 1 < n && sql[i + 1] == '-') {
+            int j = sql.indexOf('\n', i);
+            if (j < 0) j = n - 1;
+            out += sql.mid(i, j - i + 1);
+            i = j;
+        } else if (c == '/' && i + 1 < n && sql[i + 1] == '*') {
+            int j = sql.indexOf("*/", i + 2);
+            j = j < 0 ? n - 1 : j + 1;
+            out += sql.mid(i, j - i + 1);
+            i = j;
+        } else if (c == ':' && i + 1 < n && (sql[i + 1].isLetter() || sql[i + 1] == '_')) {
+            int j = i + 1;
+            while (j < n && IsIdentChar(sql[j])) ++j;
+            names << sql.mid(i + 1, j - i - 1).toUpper();
+            out += '?';
+            i = j - 1;
+        } else if (c == '?') {
+            names << QString();
+            out += c;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+TFbQuery::TFbQuery(TFbTransaction& tra, const QString& sql, bool namedParams) : FTra(tra) {
+    FSql = namedParams ? TranslateParams(sql, FParamNames) : sql;
+    const QByteArray text = FSql.toUtf8();
+    FbGuard([&](TFbStatus& st) {
+        FStmt = tra.Connection().Handle()->prepare(&st, tra.Handle(), 0, text.constData(),
+                                                   SQL_DIALECT_V6,
+                                                   IStatement::PREPARE_PREFETCH_METADATA);
+        FInMeta = FStmt->getInputMetadata(&st);
+        FOutMeta = FStmt->getOutputMetadata(&st);
+    });
+    const unsigned count = FbGuard([&](TFbStatus& st) { return FInMeta->getCount(&st); });
+    FParams.assign(count, QVariant());
+    FParamSet.assign(count, false);
+    if (!namedParams) FParamNames = QStringList(QVector<QString>(int(count)));
+    DescribeOutput();
+}
+
+TFbQuery::~TFbQuery() {
+    try {
+        Close();
+    } catch (const EFbError&) {
+    }
+    if (FInMeta) FInMeta->release();
+    if (FOutMeta) FOutMeta->release();
+    if (FStmt) FStmt->release();
+}
+
+void TFbQuery::DescribeOutput() {
+    FbGuard([&](TFbStatus& st) {
+        const unsigned count = FOutMeta->getCount(&st);
+        FColumns.resize(count);
+        for (unsigned i = 0; i < count; ++i) {
+            TFbColumn& c = FColumns[i];
+            c.Name = QString::fromUtf8(FOutMeta->getAlias(&st, i));
+            c.Field = QString::fromUtf8(FOutMeta->getField(&st, i));
+            c.Relation = QString::fromUtf8(FOutMeta->getRelation(&st, i));
+            c.SqlType = FOutMeta->getType(&st, i) & ~1u;
+            c.SubType = FOutMeta->getSubType(&st, i);
+            c.Scale = FOutMeta->getScale(&st, i);
+            c.Length = FOutMeta->getLength(&st, i);
+            c.CharSet = FOutMeta->getCharSet(&st, i);
+            c.Nullable = FOutMeta->isNullable(&st, i);
+            c.Offset = FOutMeta->getOffset(&st, i);
+            c.NullOffset = FOutMeta->getNullOffset(&st, i);
+            c.Kind = KindOf(c.SqlType, c.Scale, c.SubType);
+            // The first of several equal names wins, as in a field lookup by name.
+            const QString key = c.Name.toUpper();
+            if (!FColumnIndex.contains(key)) FColumnIndex.insert(key, int(i));
+        }
+        FRow.assign(FOutMeta->getMessageLength(&st), 0);
+    });
+}
+
+bool TFbQuery::IsSelect() const {
+    return FbGuard([&](TFbStatus& st) { return FStmt->getType(&st) == isc_info_sql_stmt_select; });
+}
+
+void TFbQuery::SetParam(int index, const QVariant& value) {
+    if (index < 0 || index >= ParamCount())
+        throw EFbError(QStringLiteral("Parameter index %1 out of range").arg(index));
+    FParams[size_t(index)] = value;
+    FParamSet[size_t(index)] = true;
+}
+
+void TFbQuery::SetParam(const QString& name, const QVariant& value) {
+    const QString key = name.toUpper();
+    bool found = false;
+    for (int i = 0; i < FParamNames.size(); ++i) {
+        if (FParamNames[i] == key) {
+            SetParam(i, value);
+            found = true;
+        }
+    }
+    if (!found) throw EFbError(QStringLiteral("Parameter %1 not found").arg(name));
+}
+
+void TFbQuery::BuildInput(std::vector<unsigned char>& buffer, IMessageMetadata*& meta) {
+    meta = nullptr;
+    if (FParams.empty()) return;
+    for (size_t i = 0; i < FParams.size(); ++i) {
+        if (!FParamSet[i]) {
+            const QString name = FParamNames.value(int(i));
+            throw EFbError(QStringLiteral("No value given for parameter %1")
+                               .arg(name.isEmpty() ? QString::number(i + 1) : name));
+        }
+    }
+    std::vector<QByteArray> texts(FParams.size());
+    FbGuard([&](TFbStatus& st) {
+        IMetadataBuilder* b = FInMeta->getBuilder(&st);
+        try {
+            for (unsigned i = 0; i < FParams.size(); ++i) {
+                const QVariant& v = FParams[i];
+                const unsigned target = FInMeta->getType(&st, i) & ~1u;
+                if (v.isNull()) {
+                    b->setType(&st, i, target | 1u);
+                    continue;
+                }
+                // setType leaves the length alone: every branch sets it.
+                switch (v.userType()) {
+                    case QMetaType::Int:
+                    case QMetaType::LongLong:
+                    case QMetaType::UInt:
+                    case QMetaType::Long:
+                        b->setType(&st, i, SQL_INT64 | 1u);
+                        b->setLength(&st, i, sizeof(ISC_INT64));
+                        b->setScale(&st, i, 0);
+                        break;
+                    case QMetaType::Double:
+                    case QMetaType::Float:
+                        b->setType(&st, i, SQL_DOUBLE | 1u);
+                        b->setLength(&st, i, sizeof(double));
+                        b->setScale(&st, i, 0);
+                        break;
+                    case QMetaType::Bool:
+                        b->setType(&st, i, SQL_BOOLEAN | 1u);
+                        b->setLength(&st, i, 1);
+                        break;
+                    case QMetaType::QDate:
+                        b->setType(&st, i, SQL_TYPE_DATE | 1u);
+                        b->setLength(&st, i, sizeof(ISC_DATE));
+                        break;
+                    case QMetaType::QTime:
+                        b->setType(&st, i, SQL_TYPE_TIME | 1u);
+                        b->setLength(&st, i, sizeof(ISC_TIME));
+                        break;
+                    case QMetaType::QDateTime:
+                        b->setType(&st, i, SQL_TIMESTAMP | 1u);
+                        b->setLength(&st, i, sizeof(ISC_TIMESTAMP));
+                        break;
+                    default:
+                        if (v.userType() == qMetaTypeId<TMoney>()) {
+                            b->setType(&st, i, SQL_INT64 | 1u);
+                            b->setLength(&st, i, sizeof(ISC_INT64));
+                            b->setScale(&st, i, -4);
+                        } else if (target == SQL_BLOB) {
+                            b->setType(&st, i, SQL_BLOB | 1u);
+                            b->setLength(&st, i, sizeof(ISC_QUAD));
+                            b->setSubType(&st, i, FInMeta->getSubType(&st, i));
+                        } else {
+                            texts[i] = v.toString().toUtf8();
+                            b->setType(&st, i, SQL_VARYING | 1u);
+                            b->setLength(&st, i, unsigned(qMax(1, int(texts[i].size()))));
+                            b->setCharSet(&st, i, CsUtf8);
+                            b->setScale(&st, i, 0);
+                        }
+                }
+            }
+            meta = b->getMetadata(&st);
+        } catch (...) {
+            b->release();
+            throw;
+        }
+        b->release();
+
+        buffer.assign(meta->getMessageLength(&st), 0);
+        unsigned char* buf = buffer.data();
+        for (unsigned i = 0; i < FParams.size(); ++i) {
+            const QVariant& v = FParams[i];
+            unsigned char* p = buf + meta->getOffset(&st, i);
+            auto* nullFlag = reinterpret_cast<short*>(buf + meta->getNullOffset(&st, i));
+            if (v.isNull()) {
+                *nullFlag = -1;
+                continue;
+            }
+            *nullFlag = 0;
+            const unsigned type = meta->getType(&st, i) & ~1u;
+            switch (type) {
+                case SQL_INT64: {
+                    const ISC_INT64 x = v.userType() == qMetaTypeId<TMoney>()
+                                            ? v.value<TMoney>().Value
+                                            : ISC_INT64(v.toLongLong());
+                    std::memcpy(p, &x, sizeof x);
+                    break;
+                }
+                case SQL_DOUBLE: {
+                    const double x = v.toDouble();
+                    std::memcpy(p, &x, sizeof x);
+                    break;
+                }
+                case SQL_BOOLEAN:
+                    *p = v.toBool() ? FB_TRUE : FB_FALSE;
+                    break;
+                case SQL_TYPE_DATE: {
+                    const ISC_DATE x = EncodeDate(v.toDate());
+                    std::memcpy(p, &x, sizeof x);
+                    break;
+                }
+                case SQL_TYPE_TIME: {
+                    const ISC_TIME x = EncodeTime(v.toTime());
+                    std::memcpy(p, &x, sizeof x);
+                    break;
+                }
+                case SQL_TIMESTAMP: {
+                    const QDateTime dt = v.toDateTime();
+                    ISC_TIMESTAMP x;
+                    x.timestamp_date = EncodeDate(dt.date());
+                    x.timestamp_time = EncodeTime(dt.time());
+                    std::memcpy(p, &x, sizeof x);
+                    break;
+                }
+                case SQL_BLOB: {
+                    const QByteArray data = v.toString().toUtf8();
+                    // A text blob in UTF8, so that the engine stores it as text.
+                    static const unsigned char bpb[] = {isc_bpb_version1,
+                                                        isc_bpb_source_type,
+                                                        1,
+                                                        1,
+                                                        isc_bpb_target_type,
+                                                        1,
+                                                        1,
+                                                        isc_bpb_source_interp,
+                                                        1,
+                                                        CsUtf8,
+                                                        isc_bpb_target_interp,
+                                                        1,
+                                                        CsUtf8};
+                    ISC_QUAD id;
+                    IBlob* blob = FTra.Connection().Handle()->createBlob(&st, FTra.Handle(), &id,
+                                                                         sizeof(bpb), bpb);
+                    try {
+                        for (int off = 0; off < data.size(); off += 32000) {
+                            const int len = qMin(32000, int(data.size()) - off);
+                            blob->putSegment(&st, unsigned(len), data.constData() + off);
+                        }
+                        blob->close(&st);
+                    } catch (...) {
+                        blob->release();
+                        throw;
+                    }
+                    std::memcpy(p, &id, sizeof id);
+                    break;
+                }
+                default: {  // SQL_VARYING
+                    const QByteArray& t = texts[i];
+                    const short len = short(t.size());
+                    std::memcpy(p, &len, sizeof len);
+                    std::memcpy(p + sizeof len, t.constData(), size_t(t.size()));
+                }
+            }
+        }
+    });
+}
+
+void TFbQuery::Execute() {
+    Close();
+    std::vector<unsigned char> in;
+    IMessageMetadata* inMeta = nullptr;
+    BuildInput(in, inMeta);
+    try {
+        FbGuard([&](TFbStatus& st) {
+            const bool hasOutput = !FColumns.empty() && !IsSelect();
+            FStmt->execute(&st, FTra.Handle(), inMeta, in.empty() ? nullptr : in.data(),
+                           hasOutput ? FOutMeta : nullptr, hasOutput ? FRow.data() : nullptr);
+            FHasRow = hasOutput;
+            FEof = !hasOutput;
+        });
+    } catch (...) {
+        if (inMeta) inMeta->release();
+        throw;
+    }
+    if (inMeta) inMeta->release();
+}
+
+void TFbQuery::Open() {
+    Close();
+    std::vector<unsigned char> in;
+    IMessageMetadata* inMeta = nullptr;
+    BuildInput(in, inMeta);
+    try {
+        FbGuard([&](TFbStatus& st) {
+            FCursor = FStmt->openCursor(&st, FTra.Handle(), inMeta,
+                                        in.empty() ? nullptr : in.data(), FOutMeta, 0);
+        });
+    } catch (...) {
+        if (inMeta) inMeta->release();
+        throw;
+    }
+    if (inMeta) inMeta->release();
+    FEof = false;
+    Next();
+}
+
+bool TFbQuery::Next() {
+    if (!FCursor) {
+        FEof = true;
+        FHasRow = false;
+        return false;
+    }
+    const int rc = FbGuard([&](TFbStatus& st) { return FCursor->fetchNext(&st, FRow.data()); });
+    FHasRow = rc == IStatus::RESULT_OK;
+    FEof = !FHasRow;
+    return FHasRow;
+}
+
+void TFbQuery::Close() {
+    FHasRow = false;
+    FEof = true;
+    if (!FCursor) return;
+    IResultSet* cur = FCursor;
+    FCursor = nullptr;
+    FbGuard([&](TFbStatus& st) {
+        try {
+            cur->close(&st);
+        } catch (const FbException&) {
+            cur->release();
+            throw;
+        }
+    });
+}
+
+int TFbQuery::FieldIndex(const QString& name) const {
+    return FColumnIndex.value(name.toUpper(), -1);
+}
+
+int TFbQuery::Index(const QString& name) const {
+    const int i = FieldIndex(name);
+    if (i < 0) throw EFbError(QStringLiteral("Field '%1' not found").arg(name));
+    return i;
+}
+
+bool TFbQuery::IsNull(int index) const {
+    if (!FHasRow) throw EFbError(QStringLiteral("No current row"));
+    const TFbColumn& c = FColumns[size_t(index)];
+    short flag;
+    std::memcpy(&flag, FRow.data() + c.NullOffset, sizeof flag);
+    return flag != 0;
+}
+
+QString TFbQuery::ReadBlob(const unsigned char* quadPtr) const {
+    ISC_QUAD id;
+    std::memcpy(&id, quadPtr, sizeof id);
+    QByteArray data;
+    FbGuard([&](TFbStatus& st) {
+        IBlob* blob = FTra.Connection().Handle()->openBlob(&st, FTra.Handle(), &id, 0, nullptr);
+        try {
+            char seg[16384];
+            for (;;) {
+                unsigned got = 0;
+                const int rc = blob->getSegment(&st, sizeof seg, seg, &got);
+                if (rc == IStatus::RESULT_OK || rc == IStatus::RESULT_SEGMENT)
+                    data.append(seg, int(got));
+                else
+                    break;
+            }
+            blob->close(&st);
+        } catch (...) {
+            blob->release();
+            throw;
+        }
+    });
+    return QString::fromUtf8(data);
+}
+
+QVariant TFbQuery::Value(int index) const {
+    if (IsNull(index)) return QVariant();
+    const TFbColumn& c = FColumns[size_t(index)];
+    const unsigned char* p = FRow.data() + c.Offset;
+    auto scaledInt = [&]() -> int64_t {
+        if (c.SqlType == SQL_SHORT) {
+            int16_t v;
+            std::memcpy(&v, p, sizeof v);
+            return v;
+        }
+        if (c.SqlType == SQL_LONG) {
+            int32_t v;
+            std::memcpy(&v, p, sizeof v);
+            return v;
+        }
+        int64_t v;
+        std::memcpy(&v, p, sizeof v);
+        return v;
+    };
+    switch (c.Kind) {
+        case TFbType::Integer:
+            return QVariant(int(scaledInt()));
+        case TFbType::Int64:
+            return QVariant(qlonglong(scaledInt()));
+        case TFbType::Money:
+            return QVariant::fromValue(ScaledToMoney(scaledInt(), c.Scale));
+        case TFbType::Float: {
+            if (c.SqlType == SQL_FLOAT) {
+                float f;
+                std::memcpy(&f, p, sizeof f);
+                return QVariant(double(f));
+            }
+            if (c.SqlType == SQL_DOUBLE || c.SqlType == SQL_D_FLOAT) {
+                double d;
+                std::memcpy(&d, p, sizeof d);
+                return QVariant(d);
+            }
+            return QVariant(double(scaledInt()) * std::pow(10.0, c.Scale));
+        }
+        case TFbType::Text: {
+            if (c.SqlType == SQL_VARYING) {
+                uint16_t len;
+                std::memcpy(&len, p, sizeof len);
+                const char* s = reinterpret_cast<const char*>(p + sizeof len);
+                if (c.CharSet == CsOctets) return QVariant(QByteArray(s, len));
+                return QVariant(QString::fromUtf8(s, len));
+            }
+            const char* s = reinterpret_cast<const char*>(p);
+            if (c.CharSet == CsOctets) return QVariant(QByteArray(s, int(c.Length)));
+            // CHAR arrives blank-padded to its byte length: the blanks are not data.
+            int len = int(c.Length);
+            while (len > 0 && s[len - 1] == ' ') --len;
+            return QVariant(QString::fromUtf8(s, len));
+        }
+        case TFbType::Memo:
+            return QVariant(ReadBlob(p));
+        case TFbType::Blob: {
+            const QString s = ReadBlob(p);
+            return QVariant(s.toUtf8());
+        }
+        case TFbType::Date: {
+            ISC_DATE d;
+            std::memcpy(&d, p, sizeof d);
+            return QVariant(DecodeDate(d));
+        }
+        case TFbType::Time: {
+            ISC_TIME t;
+            std::memcpy(&t, p, sizeof t);
+            return QVariant(DecodeTime(t));
+        }
+        case TFbType::TimeStamp: {
+            ISC_TIMESTAMP ts;
+            std::memcpy(&ts, p, sizeof ts);
+            return QVariant(
+                QDateTime(DecodeDate(ts.timestamp_date), DecodeTime(ts.timestamp_time)));
+        }
+        case TFbType::Boolean:
+            return QVariant(*p != FB_FALSE);
+        case TFbType::Null:
+            break;
+    }
+    return QVariant();
+}
+
+qint64 TFbQuery::AsInt64(int index) const {
+    const QVariant v = Value(index);
+    if (!v.isValid()) return 0;
+    if (v.userType() == qMetaTypeId<TMoney>()) return v.value<TMoney>().Value / TMoney::Scale;
+    if (v.userType() == QMetaType::Double) return qint64(v.toDouble());
+    if (v.userType() == QMetaType::QString) return v.toString().trimmed().toLongLong();
+    return v.toLongLong();
+}
+
+TMoney TFbQuery::AsMoney(int index) const {
+    const QVariant v = Value(index);
+    if (!v.isValid()) return TMoney();
+    if (v.userType() == qMetaTypeId<TMoney>()) return v.value<TMoney>();
+    if (v.userType() == QMetaType::Double) return TMoney(std::llround(v.toDouble() * 10000.0));
+    if (v.userType() == QMetaType::QString) {
+        TMoney m;
+        TMoney::FromString(v.toString(), m);
+        return m;
+    }
+    return TMoney::FromUnits(v.toLongLong());
+}
+
+double TFbQuery::AsDouble(int index) const {
+    const QVariant v = Value(index);
+    if (!v.isValid()) return 0.0;
+    if (v.userType() == qMetaTypeId<TMoney>())
+        return double(v.value<TMoney>().Value) / double(TMoney::Scale);
+    return v.toDouble();
+}
+
+QString TFbQuery::AsString(int index) const {
+    const QVariant v = Value(index);
+    if (!v.isValid()) return QString();
+    if (v.userType() == qMetaTypeId<TMoney>()) return v.value<TMoney>().ToString();
+    if (v.userType() == QMetaType::Bool) return v.toBool() ? "True" : "False";
+    return v.toString();
+}

@@ -1,0 +1,203 @@
+// The one-off data services of TdmMain, each against the real database.
+
+#include <QComboBox>
+#include <QtTest>
+
+#include "TestSupport.h"
+#include "uDmMain.h"
+
+class TstServices : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TTestFolder> FFolder;
+    std::unique_ptr<TdmMain> FDm;
+
+private slots:
+    void initTestCase() {
+        FFolder = std::make_unique<TTestFolder>();
+        FDm = std::make_unique<TdmMain>();
+        QString err;
+        QVERIFY2(FDm->ConnectDb(FDm->SQLConn_Main, "Main", err), qPrintable(err));
+        FDm->ExecSQL(
+            "INSERT INTO SYS_TREEVIEW (TABLENAME, CAPTION, PARENTID) "
+            "VALUES ('AR_TRAN', 'O''Neil''s', 0)");
+        FDm->ExecSQL(
+            "INSERT INTO SYS_TREEVIEW (ID, TABLENAME, CAPTION, PARENTID) "
+            "VALUES (5, 'AR_TRAN', 'a\\b', 0)");
+    }
+
+    void cleanupTestCase() {
+        FDm.reset();
+        FFolder.reset();
+    }
+
+    void conditionList_data() {
+        QTest::addColumn<QStringList>("conditions");
+        QTest::addColumn<QString>("where");
+        QTest::newRow("number") << QStringList{"ID", "7"} << "ID = 7";
+        QTest::newRow("text and number") << QStringList{"TABLENAME", "\\AR_TRAN", "ID", "3"}
+                                         << "TABLENAME = 'AR_TRAN' AND ID = 3";
+        QTest::newRow("expression") << QStringList{"ID", "1+2"} << "ID = 1+2";
+        // Mended: inner quotes are doubled instead of breaking the statement.
+        QTest::newRow("quote") << QStringList{"CAPTION", "\\O'Neil's"} << "CAPTION = 'O''Neil''s'";
+        // Mended: only a leading backslash marks text; one inside stays as written.
+        QTest::newRow("inner backslash") << QStringList{"ID", "5\\"} << "ID = 5\\";
+        QTest::newRow("text with backslash")
+            << QStringList{"CAPTION", "\\a\\b"} << "CAPTION = 'a\\b'";
+    }
+
+    void conditionList() {
+        QFETCH(QStringList, conditions);
+        QFETCH(QString, where);
+        QCOMPARE(TdmMain::ConditionsToWhere(conditions), where);
+        QString sql;
+        FDm->SQLSelectFieldWhere("CAPTION", "SYS_TREEVIEW", sql, conditions);
+        QCOMPARE(sql, "SELECT CAPTION AS Val FROM SYS_TREEVIEW WHERE " + where);
+    }
+
+    void selectFieldWhere() {
+        QVariant v;
+        FDm->SelectFieldWhere("caption", "sys_treeview", v, {"ID", "5"});
+        QCOMPARE(v.toString(), QString("a\\b"));
+        FDm->SelectFieldWhere("ID", "SYS_TREEVIEW", v, {"CAPTION", "\\O'Neil's"});
+        QVERIFY(v.toInt() > 0);
+        FDm->SelectFieldWhere("CAPTION", "SYS_TREEVIEW", v, {"CAPTION", "\\a\\b"});
+        QCOMPARE(v.toString(), QString("a\\b"));
+        // No row: a null value, not an error.
+        v = 1;
+        FDm->SelectFieldWhere("CAPTION", "SYS_TREEVIEW", v, {"ID", "-42"});
+        QVERIFY(!v.isValid());
+        // A database error reaches the caller with the engine's text.
+        try {
+            FDm->SelectFieldWhere("NOPE", "SYS_TREEVIEW", v, {"ID", "5"});
+            QFAIL("unknown column accepted");
+        } catch (const EFbError& e) {
+            QVERIFY2(e.Message().contains("NOPE"), qPrintable(e.Message()));
+        }
+    }
+
+    void minOrMax() {
+        QCOMPARE(FDm->SelectMinOrMaxIntegerWhere("id", "sys_treeview", "MAX",
+                                                 {"TABLENAME", "\\AR_TRAN"}),
+                 5);
+        QCOMPARE(FDm->SelectMinOrMaxIntegerWhere("ID", "AR_TRAN", "MAX", {"ID", "ID"}), 0);
+        QCOMPARE(FDm->SelectMinOrMaxIntegerWhere("ID", "SYS_USER", "MIN", {"1", "1"}), 0);
+    }
+
+    void stringFieldById() {
+        QCOMPARE(FDm->SelectStringFieldById("CODE", "SYS_USER", 0), QString("ADMIN"));
+        QCOMPARE(FDm->SelectStringFieldById("CODE", "SYS_USER", 999), QString());
+    }
+
+    // Keys are consecutive, and one drawn for a failed insert stays used.
+    void nextKeys() {
+        const int a = FDm->GetTableNextKey("AR_ACCT");
+        const int b = FDm->GetTableNextKey("AR_ACCT");
+        QCOMPARE(b, a + 1);
+        const int c = FDm->GetTableNextKey("SYS_USER");
+        QVERIFY_THROWS_EXCEPTION(
+            EFbError,
+            FDm->ExecSQL(QString("INSERT INTO SYS_USER (ID, CODE) VALUES (%1, 'ADMIN')").arg(c)));
+        QCOMPARE(FDm->GetTableNextKey("SYS_USER"), c + 1);
+        QCOMPARE(TdmMain::GetTableNextKeyConn(FDm->SQLConn_Main, "AR_ACCT"), b + 1);
+        QVERIFY_THROWS_EXCEPTION(EFbError, FDm->GetTableNextKey("NO_SUCH_TABLE"));
+        // Every generator the schema promises exists.
+        for (const char* t : {"CB_TRAN", "IC_BATCH", "SO_DO", "SO_DOTEMPLATE", "SYS_DICT",
+                              "SYS_OBJECT", "SYS_TABLEFLAG", "SYS_USER_ACCESS", "AR_TRAN",
+                              "IC_ITEM", "AP_ACCT", "CB_ACCT", "SYS_USER_TODO"})
+            QVERIFY(FDm->GetTableNextKey(t) > 0);
+    }
+
+    void fillUserList() {
+        FDm->ExecSQL("INSERT INTO SYS_USER (ID, CODE, NAME) VALUES (20, 'ZED', 'Zed')");
+        FDm->ExecSQL("INSERT INTO SYS_USER (ID, CODE, NAME) VALUES (10, 'BOB', 'Bob')");
+        QComboBox cb;
+        cb.addItem("stale");
+        FDm->FillComboBoxWithData(3, &cb);
+        QCOMPARE(cb.count(), 3);
+        QCOMPARE(cb.itemText(0), QString("ADMIN"));
+        QCOMPARE(cb.itemText(1), QString("BOB"));
+        QCOMPARE(cb.itemText(2), QString("ZED"));
+        FDm->ExecSQL("DELETE FROM SYS_USER WHERE ID IN (10, 20)");
+    }
+
+    void fillFolderList() {
+        FDm->ExecSQL(
+            "INSERT INTO SYS_TREEVIEW (ID, TABLENAME, CAPTION) VALUES (0, 'SO_ORDER', 'Orders')");
+        QComboBox cb;
+        FDm->FillComboBoxWithData(1, &cb);
+        QCOMPARE(cb.count(), 1);
+        QCOMPARE(cb.itemText(0), QString("0 Orders"));
+    }
+
+    void sysObjectServices() {
+        FDm->ExecSQL(
+            "INSERT INTO SYS_OBJECT (ID, OBJECT, FIELD, UDF, UDFTYPE) VALUES "
+            "(900, 'AR_ACCT', 'UDF_B', 1, 0)");
+        FDm->ExecSQL(
+            "INSERT INTO SYS_OBJECT (ID, OBJECT, FIELD, UDF, UDFTYPE) VALUES "
+            "(901, 'AR_ACCT', 'UDF_A', 1, 0)");
+        FDm->ExecSQL(
+            "INSERT INTO SYS_OBJECT (ID, OBJECT, FIELD, UDF, UDFTYPE) VALUES "
+            "(902, 'AR_ACCT', 'UDF_N', 1, 2)");
+        QComboBox cb;
+        cb.setEditable(true);
+        cb.setEditText("typed");
+        FDm->FillComboBoxWithSysObject(&cb, "AR_ACCT");
+        QCOMPARE(cb.count(), 2);
+        QCOMPARE(cb.itemText(0), QString("UDF_A"));
+        QCOMPARE(cb.currentIndex(), 0);
+
+        QString err = "unchanged";
+        QVERIFY(FDm->validateLookupField("AR_ACCT", "UDF_A", err));
+        QVERIFY(!FDm->validateLookupField("AR_ACCT", "udf_a", err));
+        QVERIFY(!FDm->validateLookupField("AR_ACCT", "", err));
+        QVERIFY(!FDm->validateLookupField("NO_TABLE", "", err));
+        QCOMPARE(err, QString("unchanged"));
+    }
+
+    void templateId() {
+        QCOMPARE(FDm->SelectSysSoDoTemplateId(), 0);
+        FDm->UpdateSysSoDoTemplateId(3);
+        QCOMPARE(FDm->SelectSysSoDoTemplateId(), 3);
+        FDm->UpdateSysSoDoTemplateId(0);
+    }
+
+    // The database function behind pinyin search.
+    void pinyinInitials_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("initials");
+        QTest::newRow("hanzi") << QString::fromUtf8("张三") << "ZS";
+        QTest::newRow("mixed") << QString::fromUtf8("北京 Trading 公司") << "BJ Trading GS";
+        QTest::newRow("latin") << QString::fromUtf8("Café 42") << QString::fromUtf8("Café 42");
+        QTest::newRow("boundaries") << QString::fromUtf8("啊座") << "AZ";
+        QTest::newRow("empty") << ""
+                               << "";
+    }
+
+    void pinyinInitials() {
+        QFETCH(QString, text);
+        QFETCH(QString, initials);
+        QCOMPARE(FDm->SelectValue("SELECT PY(:T) FROM SYS", {{"T", text}}).toString(), initials);
+    }
+
+    // Keys of the tables whose rows are saved without one come from the database.
+    void databaseAssignedKeys() {
+        FDm->ExecSQL("INSERT INTO SYS_DICTVAL (DICTID, DICTVAL) VALUES (1, 'x')");
+        FDm->ExecSQL("INSERT INTO AR_TRANITEM (AR_TRAN_ID, LINE) VALUES (1, 1)");
+        FDm->ExecSQL("INSERT INTO IC_BATCHITEM (IC_BATCH_ID, LINE) VALUES (1, 1)");
+        FDm->ExecSQL("INSERT INTO SO_DOTEMPLATEFIELD (SO_DOTEMPLATE_ID, \"LEFT\") VALUES (1, 2)");
+        QVERIFY(FDm->SelectValue("SELECT ID FROM SYS_DICTVAL").toInt() > 0);
+        QVERIFY(FDm->SelectValue("SELECT ID FROM AR_TRANITEM").toInt() > 0);
+        QVERIFY(FDm->SelectValue("SELECT ID FROM IC_BATCHITEM").toInt() > 0);
+        QVERIFY(FDm->SelectValue("SELECT ID FROM SO_DOTEMPLATEFIELD").toInt() > 0);
+        // The reference rows of a new database.
+        QCOMPARE(FDm->SelectValue("SELECT COUNT(*) FROM SYS").toInt(), 1);
+        QCOMPARE(FDm->SelectValue("SELECT PROGNAME FROM SYS WHERE ID=1").toString(),
+                 QString("Tallyvo"));
+    }
+};
+
+QTEST_MAIN(TstServices)
+#include "tst_services.moc"

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QTemporaryDir>
+#include <functional>
+
+#include "uMessages.h"
+
+// A program folder of its own for one test: fresh copies of the pristine
+// databases, a configuration file, and the program folder pointed at it.
+class TTestFolder {
+public:
+    // config: the text of Tallyvo.txt; empty writes the usual one, and
+    // withConfig=false writes none.
+    explicit TTestFolder(const QString& config = QString(), bool withConfig = true);
+    ~TTestFolder();
+
+    QString Path() const;  // with trailing separator
+    QString MainDb() const { return Path() + "Data/main.fdb"; }
+    QString PatchDb() const { return Path() + "Data/patch.fdb"; }
+    void WriteConfig(const QString& text) const;
+
+    static QString DefaultConfig();
+    static QString TemplateDb(const QString& name);
+
+private:
+    QTemporaryDir FDir;
+};
+
+// Replaces the message service: every message is recorded, and each answer
+// comes from the queue of answers given in advance (Yes when none is left).
+class TScriptedMessages : public TMessageService {
+public:
+    struct TMessage {
+        TKind Kind;
+        QString Text;
+    };
+
+    TScriptedMessages();
+    ~TScriptedMessages() override;
+
+    void Show(TKind kind, const QString& text) override;
+    bool Confirm(const QString& text) override;
+    bool Input(const QString& caption, const QString& prompt, QString& value) override;
+
+    // Answers to the next confirmations, in order.
+    QList<bool> Answers;
+    QList<TMessage> Shown;
+
+    // Texts of everything shown so far, and clears the record.
+    QStringList Take();
+
+private:
+    TMessageService* FPrevious;
+};
+
+// Runs fn on the next modal dialog as soon as it is shown (polling the event
+// loop), so that a test can answer a dialog that exec() waits on.
+void OnNextModal(const std::function<void(QWidget*)>& fn);
