@@ -439,7 +439,20 @@ bool TFbQuery::IsNull(int index) const {
     return flag != 0;
 }
 
+int32_t TFbQuery::IscDate(const QDate& d) { return EncodeDate(d); }
+QDate TFbQuery::DateOfIsc(int32_t d) { return DecodeDate(d); }
+uint32_t TFbQuery::IscTime(const QTime& t) { return EncodeTime(t); }
+QTime TFbQuery::TimeOfIsc(uint32_t t) { return DecodeTime(t); }
+
+unsigned TFbQuery::RowsAffected() const {
+    return FbGuard([&](TFbStatus& st) { return unsigned(FStmt->getAffectedRecords(&st)); });
+}
+
 QString TFbQuery::ReadBlob(const unsigned char* quadPtr) const {
+    return QString::fromUtf8(ReadBlobBytes(quadPtr));
+}
+
+QByteArray TFbQuery::ReadBlobBytes(const unsigned char* quadPtr) const {
     ISC_QUAD id;
     std::memcpy(&id, quadPtr, sizeof id);
     QByteArray data;
@@ -461,7 +474,7 @@ QString TFbQuery::ReadBlob(const unsigned char* quadPtr) const {
             throw;
         }
     });
-    return QString::fromUtf8(data);
+    return data;
 }
 
 QVariant TFbQuery::Value(int index) const {
@@ -520,10 +533,8 @@ QVariant TFbQuery::Value(int index) const {
         }
         case TFbType::Memo:
             return QVariant(ReadBlob(p));
-        case TFbType::Blob: {
-            const QString s = ReadBlob(p);
-            return QVariant(s.toUtf8());
-        }
+        case TFbType::Blob:
+            return QVariant(ReadBlobBytes(p));
         case TFbType::Date: {
             ISC_DATE d;
             std::memcpy(&d, p, sizeof d);

@@ -107,6 +107,22 @@ public:
     QDateTime AsDateTime(const QString& name) const { return Value(name).toDateTime(); }
     bool AsBoolean(const QString& name) const { return Value(name).toBool(); }
 
+    // Rows written, changed or deleted by the last Execute().
+    unsigned RowsAffected() const;
+
+    // The current row as the engine delivered it, described by Columns():
+    // for readers that copy values without going through QVariant.
+    const unsigned char* RowBuffer() const { return FRow.data(); }
+    // Reads a blob whose id sits at quad (text blobs as UTF-8).
+    QByteArray ReadBlobBytes(const unsigned char* quad) const;
+
+    // Engine dates count days from 17 November 1858; times ten-thousandths
+    // of a second from midnight.
+    static int32_t IscDate(const QDate& d);
+    static QDate DateOfIsc(int32_t d);
+    static uint32_t IscTime(const QTime& t);
+    static QTime TimeOfIsc(uint32_t t);
+
     // Translates ":NAME" parameters to "?" outside quotes and comments.
     static QString TranslateParams(const QString& sql, QStringList& names);
 

@@ -1,0 +1,980 @@
+#include "TClientDataSet.h"
+
+#include <QRegularExpression>
+#include <algorithm>
+#include <cstring>
+
+#include "TDataSource.h"
+#include "TDisplayFormat.h"
+
+// ===================================================================== TField
+
+QVariant TField::Value() const {
+    if (IsLookup) {
+        TField* key = FOwner->FindField(KeyFields);
+        if (!key || !LookupDataSet) return QVariant();
+        const QVariant k = key->Value();
+        if (!k.isValid()) return QVariant();
+        return LookupDataSet->Lookup(LookupKeyFields, k, LookupResultField);
+    }
+    const uint8_t* row = FOwner->CurrentRow();
+    return row ? FOwner->FLayout.Get(row, Slot) : QVariant();
+}
+
+void TField::SetValue(const QVariant& v) { FOwner->SetFieldValue(this, v); }
+
+bool TField::IsNull() const { return !Value().isValid(); }
+
+QString TField::AsString() const {
+    const QVariant v = Value();
+    if (!v.isValid()) return QString();
+    if (v.userType() == qMetaTypeId<TMoney>()) return v.value<TMoney>().ToString();
+    return v.toString();
+}
+
+qint64 TField::AsLargeInt() const {
+    const QVariant v = Value();
+    if (v.userType() == qMetaTypeId<TMoney>()) return v.value<TMoney>().Value / TMoney::Scale;
+    return v.toLongLong();
+}
+
+TMoney TField::AsMoney() const {
+    const QVariant v = Value();
+    if (!v.isValid()) return TMoney();
+    if (v.userType() == qMetaTypeId<TMoney>()) return v.value<TMoney>();
+    if (v.userType() == QMetaType::Double) return TMoney(std::llround(v.toDouble() * 10000.0));
+    if (v.userType() == QMetaType::QString) {
+        TMoney m;
+        TMoney::FromString(v.toString(), m);
+        return m;
+    }
+    return TMoney::FromUnits(v.toLongLong());
+}
+
+double TField::AsFloat() const {
+    const QVariant v = Value();
+    if (v.userType() == qMetaTypeId<TMoney>()) return double(v.value<TMoney>().Value) / 10000.0;
+    return v.toDouble();
+}
+
+QString TField::DisplayText() const { return FOwner->DisplayTextAt(FOwner->RecNo(), this); }
+
+// ============================================================ TClientDataSet
+
+TClientDataSet::TClientDataSet(QObject* parent) : QObject(parent) {}
+
+TClientDataSet::~TClientDataSet() {
+    if (FMaster) {
+        auto& d = FMaster->FDetails;
+        d.erase(std::remove(d.begin(), d.end(), this), d.end());
+    }
+    for (TClientDataSet* d : FDetails) d->FMaster = nullptr;
+    for (TDataSource* s : FSources) s->DataSetDestroyed();
+    TRowLayout::Free(FBuffer);
+    FreeRecords();
+    ClearStash();
+}
+
+void TClientDataSet::ClearStash() {
+    for (TStash& s : FStash) {
+        for (TRecord& r : s.Records) {
+            TRowLayout::Free(r.Data);
+            TRowLayout::Free(r.Original);
+        }
+    }
+    FStash.clear();
+}
+
+void TClientDataSet::FreeRecords() {
+    for (TRecord& r : FRecords) {
+        TRowLayout::Free(r.Data);
+        TRowLayout::Free(r.Original);
+    }
+    FRecords.clear();
+    FView.clear();
+    FChangeLog.clear();
+    InvalidateLookupIndex();
+}
+
+TField* TClientDataSet::FindField(const QString& name) const {
+    for (const auto& f : FFields)
+        if (f->FieldName.compare(name, Qt::CaseInsensitive) == 0) return f.get();
+    return nullptr;
+}
+
+TField* TClientDataSet::FieldByName(const QString& name) const {
+    TField* f = FindField(name);
+    if (!f) throw EDataSetError(QStringLiteral("Field '%1' not found").arg(name));
+    return f;
+}
+
+TField* TClientDataSet::AddLookupField(const QString& name, const QString& keyField,
+                                       TClientDataSet* lookup, const QString& resultField,
+                                       const QString& insertAfter) {
+    auto f = std::make_unique<TField>(this, name);
+    f->IsLookup = true;
+    f->KeyFields = keyField;
+    f->LookupDataSet = lookup;
+    f->LookupResultField = resultField;
+    f->DataType = TFbType::Text;
+    TField* raw = f.get();
+    auto at = FFields.end();
+    if (!insertAfter.isEmpty()) {
+        for (auto it = FFields.begin(); it != FFields.end(); ++it)
+            if ((*it)->FieldName.compare(insertAfter, Qt::CaseInsensitive) == 0) at = it + 1;
+    }
+    FFields.insert(at, std::move(f));
+    return raw;
+}
+
+void TClientDataSet::ClearFields() {
+    if (Active()) throw EDataSetError(QStringLiteral("Cannot change fields of an open set"));
+    FFields.clear();
+}
+
+QString TClientDataSet::AddCondition(const QString& sql, const QString& condition) {
+    // Finds the top-level WHERE and ORDER BY, outside brackets and quotes.
+    int depth = 0, where = -1, tail = -1;
+    static const QRegularExpression kw(
+        QStringLiteral("\\G(WHERE|ORDER\\s+BY|GROUP\\s+BY|ROWS|UNION)\\b"),
+        QRegularExpression::CaseInsensitiveOption);
+    for (int i = 0; i < sql.size(); ++i) {
+        const QChar c = sql[i];
+        if (c == '\'' || c == '"') {
+            const int j = sql.indexOf(c, i + 1);
+            i = j < 0 ? sql.size() : j;
+        } else if (c == '(') {
+            ++depth;
+        } else if (c == ')') {
+            --depth;
+        } else if (depth == 0 && (i == 0 || !sql[i - 1].isLetterOrNumber()) && c.isLetter()) {
+            const QRegularExpressionMatch m = kw.match(sql, i);
+            if (m.hasMatch()) {
+                if (m.captured(1).toUpper() == "WHERE" && where < 0)
+                    where = i;
+                else if (tail < 0 && m.captured(1).toUpper() != "WHERE")
+                    tail = i;
+            }
+        }
+    }
+    const QString head = tail < 0 ? sql : sql.left(tail).trimmed();
+    const QString rest = tail < 0 ? QString() : ' ' + sql.mid(tail);
+    if (where < 0) return head + " WHERE " + condition + rest;
+    return head.left(where) + "WHERE (" + head.mid(where + 5).trimmed() + ") AND " + condition +
+           rest;
+}
+
+QString TClientDataSet::SelectText() const {
+    if (!FMaster) return CommandText;
+    return AddCondition(CommandText, Quote(FDetailField.toUpper()) + " = :MASTER_LINK_VALUE");
+}
+
+void TClientDataSet::CreateFieldsFrom(const TFbQuery& q) {
+    for (const TFbColumn& c : q.Columns()) {
+        auto f = std::make_unique<TField>(this, c.Name);
+        f->DataType = c.Kind;
+        FFields.push_back(std::move(f));
+    }
+}
+
+void TClientDataSet::UpdateFieldDefs() {
+    if (!FFields.empty()) return;
+    if (!FConn) throw EDataSetError(QStringLiteral("No connection"));
+    TFbTransaction tra(*FConn);
+    TFbQuery q(tra, SelectText());
+    CreateFieldsFrom(q);
+}
+
+void TClientDataSet::BindFields(const TFbQuery& q) {
+    QString table = UpdateTableName;
+    if (table.isEmpty()) {
+        for (const TFbColumn& c : q.Columns())
+            if (!c.Relation.isEmpty()) {
+                table = c.Relation;
+                break;
+            }
+    }
+    std::vector<TFbType> kinds;
+    std::vector<int> columns;
+    int slot = 0;
+    for (const auto& f : FFields) {
+        if (f->IsLookup) continue;
+        const int col = q.FieldIndex(f->FieldName);
+        if (col < 0) throw EDataSetError(QStringLiteral("Field '%1' not found").arg(f->FieldName));
+        const TFbColumn& c = q.Column(col);
+        f->DataType = c.Kind;
+        f->Slot = slot++;
+        f->Origin = (c.Relation.compare(table, Qt::CaseInsensitive) == 0 && !c.Field.isEmpty())
+                        ? c.Field
+                        : QString();
+        kinds.push_back(c.Kind);
+        columns.push_back(col);
+    }
+    FLayout.Build(kinds);
+    FColumnsOfSlots = columns;
+    FUpdateTable = table;
+}
+
+void TClientDataSet::LoadRows(TFbQuery& q) {
+    for (q.Open(); !q.Eof(); q.Next()) {
+        TRecord r;
+        r.Data = FLayout.FromQuery(q, FColumnsOfSlots);
+        FRecords.push_back(r);
+    }
+}
+
+void TClientDataSet::Fetch() {
+    FreeRecords();
+    FMasterKeyLoaded = false;
+    QVariant key;
+    if (FMaster) {
+        TField* mf = FMaster->FindField(FMasterField);
+        key = (FMaster->Active() && mf && !FMaster->IsEmpty()) ? mf->Value() : QVariant();
+        FLoadedMasterKey = key;
+        FMasterKeyLoaded = true;
+        const QString k = key.toString();
+        if (FStash.contains(k)) {
+            // Changes not yet written for this master row: show them again.
+            TStash s = FStash.take(k);
+            FRecords = std::move(s.Records);
+            FChangeLog = std::move(s.ChangeLog);
+            return;
+        }
+        if (!key.isValid()) return;  // no master row: no detail rows
+    }
+    TFbTransaction tra(*FConn);
+    TFbQuery q(tra, SelectText());
+    for (auto it = Params.cbegin(); it != Params.cend(); ++it) q.SetParam(it.key(), it.value());
+    if (FMaster) q.SetParam(QStringLiteral("MASTER_LINK_VALUE"), key);
+    if (FFields.empty()) CreateFieldsFrom(q);
+    BindFields(q);
+    LoadRows(q);
+    tra.Commit();
+}
+
+void TClientDataSet::Open() {
+    if (Active()) return;
+    if (!FConn) throw EDataSetError(QStringLiteral("No connection"));
+    if (OnBeforeOpen) OnBeforeOpen(*this);
+    if (FMaster && !FLayout.Count()) {
+        // The row layout is needed even when the master has no row yet.
+        TFbTransaction tra(*FConn);
+        TFbQuery q(tra, SelectText());
+        if (FFields.empty()) CreateFieldsFrom(q);
+        BindFields(q);
+    }
+    Fetch();
+    FState = TDataSetState::Browse;
+    RebuildView(false);
+    FCursor = FView.empty() ? -1 : 0;
+    FBof = true;
+    FEof = FView.empty();
+    NotifyState();
+    NotifyLayout();
+    if (OnAfterOpen) OnAfterOpen(*this);
+    AfterMove(true);
+}
+
+void TClientDataSet::Close() {
+    if (!Active()) return;
+    TRowLayout::Free(FBuffer);
+    FBuffer = nullptr;
+    FreeRecords();
+    ClearStash();
+    FState = TDataSetState::Inactive;
+    FCursor = -1;
+    FBof = FEof = true;
+    NotifyState();
+    NotifyLayout();
+    for (TClientDataSet* d : FDetails) d->MasterChanged();
+}
+
+QVariant TClientDataSet::KeyValueOfRecord(uint32_t rec) const {
+    TField* k = FindField(KeyFields.value(0));
+    if (!k || k->IsLookup) return QVariant();
+    return FLayout.Get(RowOf(rec), k->Slot);
+}
+
+void TClientDataSet::Refresh() {
+    CheckBrowse("Refresh");
+    const QVariant key = FCursor >= 0 ? KeyValueOfRecord(FView[size_t(FCursor)]) : QVariant();
+    Fetch();
+    RebuildView(false);
+    FCursor = FView.empty() ? -1 : 0;
+    NotifyLayout();
+    if (key.isValid()) Locate(KeyFields.value(0), key);
+    AfterMove(true);
+}
+
+void TClientDataSet::RefreshRecord() {
+    CheckBrowse("Refresh record");
+    if (FCursor < 0) return;
+    const uint32_t rec = FView[size_t(FCursor)];
+    const QVariant key = KeyValueOfRecord(rec);
+    if (!key.isValid()) return;
+    QStringList cols;
+    std::vector<TField*> fields;
+    for (const auto& f : FFields)
+        if (!f->IsLookup && !f->Origin.isEmpty()) {
+            cols << Quote(f->Origin);
+            fields.push_back(f.get());
+        }
+    TFbTransaction tra(*FConn);
+    TFbQuery q(tra, "SELECT " + cols.join(',') + " FROM " + Quote(FUpdateTable) + " WHERE " +
+                        Quote(KeyFields.value(0)) + " = :K");
+    q.SetParam(QStringLiteral("K"), key);
+    q.Open();
+    if (q.Eof()) return;  // gone: the row stays as it was read
+    TRecord& r = FRecords[rec];
+    for (size_t i = 0; i < fields.size(); ++i)
+        r.Data = FLayout.Set(r.Data, fields[i]->Slot, q.Value(int(i)));
+    if (r.Status == rsUnchanged) {
+        TRowLayout::Free(r.Original);
+        r.Original = nullptr;
+    }
+    tra.Commit();
+    InvalidateLookupIndex();
+    NotifyData(nullptr);
+}
+
+// ------------------------------------------------------------------ view
+
+bool TClientDataSet::Accepts(const uint8_t* row) const {
+    if (!FFiltered || FFilter.IsEmpty()) return true;
+    for (const TFilter::TTerm& t : FFilter.Terms()) {
+        switch (t.Op) {
+            case TFilter::TOp::DateOnOrAfter:
+            case TFilter::TOp::DateEquals: {
+                TField* f = FindField(t.Fields.value(0));
+                if (!f || f->IsLookup || FLayout.IsNull(row, f->Slot)) return false;
+                const QVariant v = FLayout.Get(row, f->Slot);
+                const QDate d =
+                    v.userType() == QMetaType::QDateTime ? v.toDateTime().date() : v.toDate();
+                if (t.Op == TFilter::TOp::DateEquals ? d != t.Day : d < t.Day) return false;
+                break;
+            }
+            case TFilter::TOp::AnyContains: {
+                // Case-sensitive: the UTF-8 bytes of the text occur in the value.
+                const QByteArray needle = t.Value.toUtf8();
+                const std::string_view n(needle.constData(), size_t(needle.size()));
+                bool any = false;
+                for (const QString& name : t.Fields) {
+                    TField* f = FindField(name);
+                    if (!f) continue;
+                    if (f->IsLookup) {
+                        TField* key = FindField(f->KeyFields);
+                        if (!key || FLayout.IsNull(row, key->Slot) || !f->LookupDataSet) continue;
+                        const QString s =
+                            f->LookupDataSet
+                                ->Lookup(f->LookupKeyFields, FLayout.Get(row, key->Slot),
+                                         f->LookupResultField)
+                                .toString();
+                        if (s.contains(t.Value)) any = true;
+                    } else if (!FLayout.IsNull(row, f->Slot)) {
+                        const TFbType k = FLayout.Kind(f->Slot);
+                        if (k == TFbType::Text || k == TFbType::Memo) {
+                            if (FLayout.Text(row, f->Slot).find(n) != std::string_view::npos)
+                                any = true;
+                        } else if (FLayout.Get(row, f->Slot).toString().contains(t.Value)) {
+                            any = true;
+                        }
+                    }
+                    if (any) break;
+                }
+                if (!any) return false;
+                break;
+            }
+        }
+    }
+    return true;
+}
+
+void TClientDataSet::SortView() {
+    if (FIndexField.isEmpty()) return;
+    TField* f = FindField(FIndexField);
+    if (!f) return;
+    if (f->IsLookup) f = FindField(f->KeyFields);
+    if (!f || f->Slot < 0) return;
+    const int slot = f->Slot;
+    const bool desc = FIndexDescending;
+    std::stable_sort(FView.begin(), FView.end(), [&](uint32_t a, uint32_t b) {
+        const int c = FLayout.Compare(RowOf(a), RowOf(b), slot);
+        return desc ? c > 0 : c < 0;
+    });
+}
+
+void TClientDataSet::RebuildView(bool keepCurrent) {
+    const qint64 current = (keepCurrent && FCursor >= 0) ? qint64(FView[size_t(FCursor)]) : -1;
+    FView.clear();
+    FView.reserve(FRecords.size());
+    for (uint32_t i = 0; i < FRecords.size(); ++i) {
+        const TRecord& r = FRecords[i];
+        if (r.Status == rsDeleted || r.Status == rsDead) continue;
+        if (Accepts(r.Data)) FView.push_back(i);
+    }
+    SortView();
+    if (current >= 0) {
+        const auto it = std::find(FView.begin(), FView.end(), uint32_t(current));
+        FCursor = it == FView.end() ? (FView.empty() ? -1 : 0) : int(it - FView.begin());
+    } else if (FCursor >= int(FView.size()) || (FCursor < 0 && !FView.empty())) {
+        FCursor = FView.empty() ? -1 : 0;
+    }
+}
+
+void TClientDataSet::SetFilter(const TFilter& f) {
+    FFilter = f;
+    if (Active() && FFiltered) {
+        CheckBrowse("Filter");
+        RebuildView(true);
+        NotifyLayout();
+        AfterMove(true);
+    }
+}
+
+void TClientDataSet::SetFiltered(bool on) {
+    if (FFiltered == on) return;
+    FFiltered = on;
+    if (Active()) {
+        CheckBrowse("Filter");
+        RebuildView(true);
+        NotifyLayout();
+        AfterMove(true);
+    }
+}
+
+void TClientDataSet::AddIndex(const QString& name, const QString& field, bool descending) {
+    if (!FindField(field)) throw EDataSetError(QStringLiteral("Field '%1' not found").arg(field));
+    FIndexName = name;
+    FIndexField = field;
+    FIndexDescending = descending;
+    if (Active()) {
+        CheckBrowse("Sort");
+        RebuildView(true);
+        NotifyLayout();
+    }
+}
+
+void TClientDataSet::DeleteIndexes() {
+    FIndexName.clear();
+    FIndexField.clear();
+    FIndexDescending = false;
+    if (Active() && FState == TDataSetState::Browse) {
+        RebuildView(true);
+        NotifyLayout();
+    }
+}
+
+// ------------------------------------------------------------ navigation
+
+const uint8_t* TClientDataSet::RowOf(uint32_t rec) const { return FRecords[rec].Data; }
+
+const uint8_t* TClientDataSet::CurrentRow() const {
+    if (FBuffer) return FBuffer;
+    if (FCursor < 0 || FCursor >= int(FView.size())) return nullptr;
+    return FRecords[FView[size_t(FCursor)]].Data;
+}
+
+void TClientDataSet::CheckBrowse(const char* op) const {
+    if (FState != TDataSetState::Browse)
+        throw EDataSetError(QStringLiteral("%1: the record set is not browsing").arg(op));
+}
+
+void TClientDataSet::AfterMove(bool scrolled) {
+    for (TDataSource* s : FSources) s->NotifyActiveRow();
+    if (scrolled && OnAfterScroll) OnAfterScroll(*this);
+    for (TClientDataSet* d : FDetails) d->MasterChanged();
+}
+
+void TClientDataSet::MoveTo(int row) {
+    if (!Active()) return;
+    if (FState != TDataSetState::Browse) Post();  // leaving an edited row posts it
+    if (FView.empty()) {
+        FBof = FEof = true;
+        return;
+    }
+    FBof = row < 0;
+    FEof = row >= int(FView.size());
+    const int target = std::clamp(row, 0, int(FView.size()) - 1);
+    const bool moved = target != FCursor;
+    FCursor = target;
+    if (moved) AfterMove(true);
+}
+
+void TClientDataSet::First() {
+    MoveTo(0);
+    FBof = true;
+}
+void TClientDataSet::Last() {
+    MoveTo(int(FView.size()) - 1);
+    FEof = true;
+}
+void TClientDataSet::Next() { MoveTo(FCursor + 1); }
+void TClientDataSet::Prior() { MoveTo(FCursor - 1); }
+
+bool TClientDataSet::Locate(const QString& field, const QVariant& value) {
+    TField* f = FieldByName(field);
+    for (int i = 0; i < int(FView.size()); ++i) {
+        const QVariant v = ValueAt(i, f);
+        bool eq;
+        if (v.userType() == qMetaTypeId<TMoney>() || value.userType() == qMetaTypeId<TMoney>()) {
+            TMoney a, b;
+            a = v.userType() == qMetaTypeId<TMoney>() ? v.value<TMoney>() : TMoney();
+            if (value.userType() == qMetaTypeId<TMoney>())
+                b = value.value<TMoney>();
+            else if (!TMoney::FromString(value.toString(), b))
+                continue;
+            eq = v.isValid() && a == b;
+        } else if (!v.isValid() || !value.isValid()) {
+            eq = !v.isValid() && !value.isValid();
+        } else if (f->DataType == TFbType::Text || f->DataType == TFbType::Memo) {
+            eq = v.toString() == value.toString();
+        } else {
+            eq = v == value || v.toString() == value.toString();
+        }
+        if (eq) {
+            MoveTo(i);
+            return true;
+        }
+    }
+    return false;
+}
+
+TBookmark TClientDataSet::GetBookmark() const {
+    return FCursor < 0 ? -1 : TBookmark(FView[size_t(FCursor)]);
+}
+
+bool TClientDataSet::BookmarkValid(TBookmark b) const {
+    return b >= 0 && b < TBookmark(FRecords.size()) && FRecords[size_t(b)].Status != rsDeleted &&
+           FRecords[size_t(b)].Status != rsDead;
+}
+
+int TClientDataSet::RowOfBookmark(TBookmark b) const {
+    if (!BookmarkValid(b)) return -1;
+    const auto it = std::find(FView.begin(), FView.end(), uint32_t(b));
+    return it == FView.end() ? -1 : int(it - FView.begin());
+}
+
+TBookmark TClientDataSet::BookmarkOfRow(int row) const {
+    return (row < 0 || row >= int(FView.size())) ? -1 : TBookmark(FView[size_t(row)]);
+}
+
+void TClientDataSet::GotoBookmark(TBookmark b) {
+    const int row = RowOfBookmark(b);
+    if (row < 0) throw EDataSetError(QStringLiteral("Record not found"));
+    MoveTo(row);
+}
+
+// --------------------------------------------------------------- editing
+
+void TClientDataSet::SetState(TDataSetState s) {
+    if (FState == s) return;
+    FState = s;
+    NotifyState();
+}
+
+void TClientDataSet::Insert() {
+    if (!Active()) throw EDataSetError(QStringLiteral("Insert: the record set is closed"));
+    if (FState != TDataSetState::Browse) Post();
+    if (FMaster) {
+        // A detail row belongs to the master's current row.
+        if (!FMasterKeyLoaded) MasterChanged();
+    }
+    TRecord r;
+    r.Data = FLayout.NewEmpty();
+    r.Status = rsInserted;
+    FRecords.push_back(r);
+    const uint32_t rec = uint32_t(FRecords.size() - 1);
+    const int at = FCursor < 0 ? 0 : FCursor;
+    FView.insert(FView.begin() + at, rec);
+    FCursor = at;
+    FBof = FEof = false;
+    FBuffer = FLayout.NewEmpty();
+    FModified = false;
+    for (TDataSource* s : FSources) s->NotifyRowInserted(at);
+    SetState(TDataSetState::Insert);
+    if (FMaster && FLoadedMasterKey.isValid()) {
+        if (TField* link = FindField(FDetailField)) {
+            FBuffer = FLayout.Set(FBuffer, link->Slot, FLoadedMasterKey);
+        }
+    }
+    if (OnAfterInsert) OnAfterInsert(*this);
+    AfterMove(true);
+}
+
+void TClientDataSet::Append() {
+    if (Active() && FState == TDataSetState::Browse) FCursor = int(FView.size());
+    Insert();
+}
+
+void TClientDataSet::Edit() {
+    if (FState == TDataSetState::Edit || FState == TDataSetState::Insert) return;
+    CheckBrowse("Edit");
+    if (FCursor < 0) throw EDataSetError(QStringLiteral("Edit: the record set is empty"));
+    FBuffer = TRowLayout::Copy(FRecords[FView[size_t(FCursor)]].Data);
+    FModified = false;
+    SetState(TDataSetState::Edit);
+}
+
+void TClientDataSet::SetFieldValue(TField* f, const QVariant& v) {
+    if (f->IsLookup)
+        throw EDataSetError(QStringLiteral("Field '%1' cannot be modified").arg(f->FieldName));
+    if (FState == TDataSetState::Browse) Edit();
+    if (!FBuffer) throw EDataSetError(QStringLiteral("The record set is not editing"));
+    FBuffer = FLayout.Set(FBuffer, f->Slot, v);
+    FModified = true;
+    if (OnFieldChange) OnFieldChange(*f);
+    NotifyData(f);
+}
+
+void TClientDataSet::LogChange(uint32_t rec) {
+    if (FRecords[rec].Logged) return;
+    FRecords[rec].Logged = true;
+    FChangeLog.push_back(rec);
+}
+
+void TClientDataSet::Post() {
+    if (FState != TDataSetState::Edit && FState != TDataSetState::Insert) return;
+    if (OnBeforePost) OnBeforePost(*this);  // may throw EAbort: still editing
+    const uint32_t rec = FView[size_t(FCursor)];
+    TRecord& r = FRecords[rec];
+    if (FState == TDataSetState::Edit) {
+        if (FModified) {
+            if (r.Status == rsUnchanged) {
+                r.Original = r.Data;
+                r.Status = rsModified;
+            } else {
+                TRowLayout::Free(r.Data);
+            }
+            r.Data = FBuffer;
+            LogChange(rec);
+        } else {
+            TRowLayout::Free(FBuffer);
+        }
+    } else {
+        TRowLayout::Free(r.Data);
+        r.Data = FBuffer;
+        LogChange(rec);
+    }
+    FBuffer = nullptr;
+    FModified = false;
+    InvalidateLookupIndex();
+    SetState(TDataSetState::Browse);
+    if ((FFiltered && !FFilter.IsEmpty()) || !FIndexField.isEmpty()) {
+        RebuildView(true);
+        NotifyLayout();
+    } else {
+        NotifyData(nullptr);
+    }
+    if (OnAfterPost) OnAfterPost(*this);
+    for (TClientDataSet* d : FDetails) d->MasterChanged();
+}
+
+void TClientDataSet::Cancel() {
+    if (FState != TDataSetState::Edit && FState != TDataSetState::Insert) return;
+    TRowLayout::Free(FBuffer);
+    FBuffer = nullptr;
+    FModified = false;
+    if (FState == TDataSetState::Insert) {
+        const uint32_t rec = FView[size_t(FCursor)];
+        TRowLayout::Free(FRecords[rec].Data);
+        FRecords[rec].Data = FLayout.NewEmpty();
+        FRecords[rec].Status = rsDead;
+        const int row = FCursor;
+        FView.erase(FView.begin() + row);
+        for (TDataSource* s : FSources) s->NotifyRowRemoved(row);
+        FCursor = FView.empty() ? -1 : std::min(row, int(FView.size()) - 1);
+        FEof = FView.empty();
+    }
+    SetState(TDataSetState::Browse);
+    NotifyData(nullptr);
+    if (OnAfterCancel) OnAfterCancel(*this);
+    AfterMove(true);
+}
+
+void TClientDataSet::Delete() {
+    if (FState == TDataSetState::Insert) {
+        Cancel();
+        return;
+    }
+    if (FState == TDataSetState::Edit) Cancel();
+    CheckBrowse("Delete");
+    if (FCursor < 0) throw EDataSetError(QStringLiteral("Delete: the record set is empty"));
+    const uint32_t rec = FView[size_t(FCursor)];
+    TRecord& r = FRecords[rec];
+    if (r.Status == rsInserted) {
+        r.Status = rsDead;  // never written: nothing to delete in the database
+    } else {
+        r.Status = rsDeleted;
+        LogChange(rec);
+    }
+    const int row = FCursor;
+    FView.erase(FView.begin() + row);
+    for (TDataSource* s : FSources) s->NotifyRowRemoved(row);
+    FCursor = FView.empty() ? -1 : std::min(row, int(FView.size()) - 1);
+    FEof = FView.empty();
+    InvalidateLookupIndex();
+    if (OnAfterDelete) OnAfterDelete(*this);
+    AfterMove(true);
+}
+
+int TClientDataSet::ChangeCount() const {
+    int n = 0;
+    for (uint32_t rec : FChangeLog) {
+        const TStatus s = FRecords[rec].Status;
+        if (s == rsModified || s == rsInserted || s == rsDeleted) ++n;
+    }
+    return n;
+}
+
+QString TClientDataSet::WhereFor(const TRecord& r, std::vector<QVariant>& params) const {
+    const uint8_t* old = r.Original ? r.Original : r.Data;
+    QStringList conds;
+    for (const auto& f : FFields) {
+        if (f->IsLookup || f->Origin.isEmpty()) continue;
+        const bool isKey = KeyFields.contains(f->Origin, Qt::CaseInsensitive);
+        if (UpdateMode == TUpdateMode::WhereKeyOnly && !isKey) continue;
+        // Blobs cannot be compared in a WHERE clause.
+        if (f->DataType == TFbType::Memo || f->DataType == TFbType::Blob) continue;
+        if (FLayout.IsNull(old, f->Slot)) {
+            conds << Quote(f->Origin) + " IS NULL";
+        } else {
+            conds << Quote(f->Origin) + " = ?";
+            params.push_back(FLayout.Get(old, f->Slot));
+        }
+    }
+    if (conds.isEmpty()) throw EDataSetError(QStringLiteral("No key to identify the row by"));
+    return conds.join(QStringLiteral(" AND "));
+}
+
+void TClientDataSet::ApplyUpdates() {
+    if (FState != TDataSetState::Browse) Post();
+    if (ChangeCount() == 0) return;
+    if (FUpdateTable.isEmpty())
+        throw EDataSetError(QStringLiteral("Unable to resolve the table to update"));
+    const QString table = Quote(FUpdateTable);
+    TFbTransaction tra(*FConn);
+    QHash<QString, std::shared_ptr<TFbQuery>> prepared;
+    auto run = [&](const QString& sql, const std::vector<QVariant>& params, bool mustHit) {
+        std::shared_ptr<TFbQuery>& q = prepared[sql];
+        if (!q) q = std::make_shared<TFbQuery>(tra, sql, false);
+        for (size_t i = 0; i < params.size(); ++i) q->SetParam(int(i), params[i]);
+        q->Execute();
+        if (mustHit && q->RowsAffected() == 0)
+            throw EFbError(QStringLiteral("Record not found or changed by another user"));
+    };
+    // The first refused row throws: the transaction rolls back on the way
+    // out and every change stays pending as it was.
+    for (uint32_t rec : FChangeLog) {
+        const TRecord& r = FRecords[rec];
+        std::vector<QVariant> params;
+        if (r.Status == rsInserted) {
+            QStringList cols, marks;
+            for (const auto& f : FFields) {
+                // Null values are left out, so that column defaults apply.
+                if (f->IsLookup || f->Origin.isEmpty() || FLayout.IsNull(r.Data, f->Slot)) continue;
+                cols << Quote(f->Origin);
+                marks << "?";
+                params.push_back(FLayout.Get(r.Data, f->Slot));
+            }
+            if (cols.isEmpty())
+                run("INSERT INTO " + table + " DEFAULT VALUES", params, false);
+            else
+                run("INSERT INTO " + table + " (" + cols.join(',') + ") VALUES (" +
+                        marks.join(',') + ")",
+                    params, false);
+        } else if (r.Status == rsModified) {
+            QStringList sets;
+            for (const auto& f : FFields) {
+                if (f->IsLookup || f->Origin.isEmpty()) continue;
+                if (r.Original && FLayout.Equal(r.Original, r.Data, f->Slot)) continue;
+                sets << Quote(f->Origin) + " = ?";
+                params.push_back(FLayout.Get(r.Data, f->Slot));
+            }
+            if (sets.isEmpty()) continue;
+            const QString where = WhereFor(r, params);
+            run("UPDATE " + table + " SET " + sets.join(',') + " WHERE " + where, params, true);
+        } else if (r.Status == rsDeleted) {
+            const QString where = WhereFor(r, params);
+            run("DELETE FROM " + table + " WHERE " + where, params, true);
+        }
+    }
+    prepared.clear();
+    tra.Commit();
+    // Written: the rows as they are now are the rows as read.
+    for (uint32_t rec : FChangeLog) {
+        TRecord& r = FRecords[rec];
+        r.Logged = false;
+        TRowLayout::Free(r.Original);
+        r.Original = nullptr;
+        if (r.Status == rsDeleted) {
+            TRowLayout::Free(r.Data);
+            r.Data = FLayout.NewEmpty();
+            r.Status = rsDead;
+        } else if (r.Status != rsDead) {
+            r.Status = rsUnchanged;
+        }
+    }
+    FChangeLog.clear();
+    InvalidateLookupIndex();
+    if (OnAfterApplyUpdates) OnAfterApplyUpdates(*this);
+}
+
+void TClientDataSet::CancelUpdates() {
+    if (FState != TDataSetState::Browse) Cancel();
+    for (uint32_t rec : FChangeLog) {
+        TRecord& r = FRecords[rec];
+        r.Logged = false;
+        if (r.Status == rsInserted) {
+            r.Status = rsDead;
+        } else if (r.Status == rsModified || r.Status == rsDeleted) {
+            if (r.Original) {
+                TRowLayout::Free(r.Data);
+                r.Data = r.Original;
+                r.Original = nullptr;
+            }
+            r.Status = rsUnchanged;
+        }
+    }
+    FChangeLog.clear();
+    if (Active()) {
+        RebuildView(true);
+        NotifyLayout();
+        AfterMove(true);
+    }
+}
+
+// ----------------------------------------------------------- master/detail
+
+void TClientDataSet::SetMasterLink(TClientDataSet* master, const QString& masterField,
+                                   const QString& detailField) {
+    if (FMaster) {
+        auto& d = FMaster->FDetails;
+        d.erase(std::remove(d.begin(), d.end(), this), d.end());
+    }
+    FMaster = master;
+    FMasterField = masterField;
+    FDetailField = detailField;
+    FMasterKeyLoaded = false;
+    if (master) master->FDetails.push_back(this);
+}
+
+void TClientDataSet::MasterChanged() {
+    if (!Active() || !FMaster) return;
+    TField* mf = FMaster->FindField(FMasterField);
+    const QVariant key = (FMaster->Active() && mf && !FMaster->IsEmpty() &&
+                          FMaster->State() != TDataSetState::Insert)
+                             ? mf->Value()
+                             : QVariant();
+    if (FMasterKeyLoaded && key == FLoadedMasterKey) return;
+    if (FState != TDataSetState::Browse) Cancel();
+    if (ChangeCount() > 0) {
+        // Keep changes that were not written with the master row they belong to.
+        TStash s;
+        s.Records = std::move(FRecords);
+        s.ChangeLog = std::move(FChangeLog);
+        FStash.insert(FLoadedMasterKey.toString(), std::move(s));
+        FRecords.clear();
+        FChangeLog.clear();
+    }
+    Fetch();
+    RebuildView(false);
+    FCursor = FView.empty() ? -1 : 0;
+    FBof = true;
+    FEof = FView.empty();
+    NotifyLayout();
+    AfterMove(true);
+}
+
+// ----------------------------------------------------------------- lookup
+
+QVariant TClientDataSet::Lookup(const QString& keyField, const QVariant& key,
+                                const QString& resultField) {
+    if (!Active() || !key.isValid()) return QVariant();
+    TField* kf = FindField(keyField);
+    TField* rf = FindField(resultField);
+    if (!kf || !rf || kf->IsLookup) return QVariant();
+    if (FKeyIndexField != kf->FieldName) {
+        FKeyIndex.clear();
+        FKeyIndex.reserve(qsizetype(FRecords.size()));
+        for (uint32_t i = 0; i < FRecords.size(); ++i) {
+            const TRecord& r = FRecords[i];
+            if (r.Status == rsDeleted || r.Status == rsDead || FLayout.IsNull(r.Data, kf->Slot))
+                continue;
+            FKeyIndex.insert(FLayout.Int(r.Data, kf->Slot), i);
+        }
+        FKeyIndexField = kf->FieldName;
+    }
+    bool ok = false;
+    const qint64 k = key.toLongLong(&ok);
+    if (!ok) return QVariant();
+    const auto it = FKeyIndex.constFind(k);
+    if (it == FKeyIndex.cend()) return QVariant();
+    if (rf->IsLookup) return QVariant();
+    return FLayout.Get(FRecords[it.value()].Data, rf->Slot);
+}
+
+// ------------------------------------------------------------ row access
+
+QVariant TClientDataSet::ValueAt(int row, const TField* f) const {
+    if (row < 0 || row >= int(FView.size())) return QVariant();
+    const uint8_t* data = (row == FCursor && FBuffer) ? FBuffer : RowOf(FView[size_t(row)]);
+    if (f->IsLookup) {
+        const TField* key = FindField(f->KeyFields);
+        if (!key || key->IsLookup || !f->LookupDataSet || FLayout.IsNull(data, key->Slot))
+            return QVariant();
+        return f->LookupDataSet->Lookup(f->LookupKeyFields, FLayout.Get(data, key->Slot),
+                                        f->LookupResultField);
+    }
+    return FLayout.Get(data, f->Slot);
+}
+
+QString TClientDataSet::DisplayTextAt(int row, const TField* f) const {
+    const QVariant v = ValueAt(row, f);
+    if (!v.isValid()) return QString();
+    const int t = v.userType();
+    if (t == qMetaTypeId<TMoney>())
+        return TDisplayFormat::FormatMoney(f->DisplayFormat, v.value<TMoney>());
+    if (t == QMetaType::Double) return TDisplayFormat::FormatFloat(f->DisplayFormat, v.toDouble());
+    if (t == QMetaType::Int || t == QMetaType::LongLong)
+        return TDisplayFormat::FormatInteger(f->DisplayFormat, v.toLongLong());
+    if (t == QMetaType::QDate) return TDisplayFormat::FormatDate(v.toDate());
+    if (t == QMetaType::QDateTime) {
+        const QDateTime dt = v.toDateTime();
+        return TDisplayFormat::FormatDate(dt.date()) + ' ' +
+               dt.time().toString(QStringLiteral("HH:mm:ss"));
+    }
+    if (t == QMetaType::Bool) return v.toBool() ? QStringLiteral("True") : QStringLiteral("False");
+    return v.toString();
+}
+
+// ------------------------------------------------------------- observers
+
+void TClientDataSet::AttachDataSource(TDataSource* ds) {
+    if (std::find(FSources.begin(), FSources.end(), ds) == FSources.end()) FSources.push_back(ds);
+}
+
+void TClientDataSet::DetachDataSource(TDataSource* ds) {
+    FSources.erase(std::remove(FSources.begin(), FSources.end(), ds), FSources.end());
+}
+
+void TClientDataSet::NotifyLayout() {
+    for (TDataSource* s : FSources) s->NotifyLayout();
+}
+
+void TClientDataSet::NotifyData(TField* f) {
+    for (TDataSource* s : FSources) s->NotifyData(f);
+}
+
+void TClientDataSet::NotifyState() {
+    if (OnStateChange) OnStateChange(*this);
+    for (TDataSource* s : FSources) s->NotifyState();
+}
+
+size_t TClientDataSet::RowBytes() const {
+    size_t n = FRecords.capacity() * sizeof(TRecord) + FView.capacity() * sizeof(uint32_t);
+    for (const TRecord& r : FRecords) {
+        n += TRowLayout::Size(r.Data);
+        if (r.Original) n += TRowLayout::Size(r.Original);
+    }
+    return n;
+}

@@ -1,0 +1,299 @@
+#pragma once
+
+#include <QDate>
+#include <QDateTime>
+#include <QHash>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <exception>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "TFbConnection.h"
+#include "TFbQuery.h"
+#include "TFilter.h"
+#include "TMoney.h"
+#include "TRowLayout.h"
+
+class TClientDataSet;
+class TDataSource;
+
+enum class TDataSetState { Inactive, Browse, Edit, Insert };
+
+// How apply updates finds the row it changes or deletes: by the key column
+// only, or by every column still holding the value that was read.
+enum class TUpdateMode { WhereKeyOnly, WhereAll };
+
+// A silent stop: an event handler throws it to cancel the operation.
+class EAbort : public std::exception {
+public:
+    const char* what() const noexcept override { return "Operation aborted"; }
+};
+
+// A record set operation that cannot be done in the set's present state.
+class EDataSetError : public std::runtime_error {
+public:
+    explicit EDataSetError(const QString& m) : std::runtime_error(m.toStdString()), FMessage(m) {}
+    const QString& Message() const { return FMessage; }
+
+private:
+    QString FMessage;
+};
+
+// Identifies a row for as long as the set is open; survives sorting and
+// filtering. -1 is no row.
+using TBookmark = qint64;
+
+// One column of a record set: a data column read from the statement, or a
+// lookup column that shows a column of another set found by key.
+class TField {
+public:
+    TField(TClientDataSet* owner, const QString& name) : FieldName(name), FOwner(owner) {}
+
+    TClientDataSet* DataSet() const { return FOwner; }
+
+    QString FieldName;
+    QString DisplayLabel;  // caption; the name when empty
+    bool Visible = true;
+    bool ReadOnly = false;
+    QString DefaultExpression;
+    QString DisplayFormat;  // numeric mask; dates use the short date format
+    QString ObjectName;     // component name, when one is given
+    int Tag = 0;
+
+    // Data columns.
+    TFbType DataType = TFbType::Text;
+    QString Origin;  // column of the update table this value is written to
+    int Slot = -1;   // position in the row layout; -1 for lookups
+
+    // Lookup columns.
+    bool IsLookup = false;
+    QString KeyFields;  // the key column of this set
+    TClientDataSet* LookupDataSet = nullptr;
+    QString LookupKeyFields = QStringLiteral("ID");
+    QString LookupResultField;
+
+    QString Caption() const { return DisplayLabel.isEmpty() ? FieldName : DisplayLabel; }
+
+    // The value in the current row (the edit buffer while editing).
+    QVariant Value() const;
+    void SetValue(const QVariant& v);
+    void Clear() { SetValue(QVariant()); }
+    bool IsNull() const;
+    QString AsString() const;
+    int AsInteger() const { return int(AsLargeInt()); }
+    qint64 AsLargeInt() const;
+    TMoney AsMoney() const;
+    double AsFloat() const;
+    QDate AsDate() const { return Value().toDate(); }
+    QDateTime AsDateTime() const { return Value().toDateTime(); }
+    bool AsBoolean() const { return Value().toBool(); }
+    // The value as a grid shows it: display format, short dates, lookup text.
+    QString DisplayText() const;
+
+private:
+    TClientDataSet* FOwner;
+};
+
+// An in-memory record set: a statement is read into memory, edited there and
+// written back by ApplyUpdates in one transaction.
+class TClientDataSet : public QObject {
+    Q_OBJECT
+public:
+    explicit TClientDataSet(QObject* parent = nullptr);
+    ~TClientDataSet() override;
+
+    // ---- configuration
+    void SetConnection(TFbConnection* conn) { FConn = conn; }
+    TFbConnection* Connection() const { return FConn; }
+    QString CommandText;
+    QVariantMap Params;       // values of ":NAME" parameters in CommandText
+    QString UpdateTableName;  // where changes go; the first column's table when empty
+    // The table changes are written to, once the set was opened.
+    const QString& UpdateTable() const { return FUpdateTable; }
+    QStringList KeyFields = {QStringLiteral("ID")};
+    TUpdateMode UpdateMode = TUpdateMode::WhereKeyOnly;
+    int Tag = 0;
+
+    // ---- fields
+    // Creates the data fields from the statement's column definitions, without
+    // reading rows (when the set has none yet).
+    void UpdateFieldDefs();
+    int FieldCount() const { return int(FFields.size()); }
+    TField* Field(int index) const { return FFields[size_t(index)].get(); }
+    TField* FindField(const QString& name) const;
+    TField* FieldByName(const QString& name) const;  // throws when missing
+    // Adds a lookup column right after the field insertAfter (at the end when empty).
+    TField* AddLookupField(const QString& name, const QString& keyField, TClientDataSet* lookup,
+                           const QString& resultField, const QString& insertAfter = QString());
+    void ClearFields();
+
+    // ---- open and close
+    void Open();
+    void Close();
+    bool Active() const { return FState != TDataSetState::Inactive; }
+    TDataSetState State() const { return FState; }
+    // Re-reads the whole set, staying on the same key where it still exists.
+    void Refresh();
+    // Re-reads the current row from the database.
+    void RefreshRecord();
+
+    // ---- navigation
+    int RecordCount() const { return int(FView.size()); }
+    int RecNo() const { return FCursor; }  // 0-based row of the current order; -1 when empty
+    bool IsEmpty() const { return FView.empty(); }
+    bool Bof() const { return FBof; }
+    bool Eof() const { return FEof; }
+    void First();
+    void Last();
+    void Next();
+    void Prior();
+    void MoveTo(int row);
+    bool Locate(const QString& field, const QVariant& value);
+    TBookmark GetBookmark() const;
+    bool BookmarkValid(TBookmark b) const;
+    void GotoBookmark(TBookmark b);
+    // Row of the current order holding the bookmark; -1 when it is not shown.
+    int RowOfBookmark(TBookmark b) const;
+    TBookmark BookmarkOfRow(int row) const;
+
+    // ---- editing
+    void Insert();
+    void Append();
+    void Edit();
+    void Post();
+    void Cancel();
+    void Delete();
+    bool Modified() const { return FModified; }
+    // Pending inserts, updates and deletes not yet written.
+    int ChangeCount() const;
+    // Writes the pending changes in one transaction; the first refused row
+    // rolls it all back, raises the database's message and leaves every
+    // change pending as it was.
+    void ApplyUpdates();
+    // Drops the pending changes, back to the rows as read.
+    void CancelUpdates();
+
+    // ---- filter and sort
+    void SetFilter(const TFilter& f);
+    const TFilter& Filter() const { return FFilter; }
+    void SetFiltered(bool on);
+    bool Filtered() const { return FFiltered; }
+    // One local index by one column; replaces any other. A lookup column
+    // sorts by its key.
+    void AddIndex(const QString& name, const QString& field, bool descending);
+    void DeleteIndexes();
+    QString IndexName() const { return FIndexName; }
+    QString IndexFieldName() const { return FIndexField; }
+    bool IndexDescending() const { return FIndexDescending; }
+
+    // ---- master/detail
+    // This set shows only the rows whose detailField equals masterField of
+    // the master's current row, and follows the master.
+    void SetMasterLink(TClientDataSet* master, const QString& masterField,
+                       const QString& detailField);
+    TClientDataSet* Master() const { return FMaster; }
+
+    // ---- lookups
+    // The result column of the row whose keyField equals key.
+    QVariant Lookup(const QString& keyField, const QVariant& key, const QString& resultField);
+
+    // ---- values of any row of the current order, without moving
+    QVariant ValueAt(int row, const TField* f) const;
+    QString DisplayTextAt(int row, const TField* f) const;
+
+    // ---- events (one handler each, as the owning window sets them)
+    std::function<void(TClientDataSet&)> OnBeforeOpen, OnAfterOpen, OnAfterInsert, OnBeforePost,
+        OnAfterPost, OnAfterScroll, OnStateChange, OnAfterApplyUpdates, OnAfterCancel,
+        OnAfterDelete;
+    std::function<void(TField&)> OnFieldChange;
+
+    // For data sources.
+    void AttachDataSource(TDataSource* ds);
+    void DetachDataSource(TDataSource* ds);
+
+    // Memory held for the rows (benchmarks).
+    size_t RowBytes() const;
+
+    // Puts a condition into a statement's WHERE clause (before ORDER BY).
+    static QString AddCondition(const QString& sql, const QString& condition);
+    static QString Quote(const QString& name) { return '"' + name + '"'; }
+
+private:
+    friend class TField;
+    enum TStatus : uint8_t { rsUnchanged, rsModified, rsInserted, rsDeleted, rsDead };
+    struct TRecord {
+        uint8_t* Data = nullptr;
+        uint8_t* Original = nullptr;  // as read, kept once the row changed
+        TStatus Status = rsUnchanged;
+        bool Logged = false;  // in the change log
+    };
+
+    const uint8_t* CurrentRow() const;
+    const uint8_t* RowOf(uint32_t rec) const;
+    void SetFieldValue(TField* f, const QVariant& v);
+    void SetState(TDataSetState s);
+    void RebuildView(bool keepCurrent);
+    void SortView();
+    bool Accepts(const uint8_t* row) const;
+    void AfterMove(bool scrolled);
+    void NotifyLayout();
+    void NotifyData(TField* f);
+    void NotifyState();
+    void LoadRows(TFbQuery& q);
+    void FreeRecords();
+    void ClearStash();
+    void BindFields(const TFbQuery& q);
+    void CreateFieldsFrom(const TFbQuery& q);
+    void LogChange(uint32_t rec);
+    QVariant KeyValueOfRecord(uint32_t rec) const;
+    void MasterChanged();
+    void Fetch();
+    QString SelectText() const;
+    QString WhereFor(const TRecord& r, std::vector<QVariant>& params) const;
+    void InvalidateLookupIndex() {
+        FKeyIndex.clear();
+        FKeyIndexField.clear();
+    }
+    void CheckBrowse(const char* op) const;
+
+    TFbConnection* FConn = nullptr;
+    std::vector<std::unique_ptr<TField>> FFields;
+    TRowLayout FLayout;
+    std::vector<TRecord> FRecords;
+    std::vector<uint32_t> FView;  // record indices in the current order
+    std::vector<uint32_t> FChangeLog;
+    int FCursor = -1;
+    bool FBof = true, FEof = true;
+    TDataSetState FState = TDataSetState::Inactive;
+    uint8_t* FBuffer = nullptr;  // edit buffer
+    bool FModified = false;
+    TFilter FFilter;
+    bool FFiltered = false;
+    QString FIndexName, FIndexField;
+    bool FIndexDescending = false;
+    std::vector<TDataSource*> FSources;
+
+    TClientDataSet* FMaster = nullptr;
+    QString FMasterField, FDetailField;
+    std::vector<TClientDataSet*> FDetails;
+    QVariant FLoadedMasterKey;
+    bool FMasterKeyLoaded = false;
+
+    QHash<qint64, uint32_t> FKeyIndex;  // lookup index: key -> record
+    QString FKeyIndexField;
+
+    std::vector<int> FColumnsOfSlots;  // statement column of each slot
+    QString FUpdateTable;
+
+    // Detail rows with changes not yet written, kept per master key while the
+    // master stands on another row.
+    struct TStash {
+        std::vector<TRecord> Records;
+        std::vector<uint32_t> ChangeLog;
+    };
+    QHash<QString, TStash> FStash;
+};

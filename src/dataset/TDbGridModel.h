@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QPointer>
+#include <vector>
+
+class TDataSource;
+class TField;
+
+// A table model over a record set: its visible columns in order, captions,
+// display texts (formats, lookups). Reads rows in place, never copies them,
+// and tells the view only what changed.
+class TDbGridModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    explicit TDbGridModel(TDataSource* source, QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation o, int role = Qt::DisplayRole) const override;
+
+    TField* FieldOfColumn(int column) const;
+    int ColumnOfField(const TField* f) const;
+    // Rebuild the column list after fields changed visibility or order.
+    void ResetColumns();
+
+    // How many times data() was asked, for checking that only visible rows paint.
+    mutable long long DataCalls = 0;
+
+private:
+    void Reset();
+    void OnDataChanged(TField* f);
+
+    QPointer<TDataSource> FSource;
+    std::vector<TField*> FColumns;
+    int FRows = 0;
+};

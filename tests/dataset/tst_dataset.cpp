@@ -1,0 +1,556 @@
+// Record sets against the real engine: states and event order, apply updates
+// all or nothing, key-only and all-columns writes, filters, sorting, marked
+// rows, master/detail links, lookups, the grid model and display formats.
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "TBookmarkList.h"
+#include "TClientDataSet.h"
+#include "TDataSource.h"
+#include "TDbGridModel.h"
+#include "TDisplayFormat.h"
+#include "TFbConnection.h"
+#include "TFbQuery.h"
+
+class TstDataSet : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir FDir;
+    QString FPath;
+    TFbConnection FConn;
+
+    void Exec(const QString& sql) { FConn.ExecuteImmediate(sql); }
+    QVariant Value(const QString& sql) {
+        TFbTransaction tra(FConn);
+        TFbQuery q(tra, sql);
+        q.Open();
+        return q.Eof() ? QVariant() : q.Value(0);
+    }
+
+    // Fresh rows for each test: five customers, two invoices with lines.
+    void Seed() {
+        for (const char* t : {"AR_TRANITEM", "AR_TRAN", "AR_ACCT", "SYS_TAX"})
+            Exec(QString("DELETE FROM %1").arg(t));
+        Exec("INSERT INTO SYS_TAX (ID, NAME, RATE) VALUES (1, 'GST', 10)");
+        Exec("INSERT INTO SYS_TAX (ID, NAME, RATE) VALUES (2, 'Exempt', 0)");
+        const char* custs[] = {"(7, 'Acme', 'Acme Trading', 'Wholesale', 2, '2026-12-01')",
+                               "(12, 'bolt', 'Bolt & Nut', 'Retail', 1, '2026-12-03')",
+                               "(3, 'Crane', 'Crane Co', 'Retail', NULL, '2026-11-20')",
+                               "(4, 'Delta', 'Delta Acme', NULL, 1, '2026-12-03')",
+                               "(5, 'echo', NULL, 'Wholesale', 2, NULL)"};
+        for (const char* c : custs)
+            Exec(QString("INSERT INTO AR_ACCT (ID, NICKNAME, NAME, \"GROUP\", SYS_TAX_ID, "
+                         "CREATEDATE) VALUES %1")
+                     .arg(c));
+        Exec(
+            "INSERT INTO AR_TRAN (ID, INVOICENO, AR_ACCT_ID, AMTTOTAL) VALUES (1, 'INV1', 7, "
+            "10.5)");
+        Exec("INSERT INTO AR_TRAN (ID, INVOICENO, AR_ACCT_ID, AMTTOTAL) VALUES (2, 'INV2', 12, 0)");
+        Exec(
+            "INSERT INTO AR_TRANITEM (ID, AR_TRAN_ID, LINE, ITEMDESC) VALUES (10, 1, 2, 'second')");
+        Exec("INSERT INTO AR_TRANITEM (ID, AR_TRAN_ID, LINE, ITEMDESC) VALUES (11, 1, 1, 'first')");
+        Exec("INSERT INTO AR_TRANITEM (ID, AR_TRAN_ID, LINE, ITEMDESC) VALUES (12, 2, 1, 'other')");
+    }
+
+    void OpenCust(TClientDataSet& ds, const QString& tail = " ORDER BY ID") {
+        ds.SetConnection(&FConn);
+        ds.CommandText = "SELECT * FROM AR_ACCT" + tail;
+        ds.Open();
+    }
+
+private slots:
+    void initTestCase() {
+        FPath = FDir.path() + "/main.fdb";
+        QVERIFY(QFile::copy(QStringLiteral(TALLYVO_TEMPLATE_DB_DIR) + "/main.fdb", FPath));
+        QFile::setPermissions(FPath, QFile::ReadOwner | QFile::WriteOwner);
+        FConn.Open(FPath);
+    }
+
+    void init() { Seed(); }
+
+    void openBuildsFieldsFromTheStatement() {
+        TClientDataSet ds;
+        OpenCust(ds);
+        QCOMPARE(ds.State(), TDataSetState::Browse);
+        QCOMPARE(ds.RecordCount(), 5);
+        QCOMPARE(ds.FieldByName("ID")->DataType, TFbType::Integer);
+        QCOMPARE(ds.FieldByName("DISCTRATE")->DataType, TFbType::Float);
+        QCOMPARE(ds.FieldByName("CREATEDATE")->DataType, TFbType::Date);
+        QCOMPARE(ds.FieldByName("NICKNAME")->AsString(), QString("Crane"));
+        QCOMPARE(ds.UpdateTable(), QString("AR_ACCT"));
+        ds.Last();
+        QCOMPARE(ds.FieldByName("ID")->AsInteger(), 12);
+        QVERIFY(ds.Eof());
+        ds.Next();
+        QVERIFY(ds.Eof());
+        QCOMPARE(ds.RecNo(), 4);
+        QVERIFY(ds.Locate("nickname", "Delta"));
+        QCOMPARE(ds.FieldByName("ID")->AsInteger(), 4);
+        QVERIFY(!ds.Locate("NICKNAME", "nobody"));
+        QVERIFY_THROWS_EXCEPTION(EDataSetError, ds.FieldByName("NOPE"));
+        ds.Close();
+        QCOMPARE(ds.State(), TDataSetState::Inactive);
+        QCOMPARE(ds.RecordCount(), 0);
+    }
+
+    // The order in which events fire: what the browser's handlers rely on.
+    void eventOrder() {
+        TClientDataSet ds;
+        QStringList log;
+        auto note = [&](const char* name) {
+            return [&log, name](TClientDataSet&) { log << name; };
+        };
+        ds.OnBeforeOpen = note("BeforeOpen");
+        ds.OnAfterOpen = note("AfterOpen");
+        ds.OnAfterInsert = note("AfterInsert");
+        ds.OnBeforePost = note("BeforePost");
+        ds.OnAfterPost = note("AfterPost");
+        ds.OnAfterScroll = note("AfterScroll");
+        ds.OnAfterCancel = note("AfterCancel");
+        ds.OnAfterApplyUpdates = note("AfterApplyUpdates");
+        ds.OnStateChange = [&](TClientDataSet& d) {
+            log << "State" + QString::number(int(d.State()));
+        };
+        ds.OnFieldChange = [&](TField& f) { log << "Change " + f.FieldName; };
+        OpenCust(ds);
+        QCOMPARE(log, (QStringList{"BeforeOpen", "State1", "AfterOpen", "AfterScroll"}));
+        log.clear();
+        ds.Insert();
+        ds.FieldByName("ID")->SetValue(99);
+        ds.Post();
+        QCOMPARE(log, (QStringList{"State3", "AfterInsert", "AfterScroll", "Change ID",
+                                   "BeforePost", "State1", "AfterPost"}));
+        log.clear();
+        // A value set in browse state starts editing; a change made by code fires too.
+        ds.FieldByName("NAME")->SetValue("X");
+        ds.Cancel();
+        QCOMPARE(log,
+                 (QStringList{"State2", "Change NAME", "State1", "AfterCancel", "AfterScroll"}));
+        log.clear();
+        ds.ApplyUpdates();
+        QCOMPARE(log, QStringList{"AfterApplyUpdates"});
+        // A handler that aborts the post leaves the row being edited.
+        ds.OnBeforePost = [](TClientDataSet&) { throw EAbort(); };
+        ds.Edit();
+        ds.FieldByName("NAME")->SetValue("Y");
+        QVERIFY_THROWS_EXCEPTION(EAbort, ds.Post());
+        QCOMPARE(ds.State(), TDataSetState::Edit);
+        QCOMPARE(ds.FieldByName("NAME")->AsString(), QString("Y"));
+    }
+
+    void insertCancelAndDelete() {
+        TClientDataSet ds;
+        OpenCust(ds);
+        ds.MoveTo(2);
+        ds.Insert();
+        QCOMPARE(ds.RecordCount(), 6);
+        QCOMPARE(ds.RecNo(), 2);
+        QVERIFY(ds.FieldByName("ID")->IsNull());
+        ds.Cancel();
+        QCOMPARE(ds.RecordCount(), 5);
+        QCOMPARE(ds.ChangeCount(), 0);
+        QVERIFY(ds.Locate("ID", 12));
+        ds.Delete();
+        QCOMPARE(ds.RecordCount(), 4);
+        QCOMPARE(ds.ChangeCount(), 1);
+        QCOMPARE(Value("SELECT COUNT(*) FROM AR_ACCT WHERE ID=12").toInt(), 1);
+        ds.ApplyUpdates();
+        QCOMPARE(Value("SELECT COUNT(*) FROM AR_ACCT WHERE ID=12").toInt(), 0);
+        QCOMPARE(ds.ChangeCount(), 0);
+    }
+
+    // A refused row rolls back the whole write and leaves every change
+    // pending as the user left it; a corrected second attempt goes through.
+    void applyIsAllOrNothing() {
+        TClientDataSet ds;
+        OpenCust(ds);
+        QVERIFY(ds.Locate("ID", 3));
+        ds.FieldByName("NAME")->SetValue("Crane Renamed");
+        ds.Post();
+        ds.Append();
+        ds.FieldByName("ID")->SetValue(7);  // a key already taken
+        ds.FieldByName("NICKNAME")->SetValue("Dup");
+        ds.Post();
+        try {
+            ds.ApplyUpdates();
+            QFAIL("duplicate key written");
+        } catch (const EFbError& e) {
+            QVERIFY2(e.Message().contains("PRIMARY or UNIQUE KEY"), qPrintable(e.Message()));
+        }
+        QCOMPARE(Value("SELECT NAME FROM AR_ACCT WHERE ID=3").toString(), QString("Crane Co"));
+        QCOMPARE(ds.ChangeCount(), 2);
+        QVERIFY(ds.Locate("NICKNAME", "Dup"));
+        QCOMPARE(ds.FieldByName("ID")->AsInteger(), 7);
+        ds.FieldByName("ID")->SetValue(70);
+        ds.Post();
+        ds.ApplyUpdates();
+        QCOMPARE(Value("SELECT NAME FROM AR_ACCT WHERE ID=3").toString(), QString("Crane Renamed"));
+        QCOMPARE(Value("SELECT NICKNAME FROM AR_ACCT WHERE ID=70").toString(), QString("Dup"));
+        QCOMPARE(ds.ChangeCount(), 0);
+        // Cancelling pending changes returns to the rows as read.
+        ds.FieldByName("NAME")->SetValue("Temp");
+        ds.Post();
+        ds.CancelUpdates();
+        QVERIFY(ds.Locate("ID", 70));
+        QVERIFY(ds.FieldByName("NAME")->IsNull());
+    }
+
+    // Key-only finds the row by ID; all-columns refuses a row another user
+    // changed since it was read, and an update that hits nothing is a refusal.
+    void updateModes() {
+        for (TUpdateMode mode : {TUpdateMode::WhereKeyOnly, TUpdateMode::WhereAll}) {
+            Seed();
+            TClientDataSet ds;
+            ds.UpdateMode = mode;
+            OpenCust(ds);
+            QVERIFY(ds.Locate("ID", 4));
+            ds.FieldByName("NICKNAME")->SetValue("Mine");
+            ds.Post();
+            {
+                TFbConnection other;
+                other.Open(FPath);
+                other.ExecuteImmediate("UPDATE AR_ACCT SET NAME = 'Theirs' WHERE ID = 4");
+            }
+            if (mode == TUpdateMode::WhereKeyOnly) {
+                ds.ApplyUpdates();
+                QCOMPARE(Value("SELECT NICKNAME || NAME FROM AR_ACCT WHERE ID=4").toString(),
+                         QString("MineTheirs"));
+            } else {
+                try {
+                    ds.ApplyUpdates();
+                    QFAIL("a changed row was overwritten");
+                } catch (const EFbError& e) {
+                    QCOMPARE(e.Message(), QString("Record not found or changed by another user"));
+                }
+                QCOMPARE(Value("SELECT NICKNAME FROM AR_ACCT WHERE ID=4").toString(),
+                         QString("Delta"));
+                QCOMPARE(ds.ChangeCount(), 1);
+            }
+        }
+        // A row deleted underneath: refused in key-only mode too.
+        Seed();
+        TClientDataSet ds;
+        OpenCust(ds);
+        QVERIFY(ds.Locate("ID", 5));
+        ds.FieldByName("NAME")->SetValue("gone?");
+        ds.Post();
+        Exec("DELETE FROM AR_ACCT WHERE ID = 5");
+        QVERIFY_THROWS_EXCEPTION(EFbError, ds.ApplyUpdates());
+    }
+
+    void reservedWordColumnAndExactMoney() {
+        TClientDataSet ds;
+        OpenCust(ds);
+        QVERIFY(ds.Locate("ID", 3));
+        ds.FieldByName("GROUP")->SetValue("Export");
+        ds.Post();
+        ds.ApplyUpdates();
+        QCOMPARE(Value("SELECT \"GROUP\" FROM AR_ACCT WHERE ID=3").toString(), QString("Export"));
+
+        TClientDataSet inv;
+        inv.SetConnection(&FConn);
+        inv.CommandText = "SELECT * FROM AR_TRAN ORDER BY ID";
+        inv.Open();
+        QCOMPARE(inv.FieldByName("AMTTOTAL")->DataType, TFbType::Money);
+        QCOMPARE(inv.FieldByName("AMTTOTAL")->AsMoney(), TMoney(105000));
+        TMoney big;
+        QVERIFY(TMoney::FromString("92233720368547.7580", big));
+        inv.FieldByName("AMTTOTAL")->SetValue(QVariant::fromValue(big));
+        inv.FieldByName("AMTTAX")->SetValue("0.0001");
+        inv.Post();
+        inv.ApplyUpdates();
+        QCOMPARE(Value("SELECT CAST(AMTTOTAL AS VARCHAR(30)) FROM AR_TRAN WHERE ID=1").toString(),
+                 QString("92233720368547.7580"));
+        QCOMPARE(Value("SELECT CAST(AMTTAX AS VARCHAR(30)) FROM AR_TRAN WHERE ID=1").toString(),
+                 QString("0.0001"));
+        inv.Refresh();
+        QCOMPARE(inv.FieldByName("AMTTOTAL")->AsMoney(), big);
+        QCOMPARE(inv.FieldByName("ID")->AsInteger(), 1);  // stayed on the same key
+    }
+
+    // Nulls are not written on insert, so the column defaults apply.
+    void insertLeavesDefaultsToTheDatabase() {
+        TClientDataSet users;
+        users.SetConnection(&FConn);
+        users.CommandText = "SELECT * FROM SYS_USER";
+        users.Open();
+        users.Append();
+        users.FieldByName("ID")->SetValue(40);
+        users.FieldByName("CODE")->SetValue("NEW");
+        users.FieldByName("REMARKS")->SetValue(QString::fromUtf8("备注 memo"));
+        users.Post();
+        users.ApplyUpdates();
+        QCOMPARE(Value("SELECT LOGINS FROM SYS_USER WHERE ID=40").toInt(), 0);
+        QCOMPARE(Value("SELECT REMARKS FROM SYS_USER WHERE ID=40").toString(),
+                 QString::fromUtf8("备注 memo"));
+        Exec("DELETE FROM SYS_USER WHERE ID=40");
+    }
+
+    void refreshRecord() {
+        TClientDataSet ds;
+        OpenCust(ds);
+        QVERIFY(ds.Locate("ID", 7));
+        Exec("UPDATE AR_ACCT SET NAME = 'Changed' WHERE ID = 7");
+        QCOMPARE(ds.FieldByName("NAME")->AsString(), QString("Acme Trading"));
+        ds.RefreshRecord();
+        QCOMPARE(ds.FieldByName("NAME")->AsString(), QString("Changed"));
+        QCOMPARE(ds.ChangeCount(), 0);
+    }
+
+    void filters() {
+        TClientDataSet ds;
+        OpenCust(ds);
+        ds.SetFilter(TFilter::DateOnOrAfter("CREATEDATE", QDate(2026, 12, 1)));
+        ds.SetFiltered(true);
+        QCOMPARE(ds.RecordCount(), 3);  // nulls never pass
+        ds.SetFilter(TFilter::DateEquals("CREATEDATE", QDate(2026, 12, 3)));
+        QCOMPARE(ds.RecordCount(), 2);
+        QCOMPARE(ds.Filter().Text(), QString("CREATEDATE = '2026-12-03'"));
+        // Case-sensitive, over several columns.
+        ds.SetFilter(TFilter::AnyContains({"NICKNAME", "NAME"}, "Acme"));
+        QCOMPARE(ds.RecordCount(), 2);
+        QCOMPARE(ds.Filter().Text(), QString("(NICKNAME LIKE '%Acme%' OR NAME LIKE '%Acme%')"));
+        ds.SetFilter(TFilter::AnyContains({"NICKNAME", "NAME"}, "acme"));
+        QCOMPARE(ds.RecordCount(), 0);
+        ds.SetFilter(TFilter::AnyContains({"NICKNAME", "NAME"}, "o")
+                         .And(TFilter::DateOnOrAfter("CREATEDATE", QDate(2026, 12, 2))));
+        QCOMPARE(ds.RecordCount(), 1);  // bolt
+        // The filter stays in force when the set is read again.
+        ds.Close();
+        ds.Open();
+        QCOMPARE(ds.RecordCount(), 1);
+        QCOMPARE(ds.FieldByName("ID")->AsInteger(), 12);
+        // An edited row that no longer passes leaves the view.
+        ds.FieldByName("NICKNAME")->SetValue("xyz");
+        ds.FieldByName("NAME")->SetValue("xyz");
+        ds.Post();
+        QCOMPARE(ds.RecordCount(), 0);
+        ds.SetFiltered(false);
+        QCOMPARE(ds.RecordCount(), 5);
+    }
+
+    void sorting() {
+        TClientDataSet tax;
+        tax.SetConnection(&FConn);
+        tax.CommandText = "SELECT ID, NAME FROM SYS_TAX";
+        tax.Open();
+        TClientDataSet ds;
+        ds.SetConnection(&FConn);
+        ds.CommandText = "SELECT * FROM AR_ACCT ORDER BY ID";
+        ds.UpdateFieldDefs();
+        ds.AddLookupField("SYS_TAX_ID_LOOKUP", "SYS_TAX_ID", &tax, "NAME", "SYS_TAX_ID");
+        ds.Open();
+        auto column = [&](const char* name) {
+            QStringList out;
+            for (int i = 0; i < ds.RecordCount(); ++i)
+                out << ds.ValueAt(i, ds.FieldByName(name)).toString();
+            return out;
+        };
+        ds.AddIndex("A_NICKNAME", "NICKNAME", false);
+        QCOMPARE(column("NICKNAME"), (QStringList{"Acme", "bolt", "Crane", "Delta", "echo"}));
+        ds.AddIndex("D_NICKNAME", "NICKNAME", true);
+        QCOMPARE(ds.IndexName(), QString("D_NICKNAME"));
+        QCOMPARE(column("NICKNAME"), (QStringList{"echo", "Delta", "Crane", "bolt", "Acme"}));
+        // A lookup column sorts by its key: null first, then 1, 1, 2, 2.
+        ds.AddIndex("A_SYS_TAX_ID", "SYS_TAX_ID_LOOKUP", false);
+        QCOMPARE(column("SYS_TAX_ID_LOOKUP"), (QStringList{"", "GST", "GST", "Exempt", "Exempt"}));
+        QCOMPARE(column("ID"), (QStringList{"3", "4", "12", "5", "7"}));  // ties in read order
+        ds.DeleteIndexes();
+        QCOMPARE(column("ID"), (QStringList{"3", "4", "5", "7", "12"}));
+    }
+
+    void markedRows() {
+        TClientDataSet ds;
+        OpenCust(ds);
+        TBookmarkList marks;
+        QVERIFY(ds.Locate("ID", 7));
+        marks.Toggle(ds.GetBookmark());
+        QVERIFY(ds.Locate("ID", 12));
+        marks.Toggle(ds.GetBookmark());
+        QVERIFY(ds.Locate("ID", 3));
+        marks.Toggle(ds.GetBookmark());
+        marks.Toggle(ds.GetBookmark());  // unmarked again
+        QCOMPARE(GetSelectedIdList(ds, marks), QString("7,12"));
+        ds.AddIndex("D_ID", "ID", true);
+        ds.SetFilter(TFilter::AnyContains({"NICKNAME"}, "o"));
+        ds.SetFiltered(true);
+        QCOMPARE(GetSelectedIdList(ds, marks), QString("12"));  // 7 is filtered out
+        ds.SetFiltered(false);
+        QCOMPARE(GetSelectedIdList(ds, marks), QString("7,12"));  // marking order, not sort order
+        SelectAll(ds, marks, true);
+        QCOMPARE(GetSelectedIdList(ds, marks), QString("12,7,5,4,3"));
+        QVERIFY(ds.Locate("ID", 5));
+        ds.Delete();
+        QCOMPARE(GetSelectedIdList(ds, marks), QString("12,7,4,3"));
+        TClientDataSet empty;
+        OpenCust(empty, " WHERE ID IS NULL");
+        QCOMPARE(GetSelectedIdList(empty, marks), QString());
+    }
+
+    // The detail set holds the lines of the master's current row only, in
+    // line order, and follows the master.
+    void detailFollowsMaster() {
+        TClientDataSet master, detail;
+        master.SetConnection(&FConn);
+        master.CommandText = "SELECT * FROM AR_TRAN ORDER BY ID";
+        detail.SetConnection(&FConn);
+        detail.CommandText = "SELECT * FROM AR_TRANITEM ORDER BY LINE";
+        detail.UpdateMode = TUpdateMode::WhereAll;
+        detail.SetMasterLink(&master, "ID", "AR_TRAN_ID");
+        master.Open();
+        detail.Open();
+        auto lines = [&]() {
+            QStringList out;
+            for (int i = 0; i < detail.RecordCount(); ++i)
+                out << detail.ValueAt(i, detail.FieldByName("ITEMDESC")).toString();
+            return out;
+        };
+        QCOMPARE(lines(), (QStringList{"first", "second"}));
+        master.Next();
+        QCOMPARE(lines(), QStringList{"other"});
+        // A new line belongs to the master's row; its key comes from the database.
+        detail.Append();
+        QCOMPARE(detail.FieldByName("AR_TRAN_ID")->AsInteger(), 2);
+        detail.FieldByName("LINE")->SetValue(2);
+        detail.FieldByName("ITEMDESC")->SetValue("added");
+        detail.Post();
+        detail.ApplyUpdates();
+        detail.Refresh();
+        QCOMPARE(lines(), (QStringList{"other", "added"}));
+        QVERIFY(!detail.FieldByName("ID")->IsNull());
+        master.First();
+        QCOMPARE(lines(), (QStringList{"first", "second"}));
+        // A master row being inserted has no lines yet.
+        master.Insert();
+        QCOMPARE(detail.RecordCount(), 0);
+        master.Cancel();
+        QCOMPARE(lines(), (QStringList{"first", "second"}));
+        // Changes the database refused stay with their master row.
+        detail.FieldByName("ITEMDESC")->SetValue("pending");
+        detail.Post();
+        master.Next();
+        QCOMPARE(lines(), (QStringList{"other", "added"}));
+        master.First();
+        QCOMPARE(lines(), (QStringList{"pending", "second"}));
+        QCOMPARE(detail.ChangeCount(), 1);
+        master.Close();
+        QCOMPARE(detail.RecordCount(), 0);
+    }
+
+    void conditionInjection_data() {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("plain") << "SELECT * FROM T"
+                               << "SELECT * FROM T WHERE C";
+        QTest::newRow("order") << "SELECT * FROM T ORDER BY LINE"
+                               << "SELECT * FROM T WHERE C ORDER BY LINE";
+        QTest::newRow("where") << "SELECT * FROM T WHERE A=1 OR B=2 ORDER BY X"
+                               << "SELECT * FROM T WHERE (A=1 OR B=2) AND C ORDER BY X";
+        QTest::newRow("nested")
+            << "SELECT (SELECT MAX(X) FROM U WHERE U.A=T.A) AS M FROM T"
+            << "SELECT (SELECT MAX(X) FROM U WHERE U.A=T.A) AS M FROM T WHERE C";
+        QTest::newRow("quoted") << "SELECT 'WHERE' AS W FROM \"ORDER BY\""
+                                << "SELECT 'WHERE' AS W FROM \"ORDER BY\" WHERE C";
+    }
+
+    void conditionInjection() {
+        QFETCH(QString, sql);
+        QFETCH(QString, expected);
+        QCOMPARE(TClientDataSet::AddCondition(sql, "C"), expected);
+    }
+
+    // The grid model shows visible columns with captions, formats and lookup
+    // texts, and repaints only the cell that changed.
+    void gridModel() {
+        TClientDataSet tax;
+        tax.SetConnection(&FConn);
+        tax.CommandText = "SELECT ID, NAME FROM SYS_TAX";
+        tax.Open();
+        TClientDataSet ds;
+        ds.SetConnection(&FConn);
+        ds.CommandText = "SELECT ID, NICKNAME, DISCTRATE, SYS_TAX_ID FROM AR_ACCT ORDER BY ID";
+        ds.UpdateFieldDefs();
+        ds.FieldByName("SYS_TAX_ID")->Visible = false;
+        ds.FieldByName("NICKNAME")->DisplayLabel = "Short Name";
+        ds.FieldByName("DISCTRATE")->DisplayFormat = "#,##0.00";
+        ds.AddLookupField("SYS_TAX_ID_LOOKUP", "SYS_TAX_ID", &tax, "NAME", "SYS_TAX_ID");
+        TDataSource src;
+        src.SetDataSet(&ds);
+        TDbGridModel model(&src);
+        ds.Open();
+        QCOMPARE(model.rowCount(), 5);
+        QCOMPARE(model.columnCount(), 4);
+        QCOMPARE(model.headerData(1, Qt::Horizontal).toString(), QString("Short Name"));
+        QCOMPARE(model.headerData(3, Qt::Horizontal).toString(), QString("SYS_TAX_ID_LOOKUP"));
+        QCOMPARE(model.data(model.index(3, 3)).toString(), QString("Exempt"));  // ID 7
+        ds.Locate("ID", 7);
+        QSignalSpy spy(&model, &QAbstractItemModel::dataChanged);
+        ds.FieldByName("DISCTRATE")->SetValue(1234.567);
+        QCOMPARE(spy.count(), 1);
+        QCOMPARE(spy[0][0].toModelIndex(), model.index(3, 2));
+        QCOMPARE(model.data(model.index(3, 2)).toString(), QString("1,234.57"));
+        ds.FieldByName("SYS_TAX_ID")->SetValue(1);  // its lookup column repaints
+        QCOMPARE(spy.count(), 2);
+        QCOMPARE(model.data(model.index(3, 3)).toString(), QString("GST"));
+        ds.Post();
+        QSignalSpy rows(&model, &QAbstractItemModel::rowsInserted);
+        ds.Append();
+        QCOMPARE(rows.count(), 1);
+        QCOMPARE(model.rowCount(), 6);
+        ds.Cancel();
+        QCOMPARE(model.rowCount(), 5);
+    }
+
+    void displayFormats_data() {
+        QTest::addColumn<QString>("mask");
+        QTest::addColumn<QString>("value");  // money text
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("grouping") << "#,##0.00"
+                                  << "1234567.891"
+                                  << "1,234,567.89";
+        QTest::newRow("half up") << "#,##0.00"
+                                 << "0.005"
+                                 << "0.01";
+        QTest::newRow("negative plain") << "#,##0.00"
+                                        << "-1234.5"
+                                        << "-1,234.50";
+        QTest::newRow("negative section") << "#,##0.00;(#,##0.00)"
+                                          << "-1234.5"
+                                          << "(1,234.50)";
+        QTest::newRow("positive with sections") << "#,##0.00;(#,##0.00)"
+                                                << "3"
+                                                << "3.00";
+        QTest::newRow("wide mask") << "#,###,##0.00"
+                                   << "0"
+                                   << "0.00";
+        QTest::newRow("optional decimals") << "0.##"
+                                           << "2.5"
+                                           << "2.5";
+        QTest::newRow("no mask") << ""
+                                 << "2.5"
+                                 << "2.5000";
+        QTest::newRow("largest") << "#,##0.00"
+                                 << "922337203685477.5807"
+                                 << "922,337,203,685,477.58";
+        QTest::newRow("rounds to zero") << "#,##0.00;(#,##0.00)"
+                                        << "-0.001"
+                                        << "0.00";
+    }
+
+    void displayFormats() {
+        QFETCH(QString, mask);
+        QFETCH(QString, value);
+        QFETCH(QString, shown);
+        TMoney m;
+        QVERIFY(TMoney::FromString(value, m));
+        QCOMPARE(TDisplayFormat::FormatMoney(mask, m), shown);
+        if (!mask.isEmpty() && value.size() < 12 && value != "0.005")  // floats look the same
+            QCOMPARE(TDisplayFormat::FormatFloat(mask, value.toDouble()), shown);
+    }
+};
+
+QTEST_MAIN(TstDataSet)
+#include "tst_dataset.moc"
