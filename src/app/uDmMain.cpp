@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QTime>
 
+#include "TClientDataSet.h"
 #include "uLibProc.h"
 #include "uMessages.h"
 
@@ -124,6 +125,12 @@ int TdmMain::GetTableNextKeyConn(TFbConnection& conn, const QString& tbName) {
     const int key = w.Query.Eof() ? 0 : int(w.Query.AsInt64(0));
     w.Tra.Commit();
     return key;
+}
+
+void TdmMain::ResetCDS(TClientDataSet* cds) {
+    cds->Close();
+    cds->SetFilter(TFilter());
+    cds->SetFiltered(false);
 }
 
 void TdmMain::FillComboBoxWithData(int fillType, QComboBox* cb) {

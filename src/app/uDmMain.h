@@ -10,6 +10,7 @@
 #include "TFbQuery.h"
 
 class QComboBox;
+class TClientDataSet;
 
 // A one-off statement with the transaction it runs in: committed by the
 // caller when it wrote, rolled back on destruction otherwise.
@@ -73,6 +74,8 @@ public:
     QString SelectStringFieldById(const QString& fieldName, const QString& tableName, int id);
     int GetTableNextKey(const QString& tbName);
     static int GetTableNextKeyConn(TFbConnection& conn, const QString& tbName);
+    // Closes a record set, clears its filter and switches filtering off.
+    static void ResetCDS(TClientDataSet* cds);
     void FillComboBoxWithData(int fillType, QComboBox* cb);
     void FillComboBoxWithSysObject(QComboBox* cb, const QString& tbName);
     bool validateLookupField(const QString& tbName, const QString& fldName, QString& err);

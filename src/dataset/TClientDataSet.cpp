@@ -339,45 +339,52 @@ void TClientDataSet::RefreshRecord() {
 
 // ------------------------------------------------------------------ view
 
-bool TClientDataSet::Accepts(const uint8_t* row) const {
-    if (!FFiltered || FFilter.IsEmpty()) return true;
+void TClientDataSet::CompileFilter() {
+    FCompiled.clear();
+    if (!FFiltered) return;
     for (const TFilter::TTerm& t : FFilter.Terms()) {
+        TCompiledTerm c;
+        c.Op = t.Op;
+        c.Day = t.Day;
+        c.Needle = t.Value.toUtf8();
+        c.Value = t.Value;
+        for (const QString& name : t.Fields) c.Fields.push_back(FindField(name));
+        FCompiled.push_back(std::move(c));
+    }
+}
+
+bool TClientDataSet::Accepts(const uint8_t* row) const {
+    for (const TCompiledTerm& t : FCompiled) {
         switch (t.Op) {
             case TFilter::TOp::DateOnOrAfter:
             case TFilter::TOp::DateEquals: {
-                TField* f = FindField(t.Fields.value(0));
+                const TField* f = t.Fields.empty() ? nullptr : t.Fields[0];
                 if (!f || f->IsLookup || FLayout.IsNull(row, f->Slot)) return false;
-                const QVariant v = FLayout.Get(row, f->Slot);
-                const QDate d =
-                    v.userType() == QMetaType::QDateTime ? v.toDateTime().date() : v.toDate();
-                if (t.Op == TFilter::TOp::DateEquals ? d != t.Day : d < t.Day) return false;
+                const int64_t day = FLayout.Day(row, f->Slot);
+                const int64_t want = TFbQuery::IscDate(t.Day);
+                if (t.Op == TFilter::TOp::DateEquals ? day != want : day < want) return false;
                 break;
             }
             case TFilter::TOp::AnyContains: {
                 // Case-sensitive: the UTF-8 bytes of the text occur in the value.
-                const QByteArray needle = t.Value.toUtf8();
-                const std::string_view n(needle.constData(), size_t(needle.size()));
+                const std::string_view n(t.Needle.constData(), size_t(t.Needle.size()));
                 bool any = false;
-                for (const QString& name : t.Fields) {
-                    TField* f = FindField(name);
+                for (const TField* f : t.Fields) {
                     if (!f) continue;
                     if (f->IsLookup) {
-                        TField* key = FindField(f->KeyFields);
+                        const TField* key = FindField(f->KeyFields);
                         if (!key || FLayout.IsNull(row, key->Slot) || !f->LookupDataSet) continue;
-                        const QString s =
-                            f->LookupDataSet
-                                ->Lookup(f->LookupKeyFields, FLayout.Get(row, key->Slot),
-                                         f->LookupResultField)
-                                .toString();
-                        if (s.contains(t.Value)) any = true;
+                        any = f->LookupDataSet
+                                  ->Lookup(f->LookupKeyFields, FLayout.Get(row, key->Slot),
+                                           f->LookupResultField)
+                                  .toString()
+                                  .contains(t.Value);
                     } else if (!FLayout.IsNull(row, f->Slot)) {
                         const TFbType k = FLayout.Kind(f->Slot);
-                        if (k == TFbType::Text || k == TFbType::Memo) {
-                            if (FLayout.Text(row, f->Slot).find(n) != std::string_view::npos)
-                                any = true;
-                        } else if (FLayout.Get(row, f->Slot).toString().contains(t.Value)) {
-                            any = true;
-                        }
+                        if (k == TFbType::Text || k == TFbType::Memo)
+                            any = FLayout.Text(row, f->Slot).find(n) != std::string_view::npos;
+                        else
+                            any = FLayout.Get(row, f->Slot).toString().contains(t.Value);
                     }
                     if (any) break;
                 }
@@ -407,6 +414,7 @@ void TClientDataSet::RebuildView(bool keepCurrent) {
     const qint64 current = (keepCurrent && FCursor >= 0) ? qint64(FView[size_t(FCursor)]) : -1;
     FView.clear();
     FView.reserve(FRecords.size());
+    CompileFilter();
     for (uint32_t i = 0; i < FRecords.size(); ++i) {
         const TRecord& r = FRecords[i];
         if (r.Status == rsDeleted || r.Status == rsDead) continue;

@@ -239,6 +239,7 @@ private:
     void RebuildView(bool keepCurrent);
     void SortView();
     bool Accepts(const uint8_t* row) const;
+    void CompileFilter();
     void AfterMove(bool scrolled);
     void NotifyLayout();
     void NotifyData(TField* f);
@@ -285,6 +286,16 @@ private:
 
     QHash<qint64, uint32_t> FKeyIndex;  // lookup index: key -> record
     QString FKeyIndexField;
+
+    // The filter with its fields found, for the pass over the rows.
+    struct TCompiledTerm {
+        TFilter::TOp Op;
+        std::vector<TField*> Fields;
+        QDate Day;
+        QByteArray Needle;
+        QString Value;
+    };
+    std::vector<TCompiledTerm> FCompiled;
 
     std::vector<int> FColumnsOfSlots;  // statement column of each slot
     QString FUpdateTable;

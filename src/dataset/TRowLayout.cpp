@@ -188,6 +188,11 @@ int64_t TRowLayout::Int(const uint8_t* row, int slot) const {
     }
 }
 
+int32_t TRowLayout::Day(const uint8_t* row, int slot) const {
+    // A timestamp slot starts with its day number, as a date slot is one.
+    return Load<int32_t>(row + FSlots[size_t(slot)].Offset);
+}
+
 double TRowLayout::Float(const uint8_t* row, int slot) const {
     const TSlot& s = FSlots[size_t(slot)];
     if (s.Kind == TFbType::Float) return Load<double>(row + s.Offset);

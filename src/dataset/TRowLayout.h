@@ -39,6 +39,8 @@ public:
     std::string_view Text(const uint8_t* row, int slot) const;
     int64_t Int(const uint8_t* row, int slot) const;  // integer, money (raw), date, time
     double Float(const uint8_t* row, int slot) const;
+    // The engine's day number of a date or timestamp.
+    int32_t Day(const uint8_t* row, int slot) const;
 
     // Orders two values of a slot (nulls first; text by letters without
     // regard to ASCII case, then by code point).

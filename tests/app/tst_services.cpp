@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QtTest>
 
+#include "TClientDataSet.h"
 #include "TestSupport.h"
 #include "uDmMain.h"
 
@@ -155,6 +156,19 @@ private slots:
         QVERIFY(!FDm->validateLookupField("AR_ACCT", "", err));
         QVERIFY(!FDm->validateLookupField("NO_TABLE", "", err));
         QCOMPARE(err, QString("unchanged"));
+    }
+
+    void resetCds() {
+        TClientDataSet cds;
+        cds.SetConnection(&FDm->SQLConn_Main);
+        cds.CommandText = "SELECT * FROM SYS_USER";
+        cds.SetFilter(TFilter::AnyContains({"CODE"}, "x"));
+        cds.SetFiltered(true);
+        cds.Open();
+        TdmMain::ResetCDS(&cds);
+        QVERIFY(!cds.Active());
+        QVERIFY(!cds.Filtered());
+        QVERIFY(cds.Filter().IsEmpty());
     }
 
     void templateId() {
