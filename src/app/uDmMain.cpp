@@ -6,11 +6,13 @@
 #include <QTime>
 
 #include "TClientDataSet.h"
+#include "TDataSource.h"
 #include "uLibProc.h"
 #include "uMessages.h"
 
 namespace {
 TdmMain* g_dmMain = nullptr;
+QDate g_today;
 
 void BindParams(TFbQuery& q, const QVariantMap& params) {
     for (auto it = params.cbegin(); it != params.cend(); ++it) q.SetParam(it.key(), it.value());
@@ -203,4 +205,147 @@ void TdmMain::ForEachRow(const QString& sql, const std::function<void(const TFbQ
     TWorkQuery w(SQLConn_Main, sql);
     BindParams(w.Query, params);
     for (w.Query.Open(); !w.Query.Eof(); w.Query.Next()) rowFn(w.Query);
+}
+
+// ------------------------------------------------------------ numbering
+
+QDate TdmMain::Today() { return g_today.isValid() ? g_today : QDate::currentDate(); }
+
+void TdmMain::SetToday(const QDate& day) { g_today = day; }
+
+int TdmMain::GetNextSysNo(const QString& aTb, const QString& aPreFix) {
+    // Read-and-advance is one statement, so two users can never read the same
+    // counter value. A user who finds no counter creates it; if another user
+    // created it in the meantime (unique key) or both advanced it at once
+    // (update conflict), the loser simply tries again.
+    const QVariantMap params = {{QStringLiteral("T"), aTb}, {QStringLiteral("P"), aPreFix}};
+    for (int attempt = 0;; ++attempt) {
+        try {
+            TWorkQuery upd(SQLConn_Main,
+                           QStringLiteral("UPDATE SYS_NO SET RUNNO=RUNNO+1 WHERE TABLENAME=:T AND "
+                                          "PREFIX=:P RETURNING RUNNO"));
+            BindParams(upd.Query, params);
+            upd.Query.Execute();
+            if (upd.Query.RowsAffected() == 1) {
+                const int runNo = upd.Query.AsInteger(QStringLiteral("RUNNO"));
+                upd.Tra.Commit();
+                return runNo;
+            }
+            TFbQuery ins(upd.Tra, QStringLiteral("INSERT INTO SYS_NO (ID,TABLENAME,PREFIX,RUNNO) "
+                                                 "VALUES (GEN_ID(SYS_NO_ID_GEN,1),:T,:P,1)"));
+            BindParams(ins, params);
+            ins.Execute();
+            upd.Tra.Commit();
+            return 1;
+        } catch (const EFbError& e) {
+            if (!e.IsConflict() || attempt >= 100) throw;
+        }
+    }
+}
+
+QString TdmMain::GetNextTableNo(const QString& aTb, int aPrefixNo) {
+    const QString n = QString::number(aPrefixNo);
+    QString prefix;
+    int digits = 0;
+    bool found = false;
+    ForEachRow("SELECT TABLENAME, DIGIT, PREFIX" + n + ", PREFIX" + n +
+                   "DATE FROM SYS_TABLENO WHERE TABLENAME=" + QuotedStr(aTb),
+               [&](const TFbQuery& q) {
+                   if (found || q.AsString(QStringLiteral("TABLENAME")) != aTb) return;
+                   found = true;
+                   prefix = q.AsString("PREFIX" + n);
+                   digits = q.AsInteger(QStringLiteral("DIGIT"));
+                   if (q.AsInteger("PREFIX" + n + "DATE") == 1) {
+                       const QDate d = Today();
+                       prefix += QStringLiteral("%1%2%3")
+                                     .arg(d.year(), 4, 10, QLatin1Char('0'))
+                                     .arg(d.month(), 2, 10, QLatin1Char('0'))
+                                     .arg(d.day(), 2, 10, QLatin1Char('0'));
+                   }
+               });
+    if (!found) {
+        ShowError("Failed getting table next no, table name: " + aTb +
+                  " not found in SYS_TABLENO table");
+        return QString();
+    }
+    const int r = GetNextSysNo(aTb, prefix);
+    // At least `digits` digits, never cut.
+    return prefix + QStringLiteral("%1").arg(r, qMax(digits, 1), 10, QLatin1Char('0'));
+}
+
+void TdmMain::AssignAutoNoFieldValue(const QString& aTb, TDataSource* aDS) {
+    QString table, field;
+    bool autoSet = false;
+    ForEachRow(
+        "SELECT TABLENAME, FIELD, AUTOSET0 FROM SYS_TABLENO WHERE TABLENAME=" + QuotedStr(aTb),
+        [&](const TFbQuery& q) {
+            if (!table.isEmpty()) return;
+            table = q.AsString(QStringLiteral("TABLENAME"));
+            field = q.AsString(QStringLiteral("FIELD"));
+            autoSet = q.AsInteger(QStringLiteral("AUTOSET0")) == 1;
+        });
+    TClientDataSet* ds = aDS ? aDS->DataSet() : nullptr;
+    if (table.isEmpty() || !autoSet || !ds || ds->State() != TDataSetState::Insert) return;
+    ds->FieldByName(field)->SetValue(GetNextTableNo(table, 0));
+}
+
+// ------------------------------------------------------------ folders
+
+void TdmMain::SelectSysTreeViewRootByTable(const QString& tbName, int& id, int& parentId,
+                                           int& imgIndex, int& readOnly, QString& caption) {
+    const QString t = QuotedStr(tbName.toUpper());
+    id = SelectValue("SELECT MIN(ID) AS VAL FROM SYS_TREEVIEW WHERE TABLENAME=" + t).toInt();
+    ForEachRow("SELECT * FROM SYS_TREEVIEW WHERE TABLENAME=" + t + " AND ID=" + QString::number(id),
+               [&](const TFbQuery& q) {
+                   parentId = q.AsInteger(QStringLiteral("PARENTID"));
+                   imgIndex = q.AsInteger(QStringLiteral("IMGINDEX"));
+                   readOnly = q.AsInteger(QStringLiteral("READONLY"));
+                   caption = q.AsString(QStringLiteral("CAPTION"));
+               });
+}
+
+int TdmMain::InsertSysTreeView(const QString& tbName, const QString& caption, int parentId,
+                               int siblingOrder, int imgIndex, int readOnly) {
+    const QVariantMap p = {{"TABLENAME", tbName},  {"CAPTION", caption},
+                           {"PARENTID", parentId}, {"SIBLINGORDER", siblingOrder},
+                           {"IMGINDEX", imgIndex}, {"READONLY", readOnly}};
+    // The key is assigned by the database; RETURNING hands back exactly the
+    // row written, even when another user adds a folder of the same name.
+    TWorkQuery w(SQLConn_Main,
+                 QStringLiteral("INSERT INTO SYS_TREEVIEW ( TABLENAME, CAPTION, PARENTID, "
+                                "SIBLINGORDER, IMGINDEX, READONLY) VALUES\n"
+                                "(:TABLENAME,:CAPTION,:PARENTID,:SIBLINGORDER,:IMGINDEX,:READONLY) "
+                                "RETURNING ID"));
+    BindParams(w.Query, p);
+    w.Query.Execute();
+    const int id = w.Query.AsInteger(QStringLiteral("ID"));
+    w.Tra.Commit();
+    return id;
+}
+
+void TdmMain::UpdateSysTreeView(const QString& tbName, const QString& caption, int id) {
+    ExecSQL(QStringLiteral("UPDATE SYS_TREEVIEW SET CAPTION=:CAPTION WHERE TABLENAME=:TABLENAME "
+                           "AND ID=:ID"),
+            {{"CAPTION", caption}, {"TABLENAME", tbName}, {"ID", id}});
+}
+
+void TdmMain::DeleteSysTreeView(const QString& tbName, int id) {
+    ExecSQL(QStringLiteral("DELETE FROM SYS_TREEVIEW WHERE TABLENAME=:TABLENAME AND ID=:ID"),
+            {{"TABLENAME", tbName}, {"ID", id}});
+}
+
+// ------------------------------------------------------------ lookups
+
+TClientDataSet* TdmMain::FindLookupCDS(const QString& name) const {
+    return FLookupSets.value(name.toUpper());
+}
+
+TClientDataSet* TdmMain::CreateLookupCDS(const QString& name, const QString& sql) {
+    if (TClientDataSet* existing = FindLookupCDS(name)) return existing;
+    auto* cds = new TClientDataSet(this);
+    cds->setObjectName(name);
+    cds->SetConnection(&SQLConn_Main);
+    cds->CommandText = sql;
+    FLookupSets.insert(name.toUpper(), cds);
+    return cds;
 }

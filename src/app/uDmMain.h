@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QDate>
+#include <QHash>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -11,6 +13,7 @@
 
 class QComboBox;
 class TClientDataSet;
+class TDataSource;
 
 // A one-off statement with the transaction it runs in: committed by the
 // caller when it wrote, rolled back on destruction otherwise.
@@ -85,6 +88,33 @@ public:
     // Records a successful login of user aId.
     void UpdateSysUser(int aId);
 
+    // ---- record numbering
+    // The next running number of table aTb for the complete prefix aPreFix;
+    // advances the counter in one atomic step, so that users drawing at the
+    // same moment never get the same number.
+    int GetNextSysNo(const QString& aTb, const QString& aPreFix);
+    // The next formatted number of aTb with prefix set aPrefixNo; empty (after
+    // an error message) when the table has no SYS_TABLENO row.
+    QString GetNextTableNo(const QString& aTb, int aPrefixNo);
+    // Fills the number column of the row being inserted in aDS when the table
+    // is set up for automatic numbering.
+    void AssignAutoNoFieldValue(const QString& aTb, TDataSource* aDS);
+    // Today, as the numbering sees it; tests move it to another day.
+    static QDate Today();
+    static void SetToday(const QDate& day);
+
+    // ---- folders
+    void SelectSysTreeViewRootByTable(const QString& tbName, int& id, int& parentId, int& imgIndex,
+                                      int& readOnly, QString& caption);
+    int InsertSysTreeView(const QString& tbName, const QString& caption, int parentId,
+                          int siblingOrder, int imgIndex, int readOnly);
+    void UpdateSysTreeView(const QString& tbName, const QString& caption, int id);
+    void DeleteSysTreeView(const QString& tbName, int id);
+
+    // ---- lookup record sets, shared by all windows and found by name
+    TClientDataSet* FindLookupCDS(const QString& name) const;
+    TClientDataSet* CreateLookupCDS(const QString& name, const QString& sql);
+
     // ---- helpers for one-off statements on the main connection
     // Runs a statement with ":NAME" parameters and commits it.
     void ExecSQL(const QString& sql, const QVariantMap& params = {});
@@ -93,6 +123,9 @@ public:
     // Calls rowFn for every row of a select.
     void ForEachRow(const QString& sql, const std::function<void(const TFbQuery&)>& rowFn,
                     const QVariantMap& params = {});
+
+private:
+    QHash<QString, TClientDataSet*> FLookupSets;
 };
 
 // The one data module of the running program.

@@ -1,5 +1,6 @@
 #include "uStartup.h"
 
+#include "TClientDataSet.h"
 #include "uDefault.h"
 #include "uDmMain.h"
 #include "uMain.h"
@@ -11,7 +12,11 @@ TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {}
 bool TApplication::notify(QObject* receiver, QEvent* event) {
     try {
         return QApplication::notify(receiver, event);
+    } catch (const EAbort&) {
+        // A silent stop: the handler that threw it has said why.
     } catch (const EFbError& e) {
+        ShowGeneralError(e.Message());
+    } catch (const EDataSetError& e) {
         ShowGeneralError(e.Message());
     } catch (const std::exception& e) {
         ShowGeneralError(QString::fromUtf8(e.what()));

@@ -1,16 +1,999 @@
 #include "uChild.h"
 
+#include <QAction>
+#include <QDate>
+#include <QDateTime>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QSplitter>
+#include <QStackedWidget>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "TBookmarkList.h"
+#include "TClientDataSet.h"
+#include "TDataSource.h"
+#include "TDbGridModel.h"
+#include "uDbGrid.h"
+#include "uDmMain.h"
+#include "uGridSettings.h"
 #include "uLibProc.h"
+#include "uMessages.h"
+#include "uPnDbEdit.h"
+#include "uTreeView.h"
 
 namespace {
 IChildHost* g_host = nullptr;
+
+QToolButton* ToolButton(QWidget* parent, const QString& name, const QString& text,
+                        const QString& hint) {
+    auto* b = new QToolButton(parent);
+    b->setObjectName(name);
+    b->setText(text);
+    b->setToolTip(hint);
+    b->setAccessibleName(hint.isEmpty() ? text : hint);
+    b->setAutoRaise(true);
+    return b;
 }
 
-TfmChild::TfmChild(QWidget* parent) : QWidget(parent) { SetStandardFont(this); }
+QString RecordCountText(TClientDataSet* ds) {
+    return QStringLiteral("Record Count: ") +
+           (ds->Active() ? QString::number(ds->RecordCount()) : QString());
+}
+}  // namespace
 
 void TfmChild::SetHost(IChildHost* host) { g_host = host; }
-
 IChildHost* TfmChild::Host() { return g_host; }
+
+TfmChild::TfmChild(QWidget* parent) : QWidget(parent) {
+    FTableDbChanged = false;
+    SetStandardFont(this);
+    Child_CDS = new TClientDataSet(this);
+    Child_CDS->setObjectName(QStringLiteral("Child_CDS"));
+    Child_DS = new TDataSource(this);
+    Child_DS->setObjectName(QStringLiteral("Child_DS"));
+    Child_DS->SetDataSet(Child_CDS);
+    Sub_CDS = new TClientDataSet(this);
+    Sub_CDS->setObjectName(QStringLiteral("Sub_CDS"));
+    Sub_CDS->UpdateMode = TUpdateMode::WhereAll;
+    Sub_DS = new TDataSource(this);
+    Sub_DS->setObjectName(QStringLiteral("Sub_DS"));
+    Sub_DS->SetDataSet(Sub_CDS);
+    if (dmMain()) {
+        Child_CDS->SetConnection(&dmMain()->SQLConn_Main);
+        Sub_CDS->SetConnection(&dmMain()->SQLConn_Main);
+    }
+    Child_CDS->OnBeforeOpen = [this](TClientDataSet&) { Child_CDSBeforeOpen(); };
+    Child_CDS->OnAfterOpen = [this](TClientDataSet&) { Child_CDSAfterOpen(); };
+    Child_CDS->OnAfterInsert = [this](TClientDataSet&) { Child_CDSAfterInsert(); };
+    Child_CDS->OnBeforePost = [this](TClientDataSet&) { Child_CDSBeforePost(); };
+    Sub_CDS->OnBeforeOpen = [this](TClientDataSet&) {
+        CDSBeforeOpen(Sub_CDS, FSubTableName, false, false);
+    };
+    connect(Child_DS, &TDataSource::StateChanged, this, &TfmChild::Child_DSStateChange);
+    BuildUi();
+    FLookupFieldsArray.clear();
+}
+
+TfmChild::~TfmChild() = default;
+
+// ------------------------------------------------------------------ window
+
+void TfmChild::BuildUi() {
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->setSpacing(0);
+
+    // Title strip.
+    PanelTop = new QFrame(this);
+    PanelTop->setObjectName(QStringLiteral("PanelTop"));
+    PanelTop->setAutoFillBackground(true);
+    QPalette pal = PanelTop->palette();
+    pal.setColor(QPalette::Window, QColor(0x2b, 0x57, 0x9a));
+    pal.setColor(QPalette::WindowText, Qt::white);
+    PanelTop->setPalette(pal);
+    auto* top = new QHBoxLayout(PanelTop);
+    top->setContentsMargins(8, 2, 4, 2);
+    lbChildName = new QLabel(PanelTop);
+    lbChildName->setObjectName(QStringLiteral("lbChildName"));
+    QFont bold = lbChildName->font();
+    bold.setBold(true);
+    bold.setPointSize(11);
+    lbChildName->setFont(bold);
+    top->addWidget(lbChildName, 1);
+    btnHelp = ToolButton(PanelTop, "btnHelp", "Help", QString());
+    btnHelp->hide();  // help topics come with the home page's help table
+    btnCloseAll = ToolButton(PanelTop, "btnCloseAll", "Close All", QString());
+    btnClose = ToolButton(PanelTop, "btnClose", "Close", QString());
+    top->addWidget(btnHelp);
+    top->addWidget(btnCloseAll);
+    top->addWidget(btnClose);
+    connect(btnClose, &QToolButton::clicked, this, &TfmChild::CloseChild);
+    connect(btnCloseAll, &QToolButton::clicked, this, &TfmChild::CloseAllChildren);
+    outer->addWidget(PanelTop);
+
+    // Command strip.
+    ToolBar2 = new QToolBar(this);
+    ToolBar2->setObjectName(QStringLiteral("ToolBar2"));
+    ToolBar2->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    auto action = [this](const QString& name, const QString& text) {
+        auto* a = new QAction(text, this);
+        a->setObjectName(name);
+        return a;
+    };
+    Child_New = action("Child_New", "New");
+    Child_Save = action("Child_Save", "Save");
+    Child_Cancel = action("Child_Cancel", "Cancel");
+    Child_Delete = action("Child_Delete", "Delete");
+    Child_RefreshRecord = action("Child_RefreshRecord", "Refresh Record");
+    Child_DesignField = action("Child_DesignField", "Design Fields");
+    ToolBar2->addAction(Child_New);
+    ToolBar2->addAction(Child_Save);
+    ToolBar2->addAction(Child_Cancel);
+    ToolBar2->addAction(Child_Delete);
+    ToolBar2->addSeparator();
+    btnFilter = ToolButton(ToolBar2, "btnFilter", "Filter", QString());
+    btnFilter->setPopupMode(QToolButton::InstantPopup);
+    btnActions = ToolButton(ToolBar2, "btnActions", "Actions", QString());
+    btnActions->setPopupMode(QToolButton::InstantPopup);
+    PopupActions = new QMenu(btnActions);
+    btnActions->setMenu(PopupActions);
+    // The quick filters arrive with the saved searches; subclasses fill "Actions".
+    ToolBar2->addWidget(btnFilter)->setVisible(false);
+    ToolBar2->addWidget(btnActions)->setVisible(false);
+    connect(Child_New, &QAction::triggered, this,
+            [this]() { Guarded([this]() { Child_NewExecute(); }); });
+    connect(Child_Save, &QAction::triggered, this,
+            [this]() { Guarded([this]() { Child_SaveExecute(); }); });
+    connect(Child_Cancel, &QAction::triggered, this,
+            [this]() { Guarded([this]() { Child_CancelExecute(); }); });
+    connect(Child_Delete, &QAction::triggered, this,
+            [this]() { Guarded([this]() { Child_DeleteExecute(); }); });
+    connect(Child_RefreshRecord, &QAction::triggered, this,
+            [this]() { Guarded([this]() { Child_RefreshRecordExecute(); }); });
+    outer->addWidget(ToolBar2);
+
+    auto* body = new QWidget(this);
+    auto* bodyLayout = new QHBoxLayout(body);
+    bodyLayout->setContentsMargins(0, 0, 0, 0);
+    bodyLayout->setSpacing(0);
+    outer->addWidget(body, 1);
+
+    // Navigation pane.
+    PanelLeft = new QWidget(body);
+    PanelLeft->setObjectName(QStringLiteral("PanelLeft"));
+    PanelLeft->setFixedWidth(197);
+    auto* left = new QVBoxLayout(PanelLeft);
+    left->setContentsMargins(0, 0, 0, 0);
+    PanelLeftTopTitle = new QWidget(PanelLeft);
+    auto* titleRow = new QHBoxLayout(PanelLeftTopTitle);
+    titleRow->setContentsMargins(2, 2, 2, 2);
+    btnLeftTree =
+        ToolButton(PanelLeftTopTitle, "btnLeftTree", "Folders", "System-defined Group Tree");
+    btnLeftFind = ToolButton(PanelLeftTopTitle, "btnLeftFind", "Search", "Self-defined Search");
+    btnGridOption =
+        ToolButton(PanelLeftTopTitle, "btnGridOption", "Columns", "Data Columns Option");
+    for (QToolButton* b : {btnLeftTree, btnLeftFind, btnGridOption}) {
+        b->setCheckable(true);
+        titleRow->addWidget(b);
+        connect(b, &QToolButton::clicked, this,
+                [this, b]() { Guarded([this, b]() { btnLeftTreeClick(b); }); });
+    }
+    btnLeftTree->setChecked(true);
+    btnLeftFind->hide();  // the search panel arrives with the saved searches
+    titleRow->addStretch(1);
+    btnAutoAdj =
+        ToolButton(PanelLeftTopTitle, "btnAutoAdj", "Fit", "Auto-adjust Data Columns Width");
+    btnMoveLeft = ToolButton(PanelLeftTopTitle, "btnMoveLeft", "X", "Hide Navigation Pane");
+    titleRow->addWidget(btnAutoAdj);
+    titleRow->addWidget(btnMoveLeft);
+    connect(btnAutoAdj, &QToolButton::clicked, this,
+            [this]() { Guarded([this]() { btnAutoAdjClick(); }); });
+    left->addWidget(PanelLeftTopTitle);
+    PanelLeftStack = new QStackedWidget(PanelLeft);
+    TreeView1 = new QTreeWidget(PanelLeftStack);
+    TreeView1->setObjectName(QStringLiteral("TreeView1"));
+    TreeView1->setHeaderHidden(true);
+    TreeView1->setToolTip(QStringLiteral("Press right mouse button for menus"));
+    TreeView1->setContextMenuPolicy(Qt::CustomContextMenu);
+    PanelLeftBottomBottom = new QWidget(PanelLeftStack);
+    PanelLeftBottomBottom->setObjectName(QStringLiteral("PanelLeftBottomBottom"));
+    CheckListGridOption = new QListWidget(PanelLeftStack);
+    CheckListGridOption->setObjectName(QStringLiteral("CheckListGridOption"));
+    CheckListGridOption->setDragDropMode(QAbstractItemView::InternalMove);
+    CheckListGridOption->setDefaultDropAction(Qt::MoveAction);
+    PanelLeftStack->addWidget(TreeView1);
+    PanelLeftStack->addWidget(PanelLeftBottomBottom);
+    PanelLeftStack->addWidget(CheckListGridOption);
+    left->addWidget(PanelLeftStack, 1);
+    bodyLayout->addWidget(PanelLeft);
+
+    connect(TreeView1, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* node) {
+        if (!FChangingNode) Guarded([this, node]() { TreeView1Change(node); });
+    });
+    PopupTreeView = new QMenu(TreeView1);
+    N12 = PopupTreeView->addAction(QStringLiteral("&Create New Sub Folder Under Selected Folder"));
+    N13 = PopupTreeView->addAction(QStringLiteral("&Edit Selected Folder Name"));
+    PopupTreeView->addSeparator();
+    N15 = PopupTreeView->addAction(QStringLiteral("&Delete Selected Folder"));
+    PopupTreeView->addSeparator();
+    MenuItem_TVRefresh = PopupTreeView->addAction(QStringLiteral("&Refresh"));
+    connect(N12, &QAction::triggered, this, [this]() { Guarded([this]() { N12Click(); }); });
+    connect(N13, &QAction::triggered, this, [this]() { Guarded([this]() { N13Click(); }); });
+    connect(N15, &QAction::triggered, this, [this]() { Guarded([this]() { N15Click(); }); });
+    connect(MenuItem_TVRefresh, &QAction::triggered, this,
+            [this]() { Guarded([this]() { MenuItem_TVRefreshClick(); }); });
+    connect(TreeView1, &QWidget::customContextMenuRequested, this, [this](const QPoint& p) {
+        PopupTreeView->popup(TreeView1->viewport()->mapToGlobal(p));
+    });
+
+    // Collapse strip of the navigation pane.
+    PanelLeftVerticalSplitter = new QWidget(body);
+    PanelLeftVerticalSplitter->setFixedWidth(8);
+    auto* vs = new QVBoxLayout(PanelLeftVerticalSplitter);
+    vs->setContentsMargins(0, 0, 0, 0);
+    imgVerticalMoveLeft =
+        ToolButton(PanelLeftVerticalSplitter, "imgVerticalMoveLeft", "<", "Leftward Collapse");
+    imgVerticalMoveRight =
+        ToolButton(PanelLeftVerticalSplitter, "imgVerticalMoveRight", ">", "Open Rightward");
+    imgVerticalMoveRight->hide();
+    vs->addWidget(imgVerticalMoveLeft);
+    vs->addWidget(imgVerticalMoveRight);
+    vs->addStretch(1);
+    bodyLayout->addWidget(PanelLeftVerticalSplitter);
+    auto collapseLeft = [this]() {
+        PanelLeft->hide();
+        imgVerticalMoveLeft->hide();
+        imgVerticalMoveRight->show();
+    };
+    connect(btnMoveLeft, &QToolButton::clicked, this, collapseLeft);
+    connect(imgVerticalMoveLeft, &QToolButton::clicked, this, collapseLeft);
+    connect(imgVerticalMoveRight, &QToolButton::clicked, this, [this]() {
+        PanelLeft->show();
+        imgVerticalMoveLeft->show();
+        imgVerticalMoveRight->hide();
+    });
+
+    // Right pane: grid, strip, editor pane.
+    PanelRight = new QWidget(body);
+    PanelRight->setObjectName(QStringLiteral("PanelRight"));
+    auto* right = new QVBoxLayout(PanelRight);
+    right->setContentsMargins(0, 0, 0, 0);
+    right->setSpacing(0);
+    HorizontalSplitter = new QSplitter(Qt::Vertical, PanelRight);
+    HorizontalSplitter->setObjectName(QStringLiteral("HorizontalSplitter"));
+    DBGrid1 = new TDbGrid(HorizontalSplitter);
+    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
+    DBGrid1->SetDataSource(Child_DS);
+    DBGrid1->setToolTip(
+        QStringLiteral("Press Ctrl key to select multiple records, Press right "
+                       "mouse button for menus"));
+    DBGrid1->setContextMenuPolicy(Qt::CustomContextMenu);
+    auto* lower = new QWidget(HorizontalSplitter);
+    auto* lowerLayout = new QVBoxLayout(lower);
+    lowerLayout->setContentsMargins(0, 0, 0, 0);
+    lowerLayout->setSpacing(0);
+    PanelRightHorizontalSplitter = new QWidget(lower);
+    auto* hs = new QHBoxLayout(PanelRightHorizontalSplitter);
+    hs->setContentsMargins(0, 0, 0, 0);
+    imgHorizontalMoveDown =
+        ToolButton(PanelRightHorizontalSplitter, "imgHorizontalMoveDown", "v", "Downward Collapse");
+    imgHorizontalMoveUp =
+        ToolButton(PanelRightHorizontalSplitter, "imgHorizontalMoveUp", "^", "Open Upward");
+    imgHorizontalMoveUp->hide();
+    hs->addStretch(1);
+    hs->addWidget(imgHorizontalMoveDown);
+    hs->addWidget(imgHorizontalMoveUp);
+    hs->addStretch(1);
+    lowerLayout->addWidget(PanelRightHorizontalSplitter);
+    PanelRightBottom = new QWidget(lower);
+    PanelRightBottom->setObjectName(QStringLiteral("PanelRightBottom"));
+    auto* bottom = new QVBoxLayout(PanelRightBottom);
+    bottom->setContentsMargins(0, 0, 0, 0);
+    pg = new QTabWidget(PanelRightBottom);
+    pg->setObjectName(QStringLiteral("pg"));
+    auto sheet = [this](const QString& name, const QString& caption, QGroupBox** gb) {
+        auto* ts = new QWidget(pg);
+        ts->setObjectName(name);
+        auto* l = new QVBoxLayout(ts);
+        l->setContentsMargins(2, 2, 2, 2);
+        if (gb) {
+            *gb = new QGroupBox(ts);
+            l->addWidget(*gb);
+        }
+        pg->addTab(ts, caption);
+        return ts;
+    };
+    pgTs0 = sheet("pgTs0", "Particulars", &gb0);
+    gb0->setObjectName(QStringLiteral("gb0"));
+    pgTs1 = sheet("pgTs1", "Sheet 2", &gb1);
+    gb1->setObjectName(QStringLiteral("gb1"));
+    pgTs2 = sheet("pgTs2", "Sheet 3", &gb2);
+    gb2->setObjectName(QStringLiteral("gb2"));
+    pgTsItems = sheet("pgTsItems", "Items", nullptr);
+    bottom->addWidget(pg);
+    lowerLayout->addWidget(PanelRightBottom, 1);
+    HorizontalSplitter->addWidget(DBGrid1);
+    HorizontalSplitter->addWidget(lower);
+    right->addWidget(HorizontalSplitter, 1);
+    bodyLayout->addWidget(PanelRight, 1);
+    connect(imgHorizontalMoveDown, &QToolButton::clicked, this, [this]() {
+        PanelRightBottom->hide();
+        imgHorizontalMoveDown->hide();
+        imgHorizontalMoveUp->show();
+    });
+    connect(imgHorizontalMoveUp, &QToolButton::clicked, this, [this]() {
+        PanelRightBottom->show();
+        imgHorizontalMoveDown->show();
+        imgHorizontalMoveUp->hide();
+    });
+
+    // Status bar.
+    auto* status = new QWidget(this);
+    status->setObjectName(QStringLiteral("StatusBar1"));
+    auto* sl = new QHBoxLayout(status);
+    sl->setContentsMargins(4, 1, 4, 1);
+    const int widths[4] = {120, 50, 380, 50};
+    for (int i = 0; i < 4; ++i) {
+        StatusPanels[i] = new QLabel(status);
+        StatusPanels[i]->setMinimumWidth(widths[i]);
+        sl->addWidget(StatusPanels[i], i == 2 ? 1 : 0);
+    }
+    StatusPanels[0]->setText(QStringLiteral("Record Count: "));
+    outer->addWidget(status);
+
+    // Grid menu.
+    PopupDbGrid = new QMenu(DBGrid1);
+    MenuItem_AutoAdj = PopupDbGrid->addAction(QStringLiteral("Auto-adjust Column Widths"));
+    MenuItem_SelectAll = PopupDbGrid->addAction(QStringLiteral("Select All Records"));
+    MenuItem_Export = PopupDbGrid->addAction(QStringLiteral("Export to Excel"));
+    MenuItem_Export->setVisible(false);  // arrives with the spreadsheet export
+    PopupDbGrid->addAction(Child_RefreshRecord);
+    PopupDbGrid->addSeparator();
+    N16 = PopupDbGrid->addAction(QStringLiteral("Set Flag"));
+    N16->setVisible(false);  // arrives with the record flags
+    N17 = PopupDbGrid->addAction(QStringLiteral("Move to Folder"));
+    PopupDbGrid->addSeparator();
+    PopupDbGrid->addAction(Child_DesignField);
+    Child_DesignField->setVisible(false);  // arrives with the user-defined fields
+    connect(MenuItem_AutoAdj, &QAction::triggered, this,
+            [this]() { Guarded([this]() { btnAutoAdjClick(); }); });
+    connect(MenuItem_SelectAll, &QAction::triggered, this, [this]() { MenuItem_SelectAllClick(); });
+    connect(N17, &QAction::triggered, this, [this]() { Guarded([this]() { N17Click(); }); });
+    connect(DBGrid1, &QWidget::customContextMenuRequested, this, &TfmChild::ShowGridMenu);
+
+    // Grid layout: sorting by title, saving after changes.
+    connect(DBGrid1, &TDbGrid::TitleClicked, this,
+            [this](int logical) { Guarded([this, logical]() { DBGrid1TitleClick(logical); }); });
+    connect(DBGrid1, &TDbGrid::ColumnMoved, this, [this](int from, int to) {
+        if (from < CheckListGridOption->count() && to < CheckListGridOption->count()) {
+            const QSignalBlocker block(CheckListGridOption);
+            QListWidgetItem* item = CheckListGridOption->takeItem(from);
+            CheckListGridOption->insertItem(to, item);
+        }
+        SaveMasterGrid();
+    });
+    connect(DBGrid1, &TDbGrid::MousePressedOnTitle, this, [this]() { MouseDownOnTitle = true; });
+    connect(DBGrid1, &TDbGrid::MouseReleased, this, [this](QMouseEvent*) {
+        if (MouseDownOnTitle) SaveMasterGrid();
+    });
+    connect(DBGrid1, &TDbGrid::Exited, this, &TfmChild::SaveMasterGrid);
+    connect(CheckListGridOption, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) {
+        const int logical = item->data(Qt::UserRole).toInt();
+        DBGrid1->horizontalHeader()->setSectionHidden(logical, item->checkState() != Qt::Checked);
+        SaveMasterGrid();
+    });
+    connect(CheckListGridOption->model(), &QAbstractItemModel::rowsMoved, this,
+            [this](const QModelIndex&, int from, int, const QModelIndex&, int to) {
+                // The grid column follows its item to the drop position.
+                const int dest = to > from ? to - 1 : to;
+                QHeaderView* h = DBGrid1->horizontalHeader();
+                const QSignalBlocker block(h);
+                h->moveSection(from, dest);
+                SaveMasterGrid();
+            });
+}
+
+void TfmChild::SetCaption(const QString& caption) {
+    setWindowTitle(caption);
+    lbChildName->setText(caption);
+}
+
+void TfmChild::SaveMasterGrid() {
+    if (Child_CDS->Active() && DBGrid1->isVisible() && DBGrid1->ColumnCount() > 0)
+        Guarded([this]() { SaveGridSettings(DBGrid1, objectName()); });
+}
+
+void TfmChild::Guarded(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const EAbort&) {
+        // A handler stopped the command after saying why.
+    } catch (const EFbError& e) {
+        ShowGeneralError(e.Message());
+    } catch (const EDataSetError& e) {
+        ShowGeneralError(e.Message());
+    } catch (const std::exception& e) {
+        ShowGeneralError(QString::fromUtf8(e.what()));
+    }
+}
+
+// ------------------------------------------------------------------ layout
+
+void TfmChild::DisableLeftPanel() {
+    PanelLeft->hide();
+    PanelLeftVerticalSplitter->hide();
+}
+
+void TfmChild::DisableRightBottonPanel() {
+    PanelRightBottom->hide();
+    PanelRightHorizontalSplitter->hide();
+}
+
+void TfmChild::SetRightPanelAlighTop() {
+    HorizontalSplitter->setStretchFactor(0, 0);
+    HorizontalSplitter->setStretchFactor(1, 1);
+}
+
+void TfmChild::SetRightPanelAlighBottom() {
+    HorizontalSplitter->setStretchFactor(0, 1);
+    HorizontalSplitter->setStretchFactor(1, 0);
+}
+
+void TfmChild::SetForNoTreeView() { SetRightPanelAlighBottom(); }
+
+void TfmChild::DisableLeftTopButtons(bool btnAutoAdjVisible) {
+    btnLeftTree->hide();
+    btnLeftFind->hide();
+    btnGridOption->hide();
+    btnAutoAdj->setVisible(btnAutoAdjVisible);
+}
+
+void TfmChild::SubPgCtrlSetAlighClient() {
+    if (FSubPgCtrl) FSubPgCtrl->setCurrentIndex(0);
+    if (FSubDbGrid) FSubDbGrid->raise();
+}
+
+void TfmChild::SubSingleGroupBoxSetAlighClient() {}
+
+void TfmChild::SetChildMode(int cMode) {
+    switch (cMode) {
+        case 1:
+            DisableLeftPanel();
+            DisableRightBottonPanel();
+            break;
+        case 2:
+            SetRightPanelAlighTop();
+            break;
+        case 3:
+            SetRightPanelAlighBottom();
+            break;
+        case 4:
+            DisableLeftPanel();
+            SetRightPanelAlighTop();
+            break;
+        case 5:
+            DisableLeftPanel();
+            SetForNoTreeView();
+            break;
+        case 6:
+            DBGrid1->hide();
+            imgHorizontalMoveUp->hide();
+            PanelRightHorizontalSplitter->hide();
+            DisableLeftTopButtons(false);
+            break;
+        default:
+            break;
+    }
+}
+
+// ------------------------------------------------------------ data events
+
+void TfmChild::CDSBeforeOpen(TClientDataSet* ds, const QString& tableName, bool fillCondBoxes,
+                             bool dbChanged) {
+    if (ds->Tag != 0) return;
+    PopulateCDSWithLookupFields(ds, tableName, fillCondBoxes, dbChanged);
+    ds->Tag = 1;
+}
+
+void TfmChild::Child_CDSBeforeOpen() {
+    CDSBeforeOpen(Child_CDS, FTableName, true, FTableDbChanged);
+    FTableDbChanged = false;
+}
+
+void TfmChild::Child_CDSAfterOpen() {
+    if (DBGrid1->isVisibleTo(this)) {
+        LoadGridSettings(DBGrid1, CheckListGridOption, objectName());
+        const int logical = DBGrid1->LogicalOfField(FOrderByField);
+        if (!FOrderByField.isEmpty() && logical >= 0)
+            FOrderByField = SortGridByColumn(Child_CDS, DBGrid1, logical, false);
+    }
+    ShowRecordCount();
+    RefreshLookupCDS(FTableName);
+    SetTopBtnStatus();
+}
+
+void TfmChild::Child_CDSAfterInsert() {
+    dmMain()->AssignAutoNoFieldValue(FTableName, Child_DS);
+    SetTableDefaultForInsert(Child_CDS);
+}
+
+void TfmChild::Child_CDSBeforePost() {
+    // A master row is never written without its key.
+    if (Child_CDS->FieldByName(QStringLiteral("ID"))->IsNull()) {
+        ShowInformation(
+            QStringLiteral("Record in editing mode, please save or cancel the editing first."));
+        throw EAbort();
+    }
+}
+
+void TfmChild::Child_DSStateChange() {
+    ApplyCtrlFlags(Child_DS, this);
+    SetTopBtnStatus();
+}
+
+void TfmChild::PopulateCDSWithLookupFields(TClientDataSet* cds, const QString& tableName,
+                                           bool fillCondBoxes, bool dbChanged) {
+    Q_UNUSED(fillCondBoxes);  // the search panel's lists arrive with the saved searches
+    TdmMain* dm = dmMain();
+    struct TMeta {
+        QString Title, DefaultVal, FormatStr, LookupTable, ResultField;
+        bool Visible = false, HasDefault = false;
+        int OrderBy = 0;
+    };
+    QHash<QString, TMeta> meta;
+    dm->ForEachRow("SELECT * FROM SYS_OBJECT WHERE OBJECT = " + TdmMain::QuotedStr(tableName) +
+                       " ORDER BY FIELD",
+                   [&](const TFbQuery& q) {
+                       TMeta m;
+                       m.Title = q.AsString("TITLE");
+                       m.Visible = q.AsInteger("VISIBLE") == 1;
+                       m.HasDefault = !q.IsNull("DEFAULTVAL");
+                       m.DefaultVal = q.AsString("DEFAULTVAL");
+                       m.FormatStr = q.AsString("FORMATSTR");
+                       m.LookupTable = q.AsString("LOOKUPTABLE");
+                       m.ResultField = q.AsString("RESULTFIELD");
+                       m.OrderBy = q.AsInteger("ORDERBY");
+                       meta.insert(q.AsString("FIELD"), m);
+                   });
+    if (dbChanged && cds == Child_CDS) DeleteGridSettings(DBGrid1, objectName());
+    cds->ClearFields();
+    cds->UpdateFieldDefs();
+    std::vector<TField*> dataFields;
+    for (int i = 0; i < cds->FieldCount(); ++i) dataFields.push_back(cds->Field(i));
+    for (TField* f : dataFields) {
+        const auto it = meta.constFind(f->FieldName);
+        if (it == meta.cend()) continue;
+        const TMeta& m = it.value();
+        f->DisplayLabel = m.Title;
+        f->Visible = m.Visible;
+        if (m.HasDefault) f->DefaultExpression = m.DefaultVal;
+        if (!m.FormatStr.isEmpty()) f->DisplayFormat = m.FormatStr;
+        if (!m.LookupTable.isEmpty()) {
+            // Display expression and result column of the lookup.
+            QString expr, result;
+            if (!m.ResultField.contains(',')) {
+                expr = result = m.ResultField;
+            } else {
+                const QStringList items = m.ResultField.split(',');
+                QStringList parts;
+                for (const QString& raw : items) {
+                    const QString c = raw.trimmed();
+                    parts << " CASE WHEN " + c + " IS NULL THEN '' ELSE " + c + " END || ' '";
+                }
+                result = items.first();
+                expr = parts.join(" || ") + " AS " + result;
+                result = result.trimmed();
+            }
+            f->Visible = false;
+            const QString lookupName = f->FieldName + "_LOOKUP";
+            const QString cdsName = lookupName + "_CDS";
+            TClientDataSet* lookup = dm->FindLookupCDS(cdsName);
+            if (!lookup)
+                lookup = dm->CreateLookupCDS(
+                    cdsName, "SELECT ID," + expr + " FROM " + m.LookupTable + " ORDER BY ID");
+            if (!lookup->Active()) lookup->Open();
+            // A shared lookup set keeps the display of the window that made it.
+            QString shownColumn = result;
+            if (!lookup->FindField(shownColumn) && lookup->FieldCount() > 1)
+                shownColumn = lookup->Field(1)->FieldName;
+            TField* lf =
+                cds->AddLookupField(lookupName, f->FieldName, lookup, shownColumn, f->FieldName);
+            lf->DisplayLabel = m.Title;
+            lf->ObjectName = f->FieldName + "_COMPONENT";
+            FLookupFieldsArray.push_back(
+                {tableName, f->FieldName, lookupName, m.LookupTable, m.ResultField, cdsName});
+        }
+        if (FOrderByField.isEmpty() && m.OrderBy == 1)
+            FOrderByField = m.LookupTable.isEmpty() ? f->FieldName : f->FieldName + "_LOOKUP";
+    }
+    if (cds == Child_CDS) DBGrid1->GridModel()->ResetColumns();
+}
+
+int TfmChild::GetLookupFieldIndexByLookupFieldName(const QString& btb, const QString& val) const {
+    for (size_t i = 0; i < FLookupFieldsArray.size(); ++i)
+        if (FLookupFieldsArray[i].BaseTableName == btb &&
+            FLookupFieldsArray[i].LookupFieldName == val)
+            return int(i);
+    return -1;
+}
+
+void TfmChild::RefreshLookupCDS(const QString& baseTbName) {
+    for (const TLookupField& l : FLookupFieldsArray) {
+        if (l.BaseTableName != baseTbName) continue;
+        TClientDataSet* cds = dmMain()->FindLookupCDS(l.LookupCDSComponentName);
+        if (!cds) continue;
+        if (cds->Active())
+            cds->Refresh();
+        else
+            cds->Open();
+    }
+    DBGrid1->viewport()->update();
+}
+
+void TfmChild::SetTableDefaultForInsert(TClientDataSet* cds) {
+    for (int i = 0; i < cds->FieldCount(); ++i) {
+        TField* f = cds->Field(i);
+        if (f->IsLookup || f->DefaultExpression.isEmpty()) continue;
+        const QString& e = f->DefaultExpression;
+        if (e == "TODAY")
+            f->SetValue(QDate::currentDate());
+        else if (e == "NOW")
+            f->SetValue(f->DataType == TFbType::Date ? QVariant(QDate::currentDate())
+                                                     : QVariant(QDateTime::currentDateTime()));
+        else if (e == "USER")
+            f->SetValue(dmMain()->Curr_User_ID);
+        else
+            f->SetValue(e);
+    }
+}
+
+// ------------------------------------------------------- record commands
+
+void TfmChild::Child_NewExecute() {
+    Child_CDS->Insert();
+    if (FSubPgCtrl) FSubPgCtrl->setCurrentIndex(0);
+    if (FDefPnCtrlAftInsert) {
+        if (auto* pn = qobject_cast<TPnDbEdit*>(FDefPnCtrlAftInsert))
+            pn->Editor()->setFocus();
+        else
+            FDefPnCtrlAftInsert->setFocus();
+    }
+}
+
+void TfmChild::ReportRefusal(const QString& message) {
+    ShowError(message);
+    // The refused row stays on the screen as the user left it, ready for a
+    // correction and a second Save, or for Cancel.
+    if (Child_CDS->State() == TDataSetState::Browse && !Child_CDS->IsEmpty()) Child_CDS->Edit();
+}
+
+void TfmChild::Child_SaveExecute() {
+    if (!CheckRequiredControls(Child_DS, this)) return;
+    const TDataSetState st = Child_CDS->State();
+    if (st != TDataSetState::Edit && st != TDataSetState::Insert) return;
+    const bool inserting = st == TDataSetState::Insert;
+    if (inserting) {
+        if (PanelLeft->isVisible() && SelectedFolder())
+            Child_CDS->FieldByName(QStringLiteral("SYS_TREEVIEW_ID"))
+                ->SetValue(NodeData(SelectedFolder()).ID);
+        Child_CDS->FieldByName(QStringLiteral("ID"))
+            ->SetValue(dmMain()->GetTableNextKey(FTableName));
+    }
+    Child_CDS->Post();
+    try {
+        Child_CDS->ApplyUpdates();
+    } catch (const EFbError& e) {
+        ReportRefusal(e.Message());
+        return;
+    }
+    if (inserting) {
+        Child_CDS->Refresh();
+        if (PanelLeft->isVisible() && SelectedFolder())
+            RefreshTreeViewNodeByTreeViewId(NodeData(SelectedFolder()).ID,
+                                            AbsoluteIndex(SelectedFolder()));
+        ShowRecordCount();
+    }
+}
+
+void TfmChild::Child_CancelExecute() {
+    const TDataSetState st = Child_CDS->State();
+    if (st != TDataSetState::Edit && st != TDataSetState::Insert) return;
+    Child_CDS->Cancel();
+    // Changes the database refused are dropped with the cancel.
+    if (Child_CDS->ChangeCount() > 0) Child_CDS->CancelUpdates();
+    ShowRecordCount();
+}
+
+void TfmChild::Child_DeleteExecute() {
+    if (!Child_CDS->Active() || Child_CDS->IsEmpty()) return;
+    const QString name = Child_CDS->FieldByName(FNameField)->AsString();
+    if (!ConfirmYesNo(QStringLiteral("Are you sure to delete: ") + name)) return;
+    Child_CDS->Delete();
+    try {
+        Child_CDS->ApplyUpdates();
+    } catch (const EFbError& e) {
+        // The row comes back: nothing was deleted.
+        Child_CDS->CancelUpdates();
+        ShowError(e.Message());
+        return;
+    }
+    SetTopBtnStatus();
+    ShowRecordCount();
+    if (PanelLeft->isVisible() && SelectedFolder())
+        RefreshTreeViewNodeByTreeViewId(NodeData(SelectedFolder()).ID,
+                                        AbsoluteIndex(SelectedFolder()));
+}
+
+void TfmChild::Child_RefreshRecordExecute() {
+    if (Child_CDS->Active() && !Child_CDS->IsEmpty()) Child_CDS->RefreshRecord();
+    if (!FSubTableName.isEmpty() && Sub_CDS->Active()) Sub_CDS->Refresh();
+}
+
+void TfmChild::SetTopBtnStatus() {
+    if (!Child_CDS->Active()) return;
+    const bool editing = Child_DS->Editing();
+    Child_New->setEnabled(!editing);
+    Child_Save->setEnabled(editing);
+    Child_Cancel->setEnabled(editing);
+    Child_Delete->setEnabled(!editing && !Child_CDS->IsEmpty());
+    PanelLeft->setEnabled(!editing);
+}
+
+namespace {
+// Labelled controls of the window that the required check and the insert-only
+// rule look at: exactly TPnDbEdit (or the lookup control), bound to ds, in
+// order of creation.
+std::vector<TPnDbEdit*> BoundControls(QWidget* owner, TDataSource* ds) {
+    std::vector<TPnDbEdit*> out;
+    for (TPnDbEdit* c : owner->findChildren<TPnDbEdit*>()) {
+        const QString cls = QString::fromLatin1(c->metaObject()->className());
+        if ((cls == "TPnDbEdit" || cls == "TPnFkey") && c->DataSource() == ds) out.push_back(c);
+    }
+    std::sort(out.begin(), out.end(),
+              [](TPnDbEdit* a, TPnDbEdit* b) { return a->CreationOrder() < b->CreationOrder(); });
+    return out;
+}
+}  // namespace
+
+bool TfmChild::CheckRequiredControls(TDataSource* ds, QWidget* owner) {
+    for (TPnDbEdit* c : BoundControls(owner, ds)) {
+        if (!c->Required() || !c->Text().isEmpty()) continue;
+        ShowInformation("[" + c->Caption() + "] " + "Field cannot be empty");
+        // Bring its sheet to the front.
+        for (QWidget* w = c->parentWidget(); w; w = w->parentWidget()) {
+            if (auto* tabs = qobject_cast<QTabWidget*>(
+                    w->parentWidget() ? w->parentWidget()->parentWidget() : nullptr)) {
+                const int i = tabs->indexOf(w);
+                if (i >= 0 && tabs->currentIndex() != i) tabs->setCurrentIndex(i);
+                break;
+            }
+        }
+        c->Editor()->setFocus();
+        return false;
+    }
+    return true;
+}
+
+void TfmChild::ApplyCtrlFlags(TDataSource* ds, QWidget* form) {
+    const bool inserting = ds->DataSet() && ds->DataSet()->State() == TDataSetState::Insert;
+    for (TPnDbEdit* c : BoundControls(form, ds)) {
+        if (c->CtrlFlag == 1) {
+            c->setVisible(inserting);
+        } else if (c->CtrlFlag == 2) {
+            c->setEnabled(inserting);
+            QPalette p = c->Editor()->palette();
+            p.setColor(QPalette::Base, inserting ? palette().color(QPalette::Base)
+                                                 : palette().color(QPalette::Button));
+            c->Editor()->setPalette(p);
+        }
+    }
+}
+
+void TfmChild::ShowRecordCount() { StatusPanels[0]->setText(RecordCountText(Child_CDS)); }
+
+QString TfmChild::GetSelectedIdList() {
+    return ::GetSelectedIdList(*Child_CDS, DBGrid1->SelectedRows());
+}
+
+void TfmChild::MenuItem_SelectAllClick() {
+    SelectAll(*Child_CDS, DBGrid1->SelectedRows(), true);
+    DBGrid1->SyncMarks();
+}
+
+void TfmChild::ShowGridMenu(const QPoint& pos) {
+    const bool enabled = Child_CDS->Active() && !Child_CDS->IsEmpty() && !Child_DS->Editing();
+    for (QAction* a : PopupDbGrid->actions()) a->setEnabled(enabled);
+    if (enabled && DBGrid1->SelectedRows().Count() == 0) {
+        DBGrid1->SelectedRows().SetMarked(Child_CDS->GetBookmark(), true);
+        DBGrid1->SyncMarks();
+    }
+    PopupDbGrid->popup(DBGrid1->viewport()->mapToGlobal(pos));
+}
+
+// ------------------------------------------------------------------ folders
+
+QTreeWidgetItem* TfmChild::SelectedFolder() const { return TreeView1->currentItem(); }
+
+bool TfmChild::TreeIsEmpty() const { return TreeView1->topLevelItemCount() == 0; }
+
+void TfmChild::LoadTree() {
+    LoadSysTreeView(TreeView1, FTableName, FTVSelectTwice, FTVShowCount, FTVCountField);
+}
+
+void TfmChild::TreeView1Change(QTreeWidgetItem* node) {
+    if (!node) return;
+    if (TreeView1->property("Tag").toInt() == 1 && node == RootOf(TreeView1) && NextInTree(node)) {
+        node = NextInTree(node);
+        FChangingNode = true;
+        TreeView1->setCurrentItem(node);
+        FChangingNode = false;
+    }
+    const TTreeNodeData d = NodeData(node);
+    Child_CDS->Close();
+    Child_CDS->CommandText = "SELECT " + FSelectList + " FROM " + FTableName +
+                             " WHERE SYS_TREEVIEW_ID=" + QString::number(d.ID);
+    DBGrid1->SelectedRows().Clear();
+    Child_CDS->Open();
+    if (!FSubTableName.isEmpty()) {
+        Sub_CDS->Close();
+        Sub_CDS->SetMasterLink(Child_CDS, QStringLiteral("ID"), FSubLinkField);
+        Sub_CDS->CommandText =
+            "SELECT " + FSubSelectList + " FROM " + FSubTableName + " ORDER BY " + FSubLineField;
+        Sub_CDS->Open();
+    }
+    RefreshTreeViewNodeByTreeViewId(d.ID, AbsoluteIndex(node));
+}
+
+void TfmChild::RefreshTreeViewNodeByTreeViewId(int tvId, int absoluteIdx) {
+    QTreeWidgetItem* item = ItemAtAbsoluteIndex(TreeView1, absoluteIdx);
+    if (!item) return;
+    TTreeNodeData d = NodeData(item);
+    CountFolder(FTableName, tvId, FTVCountField, d.RecCountTotal, d.RecCountByFlag);
+    item->setText(
+        0, d.Caption + CountSuffix(d.RecCountTotal, d.RecCountByFlag, FTVCountField, FTVShowCount));
+    SetNodeData(item, d);
+}
+
+void TfmChild::N12Click() {
+    QString name;
+    if (!InputQuery(QStringLiteral("Folder Name"), QStringLiteral("Folder Name"), name)) return;
+    if (name.isEmpty()) {
+        ShowError(QStringLiteral("Invalid Folder Name"));
+        return;
+    }
+    QTreeWidgetItem* parent = SelectedFolder();
+    if (!parent) return;
+    TTreeNodeData d;
+    d.ParentID = NodeData(parent).ID;
+    d.Caption = name;
+    d.ID = dmMain()->InsertSysTreeView(FTableName, name, d.ParentID, 0, 0, 0);
+    if (d.ID < 0) return;
+    QTreeWidgetItem* item =
+        AddFolderNode(TreeView1, parent, d, FTableName, FTVCountField, FTVShowCount);
+    parent->setExpanded(true);
+    TreeView1->setCurrentItem(item);
+}
+
+void TfmChild::N13Click() {
+    QTreeWidgetItem* item = SelectedFolder();
+    if (!item) return;
+    TTreeNodeData d = NodeData(item);
+    if (d.ReadOnly == 1) {
+        ShowError(QStringLiteral("Selected folder is system folder, cannot modify."));
+        return;
+    }
+    QString name = d.Caption;
+    if (!InputQuery(QStringLiteral("Folder Name"), QStringLiteral("Folder Name"), name) ||
+        name.isEmpty())
+        return;
+    dmMain()->UpdateSysTreeView(FTableName, name, d.ID);
+    d.Caption = name;
+    SetNodeData(item, d);
+    item->setText(
+        0, name + CountSuffix(d.RecCountTotal, d.RecCountByFlag, FTVCountField, FTVShowCount));
+}
+
+void TfmChild::N15Click() {
+    QTreeWidgetItem* item = SelectedFolder();
+    if (!item) return;
+    TTreeNodeData d = NodeData(item);
+    if (d.ReadOnly == 1) {
+        ShowError(QStringLiteral("Selected folder is system folder, cannot delete."));
+        return;
+    }
+    if (item->childCount() > 0) {
+        ShowError(QStringLiteral("Selected folder has sub folder(s), cannot delete."));
+        return;
+    }
+    // Count again first: another user may have filed records here since the
+    // last count, and deleting a folder that holds records would hide them.
+    RefreshTreeViewNodeByTreeViewId(d.ID, AbsoluteIndex(item));
+    d = NodeData(item);
+    if (d.RecCountTotal > 0) {
+        ShowError(QStringLiteral("Selected folder is not empty, cannot delete."));
+        return;
+    }
+    if (!ConfirmYesNo(QStringLiteral("Are you sure to delete: ") + d.Caption + "?")) return;
+    dmMain()->DeleteSysTreeView(FTableName, d.ID);
+    delete item;  // the tree selects a neighbour, which lists that folder
+}
+
+void TfmChild::N17Click() {
+    if (!Child_CDS->Active() || Child_CDS->IsEmpty()) {
+        ShowInformation(QStringLiteral("No record"));
+        return;
+    }
+    TBookmarkList& marks = DBGrid1->SelectedRows();
+    if (marks.Count() == 0) {
+        ShowInformation(QStringLiteral("No record selected"));
+        return;
+    }
+    TfmDialogGetTreeNode picker(TreeView1, this);
+    picker.exec();
+    if (!picker.btnOkClicked) return;
+    const TTreeNodeData dest = picker.SelectedData();
+    const int destIdx = picker.SelectedAbsoluteIndex();
+    for (TBookmark b : marks.Items()) {
+        if (!Child_CDS->BookmarkValid(b) || Child_CDS->RowOfBookmark(b) < 0) continue;
+        Child_CDS->GotoBookmark(b);
+        Child_CDS->Edit();
+        Child_CDS->FieldByName(QStringLiteral("SYS_TREEVIEW_ID"))->SetValue(dest.ID);
+        Child_CDS->Post();
+    }
+    try {
+        Child_CDS->ApplyUpdates();
+    } catch (const EFbError& e) {
+        // Nothing was moved: the rows stay in their folder.
+        Child_CDS->CancelUpdates();
+        ShowError(e.Message());
+        return;
+    }
+    marks.Clear();
+    Child_CDS->Refresh();
+    if (QTreeWidgetItem* src = SelectedFolder())
+        RefreshTreeViewNodeByTreeViewId(NodeData(src).ID, AbsoluteIndex(src));
+    RefreshTreeViewNodeByTreeViewId(dest.ID, destIdx);
+    if (QTreeWidgetItem* d = ItemAtAbsoluteIndex(TreeView1, destIdx)) TreeView1->setCurrentItem(d);
+}
+
+void TfmChild::MenuItem_TVRefreshClick() { TreeView1Change(SelectedFolder()); }
+
+// ---------------------------------------------------------- grid and panes
+
+void TfmChild::DBGrid1TitleClick(int logical) {
+    if (Child_DS->Editing()) return;
+    FOrderByField = SortGridByColumn(Child_CDS, DBGrid1, logical, true);
+}
+
+void TfmChild::btnAutoAdjClick() { AutoAdjustGridColumns(DBGrid1, objectName()); }
+
+void TfmChild::btnLeftTreeClick(QToolButton* pressed) {
+    for (QToolButton* b : {btnLeftTree, btnLeftFind, btnGridOption}) b->setChecked(b == pressed);
+    if (pressed == btnLeftTree) {
+        PanelLeftStack->setCurrentWidget(TreeView1);
+        TreeView1Change(SelectedFolder());
+    } else {
+        PanelLeftStack->setCurrentWidget(pressed == btnLeftFind ? PanelLeftBottomBottom
+                                                                : CheckListGridOption);
+        Child_CDS->Close();
+        Child_CDS->CommandText =
+            "SELECT " + FSelectList + " FROM " + FTableName + " WHERE ID IS NULL";
+        Child_CDS->Open();
+        ShowRecordCount();
+    }
+}
+
+// ------------------------------------------------------------ navigation
 
 void TfmChild::CloseChild() {
     if (!g_host) return;

@@ -2,7 +2,26 @@
 
 #include <QString>
 #include <QWidget>
+#include <functional>
+#include <vector>
 
+class QAction;
+class QLabel;
+class QListWidget;
+class QMenu;
+class QSplitter;
+class QStackedWidget;
+class QTabWidget;
+class QToolBar;
+class QToolButton;
+class QTreeWidget;
+class QTreeWidgetItem;
+class QFrame;
+class QGroupBox;
+class TClientDataSet;
+class TDataSource;
+class TDbGrid;
+class TPnDbEdit;
 class TfmChild;
 
 // What a record browser asks of the main window that hosts it: the task-bar
@@ -19,33 +38,186 @@ public:
     virtual TfmChild* ChildOfBottomButton(int index) const = 0;
 };
 
-// The record browser window. Business windows configure it; this is the part
-// the main window's navigation relies on.
+// One lookup column of a browser.
+struct TLookupField {
+    QString BaseTableName, BaseFieldName, LookupFieldName, LookupTableName, LookupResultFields,
+        LookupCDSComponentName;
+};
+
+// The record browser: a grid of the rows of one master table with an editor
+// pane, a folder tree, and the commands every business window shares. Business
+// windows configure it in their constructor.
 class TfmChild : public QWidget {
     Q_OBJECT
 public:
     explicit TfmChild(QWidget* parent = nullptr);
+    ~TfmChild() override;
 
-    // Configuration: the browsed table and its folder tree.
+    // ---- configuration
     QString FTableName;
+    QString FNameField;
+    QString FSelectList = QStringLiteral("*");
+    QString FFilterField;
+    QString FFilter1, FFilter1Desc;
+    QString FOrderByField;
+    QWidget* FDefPnCtrlAftInsert = nullptr;
     bool FTVShow = false;
+    QString FTVCountField;
     bool FTVShowCount = false;
     bool FTVSelectTwice = false;
-    QString FTVCountField;
+    QString FSubTableName, FSubNameField, FSubSelectList = QStringLiteral("*"), FSubLinkField,
+                                          FSubLineField;
+    QWidget* FSubLinePnCtrl = nullptr;
+    QTabWidget* FSubPgCtrl = nullptr;
+    TDbGrid* FSubDbGrid = nullptr;
+    QGroupBox* FSubSingleGrpBox = nullptr;
+    QString FAggSumField, FAggSumSubField;
 
-    // Folder tree: whether it holds no node yet, and loading it.
-    virtual bool TreeIsEmpty() const { return true; }
-    virtual void LoadTree() {}
+    // ---- state
+    std::vector<TLookupField> FLookupFieldsArray;
+    bool FTableDbChanged = false;
+    bool MouseDownOnTitle = false;
+
+    // ---- layout
+    void SetChildMode(int cMode);
+    void DisableLeftPanel();
+    void DisableRightBottonPanel();
+    void SetRightPanelAlighTop();
+    void SetRightPanelAlighBottom();
+    void SetForNoTreeView();
+    void DisableLeftTopButtons(bool btnAutoAdjVisible);
+    void SubPgCtrlSetAlighClient();
+    void SubSingleGroupBoxSetAlighClient();
+    void SetCaption(const QString& caption);
+
+    // ---- master record operations
+    void Child_NewExecute();
+    void Child_SaveExecute();
+    void Child_CancelExecute();
+    void Child_DeleteExecute();
+    void Child_RefreshRecordExecute();
+
+    // ---- shared operations
+    void CDSBeforeOpen(TClientDataSet* ds, const QString& tableName, bool fillCondBoxes,
+                       bool dbChanged);
+    void PopulateCDSWithLookupFields(TClientDataSet* cds, const QString& tableName,
+                                     bool fillCondBoxes, bool dbChanged);
+    int GetLookupFieldIndexByLookupFieldName(const QString& btb, const QString& val) const;
+    void RefreshLookupCDS(const QString& baseTbName);
+    void SetTableDefaultForInsert(TClientDataSet* cds);
+    void SetTopBtnStatus();
+    bool CheckRequiredControls(TDataSource* ds, QWidget* owner);
+    void ApplyCtrlFlags(TDataSource* ds, QWidget* form);
+    void ShowRecordCount();
+    QString GetSelectedIdList();
+    void MenuItem_SelectAllClick();
+
+    // ---- folders
+    virtual bool TreeIsEmpty() const;
+    virtual void LoadTree();
+    void TreeView1Change(QTreeWidgetItem* node);
+    void RefreshTreeViewNodeByTreeViewId(int tvId, int absoluteIdx);
+    void N12Click();  // create sub folder
+    void N13Click();  // rename folder
+    void N15Click();  // delete folder
+    void N17Click();  // move marked rows to a folder
+    void MenuItem_TVRefreshClick();
+
+    // ---- grid presentation
+    void DBGrid1TitleClick(int logical);
+    void btnAutoAdjClick();
+    void btnLeftTreeClick(QToolButton* pressed);
     // Run at every bring-up; a window that must re-read its rows each time
     // (the user window) does so here.
     virtual void BringUpRefresh() {}
 
+    // ---- navigation
     // The "Close" button: the window stays alive behind the others, its
     // task-bar button goes, and the newest remaining window comes up.
     void CloseChild();
-    // The "Close All" button.
     void CloseAllChildren();
-
     static void SetHost(IChildHost* host);
     static IChildHost* Host();
+
+    // ---- components
+    QFrame* PanelTop;
+    QLabel* lbChildName;
+    QToolButton* btnHelp;
+    QToolButton* btnCloseAll;
+    QToolButton* btnClose;
+    QToolBar* ToolBar2;
+    QAction* Child_New;
+    QAction* Child_Save;
+    QAction* Child_Cancel;
+    QAction* Child_Delete;
+    QAction* Child_RefreshRecord;
+    QAction* Child_DesignField;
+    QToolButton* btnFilter;
+    QToolButton* btnActions;
+    QMenu* PopupActions;
+    QWidget* PanelLeft;
+    QWidget* PanelLeftTopTitle;
+    QToolButton* btnLeftTree;
+    QToolButton* btnLeftFind;
+    QToolButton* btnGridOption;
+    QToolButton* btnAutoAdj;
+    QToolButton* btnMoveLeft;
+    QStackedWidget* PanelLeftStack;
+    QTreeWidget* TreeView1;
+    QWidget* PanelLeftBottomBottom;
+    QListWidget* CheckListGridOption;
+    QWidget* PanelLeftVerticalSplitter;
+    QToolButton* imgVerticalMoveLeft;
+    QToolButton* imgVerticalMoveRight;
+    QWidget* PanelRight;
+    QSplitter* HorizontalSplitter;
+    TDbGrid* DBGrid1;
+    QWidget* PanelRightHorizontalSplitter;
+    QToolButton* imgHorizontalMoveDown;
+    QToolButton* imgHorizontalMoveUp;
+    QWidget* PanelRightBottom;
+    QTabWidget* pg;
+    QWidget* pgTs0;
+    QWidget* pgTs1;
+    QWidget* pgTs2;
+    QWidget* pgTsItems;
+    QGroupBox* gb0;
+    QGroupBox* gb1;
+    QGroupBox* gb2;
+    QLabel* StatusPanels[4];
+    QMenu* PopupDbGrid;
+    QAction* MenuItem_AutoAdj;
+    QAction* MenuItem_SelectAll;
+    QAction* MenuItem_Export;
+    QAction* N16;  // Set Flag
+    QAction* N17;  // Move to Folder
+    QMenu* PopupTreeView;
+    QAction* N12;
+    QAction* N13;
+    QAction* N15;
+    QAction* MenuItem_TVRefresh;
+
+    TClientDataSet* Child_CDS;
+    TDataSource* Child_DS;
+    TClientDataSet* Sub_CDS;
+    TDataSource* Sub_DS;
+
+protected:
+    // Data events of the master set.
+    virtual void Child_CDSBeforeOpen();
+    virtual void Child_CDSAfterOpen();
+    virtual void Child_CDSAfterInsert();
+    virtual void Child_CDSBeforePost();
+    virtual void Child_DSStateChange();
+    // Reports a write the database refused; the user's work stays in the window.
+    void ReportRefusal(const QString& message);
+    // Runs a command, showing an error of the database instead of losing it.
+    void Guarded(const std::function<void()>& f);
+    QTreeWidgetItem* SelectedFolder() const;
+
+private:
+    void BuildUi();
+    void ShowGridMenu(const QPoint& pos);
+    void SaveMasterGrid();
+    bool FChangingNode = false;
 };

@@ -25,6 +25,10 @@ void TDbGridModel::ResetColumns() { Reset(); }
 
 void TDbGridModel::Reset() {
     beginResetModel();
+    // Titles stay with their fields when only the rows change.
+    std::vector<std::pair<TField*, QString>> titles;
+    for (size_t i = 0; i < FColumns.size() && i < FTitles.size(); ++i)
+        if (!FTitles[i].isEmpty()) titles.emplace_back(FColumns[i], FTitles[i]);
     FColumns.clear();
     TClientDataSet* ds = FSource ? FSource->DataSet() : nullptr;
     if (ds) {
@@ -32,6 +36,10 @@ void TDbGridModel::Reset() {
             if (ds->Field(i)->Visible) FColumns.push_back(ds->Field(i));
     }
     FRows = (ds && ds->Active()) ? ds->RecordCount() : 0;
+    FTitles.assign(FColumns.size(), QString());
+    for (const auto& t : titles)
+        for (size_t i = 0; i < FColumns.size(); ++i)
+            if (FColumns[i] == t.first) FTitles[i] = t.second;
     endResetModel();
 }
 
@@ -73,8 +81,10 @@ QVariant TDbGridModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant TDbGridModel::headerData(int section, Qt::Orientation o, int role) const {
-    if (o == Qt::Horizontal && role == Qt::DisplayRole && section < int(FColumns.size()))
-        return FColumns[size_t(section)]->Caption();
+    if (o == Qt::Horizontal && role == Qt::DisplayRole && section < int(FColumns.size())) {
+        const QString& t = FTitles[size_t(section)];
+        return t.isEmpty() ? FColumns[size_t(section)]->Caption() : t;
+    }
     return QAbstractTableModel::headerData(section, o, role);
 }
 
@@ -86,4 +96,13 @@ int TDbGridModel::ColumnOfField(const TField* f) const {
     for (int i = 0; i < int(FColumns.size()); ++i)
         if (FColumns[size_t(i)] == f) return i;
     return -1;
+}
+
+bool TDbGridModel::setHeaderData(int section, Qt::Orientation o, const QVariant& value, int role) {
+    if (o != Qt::Horizontal || section < 0 || section >= int(FColumns.size()) ||
+        (role != Qt::EditRole && role != Qt::DisplayRole))
+        return false;
+    FTitles[size_t(section)] = value.toString();
+    emit headerDataChanged(o, section, section);
+    return true;
 }

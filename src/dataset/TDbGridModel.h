@@ -4,7 +4,8 @@
 #include <QPointer>
 #include <vector>
 
-class TDataSource;
+#include "TDataSource.h"
+
 class TField;
 
 // A table model over a record set: its visible columns in order, captions,
@@ -19,6 +20,9 @@ public:
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation o, int role = Qt::DisplayRole) const override;
+    // Column titles can differ from the captions (sort arrows, saved layouts).
+    bool setHeaderData(int section, Qt::Orientation o, const QVariant& value,
+                       int role = Qt::EditRole) override;
 
     TField* FieldOfColumn(int column) const;
     int ColumnOfField(const TField* f) const;
@@ -34,5 +38,6 @@ private:
 
     QPointer<TDataSource> FSource;
     std::vector<TField*> FColumns;
+    std::vector<QString> FTitles;  // empty: the field's caption
     int FRows = 0;
 };

@@ -13,6 +13,9 @@ public:
     const QString& Message() const { return FMessage; }
     // The engine's error code (isc_...), 0 for errors of this layer.
     long Code() const { return FCode; }
+    // Another transaction got there first (update conflict, deadlock, lock
+    // conflict, duplicate key): trying again may succeed.
+    bool IsConflict() const;
 
 private:
     QString FMessage;

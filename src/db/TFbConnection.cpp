@@ -6,6 +6,11 @@
 
 using namespace Firebird;
 
+bool EFbError::IsConflict() const {
+    return FCode == isc_deadlock || FCode == isc_update_conflict || FCode == isc_lock_conflict ||
+           FCode == isc_unique_key_violation || FCode == isc_no_dup;
+}
+
 IMaster* TFbConnection::Master() {
     static IMaster* master = fb_get_master_interface();
     return master;
