@@ -12,6 +12,7 @@
 #include <QUrl>
 
 #include "uAbout.h"
+#include "uCust.h"
 #include "uDefault.h"
 #include "uDmMain.h"
 #include "uLibProc.h"
@@ -261,6 +262,25 @@ void TfmMain::AddChild(TfmChild* child) {
     QMdiSubWindow* sub = FMdi->addSubWindow(child);
     sub->setWindowTitle(child->windowTitle());
     sub->showMaximized();
+}
+
+void TfmMain::CreateBusinessWindows() {
+    fmCust = new TfmCust;
+    AddChild(fmCust);
+    fmSupplier = new TfmSupplier;
+    AddChild(fmSupplier);
+    fmProd = new TfmProd;
+    AddChild(fmProd);
+    const std::pair<const char*, TfmChild*> windows[] = {{"CustRelation_Cust", fmCust},
+                                                         {"CustRelation_Supplier", fmSupplier},
+                                                         {"Prod_Product", fmProd}};
+    for (const auto& w : windows) {
+        TfmChild* child = w.second;
+        connect(Command(w.first), &QAction::triggered, this,
+                [this, child]() { BringUpChildForm(child); });
+        FAvailable.insert(w.first);
+    }
+    EnablingAllAccess();
 }
 
 void TfmMain::SetDefaultChild(TfmDefault* home) {

@@ -14,6 +14,9 @@ class QMenu;
 class QToolBar;
 class QToolButton;
 class TfmDefault;
+class TfmCust;
+class TfmSupplier;
+class TfmProd;
 
 // The main window: a multi-document frame with the menu, the top tool bar and
 // the bottom task bar of the child windows that have been brought up.
@@ -35,6 +38,11 @@ public:
     // Places a long-lived child window in the frame (created once at start).
     void AddChild(TfmChild* child);
     void SetDefaultChild(TfmDefault* home);
+    // Creates the long-lived business windows, each once, in their fixed order.
+    void CreateBusinessWindows();
+    TfmCust* fmCust = nullptr;
+    TfmSupplier* fmSupplier = nullptr;
+    TfmProd* fmProd = nullptr;
     TfmDefault* fmDefault() const { return FDefault; }
 
     void BringUpChildForm(TfmChild* child) override;

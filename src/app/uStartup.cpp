@@ -40,6 +40,7 @@ bool TStartup::Start() {
 
     fmMain = std::make_unique<TfmMain>();
     // The long-lived windows, each once; the home page last, so it is in front.
+    fmMain->CreateBusinessWindows();
     fmMain->SetDefaultChild(new TfmDefault);
     fmMain->showMaximized();
 

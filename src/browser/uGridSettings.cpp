@@ -97,23 +97,22 @@ void FitColumnWidths(std::vector<int>& widths, int clientWidth, bool columnLines
         widths.back() += d % n;
         return;
     }
-    int c = (-d + n - 1) / n;
-    auto anyWide = [&]() {
+    // Too wide: the columns wider than 50 pixels give up the excess in equal
+    // shares, none going below 50; what a narrow column cannot give is asked
+    // of the others in the next pass.
+    int deficit = -d;
+    for (;;) {
+        int wide = 0;
         for (int x : widths)
-            if (x > 50) return true;
-        return false;
-    };
-    while (anyWide() && c > 0) {
-        int carry = 0;
+            if (x > 50) ++wide;
+        if (wide == 0 || deficit <= 0) break;
+        const int c = (deficit + wide - 1) / wide;
         for (int& x : widths) {
-            if (x < c + 50) {
-                carry += c + 50 - x;
-                x = 50;
-            } else {
-                x -= c;
-            }
+            if (x <= 50) continue;
+            const int give = std::min(c, x - 50);
+            x -= give;
+            deficit -= give;
         }
-        c = (carry + n - 1) / n;
     }
 }
 

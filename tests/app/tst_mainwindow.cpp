@@ -106,7 +106,7 @@ private slots:
         for (const char* name :
              {"Help_About", "System_Exit", "System_Login", "System_Default", "System_ChangePasswd"})
             QVERIFY2(m.Command(name)->isVisible(), name);
-        for (const char* name : {"CustRelation_Cust", "Ar_Tran", "Rpt_Sales", "OnlineUpdate"})
+        for (const char* name : {"Ar_Tran", "Rpt_Sales", "OnlineUpdate"})
             QVERIFY2(!m.Command(name)->isVisible(), name);
         QCOMPARE(m.Command("System_Login")->text(), QString("Change User"));
         QVERIFY(msgs.Shown.isEmpty());

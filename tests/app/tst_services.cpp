@@ -22,10 +22,10 @@ private slots:
         QVERIFY2(FDm->ConnectDb(FDm->SQLConn_Main, "Main", err), qPrintable(err));
         FDm->ExecSQL(
             "INSERT INTO SYS_TREEVIEW (TABLENAME, CAPTION, PARENTID) "
-            "VALUES ('AR_TRAN', 'O''Neil''s', 0)");
+            "VALUES ('TEST_TREE', 'O''Neil''s', 0)");
         FDm->ExecSQL(
             "INSERT INTO SYS_TREEVIEW (ID, TABLENAME, CAPTION, PARENTID) "
-            "VALUES (5, 'AR_TRAN', 'a\\b', 0)");
+            "VALUES (500, 'TEST_TREE', 'a\\b', 0)");
     }
 
     void cleanupTestCase() {
@@ -43,7 +43,7 @@ private slots:
         // Mended: inner quotes are doubled instead of breaking the statement.
         QTest::newRow("quote") << QStringList{"CAPTION", "\\O'Neil's"} << "CAPTION = 'O''Neil''s'";
         // Mended: only a leading backslash marks text; one inside stays as written.
-        QTest::newRow("inner backslash") << QStringList{"ID", "5\\"} << "ID = 5\\";
+        QTest::newRow("inner backslash") << QStringList{"ID", "500\\"} << "ID = 500\\";
         QTest::newRow("text with backslash")
             << QStringList{"CAPTION", "\\a\\b"} << "CAPTION = 'a\\b'";
     }
@@ -59,7 +59,7 @@ private slots:
 
     void selectFieldWhere() {
         QVariant v;
-        FDm->SelectFieldWhere("caption", "sys_treeview", v, {"ID", "5"});
+        FDm->SelectFieldWhere("caption", "sys_treeview", v, {"ID", "500"});
         QCOMPARE(v.toString(), QString("a\\b"));
         FDm->SelectFieldWhere("ID", "SYS_TREEVIEW", v, {"CAPTION", "\\O'Neil's"});
         QVERIFY(v.toInt() > 0);
@@ -71,7 +71,7 @@ private slots:
         QVERIFY(!v.isValid());
         // A database error reaches the caller with the engine's text.
         try {
-            FDm->SelectFieldWhere("NOPE", "SYS_TREEVIEW", v, {"ID", "5"});
+            FDm->SelectFieldWhere("NOPE", "SYS_TREEVIEW", v, {"ID", "500"});
             QFAIL("unknown column accepted");
         } catch (const EFbError& e) {
             QVERIFY2(e.Message().contains("NOPE"), qPrintable(e.Message()));
@@ -80,8 +80,8 @@ private slots:
 
     void minOrMax() {
         QCOMPARE(FDm->SelectMinOrMaxIntegerWhere("id", "sys_treeview", "MAX",
-                                                 {"TABLENAME", "\\AR_TRAN"}),
-                 5);
+                                                 {"TABLENAME", "\\TEST_TREE"}),
+                 500);
         QCOMPARE(FDm->SelectMinOrMaxIntegerWhere("ID", "AR_TRAN", "MAX", {"ID", "ID"}), 0);
         QCOMPARE(FDm->SelectMinOrMaxIntegerWhere("ID", "SYS_USER", "MIN", {"1", "1"}), 0);
     }

@@ -51,8 +51,8 @@ bool TScriptedMessages::Confirm(const QString& text) {
 }
 
 bool TScriptedMessages::Input(const QString& caption, const QString& prompt, QString& value) {
-    Q_UNUSED(value);
     Shown.append({TKind::Confirmation, caption + ": " + prompt});
+    if (!InputValues.isEmpty()) value = InputValues.takeFirst();
     return Answers.isEmpty() ? true : Answers.takeFirst();
 }
 

@@ -44,8 +44,10 @@ public:
     bool Confirm(const QString& text) override;
     bool Input(const QString& caption, const QString& prompt, QString& value) override;
 
-    // Answers to the next confirmations, in order.
+    // Answers to the next confirmations and input boxes, in order.
     QList<bool> Answers;
+    // Texts typed into the next input boxes, in order.
+    QStringList InputValues;
     QList<TMessage> Shown;
 
     // Texts of everything shown so far, and clears the record.

@@ -1,0 +1,528 @@
+// The record browser driven through real windows (offscreen) against the
+// real engine: record commands, insert defaults, folders, moving rows,
+// lookup columns, sorting and grid settings.
+
+#include <QAction>
+#include <QDir>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QtTest>
+
+#include "TClientDataSet.h"
+#include "TDataSource.h"
+#include "TestSupport.h"
+#include "uCust.h"
+#include "uDbGrid.h"
+#include "uDmMain.h"
+#include "uGridSettings.h"
+#include "uPnDbEdit.h"
+#include "uTreeView.h"
+
+namespace {
+
+// A browser of invoices, for the automatic number of a new row.
+class TInvoiceBrowser : public TfmChild {
+public:
+    TInvoiceBrowser() {
+        setObjectName("fmArTranTest");
+        SetChildMode(3);
+        FTableName = "AR_TRAN";
+        FNameField = "INVOICENO";
+        FTVShow = true;
+        FTVShowCount = true;
+    }
+};
+
+QTreeWidgetItem* FolderNamed(QTreeWidget* tree, const QString& caption) {
+    for (QTreeWidgetItem* it = RootOf(tree); it; it = NextInTree(it))
+        if (NodeData(it).Caption == caption) return it;
+    return nullptr;
+}
+
+}  // namespace
+
+class TstBrowser : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TTestFolder> FFolder;
+    std::unique_ptr<TdmMain> FDm;
+
+    int Count(const QString& sql) { return FDm->SelectValue(sql).toInt(); }
+
+    template <typename W>
+    std::unique_ptr<W> Open() {
+        auto w = std::make_unique<W>();
+        w->resize(1000, 700);
+        w->show();
+        w->LoadTree();
+        return w;
+    }
+
+    void AddCustomers(int folder, const QStringList& names) {
+        for (const QString& n : names)
+            FDm->ExecSQL(
+                QString("INSERT INTO AR_ACCT (ID, NICKNAME, NAME, SYS_TREEVIEW_ID, PRICENO) "
+                        "VALUES (GEN_ID(AR_ACCT_ID_GEN, 1), :N, :N, %1, 0)")
+                    .arg(folder),
+                {{"N", n}});
+    }
+
+private slots:
+    // A fresh program folder and data module for each test.
+    void init() {
+        FDm.reset();
+        FFolder = std::make_unique<TTestFolder>();
+        FDm = std::make_unique<TdmMain>();
+        QString err;
+        QVERIFY2(FDm->ConnectDb(FDm->SQLConn_Main, "Main", err), qPrintable(err));
+        FDm->Curr_User_ID = 0;
+        FDm->Curr_User_Name = "Administrator";
+    }
+
+    void cleanup() {
+        FDm.reset();
+        FFolder.reset();
+    }
+
+    void newThenSaveFilesTheRowInTheSelectedFolder() {
+        TScriptedMessages msgs;
+        auto w = Open<TfmCust>();
+        QTreeWidgetItem* general = w->TreeView1->currentItem();
+        QCOMPARE(NodeData(general).Caption, QString("General"));
+        QCOMPARE(general->text(0), QString("General"));  // empty: no count shown
+        QCOMPARE(w->Child_CDS->RecordCount(), 0);
+        QVERIFY(!w->Child_Delete->isEnabled());
+        w->Child_Delete->trigger();  // nothing to delete: nothing happens
+        QVERIFY(msgs.Shown.isEmpty());
+
+        w->Child_New->trigger();
+        QVERIFY(w->Child_Save->isEnabled() && !w->Child_New->isEnabled());
+        QVERIFY(!w->PanelLeft->isEnabled());
+        QCOMPARE(w->Child_CDS->FieldByName("CREATEDATE")->AsDate(), QDate::currentDate());
+        QTest::keyClicks(w->pnNickName->Editor(), "Acme");
+        w->Child_Save->trigger();
+        QVERIFY(msgs.Shown.isEmpty());
+        QCOMPARE(w->Child_CDS->State(), TDataSetState::Browse);
+        QCOMPARE(Count("SELECT COUNT(*) FROM AR_ACCT WHERE NICKNAME='Acme' AND SYS_TREEVIEW_ID=" +
+                       QString::number(NodeData(general).ID)),
+                 1);
+        const int key = Count("SELECT ID FROM AR_ACCT WHERE NICKNAME='Acme'");
+        QCOMPARE(FDm->GetTableNextKey("AR_ACCT"), key + 1);  // the key came from the generator
+        QCOMPARE(general->text(0), QString("General (1)"));
+        QCOMPARE(w->StatusPanels[0]->text(), QString("Record Count: 1"));
+
+        // Saving an existing row writes it without re-reading the set.
+        AddCustomers(NodeData(general).ID, {"Sneaked in"});
+        w->pnName->Editor()->setFocus();
+        QTest::keyClicks(w->pnName->Editor(), "Acme Trading");
+        w->Child_Save->trigger();
+        QCOMPARE(FDm->SelectValue("SELECT NAME FROM AR_ACCT WHERE ID=" + QString::number(key))
+                     .toString(),
+                 QString("Acme Trading"));
+        QCOMPARE(w->Child_CDS->RecordCount(), 1);
+        QCOMPARE(general->text(0), QString("General (1)"));
+    }
+
+    void newRowGetsItsNumber() {
+        TScriptedMessages msgs;
+        TInvoiceBrowser w;
+        w.show();
+        w.LoadTree();
+        w.Child_New->trigger();
+        QCOMPARE(w.Child_CDS->FieldByName("INVOICENO")->AsString(), QString("INV00001"));
+        QCOMPARE(w.Child_CDS->FieldByName("INVOICEDATE")->AsDate(), QDate::currentDate());
+        QCOMPARE(w.Child_CDS->FieldByName("SYS_USER_ID")->AsInteger(), 0);
+        w.Child_CDS->FieldByName("AR_ACCT_ID")->SetValue(1);
+        w.Child_Save->trigger();
+        QCOMPARE(Count("SELECT COUNT(*) FROM AR_TRAN WHERE INVOICENO='INV00001'"), 1);
+        QVERIFY(msgs.Shown.isEmpty());
+    }
+
+    void insertDefaults() {
+        FDm->ExecSQL(
+            "UPDATE SYS_OBJECT SET DEFAULTVAL='USER' WHERE OBJECT='AR_ACCT' AND FIELD='PRICENO'");
+        FDm->ExecSQL(
+            "UPDATE SYS_OBJECT SET DEFAULTVAL='A' WHERE OBJECT='AR_ACCT' AND FIELD='GRADE'");
+        FDm->ExecSQL(
+            "UPDATE SYS_OBJECT SET DEFAULTVAL='user' WHERE OBJECT='AR_ACCT' AND FIELD='GROUP'");
+        FDm->ExecSQL(
+            "UPDATE SYS_OBJECT SET DEFAULTVAL='NOW' WHERE OBJECT='AR_ACCT' AND FIELD='CREATEDATE'");
+        FDm->Curr_User_ID = 7;
+        auto w = Open<TfmCust>();
+        w->Child_New->trigger();
+        TClientDataSet* ds = w->Child_CDS;
+        QCOMPARE(ds->FieldByName("PRICENO")->AsInteger(), 7);
+        QCOMPARE(ds->FieldByName("GRADE")->AsString(), QString("A"));
+        QCOMPARE(ds->FieldByName("GROUP")->AsString(), QString("user"));  // not recognised
+        QCOMPARE(ds->FieldByName("CREATEDATE")->AsDate(), QDate::currentDate());
+        w->Child_Cancel->trigger();
+        QCOMPARE(ds->RecordCount(), 0);
+    }
+
+    void requiredFieldAndRefusedWrite() {
+        TScriptedMessages msgs;
+        FDm->SQLConn_Main.ExecuteImmediate(
+            "CREATE EXCEPTION E_REFUSED 'Nickname Bad is not allowed'");
+        FDm->SQLConn_Main.ExecuteImmediate(
+            "CREATE TRIGGER AR_ACCT_TEST FOR AR_ACCT BEFORE INSERT OR UPDATE AS BEGIN "
+            "IF (NEW.NICKNAME = 'Bad') THEN EXCEPTION E_REFUSED; END");
+        auto w = Open<TfmCust>();
+        QVERIFY(w->pnNickName->Required());
+        QCOMPARE(w->pnNickName->Caption(), QString("Short Name"));
+        w->Child_New->trigger();
+        w->Child_Save->trigger();
+        QCOMPARE(msgs.Take(), QStringList{"[Short Name] Field cannot be empty"});
+        QCOMPARE(w->Child_CDS->State(), TDataSetState::Insert);
+
+        QTest::keyClicks(w->pnNickName->Editor(), "Bad");
+        w->Child_Save->trigger();
+        const QStringList shown = msgs.Take();
+        QCOMPARE(shown.size(), 1);
+        QVERIFY2(shown[0].contains("Nickname Bad is not allowed"), qPrintable(shown[0]));
+        // What the user typed is still there, ready to be corrected.
+        QCOMPARE(w->Child_CDS->State(), TDataSetState::Edit);
+        QCOMPARE(w->pnNickName->Text(), QString("Bad"));
+        QCOMPARE(Count("SELECT COUNT(*) FROM AR_ACCT"), 0);
+        w->pnNickName->Editor()->clear();
+        QTest::keyClicks(w->pnNickName->Editor(), "Good");
+        w->Child_Save->trigger();
+        QVERIFY(msgs.Shown.isEmpty());
+        QCOMPARE(Count("SELECT COUNT(*) FROM AR_ACCT WHERE NICKNAME='Good'"), 1);
+        QCOMPARE(w->Child_CDS->RecordCount(), 1);
+
+        // Cancel after a refusal drops the refused change.
+        w->pnNickName->Editor()->clear();
+        QTest::keyClicks(w->pnNickName->Editor(), "Bad");
+        w->Child_Save->trigger();
+        QCOMPARE(msgs.Take().size(), 1);
+        w->Child_Cancel->trigger();
+        QCOMPARE(w->Child_CDS->FieldByName("NICKNAME")->AsString(), QString("Good"));
+        QCOMPARE(w->Child_CDS->ChangeCount(), 0);
+
+        // A master row is never posted without its key.
+        w->Child_CDS->Insert();
+        QVERIFY_THROWS_EXCEPTION(EAbort, w->Child_CDS->Post());
+        QCOMPARE(msgs.Take(),
+                 QStringList{"Record in editing mode, please save or cancel the editing first."});
+        w->Child_CDS->Cancel();
+
+        // Delete asks first; No keeps the row.
+        msgs.Answers = {false};
+        w->Child_Delete->trigger();
+        QCOMPARE(msgs.Take(), QStringList{"Are you sure to delete: "});
+        QCOMPARE(Count("SELECT COUNT(*) FROM AR_ACCT"), 1);
+        msgs.Answers = {true};
+        w->Child_Delete->trigger();
+        QCOMPARE(Count("SELECT COUNT(*) FROM AR_ACCT"), 0);
+        QCOMPARE(NodeData(w->TreeView1->currentItem()).RecCountTotal, 0);
+    }
+
+    void folderRefusals() {
+        TScriptedMessages msgs;
+        auto w = Open<TfmCust>();
+        QTreeWidget* tv = w->TreeView1;
+        // System folder: cannot be renamed or deleted.
+        tv->setCurrentItem(FolderNamed(tv, "General"));
+        w->N13->trigger();
+        w->N15->trigger();
+        QCOMPARE(msgs.Take(), (QStringList{"Selected folder is system folder, cannot modify.",
+                                           "Selected folder is system folder, cannot delete."}));
+        // An empty name.
+        msgs.Answers = {true};
+        w->N12->trigger();
+        QCOMPARE(msgs.Take(), (QStringList{"Folder Name: Folder Name", "Invalid Folder Name"}));
+        // A sub folder under "Retail", then Retail cannot go.
+        tv->setCurrentItem(FolderNamed(tv, "Retail"));
+        msgs.Answers = {true};
+        msgs.InputValues = {"Shops"};
+        w->N12->trigger();
+        QTreeWidgetItem* shops = FolderNamed(tv, "Shops");
+        QVERIFY(shops);
+        QCOMPARE(tv->currentItem(), shops);
+        QCOMPARE(Count("SELECT COUNT(*) FROM SYS_TREEVIEW WHERE CAPTION='Shops' AND PARENTID=" +
+                       QString::number(NodeData(FolderNamed(tv, "Retail")).ID)),
+                 1);
+        tv->setCurrentItem(FolderNamed(tv, "Retail"));
+        msgs.Take();
+        w->N15->trigger();
+        QCOMPARE(msgs.Take(), QStringList{"Selected folder has sub folder(s), cannot delete."});
+        // A folder another user filed a record in since it was counted.
+        tv->setCurrentItem(shops);
+        AddCustomers(NodeData(shops).ID, {"Late"});
+        QCOMPARE(NodeData(shops).RecCountTotal, 0);
+        w->N15->trigger();
+        QCOMPARE(msgs.Take(), QStringList{"Selected folder is not empty, cannot delete."});
+        QCOMPARE(shops->text(0), QString("Shops (1)"));
+        // Rename keeps the count suffix.
+        msgs.Answers = {true};
+        msgs.InputValues = {"Stores"};
+        w->N13->trigger();
+        QCOMPARE(shops->text(0), QString("Stores (1)"));
+        QCOMPARE(FDm->SelectValue("SELECT CAPTION FROM SYS_TREEVIEW WHERE ID=" +
+                                  QString::number(NodeData(shops).ID))
+                     .toString(),
+                 QString("Stores"));
+        // Emptied, it can be deleted after the confirmation.
+        msgs.Take();
+        FDm->ExecSQL("DELETE FROM AR_ACCT");
+        const int id = NodeData(shops).ID;
+        msgs.Answers = {false};
+        w->N15->trigger();
+        QCOMPARE(msgs.Take(), QStringList{"Are you sure to delete: Stores?"});
+        QCOMPARE(Count("SELECT COUNT(*) FROM SYS_TREEVIEW WHERE ID=" + QString::number(id)), 1);
+        msgs.Answers = {true};
+        w->N15->trigger();
+        QCOMPARE(Count("SELECT COUNT(*) FROM SYS_TREEVIEW WHERE ID=" + QString::number(id)), 0);
+        QVERIFY(!FolderNamed(tv, "Stores"));
+        // Moving with no rows, or none marked.
+        tv->setCurrentItem(FolderNamed(tv, "Wholesale"));
+        msgs.Take();
+        w->N17->trigger();
+        AddCustomers(NodeData(FolderNamed(tv, "Wholesale")).ID, {"One"});
+        w->MenuItem_TVRefresh->trigger();
+        w->N17->trigger();
+        QCOMPARE(msgs.Take(), (QStringList{"No record", "No record selected"}));
+    }
+
+    // Three marked rows move in one write; a refused row moves none.
+    void moveMarkedRows() {
+        TScriptedMessages msgs;
+        auto w = Open<TfmCust>();
+        QTreeWidget* tv = w->TreeView1;
+        const int general = NodeData(FolderNamed(tv, "General")).ID;
+        const int retail = NodeData(FolderNamed(tv, "Retail")).ID;
+        AddCustomers(general, {"A", "B", "C", "D"});
+        w->MenuItem_TVRefresh->trigger();
+        QCOMPARE(w->Child_CDS->RecordCount(), 4);
+        for (int row : {3, 0, 2})
+            w->DBGrid1->SelectedRows().Toggle(w->Child_CDS->BookmarkOfRow(row));
+        QCOMPARE(w->GetSelectedIdList().split(',').size(), 3);
+        auto pickRetail = []() {
+            OnNextModal([](QWidget* dlg) {
+                auto* picker = qobject_cast<TfmDialogGetTreeNode*>(dlg);
+                QVERIFY(picker);
+                picker->tvDialog->setCurrentItem(FolderNamed(picker->tvDialog, "Retail"));
+                picker->BitBtn1->click();
+            });
+        };
+        FDm->SQLConn_Main.ExecuteImmediate("CREATE EXCEPTION E_NOMOVE 'C cannot move'");
+        FDm->SQLConn_Main.ExecuteImmediate(
+            "CREATE TRIGGER AR_ACCT_NOMOVE FOR AR_ACCT BEFORE UPDATE AS BEGIN "
+            "IF (NEW.NICKNAME = 'C' AND NEW.SYS_TREEVIEW_ID <> OLD.SYS_TREEVIEW_ID) THEN "
+            "EXCEPTION E_NOMOVE; END");
+        pickRetail();
+        w->N17->trigger();
+        QCOMPARE(msgs.Take().size(), 1);
+        QCOMPARE(
+            Count(QString("SELECT COUNT(*) FROM AR_ACCT WHERE SYS_TREEVIEW_ID=%1").arg(retail)), 0);
+        QCOMPARE(w->Child_CDS->RecordCount(), 4);
+        FDm->SQLConn_Main.ExecuteImmediate("DROP TRIGGER AR_ACCT_NOMOVE");
+        pickRetail();
+        w->N17->trigger();
+        QVERIFY(msgs.Shown.isEmpty());
+        QCOMPARE(
+            Count(QString("SELECT COUNT(*) FROM AR_ACCT WHERE SYS_TREEVIEW_ID=%1").arg(retail)), 3);
+        QCOMPARE(FolderNamed(tv, "General")->text(0), QString("General (1)"));
+        QCOMPARE(FolderNamed(tv, "Retail")->text(0), QString("Retail (3)"));
+        QCOMPARE(NodeData(tv->currentItem()).Caption, QString("Retail"));
+        QCOMPARE(w->Child_CDS->RecordCount(), 3);
+    }
+
+    void pickerNeedsAFolder() {
+        TScriptedMessages msgs;
+        auto w = Open<TfmCust>();
+        TfmDialogGetTreeNode picker(w->TreeView1);
+        QCOMPARE(NodeData(picker.tvDialog->currentItem()).Caption, QString("General"));
+        picker.tvDialog->setCurrentItem(nullptr);
+        picker.BitBtn1->click();
+        QCOMPARE(msgs.Take(), QStringList{"Please select destination folder"});
+        QVERIFY(!picker.btnOkClicked);
+    }
+
+    void countsWithACountColumn() {
+        auto w = Open<TfmCust>();
+        const int general = NodeData(FolderNamed(w->TreeView1, "General")).ID;
+        AddCustomers(general, {"A", "B", "C"});
+        FDm->ExecSQL("UPDATE AR_ACCT SET PRICENO=1 WHERE NICKNAME='A'");
+        w->FTVCountField = "PRICENO";
+        w->LoadTree();
+        QCOMPARE(FolderNamed(w->TreeView1, "General")->text(0), QString("General (2/3)"));
+        w->FTVShowCount = false;
+        w->LoadTree();
+        QCOMPARE(FolderNamed(w->TreeView1, "General")->text(0), QString("General"));
+    }
+
+    void lookupDisplayTexts() {
+        FDm->ExecSQL("INSERT INTO SYS_TAX (ID, NAME, RATE) VALUES (1, 'GST', 10)");
+        FDm->ExecSQL("INSERT INTO SYS_TAX (ID, NAME, RATE) VALUES (2, NULL, 0)");
+        FDm->ExecSQL(
+            "UPDATE SYS_OBJECT SET VISIBLE=0 WHERE OBJECT='AR_ACCT' AND FIELD='SYS_TAX_ID'");
+        AddCustomers(2, {"A", "B"});
+        FDm->ExecSQL("UPDATE AR_ACCT SET SYS_TAX_ID=1 WHERE NICKNAME='A'");
+        FDm->ExecSQL("UPDATE AR_ACCT SET SYS_TAX_ID=2 WHERE NICKNAME='B'");
+        {
+            auto w = Open<TfmCust>();
+            TClientDataSet* ds = w->Child_CDS;
+            // Listed although VISIBLE is 0; its key column is hidden.
+            QVERIFY(ds->FieldByName("SYS_TAX_ID_LOOKUP")->Visible);
+            QVERIFY(!ds->FieldByName("SYS_TAX_ID")->Visible);
+            QVERIFY(w->DBGrid1->LogicalOfField("SYS_TAX_ID_LOOKUP") >= 0);
+            QVERIFY(ds->Locate("NICKNAME", "A"));
+            QCOMPARE(ds->FieldByName("SYS_TAX_ID_LOOKUP")->DisplayText(), QString("GST"));
+            QCOMPARE(w->FLookupFieldsArray.size(), size_t(1));
+            QCOMPARE(w->GetLookupFieldIndexByLookupFieldName("AR_ACCT", "SYS_TAX_ID_LOOKUP"), 0);
+        }
+        // Two result columns, in a program whose lookup sets are fresh.
+        FDm.reset();
+        FDm = std::make_unique<TdmMain>();
+        QString err;
+        QVERIFY(FDm->ConnectDb(FDm->SQLConn_Main, "Main", err));
+        FDm->ExecSQL(
+            "UPDATE SYS_OBJECT SET RESULTFIELD='NAME, ID' WHERE OBJECT='AR_ACCT' AND "
+            "FIELD='SYS_TAX_ID'");
+        auto w = Open<TfmCust>();
+        TClientDataSet* ds = w->Child_CDS;
+        QVERIFY(ds->Locate("NICKNAME", "A"));
+        QCOMPARE(ds->FieldByName("SYS_TAX_ID_LOOKUP")->DisplayText(), QString("GST 1 "));
+        QVERIFY(ds->Locate("NICKNAME", "B"));
+        QCOMPARE(ds->FieldByName("SYS_TAX_ID_LOOKUP")->DisplayText(), QString(" 2 "));
+        // A lookup column sorts by its key.
+        w->DBGrid1TitleClick(w->DBGrid1->LogicalOfField("SYS_TAX_ID_LOOKUP"));
+        QCOMPARE(ds->IndexName(), QString("A_SYS_TAX_ID_LOOKUP"));
+        QCOMPARE(ds->ValueAt(0, ds->FieldByName("NICKNAME")).toString(), QString("A"));
+    }
+
+    void sortArrows() {
+        auto w = Open<TfmCust>();
+        AddCustomers(2, {"b", "C", "a"});
+        w->MenuItem_TVRefresh->trigger();
+        TDbGrid* g = w->DBGrid1;
+        const int nick = g->LogicalOfField("NICKNAME");
+        const int name = g->LogicalOfField("NAME");
+        // Opened sorted by the ORDERBY column.
+        QCOMPARE(w->FOrderByField, QString("NICKNAME"));
+        QCOMPARE(g->Title(nick), QString::fromUtf8("Short Name \u25B2"));
+        auto first = [&]() {
+            return w->Child_CDS->ValueAt(0, w->Child_CDS->FieldByName("NICKNAME")).toString();
+        };
+        QCOMPARE(first(), QString("a"));
+        w->DBGrid1TitleClick(nick);
+        QCOMPARE(g->Title(nick), QString::fromUtf8("Short Name \u25BC"));
+        QCOMPARE(w->Child_CDS->IndexName(), QString("D_NICKNAME"));
+        QCOMPARE(first(), QString("C"));
+        w->DBGrid1TitleClick(name);
+        QCOMPARE(g->Title(nick), QString("Short Name"));
+        QCOMPARE(g->Title(name), QString::fromUtf8("Name \u25B2"));
+        QCOMPARE(w->FOrderByField, QString("NAME"));
+        // Re-opened, the last sort column is sorted again in its direction.
+        w->MenuItem_TVRefresh->trigger();
+        QCOMPARE(w->Child_CDS->IndexName(), QString("A_NAME"));
+    }
+
+    void fittingArithmetic_data() {
+        QTest::addColumn<QList<int>>("widths");
+        QTest::addColumn<int>("client");
+        QTest::addColumn<QList<int>>("fitted");
+        // The 600-pixel example: w = 400 + 4 + 11 = 415, d = 185.
+        QTest::newRow("room to spare")
+            << QList<int>{100, 100, 100, 100} << 600 << QList<int>{146, 146, 146, 147};
+        QTest::newRow("exact") << QList<int>{100, 100, 100, 100} << 415
+                               << QList<int>{100, 100, 100, 100};
+        // Too wide by 110: shares of 28, the first column can give only 10,
+        // the other three give the rest in a second pass (shares of 6).
+        QTest::newRow("too wide") << QList<int>{60, 150, 150, 150} << 415
+                                  << QList<int>{50, 116, 116, 116};
+        QTest::newRow("even") << QList<int>{200, 200} << 313 << QList<int>{150, 150};
+        QTest::newRow("all narrow") << QList<int>{50, 50} << 10 << QList<int>{50, 50};
+    }
+
+    void fittingArithmetic() {
+        QFETCH(QList<int>, widths);
+        QFETCH(int, client);
+        QFETCH(QList<int>, fitted);
+        std::vector<int> w(widths.begin(), widths.end());
+        FitColumnWidths(w, client, true, true);
+        QCOMPARE(QList<int>(w.begin(), w.end()), fitted);
+    }
+
+    void gridSettingsFile() {
+        QDir(FFolder->Path() + "UserData/DbGrids").removeRecursively();  // made again on save
+        auto w = Open<TfmCust>();
+        TDbGrid* g = w->DBGrid1;
+        const QString file = GridSettingsFileName(g, "fmCust");
+        QCOMPARE(file, FFolder->Path() + "UserData/DbGrids/Administrator_fmCust_Child_CDS_DBGrid1");
+        QVERIFY(QFile::exists(file));
+        // The default layout fills the grid's width.
+        int total = 0;
+        for (int i = 0; i < g->ColumnCount(); ++i) total += g->horizontalHeader()->sectionSize(i);
+        QCOMPARE(total, g->viewport()->width());
+        // A column hidden and moved by the user comes back that way.
+        const int name = g->LogicalOfField("NAME");
+        g->horizontalHeader()->setSectionHidden(name, true);
+        g->horizontalHeader()->moveSection(
+            g->horizontalHeader()->visualIndex(g->LogicalOfField("EMAIL")), 0);
+        SaveGridSettings(g, "fmCust");
+        w->MenuItem_TVRefresh->trigger();
+        QVERIFY(g->horizontalHeader()->isSectionHidden(name));
+        QCOMPARE(g->DisplayOrder().front(), g->LogicalOfField("EMAIL"));
+        QCOMPARE(w->CheckListGridOption->item(0)->text(), QString("Email"));
+        QCOMPARE(w->CheckListGridOption->findItems("Name", Qt::MatchExactly)[0]->checkState(),
+                 Qt::Unchecked);
+        // Showing a column in the field metadata makes the file invalid: rebuilt.
+        FDm->ExecSQL("UPDATE SYS_OBJECT SET VISIBLE=1 WHERE OBJECT='AR_ACCT' AND FIELD='ZIPCODE'");
+        auto w2 = std::make_unique<TfmCust>();
+        w2->setObjectName("fmCust");
+        w2->resize(1000, 700);
+        w2->show();
+        w2->LoadTree();
+        QVERIFY(
+            !w2->DBGrid1->horizontalHeader()->isSectionHidden(w2->DBGrid1->LogicalOfField("NAME")));
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QVERIFY(f.readAll().contains("ZIPCODE\t"));
+        // The chooser hides a column and saves.
+        QListWidgetItem* item = w2->CheckListGridOption->findItems("Phone", Qt::MatchExactly)[0];
+        item->setCheckState(Qt::Unchecked);
+        QVERIFY(w2->DBGrid1->horizontalHeader()->isSectionHidden(
+            w2->DBGrid1->LogicalOfField("PHONENO")));
+        f.close();
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QVERIFY(f.readAll().contains("PHONENO\tPhone\t"));
+    }
+
+    void selectAllAndIdList() {
+        auto w = Open<TfmCust>();
+        AddCustomers(2, {"A", "B"});
+        w->MenuItem_TVRefresh->trigger();
+        QCOMPARE(w->GetSelectedIdList(), QString());
+        w->MenuItem_SelectAllClick();
+        QCOMPARE(w->GetSelectedIdList().split(',').size(), 2);
+    }
+
+    void layoutModes() {
+        TfmChild w;
+        w.show();
+        w.SetChildMode(6);
+        QVERIFY(!w.DBGrid1->isVisible());
+        QVERIFY(!w.btnLeftTree->isVisible() && !w.btnLeftFind->isVisible() &&
+                !w.btnGridOption->isVisible() && !w.btnAutoAdj->isVisible());
+        TfmChild v;
+        v.show();
+        v.SetChildMode(5);
+        QVERIFY(!v.PanelLeft->isVisible());
+        QVERIFY(v.DBGrid1->isVisible() && v.PanelRightBottom->isVisible());
+        TfmChild u;
+        u.show();
+        u.SetChildMode(1);
+        QVERIFY(!u.PanelLeft->isVisible() && !u.PanelRightBottom->isVisible());
+    }
+};
+
+QTEST_MAIN(TstBrowser)
+#include "tst_browser.moc"
