@@ -851,7 +851,14 @@ void TfmChild::TreeView1Change(QTreeWidgetItem* node) {
             "SELECT " + FSubSelectList + " FROM " + FSubTableName + " ORDER BY " + FSubLineField;
         Sub_CDS->Open();
     }
-    RefreshTreeViewNodeByTreeViewId(d.ID, AbsoluteIndex(node));
+    // The rows just read are the folder's rows: count them rather than ask
+    // the database to count the same rows again.
+    TTreeNodeData counted = NodeData(node);
+    counted.RecCountTotal = Child_CDS->CountRows();
+    counted.RecCountByFlag = FTVCountField.isEmpty() ? 0 : Child_CDS->CountRows(FTVCountField, 0);
+    node->setText(0, counted.Caption + CountSuffix(counted.RecCountTotal, counted.RecCountByFlag,
+                                                   FTVCountField, FTVShowCount));
+    SetNodeData(node, counted);
 }
 
 void TfmChild::RefreshTreeViewNodeByTreeViewId(int tvId, int absoluteIdx) {

@@ -921,6 +921,21 @@ QVariant TClientDataSet::Lookup(const QString& keyField, const QVariant& key,
     return FLayout.Get(FRecords[it.value()].Data, rf->Slot);
 }
 
+int TClientDataSet::CountRows(const QString& field, const QVariant& value) const {
+    const TField* f = field.isEmpty() ? nullptr : FindField(field);
+    if (!field.isEmpty() && (!f || f->IsLookup)) return 0;
+    int n = 0;
+    for (const TRecord& r : FRecords) {
+        if (r.Status == rsDeleted || r.Status == rsDead) continue;
+        if (f) {
+            const QVariant v = FLayout.Get(r.Data, f->Slot);
+            if (!v.isValid() || v.toString() != value.toString()) continue;
+        }
+        ++n;
+    }
+    return n;
+}
+
 // ------------------------------------------------------------ row access
 
 QVariant TClientDataSet::ValueAt(int row, const TField* f) const {

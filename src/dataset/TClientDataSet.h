@@ -201,6 +201,9 @@ public:
     // The result column of the row whose keyField equals key.
     QVariant Lookup(const QString& keyField, const QVariant& key, const QString& resultField);
 
+    // Rows held (filter or not), or those whose field equals value.
+    int CountRows(const QString& field = QString(), const QVariant& value = QVariant()) const;
+
     // ---- values of any row of the current order, without moving
     QVariant ValueAt(int row, const TField* f) const;
     QString DisplayTextAt(int row, const TField* f) const;

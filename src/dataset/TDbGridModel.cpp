@@ -67,10 +67,12 @@ int TDbGridModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant TDbGridModel::data(const QModelIndex& index, int role) const {
-    ++DataCalls;
     if (!index.isValid() || !FSource || !FSource->DataSet()) return QVariant();
     TField* f = FColumns[size_t(index.column())];
-    if (role == Qt::DisplayRole) return FSource->DataSet()->DisplayTextAt(index.row(), f);
+    if (role == Qt::DisplayRole) {
+        ++DataCalls;
+        return FSource->DataSet()->DisplayTextAt(index.row(), f);
+    }
     if (role == Qt::TextAlignmentRole) {
         const TFbType t = f->DataType;
         if (!f->IsLookup && (t == TFbType::Money || t == TFbType::Float || t == TFbType::Integer ||

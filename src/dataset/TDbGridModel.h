@@ -29,7 +29,7 @@ public:
     // Rebuild the column list after fields changed visibility or order.
     void ResetColumns();
 
-    // How many times data() was asked, for checking that only visible rows paint.
+    // How many cell texts data() was asked for: only visible rows should be.
     mutable long long DataCalls = 0;
 
 private:

@@ -123,17 +123,23 @@ uint8_t* TRowLayout::FromQuery(const TFbQuery& q, const std::vector<int>& column
                     d, c.SqlType == SQL_SHORT ? int32_t(Load<int16_t>(p)) : Load<int32_t>(p));
                 break;
             case TFbType::Int64:
-            case TFbType::Money:
-            case TFbType::Float: {
-                const QVariant v = q.Value(columns[i]);  // handles scales and widths
-                if (s.Kind == TFbType::Int64)
-                    Store<int64_t>(d, v.toLongLong());
-                else if (s.Kind == TFbType::Money)
-                    Store<int64_t>(d, v.value<TMoney>().Value);
-                else
-                    Store<double>(d, v.toDouble());
+                Store<int64_t>(d, Load<int64_t>(p));
                 break;
-            }
+            case TFbType::Money:
+                if (c.SqlType == SQL_INT64 && c.Scale == -4) {
+                    Store<int64_t>(d, Load<int64_t>(p));
+                    break;
+                }
+                Store<int64_t>(d, q.Value(columns[i]).value<TMoney>().Value);  // other scales
+                break;
+            case TFbType::Float:
+                if (c.SqlType == SQL_DOUBLE || c.SqlType == SQL_D_FLOAT)
+                    Store<double>(d, Load<double>(p));
+                else if (c.SqlType == SQL_FLOAT)
+                    Store<double>(d, double(Load<float>(p)));
+                else
+                    Store<double>(d, q.Value(columns[i]).toDouble());  // scaled integers
+                break;
             case TFbType::Date:
             case TFbType::Time:
                 std::memcpy(d, p, 4);

@@ -1,0 +1,135 @@
+// Browser benchmark: a folder holding 100,000 customers.
+//   bench_browser [rows]
+// Prints the time from selecting the folder to the grid painted against
+// fetching the same rows through src/db alone, a title-click sort, and how
+// many cells the grid asks for while scrolling from top to bottom.
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QHeaderView>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+#include <algorithm>
+#include <cstdio>
+
+#include "TClientDataSet.h"
+#include "TDbGridModel.h"
+#include "TFbQuery.h"
+#include "uCust.h"
+#include "uDbGrid.h"
+#include "uDmMain.h"
+#include "uLibProc.h"
+#include "uTreeView.h"
+
+namespace {
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+template <typename F>
+double TimeMs(F&& f) {
+    QElapsedTimer t;
+    t.start();
+    f();
+    return double(t.nsecsElapsed()) / 1e6;
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const int rows = argc > 1 ? QString(argv[1]).toInt() : 100000;
+    QTemporaryDir dir;
+    QDir(dir.path()).mkpath("Data");
+    QFile::copy(QStringLiteral(TALLYVO_TEMPLATE_DB_DIR) + "/main.fdb",
+                dir.path() + "/Data/main.fdb");
+    QFile::setPermissions(dir.path() + "/Data/main.fdb", QFile::ReadOwner | QFile::WriteOwner);
+    SetProgramFolder(dir.path());
+    TdmMain dm;
+    dm.SQLConn_Main.Open(dir.path() + "/Data/main.fdb");
+    dm.Curr_User_Name = "bench";
+    dm.SQLConn_Main.ExecuteImmediate(
+        QString("EXECUTE BLOCK AS DECLARE I INTEGER = 1; BEGIN WHILE (I <= %1) DO BEGIN "
+                "INSERT INTO AR_ACCT (ID, NICKNAME, NAME, ADDRESS, PHONENO, MOBILENO, EMAIL, "
+                "\"GROUP\", "
+                "GRADE, DISCTRATE, PRICENO, CREATEDATE, SYS_TREEVIEW_ID) VALUES (:I, 'Cust' || :I, "
+                "'Customer number ' || :I, :I || ' Long Street', '555-' || :I, '0400-' || :I, "
+                "'c' || :I || '@example.com', 'Retail', 'A', MOD(:I, 20), MOD(:I, 3), "
+                "DATEADD(MOD(:I, 700) DAY TO DATE '2025-01-01'), 4); I = I + 1; END END")
+            .arg(rows));
+    std::printf("customers in the folder: %d\n", rows);
+
+    const QString sql = "SELECT * FROM AR_ACCT WHERE SYS_TREEVIEW_ID=4";
+    TfmCust w;
+    w.resize(1280, 800);
+    w.show();
+    w.LoadTree();  // selects "General" (empty)
+    QTreeWidgetItem* wholesale = nullptr;
+    for (QTreeWidgetItem* it = RootOf(w.TreeView1); it; it = NextInTree(it))
+        if (NodeData(it).ID == 4) wholesale = it;
+    QTreeWidgetItem* general = w.TreeView1->currentItem();
+    std::vector<double> fetch, select;
+    for (int run = 0; run < 5; ++run) {
+        fetch.push_back(TimeMs([&]() {
+            TFbTransaction tra(dm.SQLConn_Main);
+            TFbQuery q(tra, sql);
+            for (q.Open(); !q.Eof(); q.Next()) {
+            }
+        }));
+        w.TreeView1->setCurrentItem(general);
+        QApplication::processEvents();
+        select.push_back(TimeMs([&]() {
+            w.TreeView1->setCurrentItem(wholesale);
+            w.repaint();  // painted, not just scheduled
+        }));
+    }
+    std::printf("fetch through src/db alone:          %8.1f ms\n", Median(fetch));
+    std::printf("  (counting the folder in the database: %.1f ms)\n", TimeMs([&]() {
+                    dm.SelectValue("SELECT COUNT(ID) FROM AR_ACCT WHERE SYS_TREEVIEW_ID = 4");
+                }));
+    std::printf("  (reading into a record set alone: %.1f ms)\n", TimeMs([&]() {
+                    TClientDataSet ds;
+                    ds.SetConnection(&dm.SQLConn_Main);
+                    ds.CommandText = sql;
+                    ds.Open();
+                }));
+    std::printf("select the folder to grid painted:   %8.1f ms  (%.2fx)\n", Median(select),
+                Median(select) / Median(fetch));
+    std::printf("  rows listed: %d\n", w.Child_CDS->RecordCount());
+
+    std::vector<double> sorts;
+    const int nameCol = w.DBGrid1->LogicalOfField("NAME");
+    const int phoneCol = w.DBGrid1->LogicalOfField("PHONENO");
+    for (int run = 0; run < 6; ++run)
+        sorts.push_back(TimeMs([&]() {
+            w.DBGrid1TitleClick(run % 3 == 2 ? phoneCol : nameCol);
+            w.DBGrid1->viewport()->repaint();
+        }));
+    std::printf("title-click sort and repaint:        %8.1f ms\n", Median(sorts));
+
+    // Scrolling page by page from top to bottom: cells asked per page.
+    TDbGrid* g = w.DBGrid1;
+    QApplication::processEvents();
+    const int visibleRows = g->viewport()->height() / g->verticalHeader()->defaultSectionSize() + 1;
+    const int visibleCols = g->model()->columnCount();
+    QScrollBar* bar = g->verticalScrollBar();
+    bar->setValue(0);
+    g->viewport()->repaint();
+    w.DBGrid1->GridModel()->DataCalls = 0;
+    int pages = 0;
+    QElapsedTimer t;
+    t.start();
+    while (bar->value() < bar->maximum() && pages < 200) {
+        bar->setValue(bar->value() + bar->pageStep());
+        g->viewport()->repaint();
+        ++pages;
+    }
+    const double perPage = double(g->GridModel()->DataCalls) / pages;
+    std::printf(
+        "scrolling %d pages: %.1f ms per page, %.0f data() calls per page "
+        "(%d rows x %d columns visible)\n",
+        pages, double(t.nsecsElapsed()) / 1e6 / pages, perPage, visibleRows, visibleCols);
+    return 0;
+}
