@@ -308,6 +308,9 @@ void TfmMain::BringUpChildForm(TfmChild* child) {
         DownOrCreateBottomButton(child);
         if (child->FTVShow && child->TreeIsEmpty()) child->LoadTree();
         child->BringUpRefresh();
+        // Loading may move the focus; the window brought up keeps the front.
+        RaiseWindow(child);
+        child->setFocus();
     }
 }
 

@@ -4,6 +4,8 @@
 #include <QAction>
 #include <QComboBox>
 #include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QToolButton>
@@ -117,13 +119,14 @@ private slots:
         TScriptedMessages msgs;
         TdmMain dm;
         TfmMain m;
-        m.SetDefaultChild(new TfmDefault);
         auto* cust = new TFakeChild("fmCust", true);
         auto* prod = new TFakeChild("fmProd", true);
         auto* inv = new TFakeChild("fmArTran", false);
         for (TfmChild* c : {static_cast<TfmChild*>(cust), static_cast<TfmChild*>(prod),
                             static_cast<TfmChild*>(inv)})
             m.AddChild(c);
+        m.SetDefaultChild(new TfmDefault);
+        m.show();
         m.SetCommandAvailable("CustRelation_Cust", true);
         m.SetCommandAvailable("Prod_Product", true);
         connect(m.Command("CustRelation_Cust"), &QAction::triggered, &m,
@@ -139,12 +142,14 @@ private slots:
         QCOMPARE(cust->Loads, 1);
         QCOMPARE(cust->Refreshes, 2);
         QCOMPARE(m.FrontWindow(), cust);
+        QCOMPARE(m.MdiArea()->activeSubWindow()->widget(), cust);
 
         // Then Products, then Main: both up, home page in front.
         m.Command("Prod_Product")->trigger();
         m.Command("System_Default")->trigger();
         QCOMPARE(DownIndex(m), -1);
         QVERIFY(!m.FrontWindow());
+        QCOMPARE(m.MdiArea()->activeSubWindow()->widget(), m.fmDefault());
         // Clicking the Products button brings products back with its button down.
         m.BottomButtons()[0]->click();
         QCOMPARE(m.FrontWindow(), prod);
