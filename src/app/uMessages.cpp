@@ -1,6 +1,7 @@
 #include "uMessages.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
 
@@ -60,6 +61,14 @@ bool TDialogMessageService::Input(const QString& caption, const QString& prompt,
                                                Displayed(prompt), QLineEdit::Normal, value, &ok);
     if (ok) value = text;
     return ok;
+}
+
+bool TDialogMessageService::OpenFile(const QString& caption, const QString& filter, QString& file) {
+    const QString chosen =
+        QFileDialog::getOpenFileName(QApplication::activeWindow(), caption, file, filter);
+    if (chosen.isEmpty()) return false;
+    file = chosen;
+    return true;
 }
 
 void ShowInformation(const QString& text) {

@@ -22,6 +22,8 @@ public:
     virtual bool Confirm(const QString& text) = 0;
     // An input box; false when cancelled. value holds the initial text.
     virtual bool Input(const QString& caption, const QString& prompt, QString& value) = 0;
+    // An open-file dialog; false when cancelled.
+    virtual bool OpenFile(const QString& caption, const QString& filter, QString& file) = 0;
 
     // The service in use (the interactive one unless replaced).
     static TMessageService& Instance();
@@ -36,6 +38,7 @@ public:
     void Show(TKind kind, const QString& text) override;
     bool Confirm(const QString& text) override;
     bool Input(const QString& caption, const QString& prompt, QString& value) override;
+    bool OpenFile(const QString& caption, const QString& filter, QString& file) override;
 };
 
 // Short forms used all over the program.

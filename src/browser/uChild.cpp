@@ -663,7 +663,7 @@ void TfmChild::Child_NewExecute() {
     Child_CDS->Insert();
     if (FSubPgCtrl) FSubPgCtrl->setCurrentIndex(0);
     if (FDefPnCtrlAftInsert) {
-        if (auto* pn = qobject_cast<TPnDbEdit*>(FDefPnCtrlAftInsert))
+        if (auto* pn = qobject_cast<TPnBase*>(FDefPnCtrlAftInsert))
             pn->Editor()->setFocus();
         else
             FDefPnCtrlAftInsert->setFocus();
@@ -753,20 +753,20 @@ namespace {
 // Labelled controls of the window that the required check and the insert-only
 // rule look at: exactly TPnDbEdit (or the lookup control), bound to ds, in
 // order of creation.
-std::vector<TPnDbEdit*> BoundControls(QWidget* owner, TDataSource* ds) {
-    std::vector<TPnDbEdit*> out;
-    for (TPnDbEdit* c : owner->findChildren<TPnDbEdit*>()) {
+std::vector<TPnBase*> BoundControls(QWidget* owner, TDataSource* ds) {
+    std::vector<TPnBase*> out;
+    for (TPnBase* c : owner->findChildren<TPnBase*>()) {
         const QString cls = QString::fromLatin1(c->metaObject()->className());
         if ((cls == "TPnDbEdit" || cls == "TPnFkey") && c->DataSource() == ds) out.push_back(c);
     }
     std::sort(out.begin(), out.end(),
-              [](TPnDbEdit* a, TPnDbEdit* b) { return a->CreationOrder() < b->CreationOrder(); });
+              [](TPnBase* a, TPnBase* b) { return a->CreationOrder() < b->CreationOrder(); });
     return out;
 }
 }  // namespace
 
 bool TfmChild::CheckRequiredControls(TDataSource* ds, QWidget* owner) {
-    for (TPnDbEdit* c : BoundControls(owner, ds)) {
+    for (TPnBase* c : BoundControls(owner, ds)) {
         if (!c->Required() || !c->Text().isEmpty()) continue;
         ShowInformation("[" + c->Caption() + "] " + "Field cannot be empty");
         // Bring its sheet to the front.
@@ -786,10 +786,10 @@ bool TfmChild::CheckRequiredControls(TDataSource* ds, QWidget* owner) {
 
 void TfmChild::ApplyCtrlFlags(TDataSource* ds, QWidget* form) {
     const bool inserting = ds->DataSet() && ds->DataSet()->State() == TDataSetState::Insert;
-    for (TPnDbEdit* c : BoundControls(form, ds)) {
-        if (c->CtrlFlag == 1) {
+    for (TPnBase* c : BoundControls(form, ds)) {
+        if (c->CtrlFlag() == 1) {
             c->setVisible(inserting);
-        } else if (c->CtrlFlag == 2) {
+        } else if (c->CtrlFlag() == 2) {
             c->setEnabled(inserting);
             QPalette p = c->Editor()->palette();
             p.setColor(QPalette::Base, inserting ? palette().color(QPalette::Base)

@@ -346,8 +346,8 @@ void TClientDataSet::CompileFilter() {
         TCompiledTerm c;
         c.Op = t.Op;
         c.Day = t.Day;
-        c.Needle = t.Value.toUtf8();
-        c.Value = t.Value;
+        for (const QString& v : t.Values) c.Needles.push_back(v.toUtf8());
+        c.Values = t.Values;
         for (const QString& name : t.Fields) c.Fields.push_back(FindField(name));
         FCompiled.push_back(std::move(c));
     }
@@ -366,25 +366,31 @@ bool TClientDataSet::Accepts(const uint8_t* row) const {
                 break;
             }
             case TFilter::TOp::AnyContains: {
-                // Case-sensitive: the UTF-8 bytes of the text occur in the value.
-                const std::string_view n(t.Needle.constData(), size_t(t.Needle.size()));
+                // Case-sensitive: the UTF-8 bytes of a text occur in the value.
                 bool any = false;
                 for (const TField* f : t.Fields) {
                     if (!f) continue;
                     if (f->IsLookup) {
                         const TField* key = FindField(f->KeyFields);
                         if (!key || FLayout.IsNull(row, key->Slot) || !f->LookupDataSet) continue;
-                        any = f->LookupDataSet
-                                  ->Lookup(f->LookupKeyFields, FLayout.Get(row, key->Slot),
-                                           f->LookupResultField)
-                                  .toString()
-                                  .contains(t.Value);
+                        const QString s =
+                            f->LookupDataSet
+                                ->Lookup(f->LookupKeyFields, FLayout.Get(row, key->Slot),
+                                         f->LookupResultField)
+                                .toString();
+                        for (const QString& v : t.Values) any = any || s.contains(v);
                     } else if (!FLayout.IsNull(row, f->Slot)) {
                         const TFbType k = FLayout.Kind(f->Slot);
-                        if (k == TFbType::Text || k == TFbType::Memo)
-                            any = FLayout.Text(row, f->Slot).find(n) != std::string_view::npos;
-                        else
-                            any = FLayout.Get(row, f->Slot).toString().contains(t.Value);
+                        if (k == TFbType::Text || k == TFbType::Memo) {
+                            const std::string_view text = FLayout.Text(row, f->Slot);
+                            for (const QByteArray& n : t.Needles)
+                                if (text.find(std::string_view(n.constData(), size_t(n.size()))) !=
+                                    std::string_view::npos)
+                                    any = true;
+                        } else {
+                            const QString s = FLayout.Get(row, f->Slot).toString();
+                            for (const QString& v : t.Values) any = any || s.contains(v);
+                        }
                     }
                     if (any) break;
                 }

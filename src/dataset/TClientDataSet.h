@@ -295,8 +295,8 @@ private:
         TFilter::TOp Op;
         std::vector<TField*> Fields;
         QDate Day;
-        QByteArray Needle;
-        QString Value;
+        std::vector<QByteArray> Needles;
+        QStringList Values;
     };
     std::vector<TCompiledTerm> FCompiled;
 

@@ -10,19 +10,23 @@ QString Quoted(const QString& s) {
 
 TFilter TFilter::DateOnOrAfter(const QString& field, const QDate& day) {
     TFilter f;
-    f.FTerms.append({TOp::DateOnOrAfter, {field}, day, QString()});
+    f.FTerms.append({TOp::DateOnOrAfter, {field}, day, {}});
     return f;
 }
 
 TFilter TFilter::DateEquals(const QString& field, const QDate& day) {
     TFilter f;
-    f.FTerms.append({TOp::DateEquals, {field}, day, QString()});
+    f.FTerms.append({TOp::DateEquals, {field}, day, {}});
     return f;
 }
 
 TFilter TFilter::AnyContains(const QStringList& fields, const QString& text) {
+    return AnyContains(fields, QStringList{text});
+}
+
+TFilter TFilter::AnyContains(const QStringList& fields, const QStringList& texts) {
     TFilter f;
-    f.FTerms.append({TOp::AnyContains, fields, QDate(), text});
+    f.FTerms.append({TOp::AnyContains, fields, QDate(), texts});
     return f;
 }
 
@@ -44,7 +48,8 @@ QString TFilter::Text() const {
                 break;
             case TOp::AnyContains: {
                 QStringList ors;
-                for (const QString& f : t.Fields) ors << f + " LIKE " + Quoted('%' + t.Value + '%');
+                for (const QString& f : t.Fields)
+                    for (const QString& v : t.Values) ors << f + " LIKE " + Quoted('%' + v + '%');
                 parts << (ors.size() > 1 ? '(' + ors.join(" OR ") + ')' : ors.value(0));
                 break;
             }

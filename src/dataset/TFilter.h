@@ -17,6 +17,8 @@ public:
     static TFilter DateOnOrAfter(const QString& field, const QDate& day);
     static TFilter DateEquals(const QString& field, const QDate& day);
     static TFilter AnyContains(const QStringList& fields, const QString& text);
+    // Any of the columns contains any of the texts.
+    static TFilter AnyContains(const QStringList& fields, const QStringList& texts);
     TFilter And(const TFilter& other) const;
 
     bool IsEmpty() const { return FTerms.isEmpty(); }
@@ -29,7 +31,7 @@ public:
         TOp Op;
         QStringList Fields;
         QDate Day;
-        QString Value;
+        QStringList Values;
     };
     const QVector<TTerm>& Terms() const { return FTerms; }
 

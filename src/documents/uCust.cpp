@@ -6,6 +6,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "TClientDataSet.h"
 #include "uPnDbEdit.h"
 
 TPnDbEdit* AddFieldEdit(TfmChild* child, QWidget* box, const QString& table, const QString& field) {
@@ -17,7 +18,8 @@ TPnDbEdit* AddFieldEdit(TfmChild* child, QWidget* box, const QString& table, con
     auto* pn = new TPnDbEdit(box);
     pn->SetDataField(field);
     pn->SetDataSource(child->Child_DS);
-    pn->LoadMetadata(table);
+    Q_UNUSED(table);
+    pn->Loaded();
     layout->insertWidget(layout->count() - 1, pn);
     return pn;
 }
@@ -36,6 +38,8 @@ void Configure(TfmChild* w, const QString& name, const QString& caption, const Q
     w->FTVShow = true;
     w->FTVShowCount = true;
     w->FTVSelectTwice = false;
+    // The statement the controls find their table in, until a folder is chosen.
+    w->Child_CDS->CommandText = "SELECT * FROM " + table;
     w->FSubPgCtrl = w->pg;
     w->SubPgCtrlSetAlighClient();
     // Editor pages beyond the first, and the lines page, are not used here.

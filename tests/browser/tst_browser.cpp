@@ -189,7 +189,7 @@ private slots:
         QCOMPARE(w->Child_CDS->State(), TDataSetState::Edit);
         QCOMPARE(w->pnNickName->Text(), QString("Bad"));
         QCOMPARE(Count("SELECT COUNT(*) FROM AR_ACCT"), 0);
-        w->pnNickName->Editor()->clear();
+        w->pnNickName->Edit()->clear();
         QTest::keyClicks(w->pnNickName->Editor(), "Good");
         w->Child_Save->trigger();
         QVERIFY(msgs.Shown.isEmpty());
@@ -197,7 +197,7 @@ private slots:
         QCOMPARE(w->Child_CDS->RecordCount(), 1);
 
         // Cancel after a refusal drops the refused change.
-        w->pnNickName->Editor()->clear();
+        w->pnNickName->Edit()->clear();
         QTest::keyClicks(w->pnNickName->Editor(), "Bad");
         w->Child_Save->trigger();
         QCOMPARE(msgs.Take().size(), 1);

@@ -56,6 +56,12 @@ bool TScriptedMessages::Input(const QString& caption, const QString& prompt, QSt
     return Answers.isEmpty() ? true : Answers.takeFirst();
 }
 
+bool TScriptedMessages::OpenFile(const QString& caption, const QString& filter, QString& file) {
+    Shown.append({TKind::Confirmation, "Open: " + caption + filter.left(0)});
+    if (!InputValues.isEmpty()) file = InputValues.takeFirst();
+    return Answers.isEmpty() ? true : Answers.takeFirst();
+}
+
 QStringList TScriptedMessages::Take() {
     QStringList texts;
     for (const TMessage& m : Shown) texts << m.Text;

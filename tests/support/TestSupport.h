@@ -43,6 +43,8 @@ public:
     void Show(TKind kind, const QString& text) override;
     bool Confirm(const QString& text) override;
     bool Input(const QString& caption, const QString& prompt, QString& value) override;
+    // Answers from Answers; the file name from InputValues.
+    bool OpenFile(const QString& caption, const QString& filter, QString& file) override;
 
     // Answers to the next confirmations and input boxes, in order.
     QList<bool> Answers;

@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+#include "TDataSource.h"
+
+class QLabel;
+class TClientDataSet;
+class TField;
+
+// What every labelled control shares: the caption and the red required
+// marker above one editor bound to a column, and the metadata of that column
+// read from SYS_OBJECT when the control is loaded.
+class TPnBase : public QWidget {
+    Q_OBJECT
+public:
+    explicit TPnBase(QWidget* parent = nullptr);
+
+    virtual void SetDataSource(TDataSource* ds);
+    TDataSource* DataSource() const { return FSource; }
+    virtual void SetDataField(const QString& field);
+    const QString& DataField() const { return FDataField; }
+
+    // Reads the table behind the data source and the column's caption,
+    // required, read-only and insert-time flags. Forms call it once their
+    // controls are bound.
+    virtual void Loaded();
+
+    QString Caption() const;
+    bool Required() const { return FRequired; }
+    void SetRequired(bool required);
+    int CtrlFlag() const { return FCtrlFlag; }
+    virtual bool ReadOnly() const { return FReadOnly; }
+    virtual void SetReadOnly(bool readOnly);
+    const QString& TableName() const { return FTableName; }
+    // The editor's text, as the required check sees it.
+    virtual QString Text() const = 0;
+    virtual QWidget* Editor() const = 0;
+    // Order of creation among all labelled controls (the required check walks it).
+    quint64 CreationOrder() const { return FOrder; }
+
+    QLabel* FLabelStar;
+    QLabel* FLabelCaption;
+
+protected:
+    // The bound column of the current row; null when there is none.
+    TField* Field() const;
+    TClientDataSet* DataSet() const;
+    // Stores a value into the bound column, starting to edit when browsing.
+    void StoreValue(const QVariant& v);
+    // Shows the bound value in the editor.
+    virtual void RefreshFromField() = 0;
+    // Places the editor under the caption with the panel's width.
+    void LayoutEditor(int editorHeight, bool derivedHeight);
+    void resizeEvent(QResizeEvent* e) override;
+    virtual void ApplyLayout() = 0;
+    // Runs f with the control's own change handling off.
+    bool FUpdating = false;
+
+    QString FTableName;
+    bool FRequired = false;
+    int FCtrlFlag = 0;
+    bool FReadOnly = false;
+
+private:
+    bool ResolveTable();
+    void ReadFieldMeta();
+
+    QPointer<TDataSource> FSource;
+    QString FDataField;
+    quint64 FOrder;
+};
+
+// Parts of a SELECT statement, as the controls read them.
+QString StripSqlClauses(const QString& sql);
+QString TableNameFromSql(const QString& sql);

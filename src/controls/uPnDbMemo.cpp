@@ -1,0 +1,46 @@
+#include "uPnDbMemo.h"
+
+#include <QLabel>
+#include <QPlainTextEdit>
+
+#include "TClientDataSet.h"
+
+TPnDbMemo::TPnDbMemo(QWidget* parent) : TPnBase(parent) {
+    FDbMemo = new QPlainTextEdit(this);
+    FDbMemo->setObjectName(QStringLiteral("FDbMemo"));
+    FDbMemo->setTabChangesFocus(true);
+    FLabelCaption->setBuddy(FDbMemo);
+    setFocusProxy(FDbMemo);
+    connect(FDbMemo, &QPlainTextEdit::textChanged, this, [this]() {
+        if (FUpdating) return;
+        const QString t = FDbMemo->toPlainText();
+        TField* f = Field();
+        if (f && f->AsString() != t) StoreValue(t.isEmpty() ? QVariant() : QVariant(t));
+    });
+    setMinimumHeight(60);
+    resize(200, 60);
+}
+
+void TPnDbMemo::SetReadOnly(bool readOnly) {
+    TPnBase::SetReadOnly(readOnly);
+    if (FDbMemo->isReadOnly() == readOnly) return;
+    FDbMemo->setReadOnly(readOnly);
+    QPalette p = FDbMemo->palette();
+    p.setColor(QPalette::Base, palette().color(readOnly ? QPalette::Button : QPalette::Base));
+    FDbMemo->setPalette(p);
+}
+
+QString TPnDbMemo::Text() const { return FDbMemo->toPlainText(); }
+QWidget* TPnDbMemo::Editor() const { return FDbMemo; }
+
+void TPnDbMemo::RefreshFromField() {
+    TField* f = Field();
+    const QString text = f ? f->AsString() : QString();
+    if (FDbMemo->toPlainText() != text) {
+        FUpdating = true;
+        FDbMemo->setPlainText(text);
+        FUpdating = false;
+    }
+}
+
+void TPnDbMemo::ApplyLayout() { LayoutEditor(0, false); }

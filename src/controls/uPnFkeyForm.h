@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QRect>
+#include <QStringList>
+#include <QWidget>
+
+class QLabel;
+class QLineEdit;
+class QToolButton;
+class TClientDataSet;
+class TDataSource;
+class TDbGrid;
+class TPnFkey;
+
+// Where the picker goes: under the control, or above it (or bottom-aligned to
+// the work area) when it would run off the bottom, kept inside the work area.
+QRect PlacePicker(const QRect& control, int defWidth, int defHeight, const QRect& workArea);
+
+// The lookup picker: lists the rows of the referenced table, filters them as
+// the user types, and writes the chosen row into the record being edited.
+class TfmPnFKey : public QWidget {
+    Q_OBJECT
+public:
+    explicit TfmPnFKey(TPnFkey* owner);
+    ~TfmPnFKey() override;
+
+    // Set by the control before it is shown.
+    int fmKeyId = -1;
+    QString fmLookupSQL;
+    QString fmLookupTable;
+    QStringList* fmFields = nullptr;  // the control's lists, shared
+    QStringList* fmWidths = nullptr;
+    TPnFkey* fmOwner = nullptr;
+
+    // Places the window under wnd and runs it; returns 1 (chosen) or 2 (cancelled).
+    int ShowModalAt(QWidget* wnd, int defWidth, int defHeight);
+    int ShowModal();
+    void SetSearchText(const QString& text);
+
+    void OpenLookupDS();
+    QString AddPYFieldsToSQL(const QString& sql) const;
+    void HideIDAndPYColumns();
+    int GetColumnNames();
+    void ApplyFilter(bool filterOn);
+    void ReturnSelection();
+    void SaveColumnWidth();
+    void Close(int result);
+
+    TDbGrid* DBGrid1;
+    QLabel* Label1;
+    QLineEdit* edLookFor;
+    QLabel* lbCount;
+    QToolButton* sbtnNew;
+    QToolButton* sbtnClose;
+    QWidget* PanelBtns;
+    TClientDataSet* CDS;
+    TDataSource* DS;
+
+protected:
+    bool event(QEvent* e) override;
+    bool eventFilter(QObject* o, QEvent* e) override;
+
+private:
+    int FModalResult = 0;
+    bool FRunning = false;
+    bool FSearching = false;
+};
