@@ -289,6 +289,27 @@ void TdmMain::AssignAutoNoFieldValue(const QString& aTb, TDataSource* aDS) {
     ds->FieldByName(field)->SetValue(GetNextTableNo(table, 0));
 }
 
+// ------------------------------------------------------------ customers
+
+void TdmMain::GetDefaultValueFromArAcct(int aId, double& aDisc, int& aPriceNo) {
+    aDisc = 0;
+    aPriceNo = 0;
+    ForEachRow("SELECT DISCTRATE,PRICENO FROM AR_ACCT WHERE ID=" + QString::number(aId),
+               [&](const TFbQuery& q) {
+                   aDisc = q.AsDouble("DISCTRATE");
+                   aPriceNo = q.AsInteger("PRICENO");
+               });
+}
+
+int TdmMain::GetArAcctTaxId(int aId) {
+    int tax = 0;
+    ForEachRow("SELECT ID,SYS_TAX_ID FROM AR_ACCT WHERE ID=" + QString::number(aId),
+               [&](const TFbQuery& q) {
+                   if (q.AsString("ID") == QString::number(aId)) tax = q.AsInteger("SYS_TAX_ID");
+               });
+    return tax;
+}
+
 // ------------------------------------------------------------ folders
 
 void TdmMain::SelectSysTreeViewRootByTable(const QString& tbName, int& id, int& parentId,

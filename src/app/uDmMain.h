@@ -103,6 +103,12 @@ public:
     static QDate Today();
     static void SetToday(const QDate& day);
 
+    // ---- a customer's sales defaults
+    // DISCTRATE and PRICENO of customer aId; 0 and 0 for a missing customer or nulls.
+    void GetDefaultValueFromArAcct(int aId, double& aDisc, int& aPriceNo);
+    // The customer's tax code; 0 when it has none or does not exist.
+    int GetArAcctTaxId(int aId);
+
     // ---- folders
     void SelectSysTreeViewRootByTable(const QString& tbName, int& id, int& parentId, int& imgIndex,
                                       int& readOnly, QString& caption);

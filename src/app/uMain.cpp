@@ -18,6 +18,8 @@
 #include "uLibProc.h"
 #include "uLogin.h"
 #include "uMessages.h"
+#include "uSysDict.h"
+#include "uUserTodo.h"
 
 namespace {
 // Suspends painting of a window for the length of a scope.
@@ -46,7 +48,7 @@ TfmMain::TfmMain(QWidget* parent) : QMainWindow(parent) {
     AddCommand("Help_About", "About", true);
     AddCommand("System_Option", "Options", false);
     AddCommand("System_Exit", "Exit", true);
-    AddCommand("System_Dictionary", "Dictionary", false);
+    AddCommand("System_Dictionary", "Dictionary", true);
     AddCommand("System_User", "User Management", false);
     AddCommand("System_Login", "Change User", true);
     AddCommand("System_Default", "Main", true);
@@ -79,6 +81,8 @@ TfmMain::TfmMain(QWidget* parent) : QMainWindow(parent) {
     connect(Command("System_ChangePasswd"), &QAction::triggered, this,
             &TfmMain::System_ChangePasswdExecute);
     connect(Command("System_Default"), &QAction::triggered, this, &TfmMain::ShowDefaultChild);
+    connect(Command("System_Dictionary"), &QAction::triggered, this,
+            &TfmMain::System_DictionaryExecute);
     connect(Command("OnlineHelp"), &QAction::triggered, this,
             []() { QDesktopServices::openUrl(QUrl(HelpSite() + "/Help.htm")); });
     connect(Command("OnlineTutorial"), &QAction::triggered, this,
@@ -233,11 +237,18 @@ void TfmMain::LoginFinalize() {
     });
     EnablingAllAccess();
     if (FDefault) FDefault->SetWelcome(QStringLiteral("Welcome, ") + dm->Curr_User_Name);
+    if (fmUserTodo) fmUserTodo->ShowTasksOf(dm->Curr_User_ID);
     setWindowTitle(dm->Curr_ProgName);
 }
 
 void TfmMain::System_LoginExecute() {
     if (LoginOk()) LoginFinalize();
+}
+
+void TfmMain::System_DictionaryExecute() {
+    TfmSysDict dlg(this);
+    dlg.OpenSets();
+    dlg.exec();
 }
 
 void TfmMain::System_ChangePasswdExecute() {

@@ -17,6 +17,7 @@ class TfmDefault;
 class TfmCust;
 class TfmSupplier;
 class TfmProd;
+class TfmUserTodo;
 
 // The main window: a multi-document frame with the menu, the top tool bar and
 // the bottom task bar of the child windows that have been brought up.
@@ -43,6 +44,8 @@ public:
     TfmCust* fmCust = nullptr;
     TfmSupplier* fmSupplier = nullptr;
     TfmProd* fmProd = nullptr;
+    TfmUserTodo* fmUserTodo = nullptr;
+    void System_DictionaryExecute();
     TfmDefault* fmDefault() const { return FDefault; }
 
     void BringUpChildForm(TfmChild* child) override;

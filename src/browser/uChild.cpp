@@ -80,6 +80,12 @@ TfmChild::TfmChild(QWidget* parent) : QWidget(parent) {
         CDSBeforeOpen(Sub_CDS, FSubTableName, false, false);
     };
     connect(Child_DS, &TDataSource::StateChanged, this, &TfmChild::Child_DSStateChange);
+    Sub_CDS->OnAfterOpen = [this](TClientDataSet&) { Sub_CDSAfterOpen(); };
+    Sub_CDS->OnAfterInsert = [this](TClientDataSet&) { Sub_CDSAfterInsert(); };
+    connect(Sub_DS, &TDataSource::StateChanged, this, &TfmChild::Sub_DSStateChange);
+    connect(Child_DS, &TDataSource::LayoutChanged, this, &TfmChild::SetSubButtonStatus);
+    connect(Sub_DS, &TDataSource::LayoutChanged, this, &TfmChild::SetSubButtonStatus);
+    connect(Sub_DS, &TDataSource::RowRemoved, this, &TfmChild::SetSubButtonStatus);
     BuildUi();
     FLookupFieldsArray.clear();
 }
@@ -320,6 +326,7 @@ void TfmChild::BuildUi() {
     pgTs2 = sheet("pgTs2", "Sheet 3", &gb2);
     gb2->setObjectName(QStringLiteral("gb2"));
     pgTsItems = sheet("pgTsItems", "Items", nullptr);
+    BuildItemsSheet();
     bottom->addWidget(pg);
     lowerLayout->addWidget(PanelRightBottom, 1);
     HorizontalSplitter->addWidget(DBGrid1);
@@ -401,6 +408,78 @@ void TfmChild::BuildUi() {
                 h->moveSection(from, dest);
                 SaveMasterGrid();
             });
+}
+
+void TfmChild::BuildItemsSheet() {
+    auto* l = static_cast<QVBoxLayout*>(pgTsItems->layout());
+    auto* row = new QWidget(pgTsItems);
+    auto* rl = new QHBoxLayout(row);
+    rl->setContentsMargins(0, 0, 0, 0);
+    rl->setSpacing(0);
+    auto* left = new QWidget(row);
+    auto* ll = new QVBoxLayout(left);
+    ll->setContentsMargins(0, 0, 0, 0);
+    auto* buttons = new QWidget(left);
+    auto* bl = new QHBoxLayout(buttons);
+    bl->setContentsMargins(0, 0, 0, 0);
+    ItemBtnNew = ToolButton(buttons, "ItemBtnNew", "+", "New Item");
+    ItemBtnDel = ToolButton(buttons, "ItemBtnDel", "-", "Delete Item");
+    ItemBtnSaveSetting = ToolButton(buttons, "ItemBtnSaveSetting", "Widths", "Save Columns Width");
+    bl->addWidget(ItemBtnNew);
+    bl->addWidget(ItemBtnDel);
+    bl->addWidget(ItemBtnSaveSetting);
+    bl->addStretch(1);
+    ll->addWidget(buttons);
+    DBGridItem = new TDbGrid(left);
+    DBGridItem->setObjectName(QStringLiteral("DBGridItem"));
+    DBGridItem->SetDataSource(Sub_DS);
+    ll->addWidget(DBGridItem, 1);
+    rl->addWidget(left, 1);
+    ItemSplitBtn = ToolButton(row, "ItemSplitBtn", ">", "Hide Item Editing Panel");
+    ItemSplitBtn->setFixedWidth(12);
+    ItemSplitBtn->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
+    rl->addWidget(ItemSplitBtn);
+    pgTsItemsPanelRight = new QWidget(row);
+    pgTsItemsPanelRight->setObjectName(QStringLiteral("pgTsItemsPanelRight"));
+    auto* pr = new QVBoxLayout(pgTsItemsPanelRight);
+    pr->setContentsMargins(2, 0, 0, 0);
+    auto* cmd = new QWidget(pgTsItemsPanelRight);
+    auto* cl = new QHBoxLayout(cmd);
+    cl->setContentsMargins(0, 0, 0, 0);
+    ItemBtnNew2 = ToolButton(cmd, "ItemBtnNew2", "New", QString());
+    ItemBtnSave = ToolButton(cmd, "ItemBtnSave", "Save", QString());
+    itemBtnCancel = ToolButton(cmd, "itemBtnCancel", "Cancel", QString());
+    ItemBtnDel2 = ToolButton(cmd, "ItemBtnDel2", "Delete", QString());
+    ItemBtnPrior = ToolButton(cmd, "ItemBtnPrior", "Prior", QString());
+    ItemBtnNext = ToolButton(cmd, "ItemBtnNext", "Next", QString());
+    for (QToolButton* b :
+         {ItemBtnNew2, ItemBtnSave, itemBtnCancel, ItemBtnDel2, ItemBtnPrior, ItemBtnNext})
+        cl->addWidget(b);
+    cl->addStretch(1);
+    pr->addWidget(cmd);
+    GroupBoxItem = new QGroupBox(pgTsItemsPanelRight);
+    GroupBoxItem->setObjectName(QStringLiteral("GroupBoxItem"));
+    pr->addWidget(GroupBoxItem, 1);
+    rl->addWidget(pgTsItemsPanelRight, 1);
+    l->addWidget(row);
+    auto run = [this](void (TfmChild::*f)()) {
+        return [this, f]() { Guarded([this, f]() { (this->*f)(); }); };
+    };
+    connect(ItemBtnNew, &QToolButton::clicked, this, run(&TfmChild::SubBtnNewClick));
+    connect(ItemBtnNew2, &QToolButton::clicked, this, run(&TfmChild::SubBtnNewClick));
+    connect(ItemBtnSave, &QToolButton::clicked, this, run(&TfmChild::SubBtnSaveClick));
+    connect(itemBtnCancel, &QToolButton::clicked, this, run(&TfmChild::SubBtnCancelClick));
+    connect(ItemBtnDel, &QToolButton::clicked, this, run(&TfmChild::SubBtnDelClick));
+    connect(ItemBtnDel2, &QToolButton::clicked, this, run(&TfmChild::SubBtnDelClick));
+    connect(ItemBtnPrior, &QToolButton::clicked, this, run(&TfmChild::ItemBtnPriorClick));
+    connect(ItemBtnNext, &QToolButton::clicked, this, run(&TfmChild::ItemBtnNextClick));
+    connect(ItemSplitBtn, &QToolButton::clicked, this, &TfmChild::SubBtnViewGridClick);
+    connect(ItemBtnSaveSetting, &QToolButton::clicked, this,
+            [this]() { Guarded([this]() { SaveGridSettings(DBGridItem, objectName()); }); });
+    connect(DBGridItem, &TDbGrid::Exited, this, [this]() {
+        if (Sub_CDS->Active() && DBGridItem->ColumnCount() > 0)
+            Guarded([this]() { SaveGridSettings(DBGridItem, objectName()); });
+    });
 }
 
 void TfmChild::SetCaption(const QString& caption) {
@@ -539,6 +618,155 @@ void TfmChild::Child_CDSBeforePost() {
 void TfmChild::Child_DSStateChange() {
     ApplyCtrlFlags(Child_DS, this);
     SetTopBtnStatus();
+    SetSubButtonStatus();
+}
+
+// ------------------------------------------------------------ detail lines
+
+void TfmChild::OpenSubSet() {
+    if (FSubTableName.isEmpty()) return;
+    Sub_CDS->Close();
+    Sub_CDS->SetMasterLink(Child_CDS, QStringLiteral("ID"), FSubLinkField);
+    Sub_CDS->CommandText =
+        "SELECT " + FSubSelectList + " FROM " + FSubTableName + " ORDER BY " + FSubLineField;
+    Sub_CDS->Open();
+}
+
+void TfmChild::Sub_CDSAfterOpen() {
+    if (!FSubTableName.isEmpty() && FSubDbGrid) LoadGridSettings(FSubDbGrid, nullptr, objectName());
+    RefreshLookupCDS(FSubTableName);
+    SetSubButtonStatus();
+}
+
+void TfmChild::Sub_CDSAfterInsert() {
+    if (Child_CDS->Active() && !Child_CDS->IsEmpty()) {
+        SetTableDefaultForInsert(Sub_CDS);
+    } else {
+        ShowInformation(
+            QStringLiteral("No parent table record, cannot create new sub table record."));
+        Sub_CDS->Cancel();
+        throw EAbort();
+    }
+}
+
+void TfmChild::Sub_DSStateChange() {
+    SetSubButtonStatus();
+    ApplyCtrlFlags(Sub_DS, this);
+}
+
+void TfmChild::SetSubButtonStatus() {
+    if (FSubTableName.isEmpty() || FSubLinkField.isEmpty() || !Sub_CDS->Active()) return;
+    const bool P = Child_CDS->Active() && !Child_CDS->IsEmpty();
+    const bool I = Child_CDS->State() == TDataSetState::Insert;
+    const bool E = Sub_DS->Editing();
+    const bool R = !Sub_CDS->IsEmpty();
+    ItemBtnSave->setEnabled(E && P);
+    itemBtnCancel->setEnabled(ItemBtnSave->isEnabled() && P);
+    for (QToolButton* b : {ItemBtnNew, ItemBtnNew2}) b->setEnabled(!E && P && !I);
+    for (QToolButton* b : {ItemBtnDel, ItemBtnDel2, ItemBtnPrior, ItemBtnNext})
+        b->setEnabled(!E && R && P && !I);
+    PanelLeft->setEnabled(!E && !Child_DS->Editing());
+    DBGrid1->setEnabled(!E);
+    ToolBar2->setEnabled(!E);
+    // The title turns red while a line is edited.
+    QPalette pal = lbChildName->palette();
+    pal.setColor(QPalette::WindowText, E ? Qt::red : Qt::white);
+    lbChildName->setPalette(pal);
+    lbChildName->setText(E ? windowTitle() + " - " + "Sub table in editing mode ..."
+                           : windowTitle());
+}
+
+int TfmChild::GetNewLine(TClientDataSet* cds, const QString& lineField) {
+    return SubGetAggregatedValue(cds, lineField, 1).toInt() + 1;
+}
+
+QVariant TfmChild::SubGetAggregatedValue(TClientDataSet* cds, const QString& field, int aggType) {
+    Q_UNUSED(aggType);  // 1, the largest value, is the only kind
+    TField* f = cds->FindField(field);
+    int best = 0;
+    for (int row = 0; f && row < cds->RecordCount(); ++row)
+        best = qMax(best, cds->ValueAt(row, f).toInt());  // null lines count as 0
+    return best;
+}
+
+void TfmChild::SubBtnNewClick() {
+    if (!Child_CDS->Active() || Child_CDS->IsEmpty()) return;
+    const int n = GetNewLine(Sub_CDS, FSubLineField);
+    Sub_CDS->Insert();
+    Sub_CDS->FieldByName(FSubLineField)->SetValue(n);
+    if (ItemSplitBtn->text() == "<") SubBtnViewGridClick();
+    if (auto* pn = qobject_cast<TPnBase*>(FSubLinePnCtrl))
+        pn->Editor()->setFocus();
+    else if (FSubLinePnCtrl)
+        FSubLinePnCtrl->setFocus();
+}
+
+void TfmChild::SubBtnSaveClick() {
+    if (!Child_CDS->Active()) {
+        ShowError(QStringLiteral("No parent table record, cannot create new sub table record."));
+        return;
+    }
+    if (!CheckRequiredControls(Sub_DS, this)) return;
+    const TDataSetState st = Sub_CDS->State();
+    if (st != TDataSetState::Edit && st != TDataSetState::Insert) return;
+    const bool inserting = st == TDataSetState::Insert;
+    if (inserting) {
+        const int masterId = Child_CDS->FieldByName(QStringLiteral("ID"))->AsInteger();
+        if (masterId < 0) {
+            ShowError(QStringLiteral(
+                "Invalid parent table record ID, failed creating new sub table record."));
+            return;
+        }
+        Sub_CDS->FieldByName(FSubLinkField)->SetValue(masterId);
+    }
+    Sub_CDS->Post();
+    try {
+        Sub_CDS->ApplyUpdates();
+    } catch (const EFbError& e) {
+        ShowError(e.Message());
+        // The line stays as typed, ready for a correction or Cancel.
+        if (!Sub_CDS->IsEmpty()) Sub_CDS->Edit();
+        return;
+    }
+    if (inserting) Sub_CDS->Refresh();
+    ItemBtnNew2->setFocus();
+}
+
+void TfmChild::SubBtnCancelClick() {
+    const TDataSetState st = Sub_CDS->State();
+    if (st != TDataSetState::Edit && st != TDataSetState::Insert) return;
+    Sub_CDS->Cancel();
+    if (Sub_CDS->ChangeCount() > 0) Sub_CDS->CancelUpdates();
+}
+
+void TfmChild::SubBtnDelClick() {
+    if (!Sub_CDS->Active() || Sub_CDS->IsEmpty()) return;
+    if (!ConfirmYesNo(QStringLiteral("Are you sure to delete: ") +
+                      Sub_CDS->FieldByName(FSubNameField)->AsString()))
+        return;
+    Sub_CDS->Delete();
+    try {
+        Sub_CDS->ApplyUpdates();
+    } catch (const EFbError& e) {
+        Sub_CDS->CancelUpdates();
+        ShowError(e.Message());
+    }
+    SetSubButtonStatus();
+}
+
+void TfmChild::ItemBtnPriorClick() { Sub_CDS->Prior(); }
+void TfmChild::ItemBtnNextClick() { Sub_CDS->Next(); }
+
+void TfmChild::SubBtnViewGridClick() {
+    if (ItemSplitBtn->text() == ">") {
+        pgTsItemsPanelRight->hide();
+        ItemSplitBtn->setText(QStringLiteral("<"));
+        ItemSplitBtn->setToolTip(QStringLiteral("Show Item Editing Panel"));
+    } else {
+        pgTsItemsPanelRight->show();
+        ItemSplitBtn->setText(QStringLiteral(">"));
+        ItemSplitBtn->setToolTip(QStringLiteral("Hide Item Editing Panel"));
+    }
 }
 
 void TfmChild::PopulateCDSWithLookupFields(TClientDataSet* cds, const QString& tableName,
@@ -844,13 +1072,7 @@ void TfmChild::TreeView1Change(QTreeWidgetItem* node) {
                              " WHERE SYS_TREEVIEW_ID=" + QString::number(d.ID);
     DBGrid1->SelectedRows().Clear();
     Child_CDS->Open();
-    if (!FSubTableName.isEmpty()) {
-        Sub_CDS->Close();
-        Sub_CDS->SetMasterLink(Child_CDS, QStringLiteral("ID"), FSubLinkField);
-        Sub_CDS->CommandText =
-            "SELECT " + FSubSelectList + " FROM " + FSubTableName + " ORDER BY " + FSubLineField;
-        Sub_CDS->Open();
-    }
+    OpenSubSet();
     // The rows just read are the folder's rows: count them rather than ask
     // the database to count the same rows again.
     TTreeNodeData counted = NodeData(node);

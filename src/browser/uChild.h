@@ -123,6 +123,20 @@ public:
     void N17Click();  // move marked rows to a folder
     void MenuItem_TVRefreshClick();
 
+    // ---- detail lines
+    void SubBtnNewClick();
+    void SubBtnSaveClick();
+    void SubBtnCancelClick();
+    void SubBtnDelClick();
+    void ItemBtnPriorClick();
+    void ItemBtnNextClick();
+    void SubBtnViewGridClick();
+    void SetSubButtonStatus();
+    static int GetNewLine(TClientDataSet* cds, const QString& lineField);
+    static QVariant SubGetAggregatedValue(TClientDataSet* cds, const QString& field, int aggType);
+    // Opens the detail set linked to the master (with the master's opening).
+    void OpenSubSet();
+
     // ---- grid presentation
     void DBGrid1TitleClick(int logical);
     void btnAutoAdjClick();
@@ -184,6 +198,19 @@ public:
     QGroupBox* gb0;
     QGroupBox* gb1;
     QGroupBox* gb2;
+    TDbGrid* DBGridItem;
+    QToolButton* ItemBtnNew;
+    QToolButton* ItemBtnDel;
+    QToolButton* ItemBtnSaveSetting;
+    QToolButton* ItemSplitBtn;
+    QWidget* pgTsItemsPanelRight;
+    QToolButton* ItemBtnNew2;
+    QToolButton* ItemBtnSave;
+    QToolButton* itemBtnCancel;
+    QToolButton* ItemBtnDel2;
+    QToolButton* ItemBtnPrior;
+    QToolButton* ItemBtnNext;
+    QGroupBox* GroupBoxItem;
     QLabel* StatusPanels[4];
     QMenu* PopupDbGrid;
     QAction* MenuItem_AutoAdj;
@@ -209,6 +236,9 @@ protected:
     virtual void Child_CDSAfterInsert();
     virtual void Child_CDSBeforePost();
     virtual void Child_DSStateChange();
+    virtual void Sub_CDSAfterOpen();
+    virtual void Sub_CDSAfterInsert();
+    virtual void Sub_DSStateChange();
     // Reports a write the database refused; the user's work stays in the window.
     void ReportRefusal(const QString& message);
     // Runs a command, showing an error of the database instead of losing it.
@@ -217,6 +247,7 @@ protected:
 
 private:
     void BuildUi();
+    void BuildItemsSheet();
     void ShowGridMenu(const QPoint& pos);
     void SaveMasterGrid();
     bool FChangingNode = false;

@@ -2,6 +2,7 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QRegularExpressionValidator>
 
 #include "TClientDataSet.h"
 
@@ -31,6 +32,18 @@ QWidget* TPnDbEdit::Editor() const { return FDbEdit; }
 
 void TPnDbEdit::RefreshFromField() {
     TField* f = Field();
+    // Numeric columns take only what can be stored in them.
+    if (f && !FDbEdit->validator()) {
+        if (f->DataType == TFbType::Integer || f->DataType == TFbType::Int64)
+            FDbEdit->setValidator(
+                new QRegularExpressionValidator(QRegularExpression("-?[0-9]{0,18}"), FDbEdit));
+        else if (f->DataType == TFbType::Money)
+            FDbEdit->setValidator(new QRegularExpressionValidator(
+                QRegularExpression("-?[0-9]{0,14}([.][0-9]{0,4})?"), FDbEdit));
+        else if (f->DataType == TFbType::Float)
+            FDbEdit->setValidator(new QRegularExpressionValidator(
+                QRegularExpression("-?[0-9]{0,15}([.][0-9]{0,10})?"), FDbEdit));
+    }
     const QString text = f ? f->AsString() : QString();
     if (FDbEdit->text() != text) FDbEdit->setText(text);
 }

@@ -2,7 +2,13 @@
 
 #include "uChild.h"
 
+class QGridLayout;
+class TDbRadioGroup;
+class TPnBase;
 class TPnDbEdit;
+class TPnDbMemo;
+class TPnDictBox;
+class TPnFkey;
 
 // Customers (AR_ACCT): a record browser with a folder tree.
 class TfmCust : public TfmChild {
@@ -11,6 +17,13 @@ public:
     explicit TfmCust(QWidget* parent = nullptr);
     TPnDbEdit* pnNickName;
     TPnDbEdit* pnName;
+    TPnDbMemo* pnAddress;
+    TPnDictBox* pnGroup;
+    TPnDbEdit* pnDiscRate;
+    TPnFkey* pnTax;
+    TPnDictBox* pnGrade;
+    TDbRadioGroup* rgPriceNo;
+    TPnDbMemo* pnRemarks;
 };
 
 // Suppliers (AP_ACCT).
@@ -28,8 +41,13 @@ class TfmProd : public TfmChild {
 public:
     explicit TfmProd(QWidget* parent = nullptr);
     TPnDbEdit* pnItemNo;
+    TPnDictBox* pnUom;
+    TPnDictBox* pnForm;
     TPnDbEdit* pnName;
 };
 
-// Lays out labelled edits for fields of a table in a group box, top to bottom.
-TPnDbEdit* AddFieldEdit(TfmChild* child, QWidget* box, const QString& table, const QString& field);
+// Creates a labelled control of type T for a column of the master set and
+// puts it into the grid at (row, column).
+template <typename T>
+T* AddField(TfmChild* child, QGridLayout* grid, int row, int column, const QString& field,
+            int rowSpan = 1);

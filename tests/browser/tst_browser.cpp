@@ -359,13 +359,13 @@ private slots:
     }
 
     void lookupDisplayTexts() {
-        FDm->ExecSQL("INSERT INTO SYS_TAX (ID, NAME, RATE) VALUES (1, 'GST', 10)");
-        FDm->ExecSQL("INSERT INTO SYS_TAX (ID, NAME, RATE) VALUES (2, NULL, 0)");
+        FDm->ExecSQL("INSERT INTO SYS_TAX (ID, NAME, RATE) VALUES (11, 'GST', 10)");
+        FDm->ExecSQL("INSERT INTO SYS_TAX (ID, NAME, RATE) VALUES (12, NULL, 0)");
         FDm->ExecSQL(
             "UPDATE SYS_OBJECT SET VISIBLE=0 WHERE OBJECT='AR_ACCT' AND FIELD='SYS_TAX_ID'");
         AddCustomers(2, {"A", "B"});
-        FDm->ExecSQL("UPDATE AR_ACCT SET SYS_TAX_ID=1 WHERE NICKNAME='A'");
-        FDm->ExecSQL("UPDATE AR_ACCT SET SYS_TAX_ID=2 WHERE NICKNAME='B'");
+        FDm->ExecSQL("UPDATE AR_ACCT SET SYS_TAX_ID=11 WHERE NICKNAME='A'");
+        FDm->ExecSQL("UPDATE AR_ACCT SET SYS_TAX_ID=12 WHERE NICKNAME='B'");
         {
             auto w = Open<TfmCust>();
             TClientDataSet* ds = w->Child_CDS;
@@ -389,9 +389,9 @@ private slots:
         auto w = Open<TfmCust>();
         TClientDataSet* ds = w->Child_CDS;
         QVERIFY(ds->Locate("NICKNAME", "A"));
-        QCOMPARE(ds->FieldByName("SYS_TAX_ID_LOOKUP")->DisplayText(), QString("GST 1 "));
+        QCOMPARE(ds->FieldByName("SYS_TAX_ID_LOOKUP")->DisplayText(), QString("GST 11 "));
         QVERIFY(ds->Locate("NICKNAME", "B"));
-        QCOMPARE(ds->FieldByName("SYS_TAX_ID_LOOKUP")->DisplayText(), QString(" 2 "));
+        QCOMPARE(ds->FieldByName("SYS_TAX_ID_LOOKUP")->DisplayText(), QString(" 12 "));
         // A lookup column sorts by its key.
         w->DBGrid1TitleClick(w->DBGrid1->LogicalOfField("SYS_TAX_ID_LOOKUP"));
         QCOMPARE(ds->IndexName(), QString("A_SYS_TAX_ID_LOOKUP"));

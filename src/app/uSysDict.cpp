@@ -1,0 +1,140 @@
+#include "uSysDict.h"
+
+#include <QGridLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "TClientDataSet.h"
+#include "TDataSource.h"
+#include "uDbGrid.h"
+#include "uDmMain.h"
+#include "uLibProc.h"
+#include "uMessages.h"
+
+TfmSysDict::TfmSysDict(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("fmSysDict"));
+    setWindowTitle(QStringLiteral("Data Dictionary"));
+    SetStandardFont(this);
+    resize(634, 373);
+    Dict_CDS = new TClientDataSet(this);
+    Dict_CDS->setObjectName(QStringLiteral("Dict_CDS"));
+    Dict_CDS->SetConnection(&dmMain()->SQLConn_Main);
+    Dict_CDS->CommandText = QStringLiteral("SELECT * FROM SYS_DICT");
+    Dict_DS = new TDataSource(this);
+    Dict_DS->SetDataSet(Dict_CDS);
+    Val_CDS = new TClientDataSet(this);
+    Val_CDS->setObjectName(QStringLiteral("Val_CDS"));
+    Val_CDS->SetConnection(&dmMain()->SQLConn_Main);
+    Val_CDS->CommandText = QStringLiteral("SELECT * FROM SYS_DICTVAL");
+    Val_CDS->SetMasterLink(Dict_CDS, QStringLiteral("ID"), QStringLiteral("DICTID"));
+    Val_DS = new TDataSource(this);
+    Val_DS->SetDataSet(Val_CDS);
+
+    auto* g = new QGridLayout(this);
+    g->addWidget(new QLabel(QStringLiteral("Dictionary Type"), this), 0, 0);
+    g->addWidget(new QLabel(QStringLiteral("Values"), this), 0, 1);
+    gridDict = new TDbGrid(this);
+    gridDict->SetDataSource(Dict_DS);
+    gridDict->horizontalHeader()->hide();
+    gridVal = new TDbGrid(this);
+    gridVal->SetDataSource(Val_DS);
+    gridVal->horizontalHeader()->hide();
+    g->addWidget(gridDict, 1, 0, 3, 1);
+    g->addWidget(gridVal, 1, 1);
+    Edit1 = new QLineEdit(this);
+    Edit1->setAccessibleName(QStringLiteral("Value"));
+    g->addWidget(Edit1, 2, 1);
+    auto* buttons = new QHBoxLayout;
+    btnModify = new QPushButton(QStringLiteral("Modify"), this);
+    btnNew = new QPushButton(QStringLiteral("New"), this);
+    btnDelete = new QPushButton(QStringLiteral("Delete"), this);
+    btnClose = new QPushButton(QStringLiteral("Close"), this);
+    buttons->addWidget(btnModify);
+    buttons->addWidget(btnNew);
+    buttons->addWidget(btnDelete);
+    buttons->addStretch(1);
+    buttons->addWidget(btnClose);
+    g->addLayout(buttons, 3, 1);
+    g->setColumnStretch(0, 1);
+    g->setColumnStretch(1, 2);
+    connect(btnModify, &QPushButton::clicked, this, &TfmSysDict::ModifyClick);
+    connect(btnNew, &QPushButton::clicked, this, &TfmSysDict::NewClick);
+    connect(btnDelete, &QPushButton::clicked, this, &TfmSysDict::DeleteClick);
+    connect(btnClose, &QPushButton::clicked, this, &QDialog::accept);
+    // The values grid shows the current value in the edit box.
+    connect(Val_DS, &TDataSource::ActiveRowChanged, this, [this]() {
+        if (Val_CDS->Active() && !Val_CDS->IsEmpty())
+            Edit1->setText(Val_CDS->FieldByName(QStringLiteral("DICTVAL"))->AsString());
+    });
+}
+
+void TfmSysDict::OpenSets() {
+    Dict_CDS->Close();
+    Val_CDS->Close();
+    Dict_CDS->Open();
+    Val_CDS->Open();
+    // One column each: the dictionary's name and the value.
+    for (int i = 0; i < gridDict->ColumnCount(); ++i)
+        gridDict->setColumnHidden(i, gridDict->ColumnField(i)->FieldName != "NAME");
+    for (int i = 0; i < gridVal->ColumnCount(); ++i)
+        gridVal->setColumnHidden(i, gridVal->ColumnField(i)->FieldName != "DICTVAL");
+    gridDict->horizontalHeader()->setStretchLastSection(true);
+    gridVal->horizontalHeader()->setStretchLastSection(true);
+}
+
+bool TfmSysDict::FoundName(const QString& newN) {
+    bool refuse = false;
+    if (newN.isEmpty()) {
+        ShowInformation(QStringLiteral("Newcannot be empty"));
+        refuse = true;
+    }
+    TField* f = Val_CDS->FindField(QStringLiteral("DICTVAL"));
+    for (int row = 0; f && row < Val_CDS->RecordCount(); ++row) {
+        if (Val_CDS->ValueAt(row, f).toString() == newN) {
+            ShowInformation(newN + " " + "already exists");
+            return true;
+        }
+    }
+    return refuse;
+}
+
+bool TfmSysDict::Apply() {
+    try {
+        Val_CDS->ApplyUpdates();
+        return true;
+    } catch (const EFbError& e) {
+        // Nothing is kept half-written: the refused change is undone here too.
+        Val_CDS->CancelUpdates();
+        ShowError(e.Message());
+        return false;
+    }
+}
+
+void TfmSysDict::ModifyClick() {
+    if (FoundName(Edit1->text()) || Val_CDS->IsEmpty()) return;
+    Val_CDS->Edit();
+    Val_CDS->FieldByName(QStringLiteral("DICTVAL"))->SetValue(Edit1->text());
+    Val_CDS->Post();
+    Apply();
+}
+
+void TfmSysDict::NewClick() {
+    if (FoundName(Edit1->text()) || Dict_CDS->IsEmpty()) return;
+    Val_CDS->Append();
+    Val_CDS->FieldByName(QStringLiteral("DICTID"))
+        ->SetValue(Dict_CDS->FieldByName(QStringLiteral("ID"))->AsInteger());
+    Val_CDS->FieldByName(QStringLiteral("DICTVAL"))->SetValue(Edit1->text());
+    Val_CDS->Post();
+    if (Apply()) Val_CDS->Refresh();
+}
+
+void TfmSysDict::DeleteClick() {
+    if (Val_CDS->IsEmpty()) return;
+    if (!ConfirmYesNo("Are you sure to delete " +
+                      Val_CDS->FieldByName(QStringLiteral("DICTVAL"))->AsString()))
+        return;
+    Val_CDS->Delete();
+    Apply();
+}

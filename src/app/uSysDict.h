@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QDialog>
+
+class QLineEdit;
+class QPushButton;
+class TClientDataSet;
+class TDataSource;
+class TDbGrid;
+
+// The data dictionary: the suggested values of the dictionary drop-downs.
+class TfmSysDict : public QDialog {
+    Q_OBJECT
+public:
+    explicit TfmSysDict(QWidget* parent = nullptr);
+    // Closes and reopens the dictionaries, then their values.
+    void OpenSets();
+    // True refuses newN (empty, or already a value of this dictionary).
+    bool FoundName(const QString& newN);
+    void ModifyClick();
+    void NewClick();
+    void DeleteClick();
+
+    TClientDataSet* Dict_CDS;
+    TDataSource* Dict_DS;
+    TClientDataSet* Val_CDS;
+    TDataSource* Val_DS;
+    TDbGrid* gridDict;
+    TDbGrid* gridVal;
+    QLineEdit* Edit1;
+    QPushButton* btnModify;
+    QPushButton* btnNew;
+    QPushButton* btnDelete;
+    QPushButton* btnClose;
+
+private:
+    // Writes the change; a refusal is shown and undone in the window.
+    bool Apply();
+};
