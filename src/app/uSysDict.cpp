@@ -113,19 +113,22 @@ bool TfmSysDict::Apply() {
 }
 
 void TfmSysDict::ModifyClick() {
-    if (FoundName(Edit1->text()) || Val_CDS->IsEmpty()) return;
+    const QString text = Edit1->text();
+    if (FoundName(text) || Val_CDS->IsEmpty()) return;
     Val_CDS->Edit();
-    Val_CDS->FieldByName(QStringLiteral("DICTVAL"))->SetValue(Edit1->text());
+    Val_CDS->FieldByName(QStringLiteral("DICTVAL"))->SetValue(text);
     Val_CDS->Post();
     Apply();
 }
 
 void TfmSysDict::NewClick() {
-    if (FoundName(Edit1->text()) || Dict_CDS->IsEmpty()) return;
+    // Taken first: the new row becomes current and shows its empty value.
+    const QString text = Edit1->text();
+    if (FoundName(text) || Dict_CDS->IsEmpty()) return;
     Val_CDS->Append();
     Val_CDS->FieldByName(QStringLiteral("DICTID"))
         ->SetValue(Dict_CDS->FieldByName(QStringLiteral("ID"))->AsInteger());
-    Val_CDS->FieldByName(QStringLiteral("DICTVAL"))->SetValue(Edit1->text());
+    Val_CDS->FieldByName(QStringLiteral("DICTVAL"))->SetValue(text);
     Val_CDS->Post();
     if (Apply()) Val_CDS->Refresh();
 }

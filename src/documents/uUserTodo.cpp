@@ -1,5 +1,6 @@
 #include "uUserTodo.h"
 
+#include <QEvent>
 #include <QGroupBox>
 #include <QTabWidget>
 
@@ -33,6 +34,7 @@ TfmUserTodo::TfmUserTodo(QWidget* parent) : TfmChild(parent) {
                        static_cast<TPnBase*>(pnContent)})
         c->Loaded();
     FDefPnCtrlAftInsert = pnSubject;
+    gb0->installEventFilter(this);
     FitSubject();
 }
 
@@ -56,7 +58,8 @@ void TfmUserTodo::FitSubject() {
     pnContent->setGeometry(8, top, qMax(60, gb0->width() - 16), qMax(60, gb0->height() - top - 8));
 }
 
-void TfmUserTodo::resizeEvent(QResizeEvent* e) {
-    TfmChild::resizeEvent(e);
-    FitSubject();
+bool TfmUserTodo::eventFilter(QObject* o, QEvent* e) {
+    // Recomputed whenever the editor panel changes size.
+    if (o == gb0 && e->type() == QEvent::Resize) FitSubject();
+    return TfmChild::eventFilter(o, e);
 }

@@ -20,7 +20,7 @@ public:
 
 protected:
     void Child_CDSBeforePost() override;
-    void resizeEvent(QResizeEvent* e) override;
+    bool eventFilter(QObject* o, QEvent* e) override;
 
 private:
     void FitSubject();

@@ -1,0 +1,524 @@
+// Labelled controls, the lookup picker, detail lines, the dictionary and
+// the to-do window, driven offscreen against the real engine.
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTabWidget>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QtTest>
+
+#include "TClientDataSet.h"
+#include "TDataSource.h"
+#include "TestSupport.h"
+#include "uCust.h"
+#include "uDbGrid.h"
+#include "uDbRadioGroup.h"
+#include "uDmMain.h"
+#include "uPnDbDate.h"
+#include "uPnDbImage.h"
+#include "uPnDbMemo.h"
+#include "uPnDictBox.h"
+#include "uPnFkey.h"
+#include "uPnFkeyForm.h"
+#include "uSysDict.h"
+#include "uTreeView.h"
+#include "uUserTodo.h"
+
+namespace {
+
+// Runs fn on the lookup picker once it is open.
+void OnPicker(const std::function<void(TfmPnFKey*)>& fn) {
+    auto* timer = new QTimer(qApp);
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, [timer, fn]() {
+        TfmPnFKey* p = TPnFkey::CurrentPicker();
+        if (!p || !p->isVisible()) return;
+        timer->stop();
+        timer->deleteLater();
+        fn(p);
+        // A failed check must not leave the picker waiting for input.
+        if (p->isVisible() && QTest::currentTestFailed()) p->Close(2);
+    });
+    timer->start();
+}
+
+QStringList Column(TClientDataSet* ds, const QString& field) {
+    QStringList out;
+    for (int i = 0; i < ds->RecordCount(); ++i)
+        out << ds->ValueAt(i, ds->FieldByName(field)).toString();
+    return out;
+}
+
+// An invoice browser with its lines, as the detail editing sees it.
+class TLinesBrowser : public TfmChild {
+public:
+    TLinesBrowser() {
+        setObjectName("fmLinesTest");
+        SetChildMode(3);
+        FTableName = "AR_TRAN";
+        FNameField = "INVOICENO";
+        FTVShow = true;
+        FSubTableName = "AR_TRANITEM";
+        FSubNameField = "ITEMDESC";
+        FSubLinkField = "AR_TRAN_ID";
+        FSubLineField = "LINE";
+        FSubDbGrid = DBGridItem;
+        Child_CDS->CommandText = "SELECT * FROM AR_TRAN";
+    }
+};
+
+}  // namespace
+
+class TstControls : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TTestFolder> FFolder;
+    std::unique_ptr<TdmMain> FDm;
+    int Count(const QString& sql) { return FDm->SelectValue(sql).toInt(); }
+
+    template <typename W>
+    std::unique_ptr<W> Open() {
+        auto w = std::make_unique<W>();
+        w->resize(1000, 700);
+        w->show();
+        w->LoadTree();
+        return w;
+    }
+
+private slots:
+    void init() {
+        FDm.reset();
+        FFolder = std::make_unique<TTestFolder>();
+        FDm = std::make_unique<TdmMain>();
+        QString err;
+        QVERIFY2(FDm->ConnectDb(FDm->SQLConn_Main, "Main", err), qPrintable(err));
+        FDm->Curr_User_ID = 0;
+        FDm->Curr_User_Name = "Administrator";
+    }
+
+    void cleanup() {
+        FDm.reset();
+        FFolder.reset();
+    }
+
+    // The required check names the first empty control in creation order and
+    // brings its page to the front; memo and dictionary boxes are never checked.
+    void requiredCheckInCreationOrder() {
+        TScriptedMessages msgs;
+        FDm->ExecSQL(
+            "UPDATE SYS_OBJECT SET REQUIRED=0 WHERE OBJECT='AR_ACCT' AND FIELD='NICKNAME'");
+        FDm->ExecSQL(
+            "UPDATE SYS_OBJECT SET REQUIRED=1 WHERE OBJECT='AR_ACCT' AND FIELD IN "
+            "('DISCTRATE','SYS_TAX_ID','GROUP','REMARKS')");
+        FDm->ExecSQL("UPDATE SYS_OBJECT SET REQUIRED=2 WHERE OBJECT='AR_ACCT' AND FIELD='PHONENO'");
+        auto w = Open<TfmCust>();
+        QVERIFY(w->pnTax->Required() && w->pnDiscRate->Required() && w->pnGroup->Required());
+        w->Child_New->trigger();
+        QCOMPARE(w->pg->currentIndex(), 0);
+        w->Child_Save->trigger();
+        QCOMPARE(msgs.Take(), QStringList{"[Discount %] Field cannot be empty"});
+        QCOMPARE(w->pg->currentWidget(), w->pgTs1);
+        QTest::keyClicks(w->pnDiscRate->Edit(), "5x.5");  // letters are not taken
+        QCOMPARE(w->pnDiscRate->Edit()->text(), QString("5.5"));
+        w->Child_Save->trigger();
+        QCOMPARE(msgs.Take(), QStringList{"[Tax Code] Field cannot be empty"});
+        w->Child_CDS->FieldByName("SYS_TAX_ID")->SetValue(1);
+        QCOMPARE(w->pnTax->BtnEdit()->text(), QString("GST 10%"));
+        w->Child_Save->trigger();
+        QVERIFY(msgs.Shown.isEmpty());
+        QCOMPARE(FDm->SelectValue("SELECT DISCTRATE FROM AR_ACCT").toDouble(), 5.5);
+    }
+
+    void metadataAndInsertCodes() {
+        TScriptedMessages msgs;
+        FDm->ExecSQL("DELETE FROM SYS_OBJECT WHERE OBJECT='AR_ACCT' AND FIELD='MSN'");
+        FDm->ExecSQL("UPDATE SYS_OBJECT SET CTRLFLAG=1 WHERE OBJECT='AR_ACCT' AND FIELD='ZIPCODE'");
+        FDm->ExecSQL(
+            "UPDATE SYS_OBJECT SET CTRLFLAG=2, READONLY=2 WHERE OBJECT='AR_ACCT' AND FIELD='URL'");
+        FDm->ExecSQL("UPDATE SYS_OBJECT SET READONLY=1 WHERE OBJECT='AR_ACCT' AND FIELD='EMAIL'");
+        auto w = Open<TfmCust>();
+        auto pn = [&](const char* name) { return w->findChild<TPnDbEdit*>(QString("pn") + name); };
+        QCOMPARE(pn("MSN")->Caption(), QString());
+        QVERIFY(!pn("MSN")->Required() && !pn("MSN")->ReadOnly());
+        QVERIFY(!pn("URL")->ReadOnly());
+        QVERIFY(pn("EMAIL")->ReadOnly());
+        QVERIFY(pn("EMAIL")->Edit()->isReadOnly());
+        w->Child_New->trigger();
+        QVERIFY(pn("ZIPCODE")->isVisible());
+        QVERIFY(pn("URL")->isEnabled());
+        QTest::keyClicks(w->pnNickName->Edit(), "N");
+        w->Child_Save->trigger();
+        QVERIFY(!pn("ZIPCODE")->isVisible());
+        QVERIFY(!pn("URL")->isEnabled());
+        QVERIFY(msgs.Shown.isEmpty());
+    }
+
+    void dictionaryBox() {
+        TScriptedMessages msgs;
+        auto w = Open<TfmCust>();
+        QComboBox* cb = w->pnGroup->ComboBox();
+        QCOMPARE(cb->itemText(cb->count() - 1), QString("New>>>"));
+        QCOMPARE(cb->itemText(0), QString("Retail"));
+        w->Child_New->trigger();
+        // "New>>>" cancelled: field and box stay empty.
+        msgs.Answers = {false};
+        cb->setCurrentIndex(cb->count() - 1);
+        emit cb->activated(cb->count() - 1);
+        QCOMPARE(msgs.Take(), QStringList{"New: New"});
+        QVERIFY(w->Child_CDS->FieldByName("GROUP")->IsNull());
+        QCOMPARE(cb->currentText(), QString());
+        // A new value goes into the dictionary at once and is selected.
+        const int before = Count("SELECT COUNT(*) FROM SYS_DICTVAL");
+        msgs.Answers = {true};
+        msgs.InputValues = {"Export"};
+        cb->setCurrentIndex(cb->count() - 1);
+        emit cb->activated(cb->count() - 1);
+        QCOMPARE(Count("SELECT COUNT(*) FROM SYS_DICTVAL"), before + 1);
+        QCOMPARE(cb->itemText(0), QString("Export"));
+        QCOMPARE(w->Child_CDS->FieldByName("GROUP")->AsString(), QString("Export"));
+        // An existing value is selected, not inserted again.
+        msgs.Answers = {true};
+        msgs.InputValues = {"Retail"};
+        cb->setCurrentIndex(cb->count() - 1);
+        emit cb->activated(cb->count() - 1);
+        QCOMPARE(Count("SELECT COUNT(*) FROM SYS_DICTVAL"), before + 1);
+        QCOMPARE(w->Child_CDS->FieldByName("GROUP")->AsString(), QString("Retail"));
+        // A column without a dictionary gets nothing.
+        FDm->ExecSQL("DELETE FROM SYS_DICT WHERE FIELD='GRADE'");
+        w->pnGrade->AddDictValue("Z");
+        QCOMPARE(Count("SELECT COUNT(*) FROM SYS_DICTVAL"), before + 1);
+        w->Child_Cancel->trigger();
+    }
+
+    void dateAndImageControls() {
+        TScriptedMessages msgs;
+        TClientDataSet cds;
+        cds.SetConnection(&FDm->SQLConn_Main);
+        cds.CommandText = "SELECT * FROM SYS_USER_TODO";
+        TDataSource ds;
+        ds.SetDataSet(&cds);
+        cds.Open();
+        TPnDbDate date;
+        date.SetDataField("DUEDATE");
+        date.SetDataSource(&ds);
+        date.Loaded();
+        cds.Append();
+        QCOMPARE(date.DateEdit()->date(), QDate(1899, 12, 30));
+        date.DateEdit()->setDate(QDate(2026, 12, 24));
+        QCOMPARE(cds.FieldByName("DUEDATE")->Value(), QVariant(QDate(2026, 12, 24)));
+        // Memo and picture are at least 60 high.
+        TPnDbMemo memo;
+        memo.resize(100, 40);
+        QVERIFY(memo.height() >= 60);
+        TClientDataSet items;
+        items.SetConnection(&FDm->SQLConn_Main);
+        items.CommandText = "SELECT * FROM IC_ITEM";
+        TDataSource ids;
+        ids.SetDataSet(&items);
+        items.Open();
+        TPnDbImage image;
+        image.SetDataField("FILENAME");
+        image.SetDataSource(&ids);
+        image.Loaded();
+        QCOMPARE(image.FLabelCaption->text(), QString("Picture File"));
+        items.Append();
+        QImage(10, 10, QImage::Format_RGB32).save(FFolder->Path() + "pic.png");
+        msgs.InputValues = {FFolder->Path() + "pic.png"};
+        image.BrowseClick();
+        QCOMPARE(items.FieldByName("FILENAME")->AsString(), FFolder->Path() + "pic.png");
+        QVERIFY(!image.Image()->pixmap().isNull());
+        // A file that is gone: an empty picture, the path kept, no message.
+        QFile::remove(FFolder->Path() + "pic.png");
+        msgs.Take();
+        items.FieldByName("FILENAME")->SetValue(FFolder->Path() + "pic.png");
+        QVERIFY(image.Image()->pixmap().isNull());
+        QCOMPARE(image.Text(), FFolder->Path() + "pic.png");
+        QVERIFY(msgs.Shown.isEmpty());
+    }
+
+    void pickerPlacement() {
+        const QRect work(0, 0, 1000, 700);
+        // Room below: under the control.
+        QCOMPARE(PlacePicker(QRect(100, 100, 150, 20), 200, 163, work), QRect(100, 120, 200, 163));
+        // Near the bottom: above the control.
+        QCOMPARE(PlacePicker(QRect(100, 650, 150, 20), 200, 163, work), QRect(100, 487, 200, 163));
+        // No room above either: bottom-aligned to the work area.
+        QCOMPARE(PlacePicker(QRect(0, 100, 150, 20), 200, 650, work), QRect(0, 50, 200, 650));
+        // Kept inside on the right.
+        QCOMPARE(PlacePicker(QRect(900, 100, 50, 20), 200, 163, work), QRect(800, 120, 200, 163));
+        // Default size from the control's width.
+        QCOMPARE(PlacePicker(QRect(0, 0, 40, 20), 0, 0, work).size(), QSize(60, 37));
+    }
+
+    void pickerByKeyAndByLetter() {
+        TScriptedMessages msgs;
+        FDm->ExecSQL("INSERT INTO SYS_TAX (ID, NAME, RATE) VALUES (10, 'kiwi tax', 1)");
+        FDm->ExecSQL("INSERT INTO SYS_TAX (ID, NAME, RATE) VALUES (11, 'KIWI TAX', 2)");
+        FDm->ExecSQL("INSERT INTO SYS_TAX (ID, NAME, RATE) VALUES (12, 'Kiwi Tax', 3)");
+        FDm->ExecSQL(
+            "UPDATE SYS_OBJECT SET LOOKUPWIDTH=639 WHERE OBJECT='SYS_TAX' AND FIELD='NAME'");
+        FDm->ExecSQL(
+            "UPDATE SYS_OBJECT SET LOOKUPWIDTH=640, TITLE='Rate' WHERE OBJECT='SYS_TAX' AND "
+            "FIELD='RATE'");
+        auto w = Open<TfmCust>();
+        w->Child_New->trigger();
+        w->Child_CDS->FieldByName("SYS_TAX_ID")->SetValue(2);
+        // A known key: the whole list, that row current, an empty search box.
+        OnPicker([](TfmPnFKey* p) {
+            QCOMPARE(p->edLookFor->text(), QString());
+            QCOMPARE(p->CDS->RecordCount(), 7);
+            QCOMPARE(p->CDS->FieldByName("ID")->AsInteger(), 2);
+            QVERIFY(p->DBGrid1->horizontalHeader()->isSectionHidden(0));
+            QCOMPARE(p->DBGrid1->horizontalHeader()->sectionSize(1), 639);
+            QCOMPARE(p->DBGrid1->horizontalHeader()->sectionSize(2), 100);  // 640 gives 100
+            QCOMPARE(p->DBGrid1->Title(2), QString("Rate"));
+            QTest::keyClick(p->edLookFor, Qt::Key_Escape);
+        });
+        w->pnTax->SearchClick();
+        QCOMPARE(w->Child_CDS->FieldByName("SYS_TAX_ID")->AsInteger(), 2);
+        // A typed letter: only rows with k or K, the caret after it.
+        OnPicker([](TfmPnFKey* p) {
+            QCOMPARE(p->edLookFor->text(), QString("k"));
+            QCOMPARE(p->edLookFor->cursorPosition(), 1);
+            QCOMPARE(Column(p->CDS, "NAME"), (QStringList{"kiwi tax", "KIWI TAX", "Kiwi Tax"}));
+            QCOMPARE(p->lbCount->text(), QString("(3)"));
+            QTest::keyClicks(p->edLookFor, "iwi t");
+            QCOMPARE(Column(p->CDS, "NAME"), (QStringList{"kiwi tax", "KIWI TAX"}));
+            QVERIFY(
+                p->edLookFor->toolTip().contains("NAME LIKE '%KIWI T%' OR NAME LIKE '%kiwi t%'"));
+            QTest::keyClick(p->edLookFor, Qt::Key_Down);
+            QTest::keyClick(p->edLookFor, Qt::Key_Return);
+        });
+        QTest::keyClick(w->pnTax->BtnEdit(), Qt::Key_K);
+        QCOMPARE(w->Child_CDS->FieldByName("SYS_TAX_ID")->AsInteger(), 11);
+        QCOMPARE(w->pnTax->BtnEdit()->text(), QString("KIWI TAX"));
+        // Enter on an empty list changes nothing and leaves the picker open.
+        OnPicker([](TfmPnFKey* p) {
+            QTest::keyClicks(p->edLookFor, "zzz");
+            QCOMPARE(p->CDS->RecordCount(), 0);
+            QTest::keyClick(p->edLookFor, Qt::Key_Return);
+            QVERIFY(p->isVisible());
+            // A click elsewhere ends it; a resized column is remembered.
+            p->DBGrid1->horizontalHeader()->resizeSection(1, 222);
+            QWidget* other = p->parentWidget()->window();
+            other->activateWindow();
+            QCoreApplication::postEvent(p, new QEvent(QEvent::WindowDeactivate));
+        });
+        QTest::keyClick(w->pnTax->BtnEdit(), Qt::Key_Z);
+        QCOMPARE(w->Child_CDS->FieldByName("SYS_TAX_ID")->AsInteger(), 11);
+        QCOMPARE(
+            FDm->SelectValue(
+                   "SELECT LOOKUPWIDTH FROM SYS_OBJECT WHERE OBJECT='SYS_TAX' AND FIELD='NAME'")
+                .toInt(),
+            222);
+        w->Child_Cancel->trigger();
+    }
+
+    void pinyinSearch() {
+        FDm->PinyinSearch = true;
+        FDm->ExecSQL(
+            QString::fromUtf8("INSERT INTO SYS_TAX (ID, NAME, RATE) VALUES (20, '增值税', 13)"));
+        auto w = Open<TfmCust>();
+        w->Child_New->trigger();
+        OnPicker([](TfmPnFKey* p) {
+            QCOMPARE(Column(p->CDS, "NAME"), QStringList{QString::fromUtf8("增值税")});
+            QVERIFY(p->DBGrid1->horizontalHeader()->isSectionHidden(3));  // the pinyin columns
+            QTest::keyClick(p->edLookFor, Qt::Key_Return);
+        });
+        QTest::keyClicks(w->pnTax->BtnEdit(), "z");  // ZZS
+        QCOMPARE(w->Child_CDS->FieldByName("SYS_TAX_ID")->AsInteger(), 20);
+        w->Child_Cancel->trigger();
+    }
+
+    void returnSelectionDataField1() {
+        TScriptedMessages msgs;
+        TClientDataSet cds;
+        cds.SetConnection(&FDm->SQLConn_Main);
+        cds.CommandText = "SELECT * FROM AR_TRANITEM";
+        TDataSource ds;
+        ds.SetDataSet(&cds);
+        cds.Open();
+        TPnFkey fk;
+        fk.setObjectName("pnItem");
+        fk.SetDataField("IC_ITEM_ID");
+        fk.SetDataSource(&ds);
+        fk.LookupSQL = "SELECT ID,ITEMNO,NAME,PRICE0 FROM IC_ITEM";
+        fk.Loaded();
+        QCOMPARE(fk.LookupTable(), QString("IC_ITEM"));
+        QCOMPARE(fk.Fields(), (QStringList{"ID", "ITEMNO", "NAME", "PRICE0"}));
+        cds.Append();
+        const QVariantList row = {7, "P-7", "Widget", QVariant::fromValue(TMoney(125000))};
+        fk.DataField1 = "ITEMDESC";  // one field: the display column
+        fk.ReturnSelection(row);
+        QCOMPARE(cds.FieldByName("IC_ITEM_ID")->AsInteger(), 7);
+        QCOMPARE(cds.FieldByName("ITEMDESC")->AsString(), QString("P-7"));
+        fk.DataField1 = "IC_ITEM_ITEMNO, ITEMDESC,PRICE";
+        fk.ReturnSelection(row);
+        QCOMPARE(cds.FieldByName("ITEMDESC")->AsString(), QString("Widget"));
+        QCOMPARE(cds.FieldByName("PRICE")->AsMoney(), TMoney(125000));
+        fk.DataField1 = ",,PRICE";
+        cds.FieldByName("ITEMDESC")->SetValue("kept");
+        fk.ReturnSelection(row);
+        QCOMPARE(cds.FieldByName("ITEMDESC")->AsString(), QString("kept"));
+        fk.DataField1 = "A,B,C,D";
+        cds.FieldByName("IC_ITEM_ID")->Clear();
+        fk.ReturnSelection(row);
+        QCOMPARE(msgs.Take(),
+                 QStringList{"pnItem.DataField1 (A,B,C,D) has more columns than lookup fields."});
+        QCOMPARE(cds.FieldByName("IC_ITEM_ID")->AsInteger(), 7);  // the key is still copied
+    }
+
+    void detailLines() {
+        TScriptedMessages msgs;
+        FDm->ExecSQL(
+            "INSERT INTO AR_TRAN (ID, INVOICENO, SYS_TREEVIEW_ID) SELECT 1, 'INV1', ID FROM "
+            "SYS_TREEVIEW WHERE TABLENAME='AR_TRAN' AND CAPTION='General'");
+        for (const char* v : {"(1, 1, 'a')", "(1, 2, 'b')", "(1, 7, 'g')"})
+            FDm->ExecSQL(
+                QString("INSERT INTO AR_TRANITEM (AR_TRAN_ID, LINE, ITEMDESC) VALUES %1").arg(v));
+        auto w = Open<TLinesBrowser>();
+        QCOMPARE(w->Sub_CDS->RecordCount(), 3);
+        QCOMPARE(TfmChild::GetNewLine(w->Sub_CDS, "LINE"), 8);
+        QVERIFY(w->ItemBtnNew->isEnabled() && w->ItemBtnDel->isEnabled() &&
+                !w->ItemBtnSave->isEnabled());
+        w->ItemBtnNew->click();
+        QCOMPARE(w->Sub_CDS->FieldByName("LINE")->AsInteger(), 8);
+        QVERIFY(w->ItemBtnSave->isEnabled() && !w->ItemBtnNew->isEnabled());
+        QVERIFY(!w->DBGrid1->isEnabled() && !w->ToolBar2->isEnabled());
+        QCOMPARE(w->lbChildName->text(), w->windowTitle() + " - Sub table in editing mode ...");
+        w->Sub_CDS->FieldByName("ITEMDESC")->SetValue("h");
+        w->ItemBtnSave->click();
+        QVERIFY(msgs.Shown.isEmpty());
+        QCOMPARE(Count("SELECT COUNT(*) FROM AR_TRANITEM WHERE AR_TRAN_ID=1 AND LINE=8"), 1);
+        QVERIFY(w->DBGrid1->isEnabled());
+        QCOMPARE(w->lbChildName->text(), w->windowTitle());
+        // Delete asks with the line's name.
+        w->Sub_CDS->Last();
+        msgs.Answers = {true};
+        w->ItemBtnDel->click();
+        QCOMPARE(msgs.Take(), QStringList{"Are you sure to delete: h"});
+        QCOMPARE(w->Sub_CDS->RecordCount(), 3);
+        // While the master row is being inserted, no lines.
+        w->Child_New->trigger();
+        QVERIFY(!w->ItemBtnNew->isEnabled() && !w->ItemBtnDel->isEnabled() &&
+                !w->ItemBtnPrior->isEnabled() && !w->ItemBtnNext->isEnabled());
+        w->Child_Cancel->trigger();
+        QVERIFY(w->ItemBtnNew->isEnabled());
+        // Lines all null: the next is 1.
+        FDm->ExecSQL("UPDATE AR_TRANITEM SET LINE=NULL");
+        w->Sub_CDS->Refresh();
+        QCOMPARE(TfmChild::GetNewLine(w->Sub_CDS, "LINE"), 1);
+        // A new line with no master row.
+        FDm->ExecSQL("DELETE FROM AR_TRANITEM");
+        FDm->ExecSQL("DELETE FROM AR_TRAN");
+        w->MenuItem_TVRefresh->trigger();
+        w->SubBtnNewClick();
+        QCOMPARE(w->Sub_CDS->State(), TDataSetState::Browse);
+        QVERIFY(!w->ItemBtnNew->isEnabled());
+    }
+
+    void customerDefaults() {
+        FDm->ExecSQL(
+            "INSERT INTO AR_ACCT (ID, NICKNAME, DISCTRATE, PRICENO, SYS_TAX_ID) VALUES (1, 'A', "
+            "7.5, 2, 3)");
+        FDm->ExecSQL("INSERT INTO AR_ACCT (ID, NICKNAME) VALUES (2, 'Nulls')");
+        double disc = -1;
+        int priceNo = -1;
+        FDm->GetDefaultValueFromArAcct(1, disc, priceNo);
+        QCOMPARE(disc, 7.5);
+        QCOMPARE(priceNo, 2);
+        FDm->GetDefaultValueFromArAcct(2, disc, priceNo);
+        QCOMPARE(disc, 0.0);
+        QCOMPARE(priceNo, 0);
+        FDm->GetDefaultValueFromArAcct(99, disc, priceNo);
+        QCOMPARE(priceNo, 0);
+        QCOMPARE(FDm->GetArAcctTaxId(1), 3);
+        QCOMPARE(FDm->GetArAcctTaxId(2), 0);
+        QCOMPARE(FDm->GetArAcctTaxId(99), 0);
+        // The Default Price group shows and stores the level.
+        FDm->ExecSQL("UPDATE AR_ACCT SET SYS_TREEVIEW_ID=2");
+        auto w = Open<TfmCust>();
+        QVERIFY(w->Child_CDS->Locate("ID", 1));
+        QCOMPARE(w->rgPriceNo->ItemIndex(), 2);
+        w->rgPriceNo->SetItemIndex(1);
+        w->Child_Save->trigger();
+        QCOMPARE(Count("SELECT PRICENO FROM AR_ACCT WHERE ID=1"), 1);
+    }
+
+    void dictionaryWindow() {
+        TScriptedMessages msgs;
+        TfmSysDict d;
+        d.OpenSets();
+        QVERIFY(d.Dict_CDS->Locate("NAME", "Customer Grade"));
+        QCOMPARE(Column(d.Val_CDS, "DICTVAL"), (QStringList{"A", "B", "C"}));
+        d.Edit1->clear();
+        d.NewClick();
+        QCOMPARE(msgs.Take(), QStringList{"Newcannot be empty"});
+        d.Edit1->setText("B");
+        d.NewClick();
+        QCOMPARE(msgs.Take(), QStringList{"B already exists"});
+        d.Edit1->setText("D");
+        d.NewClick();
+        QCOMPARE(msgs.Take().join("|"), QString());
+        QCOMPARE(Count("SELECT COUNT(*) FROM SYS_DICTVAL WHERE DICTID=2 AND DICTVAL='D'"), 1);
+        QCOMPARE(d.Val_CDS->RecordCount(), 4);
+        // The same text in another dictionary is fine.
+        QVERIFY(d.Dict_CDS->Locate("NAME", "Packing"));
+        d.Edit1->setText("D");
+        d.NewClick();
+        QCOMPARE(Count("SELECT COUNT(*) FROM SYS_DICTVAL WHERE DICTVAL='D'"), 2);
+        // Modify to the value it already has is refused; a new text is written.
+        QVERIFY(d.Val_CDS->Locate("DICTVAL", "Bag"));
+        QCOMPARE(d.Edit1->text(), QString("Bag"));
+        d.ModifyClick();
+        QCOMPARE(msgs.Take(), QStringList{"Bag already exists"});
+        d.Edit1->setText("Sack");
+        d.ModifyClick();
+        QCOMPARE(Count("SELECT COUNT(*) FROM SYS_DICTVAL WHERE DICTVAL='Sack'"), 1);
+        // A value the database refuses is reported, not left pending.
+        d.Edit1->setText(QString(150, 'x'));
+        d.NewClick();
+        QCOMPARE(msgs.Shown.size(), 1);
+        QVERIFY2(msgs.Take()[0].contains("truncation"), "no database message");
+        QCOMPARE(d.Val_CDS->ChangeCount(), 0);
+        // Delete asks first.
+        QVERIFY(d.Val_CDS->Locate("DICTVAL", "Sack"));
+        msgs.Answers = {true};
+        d.DeleteClick();
+        QCOMPARE(msgs.Take(), QStringList{"Are you sure to delete Sack"});
+        QCOMPARE(Count("SELECT COUNT(*) FROM SYS_DICTVAL WHERE DICTVAL='Sack'"), 0);
+    }
+
+    void todoWindow() {
+        TScriptedMessages msgs;
+        FDm->ExecSQL("INSERT INTO SYS_USER (ID, CODE, NAME) VALUES (5, 'ANN', 'Ann')");
+        FDm->ExecSQL(
+            "INSERT INTO SYS_USER_TODO (ID, SYS_USER_ID, SUBJECT) VALUES (100, 5, 'Ann''s task')");
+        TfmUserTodo w;
+        w.resize(800, 600);
+        w.show();
+        w.ShowTasksOf(0);
+        QCOMPARE(w.Child_CDS->RecordCount(), 0);
+        w.Child_New->trigger();
+        QTest::keyClicks(w.pnSubject->Edit(), "Call the bank");
+        w.Child_Save->trigger();
+        QCOMPARE(msgs.Take().join("|"), QString());
+        QCOMPARE(Count("SELECT SYS_USER_ID FROM SYS_USER_TODO WHERE SUBJECT='Call the bank'"), 0);
+        QCOMPARE(w.Child_CDS->FieldByName("CREATEDATE")->AsDate(), QDate::currentDate());
+        w.ShowTasksOf(5);
+        QCOMPARE(Column(w.Child_CDS, "SUBJECT"), QStringList{"Ann's task"});
+        // The subject runs to 20 pixels short of the panel's edge.
+        QCOMPARE(w.pnSubject->x() + w.pnSubject->width(), w.gb0->width() - 20);
+    }
+};
+
+QTEST_MAIN(TstControls)
+#include "tst_controls.moc"
