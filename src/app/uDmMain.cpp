@@ -4,10 +4,12 @@
 #include <QDate>
 #include <QFileInfo>
 #include <QTime>
+#include <cmath>
 
 #include "TClientDataSet.h"
 #include "TDataSource.h"
 #include "uLibProc.h"
+#include "uLibRounding.h"
 #include "uMessages.h"
 
 namespace {
@@ -287,6 +289,38 @@ void TdmMain::AssignAutoNoFieldValue(const QString& aTb, TDataSource* aDS) {
     TClientDataSet* ds = aDS ? aDS->DataSet() : nullptr;
     if (table.isEmpty() || !autoSet || !ds || ds->State() != TDataSetState::Insert) return;
     ds->FieldByName(field)->SetValue(GetNextTableNo(table, 0));
+}
+
+// ------------------------------------------------------------ invoice tax
+
+void TdmMain::CalcArTranTax(int arTranId, int taxId, TMoney& amtTotal, TMoney& amtTax,
+                            TMoney& amtGoods) {
+    TWorkQuery sum(
+        SQLConn_Main,
+        "SELECT SUM(AMOUNT) AS VAL FROM AR_TRANITEM WHERE AMOUNT IS NOT NULL AND AR_TRAN_ID=" +
+            QString::number(arTranId));
+    sum.Query.Open();
+    amtGoods = sum.Query.Eof() ? TMoney() : sum.Query.AsMoney(QStringLiteral("VAL"));
+    amtTotal = amtGoods;
+    double rate = 0;
+    bool inclusive = false;
+    ForEachRow("SELECT ID,RATE,INCLUSIVE FROM SYS_TAX WHERE ID=" + QString::number(taxId),
+               [&](const TFbQuery& q) {
+                   if (q.AsString("ID") != QString::number(taxId)) return;
+                   rate = q.AsDouble("RATE");
+                   inclusive = q.AsInteger("INCLUSIVE") == 1;
+               });
+    // The one rounding step computes in floating point; its two-decimal
+    // result is taken back into money exactly.
+    const auto toMoney = [](double v) { return TMoney(std::llround(v * 10000.0)); };
+    const double total = double(amtTotal.Value) / 10000.0;
+    if (inclusive) {
+        amtGoods = toMoney(RoundAmount(2, total / (1 + rate * 0.01)));
+        amtTax = amtTotal - amtGoods;
+    } else {
+        amtTax = toMoney(RoundAmount(2, rate * (double(amtGoods.Value) / 10000.0) * 0.01));
+        amtTotal = amtGoods + amtTax;
+    }
 }
 
 // ------------------------------------------------------------ customers

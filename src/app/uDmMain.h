@@ -103,6 +103,12 @@ public:
     static QDate Today();
     static void SetToday(const QDate& day);
 
+    // ---- invoice tax
+    // Goods, tax and total of invoice arTranId under tax code taxId, from the
+    // sum of its line amounts. Only the tax (exclusive) or the net goods
+    // amount (inclusive) is rounded, to two decimals.
+    void CalcArTranTax(int arTranId, int taxId, TMoney& amtTotal, TMoney& amtTax, TMoney& amtGoods);
+
     // ---- a customer's sales defaults
     // DISCTRATE and PRICENO of customer aId; 0 and 0 for a missing customer or nulls.
     void GetDefaultValueFromArAcct(int aId, double& aDisc, int& aPriceNo);
