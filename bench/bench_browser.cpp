@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "BenchSupport.h"
 #include "TClientDataSet.h"
 #include "TDbGridModel.h"
 #include "TFbQuery.h"
@@ -23,32 +24,14 @@
 #include "uLibProc.h"
 #include "uTreeView.h"
 
-namespace {
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-template <typename F>
-double TimeMs(F&& f) {
-    QElapsedTimer t;
-    t.start();
-    f();
-    return double(t.nsecsElapsed()) / 1e6;
-}
-}  // namespace
-
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const int rows = argc > 1 ? QString(argv[1]).toInt() : 100000;
     QTemporaryDir dir;
-    QDir(dir.path()).mkpath("Data");
-    QFile::copy(QStringLiteral(TALLYVO_TEMPLATE_DB_DIR) + "/main.fdb",
-                dir.path() + "/Data/main.fdb");
-    QFile::setPermissions(dir.path() + "/Data/main.fdb", QFile::ReadOwner | QFile::WriteOwner);
     SetProgramFolder(dir.path());
     TdmMain dm;
-    dm.SQLConn_Main.Open(dir.path() + "/Data/main.fdb");
+    dm.SQLConn_Main.Open(PrepareBenchDatabase(dir));
     dm.Curr_User_Name = "bench";
     dm.SQLConn_Main.ExecuteImmediate(
         QString("EXECUTE BLOCK AS DECLARE I INTEGER = 1; BEGIN WHILE (I <= %1) DO BEGIN "

@@ -14,24 +14,12 @@
 #include <cstdio>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "TClientDataSet.h"
 #include "TFbConnection.h"
 #include "TFbQuery.h"
 
 namespace {
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-template <typename F>
-double TimeMs(F&& f) {
-    QElapsedTimer t;
-    t.start();
-    f();
-    return double(t.nsecsElapsed()) / 1e6;
-}
 
 size_t HeapInUse() { return mallinfo2().uordblks; }
 
@@ -41,11 +29,8 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const int rows = argc > 1 ? QString(argv[1]).toInt() : 100000;
     QTemporaryDir dir;
-    const QString path = dir.path() + "/bench.fdb";
-    QFile::copy(QStringLiteral(TALLYVO_TEMPLATE_DB_DIR) + "/main.fdb", path);
-    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
     TFbConnection conn;
-    conn.Open(path);
+    conn.Open(PrepareBenchDatabase(dir));
     conn.ExecuteImmediate(
         "EXECUTE BLOCK AS DECLARE I INTEGER = 1; BEGIN WHILE (I <= 1000) DO BEGIN "
         "INSERT INTO AR_ACCT (ID, NICKNAME, NAME) VALUES (:I, 'Cust' || :I, 'Customer ' || :I); "

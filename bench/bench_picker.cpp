@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "BenchSupport.h"
 #include "TClientDataSet.h"
 #include "TDataSource.h"
 #include "uDmMain.h"
@@ -24,13 +25,9 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const int rows = argc > 1 ? QString(argv[1]).toInt() : 50000;
     QTemporaryDir dir;
-    QDir(dir.path()).mkpath("Data");
-    QFile::copy(QStringLiteral(TALLYVO_TEMPLATE_DB_DIR) + "/main.fdb",
-                dir.path() + "/Data/main.fdb");
-    QFile::setPermissions(dir.path() + "/Data/main.fdb", QFile::ReadOwner | QFile::WriteOwner);
     SetProgramFolder(dir.path());
     TdmMain dm;
-    dm.SQLConn_Main.Open(dir.path() + "/Data/main.fdb");
+    dm.SQLConn_Main.Open(PrepareBenchDatabase(dir));
     dm.PinyinSearch = true;
     // Names of three to five first-level hanzi, and an English word.
     {

@@ -23,6 +23,17 @@ void BindParams(TFbQuery& q, const QVariantMap& params) {
 
 TdmMain* dmMain() { return g_dmMain; }
 
+bool ApplyOrUndo(TClientDataSet* cds) {
+    try {
+        cds->ApplyUpdates();
+        return true;
+    } catch (const EFbError& e) {
+        cds->CancelUpdates();
+        ShowError(e.Message());
+        return false;
+    }
+}
+
 TdmMain::TdmMain(QObject* parent) : QObject(parent) { g_dmMain = this; }
 
 TdmMain::~TdmMain() {

@@ -142,3 +142,8 @@ private:
 
 // The one data module of the running program.
 TdmMain* dmMain();
+
+// Writes the pending changes of cds. When the database refuses them, they
+// are undone in the window too and the database's message is shown: the
+// rows stand as they are in the database, and nothing is reported as done.
+bool ApplyOrUndo(TClientDataSet* cds);

@@ -5,6 +5,9 @@
 #include <QInputDialog>
 #include <QMessageBox>
 
+#include "EFbError.h"
+#include "TClientDataSet.h"
+
 namespace {
 
 TDialogMessageService& Interactive() {
@@ -90,3 +93,19 @@ bool InputQuery(const QString& caption, const QString& prompt, QString& value) {
 }
 
 void ShowGeneralError(const QString& message) { ShowError(message); }
+
+bool RunGuarded(const std::function<void()>& f) {
+    try {
+        f();
+        return true;
+    } catch (const EAbort&) {
+        // The handler that stopped has said why.
+    } catch (const EFbError& e) {
+        ShowGeneralError(e.Message());
+    } catch (const EDataSetError& e) {
+        ShowGeneralError(e.Message());
+    } catch (const std::exception& e) {
+        ShowGeneralError(QString::fromUtf8(e.what()));
+    }
+    return false;
+}

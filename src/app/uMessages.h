@@ -51,3 +51,7 @@ bool InputQuery(const QString& caption, const QString& prompt, QString& value);
 // The general error box for errors that no code handles: the database's (or
 // the system's) own message.
 void ShowGeneralError(const QString& message);
+
+// Runs f; an error it throws reaches the general error box (a silent stop,
+// EAbort, shows nothing). False when f did not complete.
+bool RunGuarded(const std::function<void()>& f);

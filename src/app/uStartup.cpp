@@ -10,18 +10,9 @@
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {}
 
 bool TApplication::notify(QObject* receiver, QEvent* event) {
-    try {
-        return QApplication::notify(receiver, event);
-    } catch (const EAbort&) {
-        // A silent stop: the handler that threw it has said why.
-    } catch (const EFbError& e) {
-        ShowGeneralError(e.Message());
-    } catch (const EDataSetError& e) {
-        ShowGeneralError(e.Message());
-    } catch (const std::exception& e) {
-        ShowGeneralError(QString::fromUtf8(e.what()));
-    }
-    return false;
+    bool handled = false;
+    RunGuarded([&]() { handled = QApplication::notify(receiver, event); });
+    return handled;
 }
 
 TStartup::TStartup() = default;

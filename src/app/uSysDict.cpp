@@ -100,17 +100,7 @@ bool TfmSysDict::FoundName(const QString& newN) {
     return refuse;
 }
 
-bool TfmSysDict::Apply() {
-    try {
-        Val_CDS->ApplyUpdates();
-        return true;
-    } catch (const EFbError& e) {
-        // Nothing is kept half-written: the refused change is undone here too.
-        Val_CDS->CancelUpdates();
-        ShowError(e.Message());
-        return false;
-    }
-}
+bool TfmSysDict::Apply() { return ApplyOrUndo(Val_CDS); }
 
 void TfmSysDict::ModifyClick() {
     const QString text = Edit1->text();

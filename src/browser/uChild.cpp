@@ -492,19 +492,7 @@ void TfmChild::SaveMasterGrid() {
         Guarded([this]() { SaveGridSettings(DBGrid1, objectName()); });
 }
 
-void TfmChild::Guarded(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const EAbort&) {
-        // A handler stopped the command after saying why.
-    } catch (const EFbError& e) {
-        ShowGeneralError(e.Message());
-    } catch (const EDataSetError& e) {
-        ShowGeneralError(e.Message());
-    } catch (const std::exception& e) {
-        ShowGeneralError(QString::fromUtf8(e.what()));
-    }
-}
+void TfmChild::Guarded(const std::function<void()>& f) { RunGuarded(f); }
 
 // ------------------------------------------------------------------ layout
 
@@ -745,12 +733,7 @@ void TfmChild::SubBtnDelClick() {
                       Sub_CDS->FieldByName(FSubNameField)->AsString()))
         return;
     Sub_CDS->Delete();
-    try {
-        Sub_CDS->ApplyUpdates();
-    } catch (const EFbError& e) {
-        Sub_CDS->CancelUpdates();
-        ShowError(e.Message());
-    }
+    ApplyOrUndo(Sub_CDS);
     SetSubButtonStatus();
 }
 
@@ -947,14 +930,7 @@ void TfmChild::Child_DeleteExecute() {
     const QString name = Child_CDS->FieldByName(FNameField)->AsString();
     if (!ConfirmYesNo(QStringLiteral("Are you sure to delete: ") + name)) return;
     Child_CDS->Delete();
-    try {
-        Child_CDS->ApplyUpdates();
-    } catch (const EFbError& e) {
-        // The row comes back: nothing was deleted.
-        Child_CDS->CancelUpdates();
-        ShowError(e.Message());
-        return;
-    }
+    if (!ApplyOrUndo(Child_CDS)) return;  // the row comes back: nothing was deleted
     SetTopBtnStatus();
     ShowRecordCount();
     if (PanelLeft->isVisible() && SelectedFolder())
@@ -1179,14 +1155,7 @@ void TfmChild::N17Click() {
         Child_CDS->FieldByName(QStringLiteral("SYS_TREEVIEW_ID"))->SetValue(dest.ID);
         Child_CDS->Post();
     }
-    try {
-        Child_CDS->ApplyUpdates();
-    } catch (const EFbError& e) {
-        // Nothing was moved: the rows stay in their folder.
-        Child_CDS->CancelUpdates();
-        ShowError(e.Message());
-        return;
-    }
+    if (!ApplyOrUndo(Child_CDS)) return;  // nothing was moved
     marks.Clear();
     Child_CDS->Refresh();
     if (QTreeWidgetItem* src = SelectedFolder())

@@ -38,18 +38,7 @@ qint64 TField::AsLargeInt() const {
     return v.toLongLong();
 }
 
-TMoney TField::AsMoney() const {
-    const QVariant v = Value();
-    if (!v.isValid()) return TMoney();
-    if (v.userType() == qMetaTypeId<TMoney>()) return v.value<TMoney>();
-    if (v.userType() == QMetaType::Double) return TMoney(std::llround(v.toDouble() * 10000.0));
-    if (v.userType() == QMetaType::QString) {
-        TMoney m;
-        TMoney::FromString(v.toString(), m);
-        return m;
-    }
-    return TMoney::FromUnits(v.toLongLong());
-}
+TMoney TField::AsMoney() const { return TMoney::FromVariant(Value()); }
 
 double TField::AsFloat() const {
     const QVariant v = Value();

@@ -264,19 +264,9 @@ uint8_t* TRowLayout::Set(uint8_t* row, int slot, const QVariant& value) const {
             case TFbType::Int64:
                 Store<int64_t>(d, value.toLongLong());
                 break;
-            case TFbType::Money: {
-                TMoney m;
-                if (value.userType() == qMetaTypeId<TMoney>())
-                    m = value.value<TMoney>();
-                else if (value.userType() == QMetaType::QString)
-                    TMoney::FromString(value.toString(), m);
-                else if (value.userType() == QMetaType::Double)
-                    m = TMoney(std::llround(value.toDouble() * 10000.0));
-                else
-                    m = TMoney::FromUnits(value.toLongLong());
-                Store<int64_t>(d, m.Value);
+            case TFbType::Money:
+                Store<int64_t>(d, TMoney::FromVariant(value).Value);
                 break;
-            }
             case TFbType::Float:
                 Store<double>(d, value.userType() == qMetaTypeId<TMoney>()
                                      ? double(value.value<TMoney>().Value) / 10000.0

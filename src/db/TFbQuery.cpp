@@ -568,18 +568,7 @@ qint64 TFbQuery::AsInt64(int index) const {
     return v.toLongLong();
 }
 
-TMoney TFbQuery::AsMoney(int index) const {
-    const QVariant v = Value(index);
-    if (!v.isValid()) return TMoney();
-    if (v.userType() == qMetaTypeId<TMoney>()) return v.value<TMoney>();
-    if (v.userType() == QMetaType::Double) return TMoney(std::llround(v.toDouble() * 10000.0));
-    if (v.userType() == QMetaType::QString) {
-        TMoney m;
-        TMoney::FromString(v.toString(), m);
-        return m;
-    }
-    return TMoney::FromUnits(v.toLongLong());
-}
+TMoney TFbQuery::AsMoney(int index) const { return TMoney::FromVariant(Value(index)); }
 
 double TFbQuery::AsDouble(int index) const {
     const QVariant v = Value(index);

@@ -1,5 +1,6 @@
 #include "TMoney.h"
 
+#include <cmath>
 #include <limits>
 
 bool TMoney::FromString(const QString& text, TMoney& out) {
@@ -53,4 +54,16 @@ QString TMoney::ToString() const {
         .arg(negative ? "-" : "")
         .arg(units)
         .arg(fraction, 4, 10, QLatin1Char('0'));
+}
+
+TMoney TMoney::FromVariant(const QVariant& v) {
+    if (!v.isValid() || v.isNull()) return TMoney();
+    if (v.userType() == qMetaTypeId<TMoney>()) return v.value<TMoney>();
+    if (v.userType() == QMetaType::Double) return TMoney(std::llround(v.toDouble() * 10000.0));
+    if (v.userType() == QMetaType::QString) {
+        TMoney m;
+        FromString(v.toString(), m);
+        return m;
+    }
+    return FromUnits(v.toLongLong());
 }

@@ -2,6 +2,7 @@
 
 #include <QMetaType>
 #include <QString>
+#include <QVariant>
 #include <cstdint>
 
 // An exact amount of money: a 64-bit count of ten-thousandths, as stored in the
@@ -19,6 +20,11 @@ struct TMoney {
     // Parses "1234.5678", "-0.5", "+12" exactly; at most four decimals.
     // Returns false (and leaves out unchanged) on anything else or on overflow.
     static bool FromString(const QString& text, TMoney& out);
+
+    // Any value the database layer hands out, as money: money as is, a
+    // double rounded to ten-thousandths, text parsed, an integer as units;
+    // null (and unparsable text) gives 0.
+    static TMoney FromVariant(const QVariant& v);
 
     // "1234.5678" style: always four decimals, no grouping.
     QString ToString() const;

@@ -47,8 +47,7 @@ private slots:
     void initTestCase() {
         FFolder = std::make_unique<TTestFolder>();
         FDm = std::make_unique<TdmMain>();
-        QString err;
-        QVERIFY2(FDm->ConnectDb(FDm->SQLConn_Main, "Main", err), qPrintable(err));
+        ConnectAsAdmin(*FDm);
         const char* rows[] = {
             "INSERT INTO SYS_USER (ID, CODE, NAME, PASSWD, DISABLED) VALUES (1, 'ANN', 'Ann', "
             "'secret', 2)",

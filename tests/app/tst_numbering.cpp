@@ -31,8 +31,7 @@ private slots:
     void initTestCase() {
         FFolder = std::make_unique<TTestFolder>();
         FDm = std::make_unique<TdmMain>();
-        QString err;
-        QVERIFY2(FDm->ConnectDb(FDm->SQLConn_Main, "Main", err), qPrintable(err));
+        ConnectAsAdmin(*FDm);
     }
 
     void cleanupTestCase() {

@@ -18,8 +18,7 @@ private slots:
     void initTestCase() {
         FFolder = std::make_unique<TTestFolder>();
         FDm = std::make_unique<TdmMain>();
-        QString err;
-        QVERIFY2(FDm->ConnectDb(FDm->SQLConn_Main, "Main", err), qPrintable(err));
+        ConnectAsAdmin(*FDm);
         FDm->ExecSQL(
             "INSERT INTO SYS_TREEVIEW (TABLENAME, CAPTION, PARENTID) "
             "VALUES ('TEST_TREE', 'O''Neil''s', 0)");

@@ -55,15 +55,6 @@ private:
 
     int Count(const QString& sql) { return FDm->SelectValue(sql).toInt(); }
 
-    template <typename W>
-    std::unique_ptr<W> Open() {
-        auto w = std::make_unique<W>();
-        w->resize(1000, 700);
-        w->show();
-        w->LoadTree();
-        return w;
-    }
-
     void AddCustomers(int folder, const QStringList& names) {
         for (const QString& n : names)
             FDm->ExecSQL(
@@ -79,10 +70,7 @@ private slots:
         FDm.reset();
         FFolder = std::make_unique<TTestFolder>();
         FDm = std::make_unique<TdmMain>();
-        QString err;
-        QVERIFY2(FDm->ConnectDb(FDm->SQLConn_Main, "Main", err), qPrintable(err));
-        FDm->Curr_User_ID = 0;
-        FDm->Curr_User_Name = "Administrator";
+        ConnectAsAdmin(*FDm);
     }
 
     void cleanup() {
@@ -92,7 +80,7 @@ private slots:
 
     void newThenSaveFilesTheRowInTheSelectedFolder() {
         TScriptedMessages msgs;
-        auto w = Open<TfmCust>();
+        auto w = OpenBrowser<TfmCust>();
         QTreeWidgetItem* general = w->TreeView1->currentItem();
         QCOMPARE(NodeData(general).Caption, QString("General"));
         QCOMPARE(general->text(0), QString("General"));  // empty: no count shown
@@ -154,7 +142,7 @@ private slots:
         FDm->ExecSQL(
             "UPDATE SYS_OBJECT SET DEFAULTVAL='NOW' WHERE OBJECT='AR_ACCT' AND FIELD='CREATEDATE'");
         FDm->Curr_User_ID = 7;
-        auto w = Open<TfmCust>();
+        auto w = OpenBrowser<TfmCust>();
         w->Child_New->trigger();
         TClientDataSet* ds = w->Child_CDS;
         QCOMPARE(ds->FieldByName("PRICENO")->AsInteger(), 7);
@@ -172,7 +160,7 @@ private slots:
         FDm->SQLConn_Main.ExecuteImmediate(
             "CREATE TRIGGER AR_ACCT_TEST FOR AR_ACCT BEFORE INSERT OR UPDATE AS BEGIN "
             "IF (NEW.NICKNAME = 'Bad') THEN EXCEPTION E_REFUSED; END");
-        auto w = Open<TfmCust>();
+        auto w = OpenBrowser<TfmCust>();
         QVERIFY(w->pnNickName->Required());
         QCOMPARE(w->pnNickName->Caption(), QString("Short Name"));
         w->Child_New->trigger();
@@ -225,7 +213,7 @@ private slots:
 
     void folderRefusals() {
         TScriptedMessages msgs;
-        auto w = Open<TfmCust>();
+        auto w = OpenBrowser<TfmCust>();
         QTreeWidget* tv = w->TreeView1;
         // System folder: cannot be renamed or deleted.
         tv->setCurrentItem(FolderNamed(tv, "General"));
@@ -293,7 +281,7 @@ private slots:
     // Three marked rows move in one write; a refused row moves none.
     void moveMarkedRows() {
         TScriptedMessages msgs;
-        auto w = Open<TfmCust>();
+        auto w = OpenBrowser<TfmCust>();
         QTreeWidget* tv = w->TreeView1;
         const int general = NodeData(FolderNamed(tv, "General")).ID;
         const int retail = NodeData(FolderNamed(tv, "Retail")).ID;
@@ -336,7 +324,7 @@ private slots:
 
     void pickerNeedsAFolder() {
         TScriptedMessages msgs;
-        auto w = Open<TfmCust>();
+        auto w = OpenBrowser<TfmCust>();
         TfmDialogGetTreeNode picker(w->TreeView1);
         QCOMPARE(NodeData(picker.tvDialog->currentItem()).Caption, QString("General"));
         picker.tvDialog->setCurrentItem(nullptr);
@@ -346,7 +334,7 @@ private slots:
     }
 
     void countsWithACountColumn() {
-        auto w = Open<TfmCust>();
+        auto w = OpenBrowser<TfmCust>();
         const int general = NodeData(FolderNamed(w->TreeView1, "General")).ID;
         AddCustomers(general, {"A", "B", "C"});
         FDm->ExecSQL("UPDATE AR_ACCT SET PRICENO=1 WHERE NICKNAME='A'");
@@ -367,7 +355,7 @@ private slots:
         FDm->ExecSQL("UPDATE AR_ACCT SET SYS_TAX_ID=11 WHERE NICKNAME='A'");
         FDm->ExecSQL("UPDATE AR_ACCT SET SYS_TAX_ID=12 WHERE NICKNAME='B'");
         {
-            auto w = Open<TfmCust>();
+            auto w = OpenBrowser<TfmCust>();
             TClientDataSet* ds = w->Child_CDS;
             // Listed although VISIBLE is 0; its key column is hidden.
             QVERIFY(ds->FieldByName("SYS_TAX_ID_LOOKUP")->Visible);
@@ -386,7 +374,7 @@ private slots:
         FDm->ExecSQL(
             "UPDATE SYS_OBJECT SET RESULTFIELD='NAME, ID' WHERE OBJECT='AR_ACCT' AND "
             "FIELD='SYS_TAX_ID'");
-        auto w = Open<TfmCust>();
+        auto w = OpenBrowser<TfmCust>();
         TClientDataSet* ds = w->Child_CDS;
         QVERIFY(ds->Locate("NICKNAME", "A"));
         QCOMPARE(ds->FieldByName("SYS_TAX_ID_LOOKUP")->DisplayText(), QString("GST 11 "));
@@ -399,7 +387,7 @@ private slots:
     }
 
     void sortArrows() {
-        auto w = Open<TfmCust>();
+        auto w = OpenBrowser<TfmCust>();
         AddCustomers(2, {"b", "C", "a"});
         w->MenuItem_TVRefresh->trigger();
         TDbGrid* g = w->DBGrid1;
@@ -453,7 +441,7 @@ private slots:
 
     void gridSettingsFile() {
         QDir(FFolder->Path() + "UserData/DbGrids").removeRecursively();  // made again on save
-        auto w = Open<TfmCust>();
+        auto w = OpenBrowser<TfmCust>();
         TDbGrid* g = w->DBGrid1;
         const QString file = GridSettingsFileName(g, "fmCust");
         QCOMPARE(file, FFolder->Path() + "UserData/DbGrids/Administrator_fmCust_Child_CDS_DBGrid1");
@@ -497,7 +485,7 @@ private slots:
     }
 
     void selectAllAndIdList() {
-        auto w = Open<TfmCust>();
+        auto w = OpenBrowser<TfmCust>();
         AddCustomers(2, {"A", "B"});
         w->MenuItem_TVRefresh->trigger();
         QCOMPARE(w->GetSelectedIdList(), QString());

@@ -84,24 +84,12 @@ private:
     std::unique_ptr<TdmMain> FDm;
     int Count(const QString& sql) { return FDm->SelectValue(sql).toInt(); }
 
-    template <typename W>
-    std::unique_ptr<W> Open() {
-        auto w = std::make_unique<W>();
-        w->resize(1000, 700);
-        w->show();
-        w->LoadTree();
-        return w;
-    }
-
 private slots:
     void init() {
         FDm.reset();
         FFolder = std::make_unique<TTestFolder>();
         FDm = std::make_unique<TdmMain>();
-        QString err;
-        QVERIFY2(FDm->ConnectDb(FDm->SQLConn_Main, "Main", err), qPrintable(err));
-        FDm->Curr_User_ID = 0;
-        FDm->Curr_User_Name = "Administrator";
+        ConnectAsAdmin(*FDm);
     }
 
     void cleanup() {
@@ -119,7 +107,7 @@ private slots:
             "UPDATE SYS_OBJECT SET REQUIRED=1 WHERE OBJECT='AR_ACCT' AND FIELD IN "
             "('DISCTRATE','SYS_TAX_ID','GROUP','REMARKS')");
         FDm->ExecSQL("UPDATE SYS_OBJECT SET REQUIRED=2 WHERE OBJECT='AR_ACCT' AND FIELD='PHONENO'");
-        auto w = Open<TfmCust>();
+        auto w = OpenBrowser<TfmCust>();
         QVERIFY(w->pnTax->Required() && w->pnDiscRate->Required() && w->pnGroup->Required());
         w->Child_New->trigger();
         QCOMPARE(w->pg->currentIndex(), 0);
@@ -144,7 +132,7 @@ private slots:
         FDm->ExecSQL(
             "UPDATE SYS_OBJECT SET CTRLFLAG=2, READONLY=2 WHERE OBJECT='AR_ACCT' AND FIELD='URL'");
         FDm->ExecSQL("UPDATE SYS_OBJECT SET READONLY=1 WHERE OBJECT='AR_ACCT' AND FIELD='EMAIL'");
-        auto w = Open<TfmCust>();
+        auto w = OpenBrowser<TfmCust>();
         auto pn = [&](const char* name) { return w->findChild<TPnDbEdit*>(QString("pn") + name); };
         QCOMPARE(pn("MSN")->Caption(), QString());
         QVERIFY(!pn("MSN")->Required() && !pn("MSN")->ReadOnly());
@@ -163,7 +151,7 @@ private slots:
 
     void dictionaryBox() {
         TScriptedMessages msgs;
-        auto w = Open<TfmCust>();
+        auto w = OpenBrowser<TfmCust>();
         QComboBox* cb = w->pnGroup->ComboBox();
         QCOMPARE(cb->itemText(cb->count() - 1), QString("New>>>"));
         QCOMPARE(cb->itemText(0), QString("Retail"));
@@ -268,7 +256,7 @@ private slots:
         FDm->ExecSQL(
             "UPDATE SYS_OBJECT SET LOOKUPWIDTH=640, TITLE='Rate' WHERE OBJECT='SYS_TAX' AND "
             "FIELD='RATE'");
-        auto w = Open<TfmCust>();
+        auto w = OpenBrowser<TfmCust>();
         w->Child_New->trigger();
         w->Child_CDS->FieldByName("SYS_TAX_ID")->SetValue(2);
         // A known key: the whole list, that row current, an empty search box.
@@ -326,7 +314,7 @@ private slots:
         FDm->PinyinSearch = true;
         FDm->ExecSQL(
             QString::fromUtf8("INSERT INTO SYS_TAX (ID, NAME, RATE) VALUES (20, '增值税', 13)"));
-        auto w = Open<TfmCust>();
+        auto w = OpenBrowser<TfmCust>();
         w->Child_New->trigger();
         OnPicker([](TfmPnFKey* p) {
             QCOMPARE(Column(p->CDS, "NAME"), QStringList{QString::fromUtf8("增值税")});
@@ -384,7 +372,7 @@ private slots:
         for (const char* v : {"(1, 1, 'a')", "(1, 2, 'b')", "(1, 7, 'g')"})
             FDm->ExecSQL(
                 QString("INSERT INTO AR_TRANITEM (AR_TRAN_ID, LINE, ITEMDESC) VALUES %1").arg(v));
-        auto w = Open<TLinesBrowser>();
+        auto w = OpenBrowser<TLinesBrowser>();
         QCOMPARE(w->Sub_CDS->RecordCount(), 3);
         QCOMPARE(TfmChild::GetNewLine(w->Sub_CDS, "LINE"), 8);
         QVERIFY(w->ItemBtnNew->isEnabled() && w->ItemBtnDel->isEnabled() &&
@@ -445,7 +433,7 @@ private slots:
         QCOMPARE(FDm->GetArAcctTaxId(99), 0);
         // The Default Price group shows and stores the level.
         FDm->ExecSQL("UPDATE AR_ACCT SET SYS_TREEVIEW_ID=2");
-        auto w = Open<TfmCust>();
+        auto w = OpenBrowser<TfmCust>();
         QVERIFY(w->Child_CDS->Locate("ID", 1));
         QCOMPARE(w->rgPriceNo->ItemIndex(), 2);
         w->rgPriceNo->SetItemIndex(1);

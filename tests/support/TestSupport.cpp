@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <QtTest>
 
+#include "uDmMain.h"
 #include "uLibProc.h"
 
 QString TTestFolder::TemplateDb(const QString& name) {
@@ -80,4 +81,11 @@ void OnNextModal(const std::function<void(QWidget*)>& fn) {
         fn(w);
     });
     timer->start();
+}
+
+void ConnectAsAdmin(TdmMain& dm) {
+    QString err;
+    if (!dm.ConnectDb(dm.SQLConn_Main, QStringLiteral("Main"), err)) qFatal("%s", qPrintable(err));
+    dm.Curr_User_ID = 0;
+    dm.Curr_User_Name = QStringLiteral("Administrator");
 }

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QTemporaryDir>
 #include <functional>
+#include <memory>
 
 #include "uMessages.h"
 
@@ -58,6 +59,23 @@ public:
 private:
     TMessageService* FPrevious;
 };
+
+class TdmMain;
+
+// Connects dm's main connection to the test folder's database and logs the
+// administrator in (the session fields only); a failure ends the test program.
+void ConnectAsAdmin(TdmMain& dm);
+
+// Creates a browser window of type W, shows it at a fixed size and loads its
+// folder tree, as the main window does at its first bring-up.
+template <typename W>
+std::unique_ptr<W> OpenBrowser() {
+    auto w = std::make_unique<W>();
+    w->resize(1000, 700);
+    w->show();
+    w->LoadTree();
+    return w;
+}
 
 // Runs fn on the next modal dialog as soon as it is shown (polling the event
 // loop), so that a test can answer a dialog that exec() waits on.
