@@ -12,6 +12,7 @@
 #include <QUrl>
 
 #include "uAbout.h"
+#include "uCBAcct.h"
 #include "uCust.h"
 #include "uDefault.h"
 #include "uDmMain.h"

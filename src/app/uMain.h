@@ -18,6 +18,9 @@ class TfmCust;
 class TfmSupplier;
 class TfmProd;
 class TfmUserTodo;
+class TfmCBAcct;
+class TfmCBTran;
+class TfmICBatch;
 
 // The main window: a multi-document frame with the menu, the top tool bar and
 // the bottom task bar of the child windows that have been brought up.
@@ -44,6 +47,9 @@ public:
     TfmCust* fmCust = nullptr;
     TfmSupplier* fmSupplier = nullptr;
     TfmProd* fmProd = nullptr;
+    TfmICBatch* fmICBatch = nullptr;
+    TfmCBAcct* fmCBAcct = nullptr;
+    TfmCBTran* fmCBTran = nullptr;
     TfmUserTodo* fmUserTodo = nullptr;
     void System_DictionaryExecute();
     TfmDefault* fmDefault() const { return FDefault; }

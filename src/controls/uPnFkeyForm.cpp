@@ -137,7 +137,8 @@ void TfmPnFKey::Close(int result) {
 }
 
 bool TfmPnFKey::event(QEvent* e) {
-    if (e->type() == QEvent::WindowDeactivate && FRunning) Close(2);
+    // Another window became active, or the picker was closed: it ends.
+    if ((e->type() == QEvent::WindowDeactivate || e->type() == QEvent::Close) && FRunning) Close(2);
     return QWidget::event(e);
 }
 

@@ -14,27 +14,16 @@
 #include "uPnDictBox.h"
 #include "uPnFkey.h"
 
-template <typename T>
-T* AddField(TfmChild* child, QGridLayout* grid, int row, int column, const QString& field,
-            int rowSpan) {
-    auto* pn = new T(grid->parentWidget());
-    pn->SetDataField(field);
-    pn->SetDataSource(child->Child_DS);
-    grid->addWidget(pn, row, column, rowSpan, 1);
-    return pn;
-}
-
-namespace {
-// The shared set-up of the three master-file windows.
-void Configure(TfmChild* w, const QString& name, const QString& caption, const QString& table,
-               const QString& nameField) {
+void ConfigureBusinessBrowser(TfmChild* w, const QString& name, const QString& caption,
+                              const QString& table, const QString& nameField,
+                              const QString& filterField) {
     w->setObjectName(name);
     w->SetCaption(caption);
     w->SetChildMode(3);
     w->FTableName = table;
     w->FNameField = nameField;
     w->FSelectList = QStringLiteral("*");
-    w->FFilterField = QStringLiteral("CREATEDATE");
+    w->FFilterField = filterField;
     w->FTVShow = true;
     w->FTVShowCount = true;
     w->FTVSelectTwice = false;
@@ -46,20 +35,21 @@ void Configure(TfmChild* w, const QString& name, const QString& caption, const Q
     w->pg->setTabVisible(w->pg->indexOf(w->pgTsItems), false);
 }
 
+namespace {
 QGridLayout* GridOf(QGroupBox* box) {
     auto* g = new QGridLayout(box);
     g->setColumnStretch(0, 1);
     g->setColumnStretch(1, 1);
     return g;
 }
-
-void LoadAll(QWidget* w) {
-    for (TPnBase* c : w->findChildren<TPnBase*>()) c->Loaded();
-}
 }  // namespace
 
+void LoadAllControls(QWidget* w) {
+    for (TPnBase* c : w->findChildren<TPnBase*>()) c->Loaded();
+}
+
 TfmCust::TfmCust(QWidget* parent) : TfmChild(parent) {
-    Configure(this, "fmCust", "Customers", "AR_ACCT", "NAME");
+    ConfigureBusinessBrowser(this, "fmCust", "Customers", "AR_ACCT", "NAME", "CREATEDATE");
     pg->setTabText(0, QStringLiteral("Particulars"));
     pg->setTabText(pg->indexOf(pgTs1), QStringLiteral("Groupings"));
     QGridLayout* g = GridOf(gb0);
@@ -88,7 +78,7 @@ TfmCust::TfmCust(QWidget* parent) : TfmChild(parent) {
     rgPriceNo->SetDataField(QStringLiteral("PRICENO"));
     g1->addWidget(rgPriceNo, 4, 0);
     pnRemarks = AddField<TPnDbMemo>(this, g1, 0, 1, "REMARKS", 5);
-    LoadAll(this);
+    LoadAllControls(this);
     // The two memos carry fixed labels.
     pnAddress->FLabelCaption->setText(QStringLiteral("Address"));
     pnRemarks->FLabelCaption->setText(QStringLiteral("Remarks"));
@@ -96,7 +86,7 @@ TfmCust::TfmCust(QWidget* parent) : TfmChild(parent) {
 }
 
 TfmSupplier::TfmSupplier(QWidget* parent) : TfmChild(parent) {
-    Configure(this, "fmSupplier", "Suppliers", "AP_ACCT", "NICKNAME");
+    ConfigureBusinessBrowser(this, "fmSupplier", "Suppliers", "AP_ACCT", "NICKNAME", "CREATEDATE");
     pg->setTabVisible(pg->indexOf(pgTs1), false);
     QGridLayout* g = GridOf(gb0);
     pnNickName = AddField<TPnDbEdit>(this, g, 0, 0, "NICKNAME");
@@ -112,12 +102,12 @@ TfmSupplier::TfmSupplier(QWidget* parent) : TfmChild(parent) {
     AddField<TPnDbEdit>(this, g, 4, 1, "MSN");
     AddField<TPnDbEdit>(this, g, 5, 1, "CONTACT");
     g->setRowStretch(7, 1);
-    LoadAll(this);
+    LoadAllControls(this);
     FDefPnCtrlAftInsert = pnNickName;
 }
 
 TfmProd::TfmProd(QWidget* parent) : TfmChild(parent) {
-    Configure(this, "fmProd", "Products", "IC_ITEM", "NAME");
+    ConfigureBusinessBrowser(this, "fmProd", "Products", "IC_ITEM", "NAME", "CREATEDATE");
     pg->setTabVisible(pg->indexOf(pgTs1), false);
     auto* g = new QGridLayout(gb0);
     pnItemNo = AddField<TPnDbEdit>(this, g, 0, 0, "ITEMNO");
@@ -131,7 +121,7 @@ TfmProd::TfmProd(QWidget* parent) : TfmChild(parent) {
     auto* remarks = AddField<TPnDbMemo>(this, g, 3, 0, "REMARKS");
     g->addWidget(remarks, 3, 0, 1, 3);
     g->setRowStretch(4, 1);
-    LoadAll(this);
+    LoadAllControls(this);
     // The product window moves the focus to the item number after "New".
     connect(Child_New, &QAction::triggered, this, [this]() { pnItemNo->Edit()->setFocus(); });
 }

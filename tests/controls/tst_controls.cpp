@@ -17,6 +17,7 @@
 #include "TClientDataSet.h"
 #include "TDataSource.h"
 #include "TestSupport.h"
+#include "uCBAcct.h"
 #include "uCust.h"
 #include "uDbGrid.h"
 #include "uDbRadioGroup.h"
@@ -483,6 +484,57 @@ private slots:
         d.DeleteClick();
         QCOMPARE(msgs.Take(), QStringList{"Are you sure to delete Sack"});
         QCOMPARE(Count("SELECT COUNT(*) FROM SYS_DICTVAL WHERE DICTVAL='Sack'"), 0);
+    }
+
+    void banksPaymentsPurchases() {
+        TScriptedMessages msgs;
+        auto banks = OpenBrowser<TfmCBAcct>();
+        // A tree with tag 1 never lists its root.
+        banks->TreeView1->setCurrentItem(RootOf(banks->TreeView1));
+        QCOMPARE(NodeData(banks->TreeView1->currentItem()).Caption, QString("Bank Accounts"));
+        banks->Child_New->trigger();
+        QTest::keyClicks(banks->pnName->Edit(), "Cheque Account");
+        banks->Child_Save->trigger();
+        QCOMPARE(Count("SELECT COUNT(*) FROM CB_ACCT WHERE NAME='Cheque Account'"), 1);
+
+        // Choosing a transaction type copies its factor.
+        auto pay = OpenBrowser<TfmCBTran>();
+        pay->Child_New->trigger();
+        OnPicker([](TfmPnFKey* p) {
+            QCOMPARE(Column(p->CDS, "NAME"),
+                     (QStringList{"Money In", "Money Out", "Bank Charges"}));
+            p->CDS->Locate("NAME", "Money Out");
+            QTest::keyClick(p->DBGrid1, Qt::Key_Return);
+        });
+        pay->pnType->SearchClick();
+        QCOMPARE(pay->Child_CDS->FieldByName("CB_TRANTYPE_FACTOR")->AsInteger(), -1);
+        QCOMPARE(pay->pnType->BtnEdit()->text(), QString("Money Out"));
+        pay->Child_Cancel->trigger();
+
+        // A purchase: its number, its type's factor, and a line.
+        auto buy = OpenBrowser<TfmICBatch>();
+        buy->Child_New->trigger();
+        const QString today = QDate::currentDate().toString("yyyyMMdd");
+        QCOMPARE(buy->Child_CDS->FieldByName("BATCHNO")->AsString(), "PO" + today + "0001");
+        buy->pnType->ReturnSelection({2, "Stock Adjustment", -1});
+        QCOMPARE(buy->Child_CDS->FieldByName("IC_BATCHTYPE_FACTOR")->AsInteger(), -1);
+        buy->Child_Save->trigger();
+        QCOMPARE(msgs.Take().join("|"), QString());
+        FDm->ExecSQL("INSERT INTO IC_ITEM (ID, ITEMNO, NAME) VALUES (1, 'P1', 'Widget')");
+        buy->ItemBtnNew->click();
+        QCOMPARE(buy->pnLine->Text(), QString("1"));
+        buy->pnItem->ReturnSelection({1, "Widget", "P1"});
+        QTest::keyClicks(static_cast<QLineEdit*>(buy->findChild<TPnDbEdit*>("pnQTY")->Editor()),
+                         "12.5");
+        buy->ItemBtnSave->click();
+        QCOMPARE(msgs.Take().join("|"), QString());
+        QCOMPARE(FDm->SelectValue(
+                        "SELECT CAST(QTY AS VARCHAR(20)) FROM IC_BATCHITEM WHERE IC_ITEM_ID=1 AND "
+                        "IC_BATCH_ID=(SELECT ID FROM IC_BATCH)")
+                     .toString(),
+                 QString("12.5000"));
+        QCOMPARE(buy->Sub_CDS->RecordCount(), 1);
+        QCOMPARE(buy->pnItem->BtnEdit()->text(), QString("Widget"));
     }
 
     void todoWindow() {
