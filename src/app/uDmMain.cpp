@@ -334,6 +334,16 @@ void TdmMain::CalcArTranTax(int arTranId, int taxId, TMoney& amtTotal, TMoney& a
     }
 }
 
+void TdmMain::UpdateArTran(int tranId, int taxId) {
+    TMoney total, tax, goods;
+    CalcArTranTax(tranId, taxId, total, tax, goods);
+    ExecSQL("UPDATE AR_TRAN SET AMTGOODS=:AMT,AMTTAX=:TAX,AMTTOTAL=:TOTAL WHERE ID=" +
+                QString::number(tranId),
+            {{"AMT", QVariant::fromValue(goods)},
+             {"TAX", QVariant::fromValue(tax)},
+             {"TOTAL", QVariant::fromValue(total)}});
+}
+
 // ------------------------------------------------------------ customers
 
 void TdmMain::GetDefaultValueFromArAcct(int aId, double& aDisc, int& aPriceNo) {

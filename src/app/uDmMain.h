@@ -108,6 +108,8 @@ public:
     // sum of its line amounts. Only the tax (exclusive) or the net goods
     // amount (inclusive) is rounded, to two decimals.
     void CalcArTranTax(int arTranId, int taxId, TMoney& amtTotal, TMoney& amtTax, TMoney& amtGoods);
+    // Computes the totals of invoice tranId and stores them in the invoice.
+    void UpdateArTran(int tranId, int taxId);
 
     // ---- a customer's sales defaults
     // DISCTRATE and PRICENO of customer aId; 0 and 0 for a missing customer or nulls.

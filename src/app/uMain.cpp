@@ -12,6 +12,7 @@
 #include <QUrl>
 
 #include "uAbout.h"
+#include "uArTran.h"
 #include "uCBAcct.h"
 #include "uCust.h"
 #include "uDefault.h"
@@ -277,17 +278,24 @@ void TfmMain::AddChild(TfmChild* child) {
 }
 
 void TfmMain::CreateBusinessWindows() {
+    // Each once, in this order; they live until the program ends.
     fmCust = new TfmCust;
-    AddChild(fmCust);
     fmSupplier = new TfmSupplier;
-    AddChild(fmSupplier);
     fmProd = new TfmProd;
-    AddChild(fmProd);
-    const std::pair<const char*, TfmChild*> windows[] = {{"CustRelation_Cust", fmCust},
-                                                         {"CustRelation_Supplier", fmSupplier},
-                                                         {"Prod_Product", fmProd}};
+    fmICBatch = new TfmICBatch;
+    fmArTran = new TfmArTran;
+    fmCBAcct = new TfmCBAcct;
+    fmCBTran = new TfmCBTran;
+    fmUserTodo = new TfmUserTodo;
+    fmArTran->FReceiptWindow = fmCBTran;
+    const std::pair<const char*, TfmChild*> windows[] = {
+        {"CustRelation_Cust", fmCust}, {"CustRelation_Supplier", fmSupplier},
+        {"Prod_Product", fmProd},      {"IC_Batch", fmICBatch},
+        {"Ar_Tran", fmArTran},         {"Sales_CBAcct", fmCBAcct},
+        {"Sales_CBTran", fmCBTran},    {"System_UserTodo", fmUserTodo}};
     for (const auto& w : windows) {
         TfmChild* child = w.second;
+        AddChild(child);
         connect(Command(w.first), &QAction::triggered, this,
                 [this, child]() { BringUpChildForm(child); });
         FAvailable.insert(w.first);

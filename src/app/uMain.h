@@ -21,6 +21,7 @@ class TfmUserTodo;
 class TfmCBAcct;
 class TfmCBTran;
 class TfmICBatch;
+class TfmArTran;
 
 // The main window: a multi-document frame with the menu, the top tool bar and
 // the bottom task bar of the child windows that have been brought up.
@@ -48,6 +49,7 @@ public:
     TfmSupplier* fmSupplier = nullptr;
     TfmProd* fmProd = nullptr;
     TfmICBatch* fmICBatch = nullptr;
+    TfmArTran* fmArTran = nullptr;
     TfmCBAcct* fmCBAcct = nullptr;
     TfmCBTran* fmCBTran = nullptr;
     TfmUserTodo* fmUserTodo = nullptr;

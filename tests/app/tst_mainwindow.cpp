@@ -11,12 +11,14 @@
 #include <QToolButton>
 #include <QtTest>
 
+#include "TClientDataSet.h"
 #include "TestSupport.h"
 #include "uDefault.h"
 #include "uDmMain.h"
 #include "uLogin.h"
 #include "uMain.h"
 #include "uStartup.h"
+#include "uUserTodo.h"
 
 namespace {
 
@@ -106,10 +108,26 @@ private slots:
         QVERIFY(!m.FrontWindow());
         // The commands of this build; windows still to come stay hidden.
         for (const char* name :
-             {"Help_About", "System_Exit", "System_Login", "System_Default", "System_ChangePasswd"})
+             {"Help_About", "System_Exit", "System_Login", "System_Default", "System_ChangePasswd",
+              "System_Dictionary", "System_UserTodo", "CustRelation_Cust", "CustRelation_Supplier",
+              "Prod_Product", "IC_Batch", "Ar_Tran", "Sales_CBAcct", "Sales_CBTran"})
             QVERIFY2(m.Command(name)->isVisible(), name);
-        for (const char* name : {"Ar_Tran", "Rpt_Sales", "OnlineUpdate"})
+        for (const char* name : {"Rpt_Sales", "Template_Do", "System_User", "System_Option",
+                                 "System_Tip", "OnlineUpdate"})
             QVERIFY2(!m.Command(name)->isVisible(), name);
+        // Every business window comes up through its command, with its button.
+        const QStringList captions = {"Customers", "Suppliers", "Products", "Purchases",
+                                      "Invoices",  "Banks",     "Receipts", "Todo List"};
+        for (const char* name :
+             {"CustRelation_Cust", "CustRelation_Supplier", "Prod_Product", "IC_Batch", "Ar_Tran",
+              "Sales_CBAcct", "Sales_CBTran", "System_UserTodo"})
+            m.Command(name)->trigger();
+        QCOMPARE(m.BottomButtons().size(), 8);
+        for (QToolButton* b : m.BottomButtons())
+            QVERIFY2(captions.contains(b->text()), qPrintable(b->text()));
+        // The to-do window lists the logged-in user's tasks.
+        QCOMPARE(m.fmUserTodo->Child_CDS->CommandText,
+                 QString("SELECT * FROM SYS_USER_TODO WHERE SYS_USER_ID=0"));
         QCOMPARE(m.Command("System_Login")->text(), QString("Change User"));
         QVERIFY(msgs.Shown.isEmpty());
     }

@@ -1,0 +1,270 @@
+#include "uArTran.h"
+
+#include <QAction>
+#include <QFocusEvent>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMenu>
+#include <QTabWidget>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+#include <cmath>
+
+#include "TClientDataSet.h"
+#include "TDataSource.h"
+#include "TDbGridModel.h"
+#include "uArPay.h"
+#include "uDbGrid.h"
+#include "uDmMain.h"
+#include "uMessages.h"
+#include "uPnDbDate.h"
+#include "uPnDbEdit.h"
+#include "uPnDbMemo.h"
+#include "uPnDictBox.h"
+#include "uPnFkey.h"
+#include "uTreeView.h"
+
+TMoney TfmArTran::LineAmount(int qty, double price, double discRate) {
+    // Nearest integer, halves to even, in both steps.
+    const double gross = std::nearbyint(double(qty) * price * 10000.0);
+    const double net = std::nearbyint((100.0 - discRate) * gross / 100.0);
+    return TMoney(int64_t(net));
+}
+
+TfmArTran::TfmArTran(QWidget* parent) : TfmChild(parent) {
+    ConfigureBusinessBrowser(this, "fmArTran", "Invoices", "AR_TRAN", "INVOICENO", "INVOICEDATE");
+    FSubTableName = QStringLiteral("AR_TRANITEM");
+    FSubNameField = QStringLiteral("ITEMDESC");
+    FSubSelectList = QStringLiteral("*");
+    FSubLinkField = QStringLiteral("AR_TRAN_ID");
+    FSubLineField = QStringLiteral("LINE");
+    FSubDbGrid = DBGridItem;
+    FAggSumField = QStringLiteral("AMTGOODS");
+    FAggSumSubField = QStringLiteral("AMOUNT");
+    Sub_CDS->CommandText = QStringLiteral("SELECT * FROM AR_TRANITEM");
+    pg->setTabVisible(pg->indexOf(pgTsItems), true);
+    pg->setTabText(pg->indexOf(pgTs1), QStringLiteral("Receipts"));
+
+    auto* g = new QGridLayout(gb0);
+    pnInvoiceNo = AddField<TPnDbEdit>(this, g, 0, 0, "INVOICENO");
+    AddField<TPnDbDate>(this, g, 1, 0, "INVOICEDATE");
+    pnCust = AddField<TPnFkey>(this, g, 2, 0, "AR_ACCT_ID");
+    pnCust->LookupSQL =
+        QStringLiteral("SELECT ID,NICKNAME,NAME,PHONENO,MOBILENO,EMAIL FROM AR_ACCT");
+    pnTax = AddField<TPnFkey>(this, g, 3, 0, "SYS_TAX_ID");
+    pnTax->LookupSQL = QStringLiteral("SELECT ID,NAME,RATE FROM SYS_TAX");
+    AddField<TPnDictBox>(this, g, 4, 0, "TERM");
+    auto* user = AddField<TPnFkey>(this, g, 5, 0, "SYS_USER_ID");
+    user->LookupSQL = QStringLiteral("SELECT ID,NAME,CODE FROM SYS_USER");
+    AddField<TPnDbEdit>(this, g, 0, 1, "REF1");
+    AddField<TPnDbEdit>(this, g, 1, 1, "REF2");
+    AddField<TPnDbEdit>(this, g, 2, 1, "REF3");
+    AddField<TPnDbEdit>(this, g, 3, 1, "AMTGOODS");
+    AddField<TPnDbEdit>(this, g, 4, 1, "AMTTAX");
+    AddField<TPnDbEdit>(this, g, 5, 1, "AMTTOTAL");
+    AddField<TPnDbMemo>(this, g, 6, 0, "REMARKS")->setMinimumHeight(60);
+    g->setRowStretch(7, 1);
+
+    auto* lines = new QGridLayout(GroupBoxItem);
+    pnLine = AddField<TPnDbEdit>(this, lines, 0, 0, "LINE", 1, Sub_DS);
+    pnItem = AddField<TPnFkey>(this, lines, 1, 0, "IC_ITEM_ID", 1, Sub_DS);
+    pnItem->LookupSQL = DefaultItemLookupSQL();
+    pnItem->DataField1 = QStringLiteral("IC_ITEM_ITEMNO,ITEMDESC,PRICE");
+    AddField<TPnDbEdit>(this, lines, 2, 0, "ITEMDESC", 1, Sub_DS);
+    auto* row = new QGridLayout;
+    lines->addLayout(row, 3, 0);
+    AddField<TPnDbEdit>(this, row, 0, 0, "QTY", 1, Sub_DS);
+    AddField<TPnDbEdit>(this, row, 0, 1, "PRICE", 1, Sub_DS);
+    AddField<TPnDbEdit>(this, row, 0, 2, "DISCTRATE", 1, Sub_DS);
+    AddField<TPnDbEdit>(this, row, 0, 3, "AMOUNT", 1, Sub_DS);
+    lines->setRowStretch(4, 1);
+    FSubLinePnCtrl = pnLine;
+    FDefPnCtrlAftInsert = pnInvoiceNo;
+
+    // The receipt list of the current invoice.
+    Receipt_CDS = new TClientDataSet(this);
+    Receipt_CDS->setObjectName(QStringLiteral("Receipt_CDS"));
+    Receipt_CDS->SetConnection(Child_CDS->Connection());
+    Receipt_DS = new TDataSource(this);
+    Receipt_DS->SetDataSet(Receipt_CDS);
+    auto* rl = new QVBoxLayout(gb1);
+    dbGridReceipts = new TDbGrid(gb1);
+    dbGridReceipts->setObjectName(QStringLiteral("dbGridReceipts"));
+    dbGridReceipts->setToolTip(QStringLiteral("Double click to go to receipt window"));
+    dbGridReceipts->SetDataSource(Receipt_DS);
+    rl->addWidget(dbGridReceipts);
+    connect(dbGridReceipts, &QAbstractItemView::doubleClicked, this,
+            [this]() { Guarded([this]() { dbGridReceiptsDblClick(); }); });
+    PopupDbGrid->addSeparator();
+    EnterNewReceipt1 = PopupDbGrid->addAction(QStringLiteral("Enter New Receipt"));
+    connect(EnterNewReceipt1, &QAction::triggered, this,
+            [this]() { Guarded([this]() { EnterNewReceipt1Click(); }); });
+
+    Child_CDS->OnFieldChange = [this](TField& f) { OrderFieldChange(f); };
+    Sub_CDS->OnFieldChange = [this](TField& f) { ItemFieldChange(f); };
+    Sub_CDS->OnAfterApplyUpdates = [this](TClientDataSet&) { Sub_CDSAfterApplyUpdates(); };
+    connect(Child_New, &QAction::triggered, this,
+            [this]() { Guarded([this]() { NewInvoiceDefaults(); }); });
+    pnItem->BtnEdit()->installEventFilter(this);
+    LoadAllControls(this);
+}
+
+int TfmArTran::CustomerId() const {
+    TField* f = Child_CDS->FindField(QStringLiteral("AR_ACCT_ID"));
+    return f ? f->AsInteger() : 0;
+}
+
+void TfmArTran::NewInvoiceDefaults() {
+    if (Child_CDS->State() != TDataSetState::Insert) return;
+    if (QTreeWidgetItem* folder = TreeView1->currentItem())
+        Child_CDS->FieldByName(QStringLiteral("SYS_TREEVIEW_ID"))->SetValue(NodeData(folder).ID);
+    Child_CDS->FieldByName(QStringLiteral("AR_TRANTYPE_ID"))->SetValue(1);
+    Child_CDS->FieldByName(QStringLiteral("AR_TRANTYPE_FACTOR"))->SetValue(0);
+    Child_CDS->FieldByName(QStringLiteral("SYS_USER_ID"))->SetValue(dmMain()->Curr_User_ID);
+    pg->setCurrentIndex(0);
+    pnInvoiceNo->Edit()->setFocus();
+}
+
+void TfmArTran::OrderFieldChange(TField& f) {
+    const TDataSetState st = Child_CDS->State();
+    if (st != TDataSetState::Edit && st != TDataSetState::Insert) return;
+    if (f.FieldName == "AR_ACCT_ID") {
+        // The customer's tax code, which in turn recomputes the totals.
+        Child_CDS->FieldByName(QStringLiteral("SYS_TAX_ID"))
+            ->SetValue(dmMain()->GetArAcctTaxId(f.AsInteger()));
+    } else if (f.FieldName == "SYS_TAX_ID") {
+        TMoney total, tax, goods;
+        dmMain()->CalcArTranTax(Child_CDS->FieldByName(QStringLiteral("ID"))->AsInteger(),
+                                f.AsInteger(), total, tax, goods);
+        Child_CDS->FieldByName(QStringLiteral("AMTGOODS"))->SetValue(QVariant::fromValue(goods));
+        Child_CDS->FieldByName(QStringLiteral("AMTTAX"))->SetValue(QVariant::fromValue(tax));
+        Child_CDS->FieldByName(QStringLiteral("AMTTOTAL"))->SetValue(QVariant::fromValue(total));
+    }
+}
+
+void TfmArTran::ItemFieldChange(TField& f) {
+    const TDataSetState st = Sub_CDS->State();
+    if (st != TDataSetState::Edit && st != TDataSetState::Insert) return;
+    if (f.FieldName != "PRICE" && f.FieldName != "QTY" && f.FieldName != "DISCTRATE") return;
+    const TMoney amount = LineAmount(Sub_CDS->FieldByName(QStringLiteral("QTY"))->AsInteger(),
+                                     Sub_CDS->FieldByName(QStringLiteral("PRICE"))->AsFloat(),
+                                     Sub_CDS->FieldByName(QStringLiteral("DISCTRATE"))->AsFloat());
+    Sub_CDS->FieldByName(QStringLiteral("AMOUNT"))->SetValue(QVariant::fromValue(amount));
+}
+
+void TfmArTran::Sub_CDSAfterInsert() {
+    TfmChild::Sub_CDSAfterInsert();
+    Sub_CDS->FieldByName(QStringLiteral("DISCTRATE"))->SetValue(0);
+    Sub_CDS->FieldByName(QStringLiteral("QTY"))->SetValue(1);
+}
+
+void TfmArTran::Sub_CDSAfterApplyUpdates() {
+    if (!Child_CDS->Active() || Child_CDS->IsEmpty()) return;
+    const int id = Child_CDS->FieldByName(QStringLiteral("ID"))->AsInteger();
+    dmMain()->UpdateArTran(id, Child_CDS->FieldByName(QStringLiteral("SYS_TAX_ID"))->AsInteger());
+    // The totals shown are the stored ones.
+    if (Child_CDS->State() == TDataSetState::Browse) {
+        Child_CDS->RefreshRecord();
+        return;
+    }
+    dmMain()->ForEachRow(
+        "SELECT AMTGOODS,AMTTAX,AMTTOTAL FROM AR_TRAN WHERE ID=" + QString::number(id),
+        [this](const TFbQuery& q) {
+            for (const char* f : {"AMTGOODS", "AMTTAX", "AMTTOTAL"})
+                Child_CDS->FieldByName(f)->SetValue(q.Value(f));
+        });
+}
+
+void TfmArTran::pnFkeyItemNoEnter() {
+    if (CustomerId() <= 0) return;
+    double disc = 0;
+    int level = 0;
+    dmMain()->GetDefaultValueFromArAcct(CustomerId(), disc, level);
+    if (level < 0) return;
+    pnItem->LookupSQL = "SELECT ID,ITEMNO,NAME,PRICE" + QString::number(level) + " FROM IC_ITEM";
+    pnItem->RefreshLookupSQL();
+}
+
+void TfmArTran::pnFkeyItemNoExit() {
+    pnItem->LookupSQL = DefaultItemLookupSQL();
+    pnItem->RefreshLookupSQL();
+    const TDataSetState st = Sub_CDS->State();
+    if (CustomerId() > 0 && (st == TDataSetState::Edit || st == TDataSetState::Insert)) {
+        double disc = 0;
+        int level = 0;
+        dmMain()->GetDefaultValueFromArAcct(CustomerId(), disc, level);
+        Sub_CDS->FieldByName(QStringLiteral("DISCTRATE"))->SetValue(disc);
+    }
+}
+
+bool TfmArTran::eventFilter(QObject* o, QEvent* e) {
+    if (o == pnItem->BtnEdit()) {
+        // The picker taking the focus is not leaving the field.
+        const auto reason = e->type() == QEvent::FocusIn || e->type() == QEvent::FocusOut
+                                ? static_cast<QFocusEvent*>(e)->reason()
+                                : Qt::OtherFocusReason;
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+            if (e->type() == QEvent::FocusIn) Guarded([this]() { pnFkeyItemNoEnter(); });
+            if (e->type() == QEvent::FocusOut) Guarded([this]() { pnFkeyItemNoExit(); });
+        }
+    }
+    return TfmChild::eventFilter(o, e);
+}
+
+void TfmArTran::Child_CDSAfterOpen() {
+    TfmChild::Child_CDSAfterOpen();
+    ReloadReceiptCDS();
+}
+
+void TfmArTran::ReloadReceiptCDS() {
+    Receipt_CDS->Close();
+    Receipt_CDS->SetMasterLink(Child_CDS, QStringLiteral("ID"), QStringLiteral("AR_TRAN_ID"));
+    Receipt_CDS->CommandText = QStringLiteral(
+        "SELECT ID,AR_TRAN_ID,TRANDATE,TRANDESC,TYPE1NOTE,TRANAMT FROM CB_TRAN ORDER BY TRANDATE");
+    if (Receipt_CDS->FieldCount() == 0) {
+        Receipt_CDS->UpdateFieldDefs();
+        const std::pair<const char*, const char*> shown[] = {{"TRANDATE", "Date"},
+                                                             {"TRANDESC", "Description"},
+                                                             {"TYPE1NOTE", "Type"},
+                                                             {"TRANAMT", "Amount"}};
+        for (int i = 0; i < Receipt_CDS->FieldCount(); ++i) Receipt_CDS->Field(i)->Visible = false;
+        for (const auto& s : shown) {
+            TField* f = Receipt_CDS->FieldByName(s.first);
+            f->Visible = true;
+            f->DisplayLabel = s.second;
+        }
+        Receipt_CDS->FieldByName(QStringLiteral("TRANAMT"))->DisplayFormat =
+            QStringLiteral("#,###,##0.00");
+        dbGridReceipts->GridModel()->ResetColumns();
+    }
+    Receipt_CDS->Open();
+}
+
+void TfmArTran::EnterNewReceipt1Click() {
+    const int id = Child_CDS->Active() && !Child_CDS->IsEmpty()
+                       ? Child_CDS->FieldByName(QStringLiteral("ID"))->AsInteger()
+                       : 0;
+    if (ProcessArPay(id, this)) ReloadReceiptCDS();
+}
+
+void TfmArTran::dbGridReceiptsDblClick() {
+    const int id = Receipt_CDS->Active() && !Receipt_CDS->IsEmpty()
+                       ? Receipt_CDS->FieldByName(QStringLiteral("ID"))->AsInteger()
+                       : 0;
+    if (id <= 0) {
+        ShowInformation(QStringLiteral("There is no corresponding receipt"));
+        return;
+    }
+    if (!FReceiptWindow) return;
+    TClientDataSet* cds = FReceiptWindow->Child_CDS;
+    cds->Close();
+    cds->CommandText =
+        "SELECT " + FReceiptWindow->FSelectList + " FROM CB_TRAN WHERE ID=" + QString::number(id);
+    cds->Open();
+    if (cds->IsEmpty()) {
+        ShowInformation("Cannot find receipt ID:" + QString::number(id));
+        return;
+    }
+    if (Host()) Host()->BringUpChildForm(FReceiptWindow);
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "TClientDataSet.h"
+#include "uCust.h"
+
+class QAction;
+class TPnDbEdit;
+class TPnFkey;
+
+// Invoices (AR_TRAN) with their lines (AR_TRANITEM) and receipts.
+class TfmArTran : public TfmChild {
+    Q_OBJECT
+public:
+    explicit TfmArTran(QWidget* parent = nullptr);
+
+    // The line amount in ten-thousandths: qty × price, less the discount in
+    // percent, both steps rounded half to even.
+    static TMoney LineAmount(int qty, double price, double discRate);
+
+    void ReloadReceiptCDS();
+    void EnterNewReceipt1Click();
+    void dbGridReceiptsDblClick();
+    // Where the receipts are shown (the transaction window).
+    TfmChild* FReceiptWindow = nullptr;
+
+    TPnDbEdit* pnInvoiceNo;
+    TPnFkey* pnCust;
+    TPnFkey* pnTax;
+    TPnDbEdit* pnLine;
+    TPnFkey* pnItem;
+    TClientDataSet* Receipt_CDS;
+    TDataSource* Receipt_DS;
+    TDbGrid* dbGridReceipts;
+    QAction* EnterNewReceipt1;
+
+    static QString DefaultItemLookupSQL() {
+        return QStringLiteral("SELECT ID,ITEMNO,NAME,PRICE0 FROM IC_ITEM");
+    }
+
+protected:
+    void Child_CDSAfterOpen() override;
+    void Sub_CDSAfterInsert() override;
+    bool eventFilter(QObject* o, QEvent* e) override;
+
+private:
+    void NewInvoiceDefaults();
+    void OrderFieldChange(TField& f);
+    void ItemFieldChange(TField& f);
+    void Sub_CDSAfterApplyUpdates();
+    void pnFkeyItemNoEnter();
+    void pnFkeyItemNoExit();
+    int CustomerId() const;
+};
