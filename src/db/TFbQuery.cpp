@@ -411,6 +411,11 @@ void TFbQuery::Close() {
     if (!FCursor) return;
     IResultSet* cur = FCursor;
     FCursor = nullptr;
+    // A cursor outlived by its transaction is gone with it: only the handle is left.
+    if (!FTra.Active()) {
+        cur->release();
+        return;
+    }
     FbGuard([&](TFbStatus& st) {
         try {
             cur->close(&st);
