@@ -75,8 +75,8 @@ QString TPnFkey::Text() const { return FDbEdit->text(); }
 QWidget* TPnFkey::Editor() const { return FBtnEdit; }
 
 void TPnFkey::ApplyLayout() {
+    // The visible editor is the search box; the key's own edit stays hidden.
     LayoutEditor(FBtnEdit->sizeHint().height(), true);
-    FBtnEdit->setGeometry(FDbEdit->geometry());
 }
 
 void TPnFkey::RefreshFromField() {
