@@ -72,6 +72,9 @@ public:
     TDbGrid* FSubDbGrid = nullptr;
     QGroupBox* FSubSingleGrpBox = nullptr;
     QString FAggSumField, FAggSumSubField;
+    // The right ("Delete Customer", "Delete Order", ...) whose withdrawal
+    // hides this window's Delete button; empty when none applies.
+    QString FDeleteRight;
 
     // ---- state
     std::vector<TLookupField> FLookupFieldsArray;

@@ -34,6 +34,7 @@ TMoney TfmArTran::LineAmount(int qty, double price, double discRate) {
 
 TfmArTran::TfmArTran(QWidget* parent) : TfmChild(parent) {
     ConfigureBusinessBrowser(this, "fmArTran", "Invoices", "AR_TRAN", "INVOICENO", "INVOICEDATE");
+    FDeleteRight = QStringLiteral("Delete Order");
     FSubTableName = QStringLiteral("AR_TRANITEM");
     FSubNameField = QStringLiteral("ITEMDESC");
     FSubSelectList = QStringLiteral("*");

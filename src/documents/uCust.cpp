@@ -50,6 +50,7 @@ void LoadAllControls(QWidget* w) {
 
 TfmCust::TfmCust(QWidget* parent) : TfmChild(parent) {
     ConfigureBusinessBrowser(this, "fmCust", "Customers", "AR_ACCT", "NAME", "CREATEDATE");
+    FDeleteRight = QStringLiteral("Delete Customer");
     pg->setTabText(0, QStringLiteral("Particulars"));
     pg->setTabText(pg->indexOf(pgTs1), QStringLiteral("Groupings"));
     QGridLayout* g = GridOf(gb0);
@@ -87,6 +88,7 @@ TfmCust::TfmCust(QWidget* parent) : TfmChild(parent) {
 
 TfmSupplier::TfmSupplier(QWidget* parent) : TfmChild(parent) {
     ConfigureBusinessBrowser(this, "fmSupplier", "Suppliers", "AP_ACCT", "NICKNAME", "CREATEDATE");
+    FDeleteRight = QStringLiteral("Delete Supplier");
     pg->setTabVisible(pg->indexOf(pgTs1), false);
     QGridLayout* g = GridOf(gb0);
     pnNickName = AddField<TPnDbEdit>(this, g, 0, 0, "NICKNAME");
@@ -108,6 +110,7 @@ TfmSupplier::TfmSupplier(QWidget* parent) : TfmChild(parent) {
 
 TfmProd::TfmProd(QWidget* parent) : TfmChild(parent) {
     ConfigureBusinessBrowser(this, "fmProd", "Products", "IC_ITEM", "NAME", "CREATEDATE");
+    FDeleteRight = QStringLiteral("Delete Product");
     pg->setTabVisible(pg->indexOf(pgTs1), false);
     auto* g = new QGridLayout(gb0);
     pnItemNo = AddField<TPnDbEdit>(this, g, 0, 0, "ITEMNO");

@@ -1,0 +1,70 @@
+// Invoice benchmark: 100,000 invoices of 5 lines each.
+//   bench_invoice [invoices]
+// Prints the time from "Save" of one line to the totals shown re-read, and
+// CalcArTranTax alone (medians).
+
+#include <QApplication>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <cstdio>
+
+#include "BenchSupport.h"
+#include "TClientDataSet.h"
+#include "uArTran.h"
+#include "uDmMain.h"
+#include "uLibProc.h"
+#include "uTreeView.h"
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const int invoices = argc > 1 ? QString(argv[1]).toInt() : 100000;
+    QTemporaryDir dir;
+    SetProgramFolder(dir.path());
+    TdmMain dm;
+    dm.SQLConn_Main.Open(PrepareBenchDatabase(dir));
+    dm.Curr_User_Name = "bench";
+    dm.ExecSQL(
+        "INSERT INTO AR_ACCT (ID, NICKNAME, NAME, SYS_TAX_ID) VALUES (1, 'C', 'Customer', 1)");
+    // Every invoice but the last in the "General" folder; the last one alone
+    // in another folder, which the window lists.
+    dm.SQLConn_Main.ExecuteImmediate(
+        QString(
+            "EXECUTE BLOCK AS DECLARE I INTEGER = 1; DECLARE L INTEGER; BEGIN WHILE (I <= %1) DO "
+            "BEGIN "
+            "INSERT INTO AR_TRAN (ID, INVOICENO, AR_ACCT_ID, SYS_TAX_ID, SYS_TREEVIEW_ID) "
+            "VALUES (:I, 'INV' || :I, 1, 1, IIF(:I = %1, 9, 10)); L = 1; WHILE (L <= 5) DO BEGIN "
+            "INSERT INTO AR_TRANITEM (AR_TRAN_ID, LINE, QTY, PRICE, DISCTRATE, AMOUNT) "
+            "VALUES (:I, :L, 2, 10, 0, 20); L = L + 1; END I = I + 1; END END")
+            .arg(invoices));
+    std::printf("invoices: %d, lines: %d\n", invoices, invoices * 5);
+
+    std::vector<double> calc;
+    for (int run = 0; run < 21; ++run)
+        calc.push_back(TimeMs([&]() {
+            TMoney t, x, g;
+            dm.CalcArTranTax(invoices / 2 + run, 1, t, x, g);
+        }));
+
+    TfmArTran w;
+    w.resize(1280, 800);
+    w.show();
+    w.LoadTree();
+    for (QTreeWidgetItem* it = RootOf(w.TreeView1); it; it = NextInTree(it))
+        if (NodeData(it).ID == 9) w.TreeView1->setCurrentItem(it);
+    std::vector<double> saves;
+    for (int run = 0; run < 21; ++run) {
+        w.Sub_CDS->First();
+        w.Sub_CDS->FieldByName("QTY")->SetValue(2 + run % 3);
+        saves.push_back(TimeMs([&]() {
+            w.ItemBtnSave->click();
+            w.repaint();
+        }));
+    }
+    std::printf("save one line to totals re-read:  %7.2f ms median (%s total shown)\n",
+                Median(saves),
+                qPrintable(w.Child_CDS->FieldByName("AMTTOTAL")->AsMoney().ToString()));
+    std::printf("CalcArTranTax alone:              %7.2f ms median\n", Median(calc));
+    return 0;
+}
