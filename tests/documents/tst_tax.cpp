@@ -1,5 +1,6 @@
 // Rounding in its ten modes and the tax of an invoice, against the real engine.
 
+#include <QRandomGenerator>
 #include <QtTest>
 #include <cmath>
 #include <limits>
@@ -57,6 +58,74 @@ private slots:
         QVERIFY(std::isinf(double(RoundDecimalStd(2, 5, std::numeric_limits<double>::infinity()))));
         QCOMPARE(double(RoundDecimalStd(0, 10, 2.5)), 2.0);  // 10 and above: half to even
         QCOMPARE(StdRoundingTolerance(), 5.481726184209375e-16);
+    }
+
+    // Random decimals against the same modes computed exactly in integers.
+    void randomValuesAgainstExactDecimals() {
+        QRandomGenerator rng(20261210);
+        auto pow10 = [](int n) {
+            int64_t p = 1;
+            while (n-- > 0) p *= 10;
+            return p;
+        };
+        for (int i = 0; i < 4000; ++i) {
+            const int64_t n = int64_t(rng.bounded(2000000000)) - 1000000000;  // value = n / 10^k
+            const int k = int(rng.bounded(7));
+            const int d = int(rng.bounded(7)) - 2;  // places kept
+            const int mode = 1 + int(rng.bounded(9));
+            if (d >= k) continue;  // nothing to round
+            // X = n / den exactly, den = 10^(k-d); q, r its integer part and remainder.
+            const int64_t den = pow10(k - d);
+            int64_t q = n / den, r = n % den;
+            const bool neg = n < 0;
+            const int64_t twice = 2 * (r < 0 ? -r : r);
+            int64_t away = neg ? q - 1 : q + 1;  // the neighbour away from zero
+            int64_t out = q;                     // toward zero
+            if (r != 0) {
+                const bool half = twice == den, more = twice > den;
+                switch (mode) {
+                    case RoundHalfEven:
+                        out = more || (half && (q % 2 != 0)) ? away : q;
+                        break;
+                    case RoundHalfUpward:
+                        out = more || (half && !neg) ? away : q;
+                        break;
+                    case RoundHalfDownward:
+                        out = more || (half && neg) ? away : q;
+                        break;
+                    case RoundHalfTowardZero:
+                        out = more ? away : q;
+                        break;
+                    case RoundHalfAwayFromZero:
+                        out = more || half ? away : q;
+                        break;
+                    case RoundFloor:
+                        out = neg ? away : q;
+                        break;
+                    case RoundCeiling:
+                        out = neg ? q : away;
+                        break;
+                    case RoundTowardZero:
+                        out = q;
+                        break;
+                    case RoundAwayFromZero:
+                        out = away;
+                        break;
+                }
+            }
+            const long double scale = (long double)pow10(d < 0 ? -d : d);
+            const double expected = double(d >= 0 ? out / scale : out * scale);
+            const double value = double((long double)n / (long double)pow10(k));
+            const double got = double(RoundDecimalStd(d, mode, value));
+            if (got != expected)
+                QFAIL(qPrintable(QString("%1e-%2 to %3 places in mode %4: %5, expected %6")
+                                     .arg(n)
+                                     .arg(k)
+                                     .arg(d)
+                                     .arg(mode)
+                                     .arg(got, 0, 'g', 17)
+                                     .arg(expected, 0, 'g', 17)));
+        }
     }
 
     void invoiceTax_data() {
