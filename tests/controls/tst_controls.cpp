@@ -150,6 +150,42 @@ private slots:
         QVERIFY(msgs.Shown.isEmpty());
     }
 
+    // Faults of a form's set-up are reported by name, and the control still works.
+    void configurationMessages() {
+        TScriptedMessages msgs;
+        TPnDbEdit unbound;
+        unbound.setObjectName("pnUnbound");
+        unbound.SetDataField("NAME");
+        unbound.Loaded();
+        TClientDataSet cds;
+        cds.setObjectName("Some_CDS");
+        TDataSource ds;
+        ds.SetDataSet(&cds);
+        TPnDbEdit noStatement;
+        noStatement.setObjectName("pnNoStatement");
+        noStatement.SetDataField("NAME");
+        noStatement.SetDataSource(&ds);
+        noStatement.Loaded();
+        cds.CommandText = "SELECT * FROM AR_ACCT";
+        cds.SetConnection(&FDm->SQLConn_Main);
+        TPnDbEdit noField;
+        noField.setObjectName("pnNoField");
+        noField.SetDataSource(&ds);
+        noField.Loaded();
+        TPnFkey noLookup;
+        noLookup.setObjectName("pnNoLookup");
+        noLookup.SetDataField("SYS_TAX_ID");
+        noLookup.SetDataSource(&ds);
+        noLookup.Loaded();
+        QCOMPARE(msgs.Take(), (QStringList{"Datasource not set for: pnUnbound",
+                                           "CommandText not set for: pnNoStatement.Some_CDS",
+                                           "SQLConnection not set for: pnNoStatement",
+                                           "DataSet not set for: pnNoField",
+                                           "LookupSQL is not set for: pnNoLookup"}));
+        QCOMPARE(noLookup.Caption(), QString("Tax Code"));
+        QVERIFY(!unbound.Required() && !unbound.ReadOnly());
+    }
+
     void dictionaryBox() {
         TScriptedMessages msgs;
         auto w = OpenBrowser<TfmCust>();
