@@ -306,21 +306,28 @@ void TdmMain::AssignAutoNoFieldValue(const QString& aTb, TDataSource* aDS) {
 
 void TdmMain::CalcArTranTax(int arTranId, int taxId, TMoney& amtTotal, TMoney& amtTax,
                             TMoney& amtGoods) {
-    TWorkQuery sum(
-        SQLConn_Main,
+    TFbTransaction tra(SQLConn_Main);
+    CalcArTranTax(tra, arTranId, taxId, amtTotal, amtTax, amtGoods);
+}
+
+void TdmMain::CalcArTranTax(TFbTransaction& tra, int arTranId, int taxId, TMoney& amtTotal,
+                            TMoney& amtTax, TMoney& amtGoods) {
+    TFbQuery sum(
+        tra,
         "SELECT SUM(AMOUNT) AS VAL FROM AR_TRANITEM WHERE AMOUNT IS NOT NULL AND AR_TRAN_ID=" +
             QString::number(arTranId));
-    sum.Query.Open();
-    amtGoods = sum.Query.Eof() ? TMoney() : sum.Query.AsMoney(QStringLiteral("VAL"));
+    sum.Open();
+    amtGoods = sum.Eof() ? TMoney() : sum.AsMoney(QStringLiteral("VAL"));
+    sum.Close();
     amtTotal = amtGoods;
     double rate = 0;
     bool inclusive = false;
-    ForEachRow("SELECT ID,RATE,INCLUSIVE FROM SYS_TAX WHERE ID=" + QString::number(taxId),
-               [&](const TFbQuery& q) {
-                   if (q.AsString("ID") != QString::number(taxId)) return;
-                   rate = q.AsDouble("RATE");
-                   inclusive = q.AsInteger("INCLUSIVE") == 1;
-               });
+    TFbQuery taxQ(tra, "SELECT ID,RATE,INCLUSIVE FROM SYS_TAX WHERE ID=" + QString::number(taxId));
+    for (taxQ.Open(); !taxQ.Eof(); taxQ.Next()) {
+        if (taxQ.AsString(QStringLiteral("ID")) != QString::number(taxId)) continue;
+        rate = taxQ.AsDouble(QStringLiteral("RATE"));
+        inclusive = taxQ.AsInteger(QStringLiteral("INCLUSIVE")) == 1;
+    }
     // The one rounding step computes in floating point; its two-decimal
     // result is taken back into money exactly.
     const auto toMoney = [](double v) { return TMoney(std::llround(v * 10000.0)); };
@@ -334,14 +341,23 @@ void TdmMain::CalcArTranTax(int arTranId, int taxId, TMoney& amtTotal, TMoney& a
     }
 }
 
-void TdmMain::UpdateArTran(int tranId, int taxId) {
+void TdmMain::UpdateArTran(TFbTransaction& tra, int tranId) {
+    int taxId = 0;
+    {
+        TFbQuery q(tra, "SELECT SYS_TAX_ID FROM AR_TRAN WHERE ID=" + QString::number(tranId));
+        q.Open();
+        if (q.Eof()) return;  // the invoice itself is being deleted
+        taxId = q.AsInteger(QStringLiteral("SYS_TAX_ID"));
+    }
     TMoney total, tax, goods;
-    CalcArTranTax(tranId, taxId, total, tax, goods);
-    ExecSQL("UPDATE AR_TRAN SET AMTGOODS=:AMT,AMTTAX=:TAX,AMTTOTAL=:TOTAL WHERE ID=" +
-                QString::number(tranId),
-            {{"AMT", QVariant::fromValue(goods)},
-             {"TAX", QVariant::fromValue(tax)},
-             {"TOTAL", QVariant::fromValue(total)}});
+    CalcArTranTax(tra, tranId, taxId, total, tax, goods);
+    TFbQuery upd(tra,
+                 "UPDATE AR_TRAN SET AMTGOODS=:AMT,AMTTAX=:TAX,AMTTOTAL=:TOTAL WHERE ID=" +
+                     QString::number(tranId));
+    upd.SetParam(QStringLiteral("AMT"), QVariant::fromValue(goods));
+    upd.SetParam(QStringLiteral("TAX"), QVariant::fromValue(tax));
+    upd.SetParam(QStringLiteral("TOTAL"), QVariant::fromValue(total));
+    upd.Execute();
 }
 
 // ------------------------------------------------------------ customers

@@ -108,8 +108,14 @@ public:
     // sum of its line amounts. Only the tax (exclusive) or the net goods
     // amount (inclusive) is rounded, to two decimals.
     void CalcArTranTax(int arTranId, int taxId, TMoney& amtTotal, TMoney& amtTax, TMoney& amtGoods);
-    // Computes the totals of invoice tranId and stores them in the invoice.
-    void UpdateArTran(int tranId, int taxId);
+    // The same, reading the lines as transaction tra sees them (its own
+    // uncommitted lines included).
+    void CalcArTranTax(TFbTransaction& tra, int arTranId, int taxId, TMoney& amtTotal,
+                       TMoney& amtTax, TMoney& amtGoods);
+    // Stores the totals of invoice tranId, computed from its lines and its
+    // stored tax code, in transaction tra: the write that changed the lines
+    // or the tax code commits them together.
+    void UpdateArTran(TFbTransaction& tra, int tranId);
 
     // ---- a customer's sales defaults
     // DISCTRATE and PRICENO of customer aId; 0 and 0 for a missing customer or nulls.

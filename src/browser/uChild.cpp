@@ -16,6 +16,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <QThread>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -23,6 +24,8 @@
 #include "TClientDataSet.h"
 #include "TDataSource.h"
 #include "TDbGridModel.h"
+#include "TFbConnection.h"
+#include "TFbQuery.h"
 #include "uDbGrid.h"
 #include "uDmMain.h"
 #include "uGridSettings.h"
@@ -62,6 +65,9 @@ TfmChild::TfmChild(QWidget* parent) : QWidget(parent) {
     Child_DS = new TDataSource(this);
     Child_DS->setObjectName(QStringLiteral("Child_DS"));
     Child_DS->SetDataSet(Child_CDS);
+    // Another user's change to a column this user also changed is refused,
+    // never overwritten; changes to different columns both survive.
+    Child_CDS->UpdateMode = TUpdateMode::WhereChanged;
     Sub_CDS = new TClientDataSet(this);
     Sub_CDS->setObjectName(QStringLiteral("Sub_CDS"));
     Sub_CDS->UpdateMode = TUpdateMode::WhereAll;
@@ -694,10 +700,15 @@ void TfmChild::SubBtnSaveClick() {
         ShowError(QStringLiteral("No parent table record, cannot create new sub table record."));
         return;
     }
-    if (!CheckRequiredControls(Sub_DS, this)) return;
     const TDataSetState st = Sub_CDS->State();
     if (st != TDataSetState::Edit && st != TDataSetState::Insert) return;
-    const bool inserting = st == TDataSetState::Insert;
+    // The master row is saved first, with its checks: a line is never stored
+    // beside a master row whose screen values differ from the stored ones
+    // (the invoice's totals would follow a tax code that Cancel then drops).
+    if (Child_DS->Editing() && !SaveMaster()) return;
+    if (!CheckRequiredControls(Sub_DS, this)) return;
+    // A line refused before and saved again is still a new line.
+    const bool inserting = Sub_CDS->UpdateStatus() == TUpdateStatus::Inserted;
     if (inserting) {
         const int masterId = Child_CDS->FieldByName(QStringLiteral("ID"))->AsInteger();
         if (masterId < 0) {
@@ -708,17 +719,72 @@ void TfmChild::SubBtnSaveClick() {
         Sub_CDS->FieldByName(FSubLinkField)->SetValue(masterId);
     }
     Sub_CDS->Post();
-    try {
-        Sub_CDS->ApplyUpdates();
-    } catch (const EFbError& e) {
-        ShowError(e.Message());
+    const bool written = WriteRows(Sub_CDS, [this, inserting](TFbTransaction& tra) {
+        LockMaster(tra);
+        if (inserting && !FSubLineField.isEmpty()) TakeFreeLineNumber(tra);
+    });
+    if (!written) {
         // The line stays as typed, ready for a correction or Cancel.
         if (!Sub_CDS->IsEmpty()) Sub_CDS->Edit();
         return;
     }
-    if (inserting) Sub_CDS->Refresh();
+    if (inserting) Sub_CDS->Refresh();  // the key the database gave the line
+    // The master row shows what the write derived (totals).
+    if (Child_CDS->State() == TDataSetState::Browse) Child_CDS->RefreshRecord();
     ItemBtnNew2->setFocus();
 }
+
+void TfmChild::TakeFreeLineNumber(TFbTransaction& tra) {
+    // Another user may have stored a line with the number proposed here
+    // since the lines were read; the master row is locked now, so the
+    // highest stored number stays the highest until this write commits.
+    TField* line = Sub_CDS->FieldByName(FSubLineField);
+    const QString master = QString::number(Child_CDS->FieldByName(QStringLiteral("ID"))->AsInteger());
+    TFbQuery q(tra, "SELECT COUNT(*) AS TAKEN, (SELECT MAX(" + FSubLineField + ") FROM " +
+                        FSubTableName + " WHERE " + FSubLinkField + "=" + master + ") AS TOP FROM " +
+                        FSubTableName + " WHERE " + FSubLinkField + "=" + master + " AND " +
+                        FSubLineField + "=:N");
+    q.SetParam(QStringLiteral("N"), line->AsInteger());
+    q.Open();
+    if (line->IsNull() || q.AsInteger(QStringLiteral("TAKEN")) > 0) {
+        Sub_CDS->Edit();
+        line->SetValue(q.AsInteger(QStringLiteral("TOP")) + 1);
+        Sub_CDS->Post();
+    }
+}
+
+void TfmChild::LockMaster(TFbTransaction& tra) {
+    const QString id = QString::number(Child_CDS->FieldByName(QStringLiteral("ID"))->AsInteger());
+    TFbQuery q(tra, "SELECT ID FROM " + FTableName + " WHERE ID=" + id + " WITH LOCK");
+    q.Open();
+    if (q.Eof()) throw EFbError(QStringLiteral("Record not found or changed by another user"));
+}
+
+bool TfmChild::WriteRows(TClientDataSet* cds, const std::function<void(TFbTransaction&)>& prepare) {
+    for (int attempt = 1;; ++attempt) {
+        try {
+            TFbTransaction tra(*cds->Connection());
+            if (prepare) prepare(tra);
+            cds->ApplyUpdates(tra);
+            WriteDerived(tra, cds);
+            tra.Commit();
+            break;
+        } catch (const EFbError& e) {
+            // Two users writing one row at the same moment: the one that came
+            // second starts again and sees the first one's write.
+            if (e.IsUpdateConflict() && attempt < 5) {
+                QThread::msleep(unsigned(20 * attempt));
+                continue;
+            }
+            ShowError(e.Message());
+            return false;
+        }
+    }
+    cds->CommitUpdates();
+    return true;
+}
+
+void TfmChild::WriteDerived(TFbTransaction&, TClientDataSet*) {}
 
 void TfmChild::SubBtnCancelClick() {
     const TDataSetState st = Sub_CDS->State();
@@ -733,7 +799,12 @@ void TfmChild::SubBtnDelClick() {
                       Sub_CDS->FieldByName(FSubNameField)->AsString()))
         return;
     Sub_CDS->Delete();
-    ApplyOrUndo(Sub_CDS);
+    // A line that cannot be deleted comes back as it is stored.
+    if (!WriteRows(Sub_CDS, [this](TFbTransaction& tra) { LockMaster(tra); })) {
+        Sub_CDS->CancelUpdates();
+    } else if (Child_CDS->State() == TDataSetState::Browse) {
+        Child_CDS->RefreshRecord();
+    }
     SetSubButtonStatus();
 }
 
@@ -824,6 +895,10 @@ void TfmChild::PopulateCDSWithLookupFields(TClientDataSet* cds, const QString& t
             FLookupFieldsArray.push_back(
                 {tableName, f->FieldName, lookupName, m.LookupTable, m.ResultField, cdsName});
         }
+        if (cds == Child_CDS && FDerivedFields.contains(f->FieldName)) {
+            f->InUpdate = false;
+            f->ReadOnly = true;
+        }
         if (FOrderByField.isEmpty() && m.OrderBy == 1)
             FOrderByField = m.LookupTable.isEmpty() ? f->FieldName : f->FieldName + "_LOOKUP";
     }
@@ -881,39 +956,39 @@ void TfmChild::Child_NewExecute() {
     }
 }
 
-void TfmChild::ReportRefusal(const QString& message) {
-    ShowError(message);
-    // The refused row stays on the screen as the user left it, ready for a
-    // correction and a second Save, or for Cancel.
-    if (Child_CDS->State() == TDataSetState::Browse && !Child_CDS->IsEmpty()) Child_CDS->Edit();
-}
+void TfmChild::Child_SaveExecute() { SaveMaster(); }
 
-void TfmChild::Child_SaveExecute() {
-    if (!CheckRequiredControls(Child_DS, this)) return;
+bool TfmChild::SaveMaster() {
+    if (!CheckRequiredControls(Child_DS, this)) return false;
     const TDataSetState st = Child_CDS->State();
-    if (st != TDataSetState::Edit && st != TDataSetState::Insert) return;
-    const bool inserting = st == TDataSetState::Insert;
+    if (st != TDataSetState::Edit && st != TDataSetState::Insert) return true;
+    // A row the database refused and the user corrected is still a new row.
+    const bool inserting = Child_CDS->UpdateStatus() == TUpdateStatus::Inserted;
+    QTreeWidgetItem* folder = SelectedFolder();
     if (inserting) {
-        if (PanelLeft->isVisible() && SelectedFolder())
-            Child_CDS->FieldByName(QStringLiteral("SYS_TREEVIEW_ID"))
-                ->SetValue(NodeData(SelectedFolder()).ID);
-        Child_CDS->FieldByName(QStringLiteral("ID"))
-            ->SetValue(dmMain()->GetTableNextKey(FTableName));
+        // Filed in the selected folder whether the navigation pane is shown
+        // or not: a row without a folder is listed in none.
+        TField* tv = Child_CDS->FindField(QStringLiteral("SYS_TREEVIEW_ID"));
+        if (tv && tv->IsNull() && folder) tv->SetValue(NodeData(folder).ID);
+        TField* id = Child_CDS->FieldByName(QStringLiteral("ID"));
+        if (id->IsNull()) id->SetValue(dmMain()->GetTableNextKey(FTableName));
     }
     Child_CDS->Post();
-    try {
-        Child_CDS->ApplyUpdates();
-    } catch (const EFbError& e) {
-        ReportRefusal(e.Message());
-        return;
+    if (!WriteRows(Child_CDS)) {
+        // The refused row stays on the screen as the user left it, ready for
+        // a correction and a second Save, or for Cancel.
+        if (Child_CDS->State() == TDataSetState::Browse && !Child_CDS->IsEmpty())
+            Child_CDS->Edit();
+        return false;
     }
     if (inserting) {
         Child_CDS->Refresh();
-        if (PanelLeft->isVisible() && SelectedFolder())
-            RefreshTreeViewNodeByTreeViewId(NodeData(SelectedFolder()).ID,
-                                            AbsoluteIndex(SelectedFolder()));
+        if (folder) RefreshTreeViewNodeByTreeViewId(NodeData(folder).ID, AbsoluteIndex(folder));
         ShowRecordCount();
+    } else {
+        Child_CDS->RefreshRecord();  // what the write derived, and other users' columns
     }
+    return true;
 }
 
 void TfmChild::Child_CancelExecute() {
@@ -1018,7 +1093,7 @@ void TfmChild::ShowGridMenu(const QPoint& pos) {
     const bool enabled = Child_CDS->Active() && !Child_CDS->IsEmpty() && !Child_DS->Editing();
     for (QAction* a : PopupDbGrid->actions()) a->setEnabled(enabled);
     if (enabled && DBGrid1->SelectedRows().Count() == 0) {
-        DBGrid1->SelectedRows().SetMarked(Child_CDS->GetBookmark(), true);
+        DBGrid1->SelectedRows().SetMarked(Child_CDS->KeyOfRow(Child_CDS->RecNo()), true);
         DBGrid1->SyncMarks();
     }
     PopupDbGrid->popup(DBGrid1->viewport()->mapToGlobal(pos));
@@ -1148,9 +1223,10 @@ void TfmChild::N17Click() {
     if (!picker.btnOkClicked) return;
     const TTreeNodeData dest = picker.SelectedData();
     const int destIdx = picker.SelectedAbsoluteIndex();
-    for (TBookmark b : marks.Items()) {
-        if (!Child_CDS->BookmarkValid(b) || Child_CDS->RowOfBookmark(b) < 0) continue;
-        Child_CDS->GotoBookmark(b);
+    for (qint64 key : marks.Items()) {
+        const int row = Child_CDS->RowOfKey(key);
+        if (row < 0) continue;
+        Child_CDS->MoveTo(row);
         Child_CDS->Edit();
         Child_CDS->FieldByName(QStringLiteral("SYS_TREEVIEW_ID"))->SetValue(dest.ID);
         Child_CDS->Post();

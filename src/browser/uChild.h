@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 #include <functional>
 #include <vector>
@@ -20,6 +21,7 @@ class QFrame;
 class QGroupBox;
 class TClientDataSet;
 class TDataSource;
+class TFbTransaction;
 class TDbGrid;
 class TPnDbEdit;
 class TfmChild;
@@ -72,6 +74,9 @@ public:
     TDbGrid* FSubDbGrid = nullptr;
     QGroupBox* FSubSingleGrpBox = nullptr;
     QString FAggSumField, FAggSumSubField;
+    // Master columns the program derives and writes itself (totals): shown,
+    // never typed, never written from the grid's row.
+    QStringList FDerivedFields;
     // The right ("Delete Customer", "Delete Order", ...) whose withdrawal
     // hides this window's Delete button; empty when none applies.
     QString FDeleteRight;
@@ -95,6 +100,9 @@ public:
 
     // ---- master record operations
     void Child_NewExecute();
+    // Saves the master row being edited; false when it stays unsaved (a check
+    // failed or the database refused it, with the message shown).
+    bool SaveMaster();
     void Child_SaveExecute();
     void Child_CancelExecute();
     void Child_DeleteExecute();
@@ -242,8 +250,25 @@ protected:
     virtual void Sub_CDSAfterOpen();
     virtual void Sub_CDSAfterInsert();
     virtual void Sub_DSStateChange();
-    // Reports a write the database refused; the user's work stays in the window.
-    void ReportRefusal(const QString& message);
+    // Writes the pending changes of cds in one transaction together with
+    // what the window derives from them (WriteDerived); prepare runs first in
+    // it. A write that met another user's at the same row is tried again. A
+    // refusal shows the database's message and leaves the changes pending:
+    // false then. Anything after the commit is not a refusal.
+    bool WriteRows(TClientDataSet* cds, const std::function<void(TFbTransaction&)>& prepare = {});
+    // Values the window keeps in step with the rows of cds just written in
+    // tra (an invoice's totals with its lines): they commit together.
+    virtual void WriteDerived(TFbTransaction& tra, TClientDataSet* cds);
+    // Locks the current master row in tra, so that writers of its lines take
+    // turns; refuses when another user deleted it.
+    void LockMaster(TFbTransaction& tra);
+
+private:
+    // Gives a new line the next free line number when another user took
+    // the one proposed.
+    void TakeFreeLineNumber(TFbTransaction& tra);
+
+protected:
     // Runs a command, showing an error of the database instead of losing it.
     void Guarded(const std::function<void()>& f);
     QTreeWidgetItem* SelectedFolder() const;

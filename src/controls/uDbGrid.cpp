@@ -81,10 +81,10 @@ void TDbGrid::SyncMarks() {
     selectionModel()->clearSelection();
     TClientDataSet* ds = FSource->DataSet();
     QItemSelection sel;
-    for (TBookmark b : FMarks.Items()) {
-        const int row = ds->RowOfBookmark(b);
-        if (row >= 0)
-            sel.select(FModel->index(row, 0), FModel->index(row, FModel->columnCount() - 1));
+    if (FMarks.Count() > 0) {
+        for (int row = 0; row < ds->RecordCount(); ++row)
+            if (FMarks.IsMarked(ds->KeyOfRow(row)))
+                sel.select(FModel->index(row, 0), FModel->index(row, FModel->columnCount() - 1));
     }
     selectionModel()->select(sel, QItemSelectionModel::Select);
 }
@@ -102,7 +102,7 @@ void TDbGrid::mousePressEvent(QMouseEvent* e) {
     if (idx.isValid() && FSource && FSource->DataSet() && !FSource->Editing()) {
         GoToRow(idx.row());
         if (e->modifiers() & Qt::ControlModifier) {
-            FMarks.Toggle(FSource->DataSet()->BookmarkOfRow(idx.row()));
+            FMarks.Toggle(FSource->DataSet()->KeyOfRow(idx.row()));
         } else {
             FMarks.Clear();
         }

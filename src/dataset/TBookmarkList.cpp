@@ -3,32 +3,43 @@
 #include <QStringList>
 #include <algorithm>
 
-void TBookmarkList::Toggle(TBookmark b) { SetMarked(b, !IsMarked(b)); }
+void TBookmarkList::Toggle(const QVariant& key) { SetMarked(key, !IsMarked(key)); }
 
-void TBookmarkList::SetMarked(TBookmark b, bool marked) {
-    const auto it = std::find(FItems.begin(), FItems.end(), b);
-    if (marked && it == FItems.end()) FItems.push_back(b);
-    if (!marked && it != FItems.end()) FItems.erase(it);
+void TBookmarkList::SetMarked(const QVariant& key, bool marked) {
+    if (!key.isValid() || key.isNull()) return;
+    const qint64 k = key.toLongLong();
+    if (marked && !FSet.contains(k)) {
+        FSet.insert(k);
+        FItems.push_back(k);
+    } else if (!marked && FSet.remove(k)) {
+        FItems.erase(std::find(FItems.begin(), FItems.end(), k));
+    }
 }
 
-bool TBookmarkList::IsMarked(TBookmark b) const {
-    return std::find(FItems.begin(), FItems.end(), b) != FItems.end();
+bool TBookmarkList::IsMarked(const QVariant& key) const {
+    return key.isValid() && !key.isNull() && FSet.contains(key.toLongLong());
+}
+
+void TBookmarkList::Clear() {
+    FItems.clear();
+    FSet.clear();
 }
 
 QString GetSelectedIdList(TClientDataSet& cds, const TBookmarkList& marks) {
-    if (cds.IsEmpty()) return QString();
-    TField* id = cds.FieldByName(QStringLiteral("ID"));
-    QStringList ids;
-    for (TBookmark b : marks.Items()) {
-        if (!cds.BookmarkValid(b)) continue;
-        const int row = cds.RowOfBookmark(b);
-        if (row >= 0) ids << cds.ValueAt(row, id).toString();
+    if (cds.IsEmpty() || marks.Count() == 0) return QString();
+    // One pass over the set: which marked keys it still shows.
+    QSet<qint64> shown;
+    for (int row = 0; row < cds.RecordCount(); ++row) {
+        const QVariant k = cds.KeyOfRow(row);
+        if (marks.IsMarked(k)) shown.insert(k.toLongLong());
     }
+    QStringList ids;
+    for (qint64 k : marks.Items())
+        if (shown.contains(k)) ids << QString::number(k);
     return ids.join(',');
 }
 
 void SelectAll(TClientDataSet& cds, TBookmarkList& marks, bool marked) {
     marks.Clear();
-    for (int row = 0; row < cds.RecordCount(); ++row)
-        marks.SetMarked(cds.BookmarkOfRow(row), marked);
+    for (int row = 0; row < cds.RecordCount(); ++row) marks.SetMarked(cds.KeyOfRow(row), marked);
 }

@@ -561,6 +561,23 @@ TBookmark TClientDataSet::BookmarkOfRow(int row) const {
     return (row < 0 || row >= int(FView.size())) ? -1 : TBookmark(FView[size_t(row)]);
 }
 
+QVariant TClientDataSet::KeyOfRow(int row) const {
+    if (row < 0 || row >= int(FView.size())) return QVariant();
+    return KeyValueOfRecord(FView[size_t(row)]);
+}
+
+int TClientDataSet::RowOfKey(const QVariant& key) const {
+    if (!key.isValid() || key.isNull()) return -1;
+    const TField* k = FindField(KeyFields.value(0));
+    if (!k || k->IsLookup) return -1;
+    const qint64 want = key.toLongLong();
+    for (int i = 0; i < int(FView.size()); ++i) {
+        const uint8_t* row = RowOf(FView[size_t(i)]);
+        if (!FLayout.IsNull(row, k->Slot) && FLayout.Int(row, k->Slot) == want) return i;
+    }
+    return -1;
+}
+
 void TClientDataSet::GotoBookmark(TBookmark b) {
     const int row = RowOfBookmark(b);
     if (row < 0) throw EDataSetError(QStringLiteral("Record not found"));
@@ -731,11 +748,20 @@ int TClientDataSet::ChangeCount() const {
 
 QString TClientDataSet::WhereFor(const TRecord& r, std::vector<QVariant>& params) const {
     const uint8_t* old = r.Original ? r.Original : r.Data;
+    const bool deleting = r.Status == rsDeleted;
     QStringList conds;
     for (const auto& f : FFields) {
         if (f->IsLookup || f->Origin.isEmpty()) continue;
         const bool isKey = KeyFields.contains(f->Origin, Qt::CaseInsensitive);
-        if (UpdateMode == TUpdateMode::WhereKeyOnly && !isKey) continue;
+        if (!isKey) {
+            if (UpdateMode == TUpdateMode::WhereKeyOnly) continue;
+            // Derived columns are the database's to keep; they say nothing
+            // about another user's change to this row.
+            if (!f->InUpdate) continue;
+            if (UpdateMode == TUpdateMode::WhereChanged && !deleting &&
+                (!r.Original || FLayout.Equal(r.Original, r.Data, f->Slot)))
+                continue;
+        }
         // Blobs cannot be compared in a WHERE clause.
         if (f->DataType == TFbType::Memo || f->DataType == TFbType::Blob) continue;
         if (FLayout.IsNull(old, f->Slot)) {
@@ -752,10 +778,18 @@ QString TClientDataSet::WhereFor(const TRecord& r, std::vector<QVariant>& params
 void TClientDataSet::ApplyUpdates() {
     if (FState != TDataSetState::Browse) Post();
     if (ChangeCount() == 0) return;
+    TFbTransaction tra(*FConn);
+    ApplyUpdates(tra);
+    tra.Commit();
+    CommitUpdates();
+}
+
+void TClientDataSet::ApplyUpdates(TFbTransaction& tra) {
+    if (FState != TDataSetState::Browse) Post();
+    if (ChangeCount() == 0) return;
     if (FUpdateTable.isEmpty())
         throw EDataSetError(QStringLiteral("Unable to resolve the table to update"));
     const QString table = Quote(FUpdateTable);
-    TFbTransaction tra(*FConn);
     QHash<QString, std::shared_ptr<TFbQuery>> prepared;
     auto run = [&](const QString& sql, const std::vector<QVariant>& params, bool mustHit) {
         std::shared_ptr<TFbQuery>& q = prepared[sql];
@@ -765,8 +799,8 @@ void TClientDataSet::ApplyUpdates() {
         if (mustHit && q->RowsAffected() == 0)
             throw EFbError(QStringLiteral("Record not found or changed by another user"));
     };
-    // The first refused row throws: the transaction rolls back on the way
-    // out and every change stays pending as it was.
+    // The first refused row throws: the caller's transaction rolls back on
+    // the way out and every change stays pending as it was.
     for (uint32_t rec : FChangeLog) {
         const TRecord& r = FRecords[rec];
         std::vector<QVariant> params;
@@ -774,7 +808,9 @@ void TClientDataSet::ApplyUpdates() {
             QStringList cols, marks;
             for (const auto& f : FFields) {
                 // Null values are left out, so that column defaults apply.
-                if (f->IsLookup || f->Origin.isEmpty() || FLayout.IsNull(r.Data, f->Slot)) continue;
+                if (f->IsLookup || f->Origin.isEmpty() || !f->InUpdate ||
+                    FLayout.IsNull(r.Data, f->Slot))
+                    continue;
                 cols << Quote(f->Origin);
                 marks << "?";
                 params.push_back(FLayout.Get(r.Data, f->Slot));
@@ -788,7 +824,7 @@ void TClientDataSet::ApplyUpdates() {
         } else if (r.Status == rsModified) {
             QStringList sets;
             for (const auto& f : FFields) {
-                if (f->IsLookup || f->Origin.isEmpty()) continue;
+                if (f->IsLookup || f->Origin.isEmpty() || !f->InUpdate) continue;
                 if (r.Original && FLayout.Equal(r.Original, r.Data, f->Slot)) continue;
                 sets << Quote(f->Origin) + " = ?";
                 params.push_back(FLayout.Get(r.Data, f->Slot));
@@ -801,9 +837,9 @@ void TClientDataSet::ApplyUpdates() {
             run("DELETE FROM " + table + " WHERE " + where, params, true);
         }
     }
-    prepared.clear();
-    tra.Commit();
-    // Written: the rows as they are now are the rows as read.
+}
+
+void TClientDataSet::CommitUpdates() {
     for (uint32_t rec : FChangeLog) {
         TRecord& r = FRecords[rec];
         r.Logged = false;
@@ -820,6 +856,16 @@ void TClientDataSet::ApplyUpdates() {
     FChangeLog.clear();
     InvalidateLookupIndex();
     if (OnAfterApplyUpdates) OnAfterApplyUpdates(*this);
+}
+
+TUpdateStatus TClientDataSet::UpdateStatus() const {
+    if (FCursor < 0 || FCursor >= int(FView.size())) return TUpdateStatus::Unmodified;
+    if (FState == TDataSetState::Insert) return TUpdateStatus::Inserted;
+    const TStatus s = FRecords[FView[size_t(FCursor)]].Status;
+    if (s == rsInserted) return TUpdateStatus::Inserted;
+    if (s == rsModified || (FState == TDataSetState::Edit && FModified))
+        return TUpdateStatus::Modified;
+    return TUpdateStatus::Unmodified;
 }
 
 void TClientDataSet::CancelUpdates() {

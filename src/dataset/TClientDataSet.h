@@ -24,8 +24,14 @@ class TDataSource;
 enum class TDataSetState { Inactive, Browse, Edit, Insert };
 
 // How apply updates finds the row it changes or deletes: by the key column
-// only, or by every column still holding the value that was read.
-enum class TUpdateMode { WhereKeyOnly, WhereAll };
+// only; by every column still holding the value that was read; or by the key
+// and the columns this change touches (a delete: every column), so that
+// another user's change to the same columns is refused rather than
+// overwritten, while changes to other columns both survive.
+enum class TUpdateMode { WhereKeyOnly, WhereAll, WhereChanged };
+
+// What the current row holds that is not yet written.
+enum class TUpdateStatus { Unmodified, Modified, Inserted };
 
 // A silent stop: an event handler throws it to cancel the operation.
 class EAbort : public std::exception {
@@ -68,6 +74,10 @@ public:
     TFbType DataType = TFbType::Text;
     QString Origin;  // column of the update table this value is written to
     int Slot = -1;   // position in the row layout; -1 for lookups
+
+    // False for a column the database derives (totals kept by the program in
+    // the same transaction): never written from the set.
+    bool InUpdate = true;
 
     // Lookup columns.
     bool IsLookup = false;
@@ -159,6 +169,11 @@ public:
     // Row of the current order holding the bookmark; -1 when it is not shown.
     int RowOfBookmark(TBookmark b) const;
     TBookmark BookmarkOfRow(int row) const;
+    // The key (first key column) of a row of the current order; null for a
+    // row without one (a new row not yet keyed) or no row.
+    QVariant KeyOfRow(int row) const;
+    // Row of the current order whose key is key; -1 when none is shown.
+    int RowOfKey(const QVariant& key) const;
 
     // ---- editing
     void Insert();
@@ -174,6 +189,16 @@ public:
     // rolls it all back, raises the database's message and leaves every
     // change pending as it was.
     void ApplyUpdates();
+    // Writes the pending changes in the caller's transaction, which also
+    // writes what derives from them; nothing is marked written until the
+    // caller commits and calls CommitUpdates. A refused row throws and the
+    // changes stay pending.
+    void ApplyUpdates(TFbTransaction& tra);
+    // After the caller's commit: the rows as they are now are the rows as read.
+    void CommitUpdates();
+    // What the current row holds that is not yet written (pending, posted or
+    // being edited).
+    TUpdateStatus UpdateStatus() const;
     // Drops the pending changes, back to the rows as read.
     void CancelUpdates();
 

@@ -16,6 +16,9 @@ public:
     // Another transaction got there first (update conflict, deadlock, lock
     // conflict, duplicate key): trying again may succeed.
     bool IsConflict() const;
+    // Another transaction changed or locked the same row at the same moment:
+    // the write may succeed when tried again from the start.
+    bool IsUpdateConflict() const;
 
 private:
     QString FMessage;

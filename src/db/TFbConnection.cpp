@@ -11,6 +11,10 @@ bool EFbError::IsConflict() const {
            FCode == isc_unique_key_violation || FCode == isc_no_dup;
 }
 
+bool EFbError::IsUpdateConflict() const {
+    return FCode == isc_deadlock || FCode == isc_update_conflict || FCode == isc_lock_conflict;
+}
+
 IMaster* TFbConnection::Master() {
     static IMaster* master = fb_get_master_interface();
     return master;

@@ -43,6 +43,7 @@ TfmArTran::TfmArTran(QWidget* parent) : TfmChild(parent) {
     FSubDbGrid = DBGridItem;
     FAggSumField = QStringLiteral("AMTGOODS");
     FAggSumSubField = QStringLiteral("AMOUNT");
+    FDerivedFields = QStringList{"AMTGOODS", "AMTTAX", "AMTTOTAL", "AMTPAID"};
     Sub_CDS->CommandText = QStringLiteral("SELECT * FROM AR_TRANITEM");
     pg->setTabVisible(pg->indexOf(pgTsItems), true);
     pg->setTabText(pg->indexOf(pgTs1), QStringLiteral("Receipts"));
@@ -104,7 +105,6 @@ TfmArTran::TfmArTran(QWidget* parent) : TfmChild(parent) {
 
     Child_CDS->OnFieldChange = [this](TField& f) { OrderFieldChange(f); };
     Sub_CDS->OnFieldChange = [this](TField& f) { ItemFieldChange(f); };
-    Sub_CDS->OnAfterApplyUpdates = [this](TClientDataSet&) { Sub_CDSAfterApplyUpdates(); };
     connect(Child_New, &QAction::triggered, this,
             [this]() { Guarded([this]() { NewInvoiceDefaults(); }); });
     pnItem->BtnEdit()->installEventFilter(this);
@@ -160,21 +160,11 @@ void TfmArTran::Sub_CDSAfterInsert() {
     Sub_CDS->FieldByName(QStringLiteral("QTY"))->SetValue(1);
 }
 
-void TfmArTran::Sub_CDSAfterApplyUpdates() {
+void TfmArTran::WriteDerived(TFbTransaction& tra, TClientDataSet*) {
+    // Lines and tax code are written; the totals follow in the same
+    // transaction, from the lines and the tax code as now stored.
     if (!Child_CDS->Active() || Child_CDS->IsEmpty()) return;
-    const int id = Child_CDS->FieldByName(QStringLiteral("ID"))->AsInteger();
-    dmMain()->UpdateArTran(id, Child_CDS->FieldByName(QStringLiteral("SYS_TAX_ID"))->AsInteger());
-    // The totals shown are the stored ones.
-    if (Child_CDS->State() == TDataSetState::Browse) {
-        Child_CDS->RefreshRecord();
-        return;
-    }
-    dmMain()->ForEachRow(
-        "SELECT AMTGOODS,AMTTAX,AMTTOTAL FROM AR_TRAN WHERE ID=" + QString::number(id),
-        [this](const TFbQuery& q) {
-            for (const char* f : {"AMTGOODS", "AMTTAX", "AMTTOTAL"})
-                Child_CDS->FieldByName(f)->SetValue(q.Value(f));
-        });
+    dmMain()->UpdateArTran(tra, Child_CDS->FieldByName(QStringLiteral("ID"))->AsInteger());
 }
 
 void TfmArTran::pnFkeyItemNoEnter() {

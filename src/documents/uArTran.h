@@ -41,12 +41,12 @@ protected:
     void Child_CDSAfterOpen() override;
     void Sub_CDSAfterInsert() override;
     bool eventFilter(QObject* o, QEvent* e) override;
+    void WriteDerived(TFbTransaction& tra, TClientDataSet* cds) override;
 
 private:
     void NewInvoiceDefaults();
     void OrderFieldChange(TField& f);
     void ItemFieldChange(TField& f);
-    void Sub_CDSAfterApplyUpdates();
     void pnFkeyItemNoEnter();
     void pnFkeyItemNoExit();
     int CustomerId() const;

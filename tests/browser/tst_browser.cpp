@@ -289,7 +289,7 @@ private slots:
         w->MenuItem_TVRefresh->trigger();
         QCOMPARE(w->Child_CDS->RecordCount(), 4);
         for (int row : {3, 0, 2})
-            w->DBGrid1->SelectedRows().Toggle(w->Child_CDS->BookmarkOfRow(row));
+            w->DBGrid1->SelectedRows().Toggle(w->Child_CDS->KeyOfRow(row));
         QCOMPARE(w->GetSelectedIdList().split(',').size(), 3);
         auto pickRetail = []() {
             OnNextModal([](QWidget* dlg) {

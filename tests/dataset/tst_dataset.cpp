@@ -367,12 +367,12 @@ private slots:
         OpenCust(ds);
         TBookmarkList marks;
         QVERIFY(ds.Locate("ID", 7));
-        marks.Toggle(ds.GetBookmark());
+        marks.Toggle(ds.KeyOfRow(ds.RecNo()));
         QVERIFY(ds.Locate("ID", 12));
-        marks.Toggle(ds.GetBookmark());
+        marks.Toggle(ds.KeyOfRow(ds.RecNo()));
         QVERIFY(ds.Locate("ID", 3));
-        marks.Toggle(ds.GetBookmark());
-        marks.Toggle(ds.GetBookmark());  // unmarked again
+        marks.Toggle(ds.KeyOfRow(ds.RecNo()));
+        marks.Toggle(ds.KeyOfRow(ds.RecNo()));  // unmarked again
         QCOMPARE(GetSelectedIdList(ds, marks), QString("7,12"));
         ds.AddIndex("D_ID", "ID", true);
         ds.SetFilter(TFilter::AnyContains({"NICKNAME"}, "o"));
