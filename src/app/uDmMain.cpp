@@ -313,9 +313,8 @@ void TdmMain::CalcArTranTax(int arTranId, int taxId, TMoney& amtTotal, TMoney& a
 void TdmMain::CalcArTranTax(TFbTransaction& tra, int arTranId, int taxId, TMoney& amtTotal,
                             TMoney& amtTax, TMoney& amtGoods) {
     TFbQuery sum(
-        tra,
-        "SELECT SUM(AMOUNT) AS VAL FROM AR_TRANITEM WHERE AMOUNT IS NOT NULL AND AR_TRAN_ID=" +
-            QString::number(arTranId));
+        tra, "SELECT SUM(AMOUNT) AS VAL FROM AR_TRANITEM WHERE AMOUNT IS NOT NULL AND AR_TRAN_ID=" +
+                 QString::number(arTranId));
     sum.Open();
     amtGoods = sum.Eof() ? TMoney() : sum.AsMoney(QStringLiteral("VAL"));
     sum.Close();
@@ -351,9 +350,8 @@ void TdmMain::UpdateArTran(TFbTransaction& tra, int tranId) {
     }
     TMoney total, tax, goods;
     CalcArTranTax(tra, tranId, taxId, total, tax, goods);
-    TFbQuery upd(tra,
-                 "UPDATE AR_TRAN SET AMTGOODS=:AMT,AMTTAX=:TAX,AMTTOTAL=:TOTAL WHERE ID=" +
-                     QString::number(tranId));
+    TFbQuery upd(tra, "UPDATE AR_TRAN SET AMTGOODS=:AMT,AMTTAX=:TAX,AMTTOTAL=:TOTAL WHERE ID=" +
+                          QString::number(tranId));
     upd.SetParam(QStringLiteral("AMT"), QVariant::fromValue(goods));
     upd.SetParam(QStringLiteral("TAX"), QVariant::fromValue(tax));
     upd.SetParam(QStringLiteral("TOTAL"), QVariant::fromValue(total));

@@ -13,10 +13,10 @@
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QTabWidget>
+#include <QThread>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
-#include <QThread>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -739,11 +739,12 @@ void TfmChild::TakeFreeLineNumber(TFbTransaction& tra) {
     // since the lines were read; the master row is locked now, so the
     // highest stored number stays the highest until this write commits.
     TField* line = Sub_CDS->FieldByName(FSubLineField);
-    const QString master = QString::number(Child_CDS->FieldByName(QStringLiteral("ID"))->AsInteger());
+    const QString master =
+        QString::number(Child_CDS->FieldByName(QStringLiteral("ID"))->AsInteger());
     TFbQuery q(tra, "SELECT COUNT(*) AS TAKEN, (SELECT MAX(" + FSubLineField + ") FROM " +
-                        FSubTableName + " WHERE " + FSubLinkField + "=" + master + ") AS TOP FROM " +
-                        FSubTableName + " WHERE " + FSubLinkField + "=" + master + " AND " +
-                        FSubLineField + "=:N");
+                        FSubTableName + " WHERE " + FSubLinkField + "=" + master +
+                        ") AS TOP FROM " + FSubTableName + " WHERE " + FSubLinkField + "=" +
+                        master + " AND " + FSubLineField + "=:N");
     q.SetParam(QStringLiteral("N"), line->AsInteger());
     q.Open();
     if (line->IsNull() || q.AsInteger(QStringLiteral("TAKEN")) > 0) {
@@ -977,8 +978,7 @@ bool TfmChild::SaveMaster() {
     if (!WriteRows(Child_CDS)) {
         // The refused row stays on the screen as the user left it, ready for
         // a correction and a second Save, or for Cancel.
-        if (Child_CDS->State() == TDataSetState::Browse && !Child_CDS->IsEmpty())
-            Child_CDS->Edit();
+        if (Child_CDS->State() == TDataSetState::Browse && !Child_CDS->IsEmpty()) Child_CDS->Edit();
         return false;
     }
     if (inserting) {

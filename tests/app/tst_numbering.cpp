@@ -2,8 +2,6 @@
 // number of a new row, and unique numbers under concurrent users drawing
 // through a Firebird server.
 
-#include <QProcess>
-#include <QTemporaryDir>
 #include <QtTest>
 #include <algorithm>
 #include <thread>
@@ -123,17 +121,9 @@ private slots:
     // Two users drawing at the same moment through a server: every number
     // once, none missing, and RUNNO the last one issued.
     void concurrentDrawing() {
-        QTemporaryDir dir;
-        const QString serverDir = dir.path() + "/server";
-        const int port = 31000 + int(QCoreApplication::applicationPid() % 2000);
-        const QString script = QStringLiteral(TALLYVO_SOURCE_DIR) + "/tests/support/fbserver";
-        QProcess start;
-        start.start(script, {"start", serverDir, QString::number(port)});
-        QVERIFY(start.waitForFinished(60000));
-        QVERIFY2(start.exitCode() == 0, start.readAllStandardError().constData());
-        const QString db = serverDir + "/main.fdb";
-        QVERIFY(QFile::copy(TTestFolder::TemplateDb("main.fdb"), db));
-        auto stop = qScopeGuard([&]() { QProcess::execute(script, {"stop", serverDir}); });
+        TPrivateServer server;
+        QVERIFY2(server.Failure().isEmpty(), qPrintable(server.Failure()));
+        const QString db = server.NewDatabase();
         FDm->ExecSQL(
             "UPDATE SYS_TABLENO SET PREFIX0='C', PREFIX0DATE=0, DIGIT=4 WHERE TABLENAME='AR_TRAN'");
 
@@ -144,7 +134,7 @@ private slots:
         auto user = [&](int who) {
             try {
                 TdmMain dm;
-                dm.SQLConn_Main.Open(QString("127.0.0.1/%1:%2").arg(port).arg(db));
+                dm.SQLConn_Main.Open(db);
                 for (int i = 0; i < perUser; ++i)
                     drawn[who].push_back(dm.GetNextSysNo("AR_TRAN", "C"));
             } catch (const EFbError& e) {
@@ -164,7 +154,7 @@ private slots:
         // Each user's own numbers only grow.
         for (const auto& d : drawn) QVERIFY(std::is_sorted(d.begin(), d.end()));
         TFbConnection check;
-        check.Open(QString("127.0.0.1/%1:%2").arg(port).arg(db));
+        check.Open(db);
         TFbTransaction tra(check);
         TFbQuery q(tra, "SELECT RUNNO FROM SYS_NO WHERE TABLENAME='AR_TRAN' AND PREFIX='C'");
         q.Open();

@@ -3,11 +3,13 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTimer>
 #include <QtTest>
 
 #include "uDmMain.h"
 #include "uLibProc.h"
+#include "uPnBase.h"
 
 QString TTestFolder::TemplateDb(const QString& name) {
     return QStringLiteral(TALLYVO_TEMPLATE_DB_DIR) + "/" + name;
@@ -88,4 +90,32 @@ void ConnectAsAdmin(TdmMain& dm) {
     if (!dm.ConnectDb(dm.SQLConn_Main, QStringLiteral("Main"), err)) qFatal("%s", qPrintable(err));
     dm.Curr_User_ID = 0;
     dm.Curr_User_Name = QStringLiteral("Administrator");
+}
+
+TPrivateServer::TPrivateServer() {
+    FPort = 31000 + int(QCoreApplication::applicationPid() % 2000);
+    QProcess start;
+    start.start(QStringLiteral(TALLYVO_FBSERVER_SCRIPT),
+                {"start", FDir.path() + "/server", QString::number(FPort)});
+    if (!start.waitForFinished(60000) || start.exitCode() != 0)
+        FFailure = QString::fromLocal8Bit(start.readAllStandardError());
+    if (FFailure.isEmpty() && start.exitCode() != 0) FFailure = QStringLiteral("no server");
+}
+
+TPrivateServer::~TPrivateServer() {
+    QProcess::execute(QStringLiteral(TALLYVO_FBSERVER_SCRIPT), {"stop", FDir.path() + "/server"});
+}
+
+QString TPrivateServer::NewDatabase(const QString& name) {
+    const QString db = FDir.path() + "/server/" + name;
+    if (!QFile::copy(TTestFolder::TemplateDb(QStringLiteral("main.fdb")), db))
+        qFatal("cannot copy the template database");
+    QFile::setPermissions(db, QFile::ReadOwner | QFile::WriteOwner);
+    return QStringLiteral("127.0.0.1/%1:%2").arg(FPort).arg(db);
+}
+
+QWidget* EditorOf(QWidget* w, const QString& field, TDataSource* ds) {
+    for (TPnBase* c : w->findChildren<TPnBase*>())
+        if (c->DataField() == field && (!ds || c->DataSource() == ds)) return c->Editor();
+    qFatal("no control for %s", qPrintable(field));
 }

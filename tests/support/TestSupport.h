@@ -61,6 +61,26 @@ private:
 };
 
 class TdmMain;
+class QWidget;
+class TDataSource;
+
+// A Firebird server of the test's own on 127.0.0.1, for tests of several
+// users at once; stopped with the object.
+class TPrivateServer {
+public:
+    TPrivateServer();
+    ~TPrivateServer();
+    // Why the server did not start; empty when it runs.
+    const QString& Failure() const { return FFailure; }
+    // A fresh copy of the pristine main database under the server, as the
+    // database string a connection opens ("127.0.0.1/port:/path").
+    QString NewDatabase(const QString& name = QStringLiteral("main.fdb"));
+
+private:
+    QTemporaryDir FDir;
+    int FPort = 0;
+    QString FFailure;
+};
 
 // Connects dm's main connection to the test folder's database and logs the
 // administrator in (the session fields only); a failure ends the test program.
@@ -76,6 +96,10 @@ std::unique_ptr<W> OpenBrowser() {
     w->LoadTree();
     return w;
 }
+
+// The editor of the labelled control of w bound to field (of ds when
+// given), to type into as a user does; fails the test when there is none.
+QWidget* EditorOf(QWidget* w, const QString& field, TDataSource* ds = nullptr);
 
 // Runs fn on the next modal dialog as soon as it is shown (polling the event
 // loop), so that a test can answer a dialog that exec() waits on.
