@@ -285,10 +285,10 @@ CREATE TABLE AR_TRAN (
   REF1               VARCHAR(60),
   REF2               VARCHAR(60),
   REF3               VARCHAR(60),
-  AMTGOODS           NUMERIC(18,4),
-  AMTTAX             NUMERIC(18,4),
-  AMTTOTAL           NUMERIC(18,4),
-  AMTPAID            NUMERIC(18,4),
+  AMTGOODS           NUMERIC(18,4) DEFAULT 0,
+  AMTTAX             NUMERIC(18,4) DEFAULT 0,
+  AMTTOTAL           NUMERIC(18,4) DEFAULT 0,
+  AMTPAID            NUMERIC(18,4) DEFAULT 0,
   REMARKS            VARCHAR(1000),
   AR_TRANTYPE_ID     ID,
   AR_TRANTYPE_FACTOR INTEGER,
@@ -557,6 +557,35 @@ END^
 CREATE TRIGGER IC_BATCHITEM_BI FOR IC_BATCHITEM ACTIVE BEFORE INSERT POSITION 0 AS
 BEGIN
   IF (NEW.ID IS NULL) THEN NEW.ID = GEN_ID(IC_BATCHITEM_ID_GEN, 1);
+END^
+
+-- An invoice's paid amount follows its receipts in the transaction that
+-- writes them, whichever window writes them: the signed sum of the receipts,
+-- 0 when there is none (the home page's recalculation, for one invoice).
+CREATE TRIGGER CB_TRAN_AMTPAID FOR CB_TRAN ACTIVE AFTER INSERT OR UPDATE OR DELETE POSITION 0 AS
+  DECLARE ARTRAN INTEGER;
+  DECLARE PASS INTEGER = 0;
+BEGIN
+  WHILE (PASS < 2) DO
+  BEGIN
+    ARTRAN = NULL;
+    IF (PASS = 0 AND NOT INSERTING) THEN ARTRAN = OLD.AR_TRAN_ID;
+    IF (PASS = 1 AND NOT DELETING) THEN ARTRAN = NEW.AR_TRAN_ID;
+    -- An update that leaves invoice, amount and sign alone changes nothing owed.
+    IF (UPDATING AND OLD.AR_TRAN_ID IS NOT DISTINCT FROM NEW.AR_TRAN_ID
+        AND OLD.TRANAMT IS NOT DISTINCT FROM NEW.TRANAMT
+        AND OLD.CB_TRANTYPE_FACTOR IS NOT DISTINCT FROM NEW.CB_TRANTYPE_FACTOR) THEN
+      ARTRAN = NULL;
+    IF (PASS = 1 AND UPDATING AND NEW.AR_TRAN_ID IS NOT DISTINCT FROM OLD.AR_TRAN_ID) THEN
+      ARTRAN = NULL;
+    IF (ARTRAN IS NOT NULL) THEN
+    BEGIN
+      UPDATE AR_TRAN SET AMTPAID=(SELECT SUM(CB_TRANTYPE_FACTOR*TRANAMT) FROM CB_TRAN
+                                  WHERE AR_TRAN_ID=AR_TRAN.ID) WHERE ID=:ARTRAN;
+      UPDATE AR_TRAN SET AMTPAID=0 WHERE AMTPAID IS NULL AND ID=:ARTRAN;
+    END
+    PASS = PASS + 1;
+  END
 END^
 
 -- Pinyin initials of Chinese text, for the lookup picker's search: every

@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QDate>
 #include <QFileInfo>
+#include <QThread>
 #include <QTime>
 #include <cmath>
 
@@ -31,6 +32,21 @@ bool ApplyOrUndo(TClientDataSet* cds) {
         cds->CancelUpdates();
         ShowError(e.Message());
         return false;
+    }
+}
+
+void WriteInTransaction(TFbConnection& conn, const std::function<void(TFbTransaction&)>& write) {
+    for (int attempt = 1;; ++attempt) {
+        try {
+            TFbTransaction tra(conn);
+            write(tra);
+            tra.Commit();
+            return;
+        } catch (const EFbError& e) {
+            // The one that came second starts again and sees the first's write.
+            if (!e.IsUpdateConflict() || attempt >= 5) throw;
+            QThread::msleep(unsigned(20 * attempt));
+        }
     }
 }
 
@@ -356,6 +372,22 @@ void TdmMain::UpdateArTran(TFbTransaction& tra, int tranId) {
     upd.SetParam(QStringLiteral("TAX"), QVariant::fromValue(tax));
     upd.SetParam(QStringLiteral("TOTAL"), QVariant::fromValue(total));
     upd.Execute();
+}
+
+TMoney TdmMain::ArTranOwed(int arTranId) {
+    const QVariant v = SelectValue(
+        "SELECT AMTTOTAL - COALESCE((SELECT SUM(CB_TRANTYPE_FACTOR*TRANAMT) FROM CB_TRAN "
+        "WHERE AR_TRAN_ID=T.ID), 0) FROM AR_TRAN T WHERE ID=" +
+        QString::number(arTranId));
+    const TMoney owed = TMoney::FromVariant(v);
+    return owed.Value > 0 ? owed : TMoney();
+}
+
+int TdmMain::ReceiptFolderId() {
+    return SelectValue(
+               "SELECT FIRST 1 ID FROM SYS_TREEVIEW WHERE TABLENAME='CB_TRAN' AND READONLY=1 "
+               "AND PARENTID<>0 AND CAPTION='Receipts' ORDER BY ID")
+        .toInt();
 }
 
 // ------------------------------------------------------------ customers

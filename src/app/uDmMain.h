@@ -117,6 +117,13 @@ public:
     // or the tax code commits them together.
     void UpdateArTran(TFbTransaction& tra, int tranId);
 
+    // What is still owed on invoice arTranId: its total less the signed sum of
+    // its receipts; never below 0.
+    TMoney ArTranOwed(int arTranId);
+    // The folder a receipt entered from an invoice is filed in: the bank
+    // transactions' system folder for receipts; 0 when the database has none.
+    int ReceiptFolderId();
+
     // ---- a customer's sales defaults
     // DISCTRATE and PRICENO of customer aId; 0 and 0 for a missing customer or nulls.
     void GetDefaultValueFromArAcct(int aId, double& aDisc, int& aPriceNo);
@@ -147,6 +154,11 @@ public:
 private:
     QHash<QString, TClientDataSet*> FLookupSets;
 };
+
+// Runs write in a transaction of its own on conn and commits it. When
+// another user's transaction held the same rows at that moment, it starts
+// again from the beginning; any other refusal propagates, nothing written.
+void WriteInTransaction(TFbConnection& conn, const std::function<void(TFbTransaction&)>& write);
 
 // The one data module of the running program.
 TdmMain* dmMain();

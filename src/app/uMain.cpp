@@ -1,6 +1,7 @@
 #include "uMain.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QMdiArea>
@@ -244,6 +245,8 @@ void TfmMain::LoginFinalize() {
 }
 
 void TfmMain::System_LoginExecute() {
+    // The next user must not find, nor lose, this user's unsaved edits.
+    if (!ResolveAllPendingEdits()) return;
     if (LoginOk()) LoginFinalize();
 }
 
@@ -398,9 +401,43 @@ void TfmMain::DestroyBottomButtonAt(int index) {
 }
 
 void TfmMain::CloseAll() {
-    // From the last button to the first.
-    while (!FBottomButtons.isEmpty()) DestroyBottomButtonAt(FBottomButtons.size() - 1);
+    // From the last button to the first; a window whose edits stay unsaved
+    // stays, with the windows before it.
+    while (!FBottomButtons.isEmpty()) {
+        auto* owner =
+            qobject_cast<TfmChild*>(FBottomButtons.last()->property("owner").value<QObject*>());
+        if (owner && owner->HasPendingEdits()) {
+            BringUpChildForm(owner);
+            if (!owner->ResolvePendingEdits()) return;
+        }
+        DestroyBottomButtonAt(FBottomButtons.size() - 1);
+    }
     ShowDefaultChild();
+}
+
+QList<TfmChild*> TfmMain::BusinessWindows() const {
+    QList<TfmChild*> all;
+    for (TfmChild* w : std::initializer_list<TfmChild*>{fmCust, fmSupplier, fmProd, fmICBatch,
+                                                        fmArTran, fmCBAcct, fmCBTran, fmUserTodo})
+        if (w) all << w;
+    return all;
+}
+
+bool TfmMain::ResolveAllPendingEdits() {
+    for (TfmChild* w : BusinessWindows()) {
+        if (!w->HasPendingEdits()) continue;
+        BringUpChildForm(w);
+        if (!w->ResolvePendingEdits()) return false;
+    }
+    return true;
+}
+
+void TfmMain::closeEvent(QCloseEvent* e) {
+    if (!ResolveAllPendingEdits()) {
+        e->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(e);
 }
 
 // ------------------------------------------------------------ help and update

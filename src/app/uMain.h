@@ -63,6 +63,10 @@ public:
     int GetNextToolbarButtonIdx() const override;
     TfmChild* ChildOfBottomButton(int index) const override;
 
+    // Asks about the unsaved edits of every business window, bringing each
+    // up first; false when one stays unsaved (Cancel, or a refused save).
+    bool ResolveAllPendingEdits();
+
     void DownOrCreateBottomButton(TfmChild* owner);
     int GetToolbarButtonIndexByChildForm(TfmChild* child) const;
     void SetAllToolbarButtonsUp();
@@ -87,7 +91,12 @@ public:
     // Addresses of the publisher's site.
     static QString HelpSite() { return QStringLiteral("https://tallyvo.example.com"); }
 
+protected:
+    // Closing the main window ends the program: unsaved edits are asked about first.
+    void closeEvent(QCloseEvent* e) override;
+
 private:
+    QList<TfmChild*> BusinessWindows() const;
     QAction* AddCommand(const QString& name, const QString& caption, bool available);
     void BuildMenus();
     void BuildToolBar();

@@ -58,6 +58,22 @@ bool TDialogMessageService::Confirm(const QString& text) {
     return box.exec() == QMessageBox::Yes;
 }
 
+TMessageService::TAnswer TDialogMessageService::Ask(const QString& text) {
+    QMessageBox box(QMessageBox::Question, Title(), Displayed(text),
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                    QApplication::activeWindow());
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::Cancel);
+    switch (box.exec()) {
+        case QMessageBox::Yes:
+            return TAnswer::Yes;
+        case QMessageBox::No:
+            return TAnswer::No;
+        default:
+            return TAnswer::Cancel;
+    }
+}
+
 bool TDialogMessageService::Input(const QString& caption, const QString& prompt, QString& value) {
     bool ok = false;
     const QString text = QInputDialog::getText(QApplication::activeWindow(), caption,
@@ -87,6 +103,10 @@ void ShowError(const QString& text) {
 }
 
 bool ConfirmYesNo(const QString& text) { return TMessageService::Instance().Confirm(text); }
+
+TMessageService::TAnswer AskYesNoCancel(const QString& text) {
+    return TMessageService::Instance().Ask(text);
+}
 
 bool InputQuery(const QString& caption, const QString& prompt, QString& value) {
     return TMessageService::Instance().Input(caption, prompt, value);

@@ -13,6 +13,7 @@ class QWidget;
 class TMessageService {
 public:
     enum class TKind { Information, Warning, Error, Confirmation };
+    enum class TAnswer { Yes, No, Cancel };
 
     virtual ~TMessageService() = default;
 
@@ -20,6 +21,8 @@ public:
     virtual void Show(TKind kind, const QString& text) = 0;
     // A Yes/No confirmation; true for Yes.
     virtual bool Confirm(const QString& text) = 0;
+    // A question with Yes, No and Cancel (Cancel when the box is closed).
+    virtual TAnswer Ask(const QString& text) = 0;
     // An input box; false when cancelled. value holds the initial text.
     virtual bool Input(const QString& caption, const QString& prompt, QString& value) = 0;
     // An open-file dialog; false when cancelled.
@@ -37,6 +40,7 @@ class TDialogMessageService : public TMessageService {
 public:
     void Show(TKind kind, const QString& text) override;
     bool Confirm(const QString& text) override;
+    TAnswer Ask(const QString& text) override;
     bool Input(const QString& caption, const QString& prompt, QString& value) override;
     bool OpenFile(const QString& caption, const QString& filter, QString& file) override;
 };
@@ -46,6 +50,7 @@ void ShowInformation(const QString& text);
 void ShowWarning(const QString& text);
 void ShowError(const QString& text);
 bool ConfirmYesNo(const QString& text);
+TMessageService::TAnswer AskYesNoCancel(const QString& text);
 bool InputQuery(const QString& caption, const QString& prompt, QString& value);
 
 // The general error box for errors that no code handles: the database's (or

@@ -13,7 +13,6 @@
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QTabWidget>
-#include <QThread>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -695,18 +694,20 @@ void TfmChild::SubBtnNewClick() {
         FSubLinePnCtrl->setFocus();
 }
 
-void TfmChild::SubBtnSaveClick() {
+void TfmChild::SubBtnSaveClick() { SaveLine(); }
+
+bool TfmChild::SaveLine() {
     if (!Child_CDS->Active()) {
         ShowError(QStringLiteral("No parent table record, cannot create new sub table record."));
-        return;
+        return false;
     }
     const TDataSetState st = Sub_CDS->State();
-    if (st != TDataSetState::Edit && st != TDataSetState::Insert) return;
+    if (st != TDataSetState::Edit && st != TDataSetState::Insert) return true;
     // The master row is saved first, with its checks: a line is never stored
     // beside a master row whose screen values differ from the stored ones
     // (the invoice's totals would follow a tax code that Cancel then drops).
-    if (Child_DS->Editing() && !SaveMaster()) return;
-    if (!CheckRequiredControls(Sub_DS, this)) return;
+    if (Child_DS->Editing() && !SaveMaster()) return false;
+    if (!CheckRequiredControls(Sub_DS, this)) return false;
     // A line refused before and saved again is still a new line.
     const bool inserting = Sub_CDS->UpdateStatus() == TUpdateStatus::Inserted;
     if (inserting) {
@@ -714,7 +715,7 @@ void TfmChild::SubBtnSaveClick() {
         if (masterId < 0) {
             ShowError(QStringLiteral(
                 "Invalid parent table record ID, failed creating new sub table record."));
-            return;
+            return false;
         }
         Sub_CDS->FieldByName(FSubLinkField)->SetValue(masterId);
     }
@@ -726,12 +727,13 @@ void TfmChild::SubBtnSaveClick() {
     if (!written) {
         // The line stays as typed, ready for a correction or Cancel.
         if (!Sub_CDS->IsEmpty()) Sub_CDS->Edit();
-        return;
+        return false;
     }
     if (inserting) Sub_CDS->Refresh();  // the key the database gave the line
     // The master row shows what the write derived (totals).
     if (Child_CDS->State() == TDataSetState::Browse) Child_CDS->RefreshRecord();
     ItemBtnNew2->setFocus();
+    return true;
 }
 
 void TfmChild::TakeFreeLineNumber(TFbTransaction& tra) {
@@ -762,24 +764,15 @@ void TfmChild::LockMaster(TFbTransaction& tra) {
 }
 
 bool TfmChild::WriteRows(TClientDataSet* cds, const std::function<void(TFbTransaction&)>& prepare) {
-    for (int attempt = 1;; ++attempt) {
-        try {
-            TFbTransaction tra(*cds->Connection());
+    try {
+        WriteInTransaction(*cds->Connection(), [&](TFbTransaction& tra) {
             if (prepare) prepare(tra);
             cds->ApplyUpdates(tra);
             WriteDerived(tra, cds);
-            tra.Commit();
-            break;
-        } catch (const EFbError& e) {
-            // Two users writing one row at the same moment: the one that came
-            // second starts again and sees the first one's write.
-            if (e.IsUpdateConflict() && attempt < 5) {
-                QThread::msleep(unsigned(20 * attempt));
-                continue;
-            }
-            ShowError(e.Message());
-            return false;
-        }
+        });
+    } catch (const EFbError& e) {
+        ShowError(e.Message());
+        return false;
     }
     cds->CommitUpdates();
     return true;
@@ -989,6 +982,41 @@ bool TfmChild::SaveMaster() {
         Child_CDS->RefreshRecord();  // what the write derived, and other users' columns
     }
     return true;
+}
+
+bool TfmChild::HasPendingEdits() const {
+    if (Child_DS->Editing() || (Child_CDS->Active() && Child_CDS->ChangeCount() > 0)) return true;
+    return !FSubTableName.isEmpty() && Sub_CDS->Active() &&
+           (Sub_DS->Editing() || Sub_CDS->ChangeCount() > 0);
+}
+
+bool TfmChild::ResolvePendingEdits() {
+    if (!HasPendingEdits()) return true;
+    switch (AskYesNoCancel("The record being edited in [" + windowTitle() +
+                           "] is not saved yet. Save it now?")) {
+        case TMessageService::TAnswer::Cancel:
+            return false;
+        case TMessageService::TAnswer::No:
+            for (TClientDataSet* cds : {Sub_CDS, Child_CDS}) {
+                if (!cds->Active()) continue;
+                cds->Cancel();
+                if (cds->ChangeCount() > 0) cds->CancelUpdates();
+            }
+            ShowRecordCount();
+            return true;
+        case TMessageService::TAnswer::Yes:
+            break;
+    }
+    // A line first: saving it saves its master row first too.
+    const bool subPending = !FSubTableName.isEmpty() && Sub_CDS->Active() &&
+                            (Sub_DS->Editing() || Sub_CDS->ChangeCount() > 0);
+    if (subPending) {
+        if (!Sub_DS->Editing()) Sub_CDS->Edit();
+        if (!SaveLine()) return false;
+    }
+    if (Child_CDS->Active() && !Child_DS->Editing() && Child_CDS->ChangeCount() > 0)
+        Child_CDS->Edit();
+    return SaveMaster();
 }
 
 void TfmChild::Child_CancelExecute() {
@@ -1270,7 +1298,7 @@ void TfmChild::btnLeftTreeClick(QToolButton* pressed) {
 // ------------------------------------------------------------ navigation
 
 void TfmChild::CloseChild() {
-    if (!g_host) return;
+    if (!g_host || !ResolvePendingEdits()) return;
     g_host->DestroyBottomButton(this);
     if (g_host->GetNextToolbarButtonIdx() == 0)
         g_host->BringUpChildForm(g_host->ChildOfBottomButton(0));

@@ -104,6 +104,13 @@ public:
     // failed or the database refused it, with the message shown).
     bool SaveMaster();
     void Child_SaveExecute();
+    // Edits of this window not yet written: a master row or a line being
+    // edited, or a change the database refused.
+    bool HasPendingEdits() const;
+    // Before something would drop those edits (a close, the end of the
+    // program, another user logging in): Yes saves them, No drops them,
+    // Cancel keeps them. False when they stay: Cancel, or a refused save.
+    bool ResolvePendingEdits();
     void Child_CancelExecute();
     void Child_DeleteExecute();
     void Child_RefreshRecordExecute();
@@ -137,6 +144,8 @@ public:
     // ---- detail lines
     void SubBtnNewClick();
     void SubBtnSaveClick();
+    // Saves the line being edited; false when it stays unsaved.
+    bool SaveLine();
     void SubBtnCancelClick();
     void SubBtnDelClick();
     void ItemBtnPriorClick();

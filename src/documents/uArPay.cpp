@@ -69,20 +69,21 @@ void TfmArPay::Start(int arTranId) {
     set("AR_TRAN_ID", arTranId);
     set("SYS_USER_ID", dm->Curr_User_ID);
     set("TRANDATE", QDate::currentDate());
+    // Filed where the bank transactions window lists receipts.
+    if (const int folder = dm->ReceiptFolderId()) set("SYS_TREEVIEW_ID", folder);
     QString invoiceNo, customer;
-    QVariant total;
     dm->ForEachRow(
-        "SELECT INVOICENO, AMTTOTAL, AR_ACCT_ID FROM AR_TRAN WHERE ID=" + QString::number(arTranId),
+        "SELECT INVOICENO, AR_ACCT_ID FROM AR_TRAN WHERE ID=" + QString::number(arTranId),
         [&](const TFbQuery& q) {
             invoiceNo = q.AsString("INVOICENO");
-            total = q.Value("AMTTOTAL");
             if (!q.IsNull("AR_ACCT_ID")) {
                 QVariant name;
                 dm->SelectFieldWhere("NAME", "AR_ACCT", name, {"ID", q.AsString("AR_ACCT_ID")});
                 customer = name.toString();
             }
         });
-    set("TRANAMT", total);
+    // What is still owed, so that an invoice is not paid twice by accident.
+    set("TRANAMT", QVariant::fromValue(dm->ArTranOwed(arTranId)));
     set("TRANDESC", QStringLiteral("Invoice %1 from %2").arg(invoiceNo, customer));
 }
 
@@ -94,13 +95,15 @@ void TfmArPay::SaveClick() {
     }
     CBTran_CDS->Post();
     try {
-        CBTran_CDS->ApplyUpdates();
+        WriteInTransaction(*CBTran_CDS->Connection(),
+                           [this](TFbTransaction& tra) { CBTran_CDS->ApplyUpdates(tra); });
     } catch (const EFbError& e) {
         // The dialog stays open with the receipt as typed.
         ShowError(e.Message());
         CBTran_CDS->Edit();
         return;
     }
+    CBTran_CDS->CommitUpdates();
     accept();
 }
 

@@ -236,7 +236,10 @@ void TfmArTran::EnterNewReceipt1Click() {
     const int id = Child_CDS->Active() && !Child_CDS->IsEmpty()
                        ? Child_CDS->FieldByName(QStringLiteral("ID"))->AsInteger()
                        : 0;
-    if (ProcessArPay(id, this)) ReloadReceiptCDS();
+    if (!ProcessArPay(id, this)) return;
+    ReloadReceiptCDS();
+    // The paid amount the receipt changed.
+    if (Child_CDS->State() == TDataSetState::Browse) Child_CDS->RefreshRecord();
 }
 
 void TfmArTran::dbGridReceiptsDblClick() {
@@ -248,6 +251,10 @@ void TfmArTran::dbGridReceiptsDblClick() {
         return;
     }
     if (!FReceiptWindow) return;
+    // The first bring-up would load the folders and list a folder instead of
+    // the receipt: load them now. Edits pending there are not dropped unasked.
+    if (FReceiptWindow->TreeIsEmpty()) FReceiptWindow->LoadTree();
+    if (!FReceiptWindow->ResolvePendingEdits()) return;
     TClientDataSet* cds = FReceiptWindow->Child_CDS;
     cds->Close();
     cds->CommandText =

@@ -189,13 +189,13 @@ private slots:
         const QString number = w->Child_CDS->FieldByName("INVOICENO")->AsString();
         w->dbGridReceiptsDblClick();
         QCOMPARE(msgs.Take(), QStringList{"There is no corresponding receipt"});
-        // The dialog proposes the whole total; without an account it stays open.
-        auto answer = [&](bool withAccount) {
-            OnNextModal([withAccount, number](QWidget* dlg) {
+        // The dialog proposes what is owed; without an account it stays open.
+        auto answer = [&](bool withAccount, const QString& owed) {
+            OnNextModal([withAccount, number, owed](QWidget* dlg) {
                 auto* pay = qobject_cast<TfmArPay*>(dlg);
                 QVERIFY(pay);
                 TClientDataSet* cds = pay->CBTran_CDS;
-                QCOMPARE(cds->FieldByName("TRANAMT")->AsMoney().ToString(), QString("107.0000"));
+                QCOMPARE(cds->FieldByName("TRANAMT")->AsMoney().ToString(), owed);
                 QCOMPARE(cds->FieldByName("TRANDESC")->AsString(),
                          QString("Invoice %1 from Acme Trading").arg(number));
                 QCOMPARE(cds->FieldByName("TRANDATE")->AsDate(), QDate::currentDate());
@@ -206,12 +206,12 @@ private slots:
                 pay->SaveClick();
             });
         };
-        answer(false);
+        answer(false, "107.0000");
         w->EnterNewReceipt1->trigger();
         QCOMPARE(msgs.Take(), QStringList{"Please select an account before save."});
         QCOMPARE(w->Receipt_CDS->RecordCount(), 1);
-        // A second receipt proposes the full total again.
-        answer(false);
+        // Paid in full: a second receipt proposes nothing more.
+        answer(false, "0.0000");
         w->EnterNewReceipt1->trigger();
         QCOMPARE(w->Receipt_CDS->RecordCount(), 2);
         QCOMPARE(

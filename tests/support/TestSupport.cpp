@@ -53,6 +53,11 @@ bool TScriptedMessages::Confirm(const QString& text) {
     return Answers.isEmpty() ? true : Answers.takeFirst();
 }
 
+TMessageService::TAnswer TScriptedMessages::Ask(const QString& text) {
+    Shown.append({TKind::Confirmation, text});
+    return Choices.isEmpty() ? TAnswer::Yes : Choices.takeFirst();
+}
+
 bool TScriptedMessages::Input(const QString& caption, const QString& prompt, QString& value) {
     Shown.append({TKind::Confirmation, caption + ": " + prompt});
     if (!InputValues.isEmpty()) value = InputValues.takeFirst();

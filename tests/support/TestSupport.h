@@ -43,12 +43,16 @@ public:
 
     void Show(TKind kind, const QString& text) override;
     bool Confirm(const QString& text) override;
+    // Answers from Choices (Yes when none is left).
+    TAnswer Ask(const QString& text) override;
     bool Input(const QString& caption, const QString& prompt, QString& value) override;
     // Answers from Answers; the file name from InputValues.
     bool OpenFile(const QString& caption, const QString& filter, QString& file) override;
 
     // Answers to the next confirmations and input boxes, in order.
     QList<bool> Answers;
+    // Answers to the next Yes/No/Cancel questions, in order.
+    QList<TAnswer> Choices;
     // Texts typed into the next input boxes, in order.
     QStringList InputValues;
     QList<TMessage> Shown;

@@ -1,0 +1,153 @@
+// Edits not yet saved are never dropped without a question: the window's
+// Close, the main window's close box, Systems -> Exit and Change User ask,
+// and Yes saves, No drops, Cancel leaves everything as it was.
+
+#include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QtTest>
+
+#include "TClientDataSet.h"
+#include "TDataSource.h"
+#include "TestSupport.h"
+#include "uArTran.h"
+#include "uCust.h"
+#include "uDmMain.h"
+#include "uLogin.h"
+#include "uMain.h"
+#include "uStartup.h"
+
+using TAnswer = TMessageService::TAnswer;
+Q_DECLARE_METATYPE(TMessageService::TAnswer)
+
+class TstPending : public QObject {
+    Q_OBJECT
+
+private:
+    static void LoginAs(const QString& code) {
+        OnNextModal([code](QWidget* w) {
+            auto* dlg = qobject_cast<TfmLogin*>(w);
+            if (!dlg) return;
+            dlg->cbLogin->setCurrentIndex(dlg->cbLogin->findText(code));
+            dlg->BitBtn1->click();
+        });
+    }
+
+    static QString Ask(const QString& window) {
+        return "The record being edited in [" + window + "] is not saved yet. Save it now?";
+    }
+
+private slots:
+    void masterRow_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<TAnswer>("answer");
+        QTest::addColumn<bool>("refused");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<bool>("left");  // the window (or the program) was left
+        QTest::newRow("window Close, Yes") << "close" << TAnswer::Yes << false << "555-9" << true;
+        QTest::newRow("window Close, Cancel")
+            << "close" << TAnswer::Cancel << false << "555-0" << false;
+        QTest::newRow("close box, No") << "closebox" << TAnswer::No << false << "555-0" << true;
+        QTest::newRow("Exit, Yes") << "exit" << TAnswer::Yes << false << "555-9" << true;
+        QTest::newRow("Exit, Yes, refused") << "exit" << TAnswer::Yes << true << "555-0" << false;
+        QTest::newRow("Change User, Yes") << "login" << TAnswer::Yes << false << "555-9" << true;
+        QTest::newRow("Change User, Cancel")
+            << "login" << TAnswer::Cancel << false << "555-0" << false;
+    }
+
+    void masterRow() {
+        QFETCH(QString, path);
+        QFETCH(TAnswer, answer);
+        QFETCH(bool, refused);
+        QFETCH(QString, stored);
+        QFETCH(bool, left);
+        TTestFolder folder;
+        TScriptedMessages msgs;
+        LoginAs("ADMIN");
+        TStartup startup;
+        QVERIFY(startup.Start());
+        TfmMain& m = *startup.fmMain;
+        TdmMain& dm = *startup.dmMain;
+        dm.ExecSQL(
+            "INSERT INTO AR_ACCT (ID, NICKNAME, NAME, PHONENO, SYS_TREEVIEW_ID) "
+            "VALUES (1, 'Acme', 'Acme Trading', '555-0', 2)");
+        if (refused) {
+            dm.SQLConn_Main.ExecuteImmediate("CREATE EXCEPTION E_PHONE 'Phone refused'");
+            dm.SQLConn_Main.ExecuteImmediate(
+                "CREATE TRIGGER AR_ACCT_PHONE FOR AR_ACCT BEFORE UPDATE AS BEGIN "
+                "IF (NEW.PHONENO = '555-9') THEN EXCEPTION E_PHONE; END");
+        }
+        m.Command("CustRelation_Cust")->trigger();
+        TfmCust* w = m.fmCust;
+        QCOMPARE(w->Child_CDS->RecordCount(), 1);
+        QLineEdit* phone = static_cast<QLineEdit*>(EditorOf(w, "PHONENO"));
+        phone->setFocus();
+        QTest::keyClick(phone, Qt::Key_Backspace);
+        QTest::keyClicks(phone, "9");
+        QVERIFY(w->Child_DS->Editing());
+
+        msgs.Choices = {answer};
+        if (path == "close") {
+            QTest::mouseClick(w->btnClose, Qt::LeftButton);
+        } else if (path == "closebox") {
+            m.close();
+        } else if (path == "exit") {
+            m.Command("System_Exit")->trigger();
+        } else if (path == "login") {
+            if (answer == TAnswer::Yes) LoginAs("ADMIN");
+            m.Command("System_Login")->trigger();
+        }
+        QStringList shown = msgs.Take();
+        QVERIFY(!shown.isEmpty());
+        QCOMPARE(shown.takeFirst(), Ask("Customers"));
+        if (refused) QVERIFY(!shown.isEmpty() && shown.first().contains("Phone refused"));
+        QCOMPARE(dm.SelectValue("SELECT PHONENO FROM AR_ACCT").toString(), stored);
+
+        if (path == "close") QCOMPARE(m.BottomButtons().isEmpty(), left);
+        if (path == "closebox" || path == "exit") QCOMPARE(!m.isVisible(), left);
+        if (!left) {
+            // Everything as it was: still editing, the typing still there.
+            QVERIFY(w->Child_DS->Editing());
+            QCOMPARE(phone->text(), QString("555-9"));
+        } else if (answer == TAnswer::No) {
+            QCOMPARE(w->Child_CDS->FieldByName("PHONENO")->AsString(), QString("555-0"));
+        }
+        // Nothing left to ask about on the way out of the test.
+        if (w->Child_DS->Editing()) w->Child_Cancel->trigger();
+    }
+
+    // A line being edited on the invoice: Yes saves it (and the invoice
+    // first), so that Exit loses nothing.
+    void detailLine() {
+        TTestFolder folder;
+        TScriptedMessages msgs;
+        LoginAs("ADMIN");
+        TStartup startup;
+        QVERIFY(startup.Start());
+        TfmMain& m = *startup.fmMain;
+        TdmMain& dm = *startup.dmMain;
+        dm.ExecSQL("INSERT INTO AR_ACCT (ID, NICKNAME, NAME) VALUES (1, 'Acme', 'Acme Trading')");
+        m.Command("Ar_Tran")->trigger();
+        TfmArTran* w = m.fmArTran;
+        w->Child_New->trigger();
+        w->Child_CDS->FieldByName("AR_ACCT_ID")->SetValue(1);
+        w->Child_Save->trigger();
+        QCOMPARE(msgs.Take(), QStringList());
+        w->pg->setCurrentWidget(w->pgTsItems);
+        QVERIFY(w->ItemBtnNew2->isEnabled());
+        QTest::mouseClick(w->ItemBtnNew2, Qt::LeftButton);
+        QTest::keyClicks(EditorOf(w, "ITEMDESC", w->Sub_DS), "Gift box");
+        msgs.Choices = {TAnswer::Yes};
+        m.Command("System_Exit")->trigger();
+        QCOMPARE(msgs.Take(), QStringList{Ask("Invoices")});
+        QVERIFY(!m.isVisible());
+        QCOMPARE(dm.SelectValue("SELECT ITEMDESC FROM AR_TRANITEM").toString(),
+                 QString("Gift box"));
+    }
+};
+
+QTEST_MAIN(TstPending)
+#include "tst_pending.moc"
