@@ -8,6 +8,7 @@
 #include <QRegularExpression>
 #include <QThread>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "TClientDataSet.h"
 #include "TDataSource.h"
