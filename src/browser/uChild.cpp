@@ -26,6 +26,7 @@
 #include "TFbConnection.h"
 #include "TFbQuery.h"
 #include "uDbGrid.h"
+#include "uDelete.h"
 #include "uDmMain.h"
 #include "uGridSettings.h"
 #include "uLibProc.h"
@@ -1032,13 +1033,34 @@ void TfmChild::Child_DeleteExecute() {
     if (!Child_CDS->Active() || Child_CDS->IsEmpty()) return;
     const QString name = Child_CDS->FieldByName(FNameField)->AsString();
     if (!ConfirmYesNo(QStringLiteral("Are you sure to delete: ") + name)) return;
-    Child_CDS->Delete();
-    if (!ApplyOrUndo(Child_CDS)) return;  // the row comes back: nothing was deleted
+    const QVariant key = Child_CDS->FieldByName(QStringLiteral("ID"))->Value();
+    // The row's own delete is written in the transaction of its dependent
+    // rows' deletes: all of them commit, or none.
+    const bool deleted = DeleteWithDependencies(
+        FTableName, name, key.toInt(),
+        [this, key](TFbTransaction& tra) {
+            // A try the database refused left the row deleted in memory.
+            if (Child_CDS->ChangeCount() > 0) Child_CDS->CancelUpdates();
+            const int row = Child_CDS->RowOfKey(key);
+            if (row < 0)
+                throw EDataSetError(QStringLiteral("Record not found or changed by another user"));
+            Child_CDS->MoveTo(row);
+            Child_CDS->Delete();
+            Child_CDS->ApplyUpdates(tra);
+        },
+        this);
+    if (!deleted) {
+        // Nothing was deleted: the row comes back as it is stored.
+        if (Child_CDS->ChangeCount() > 0) Child_CDS->CancelUpdates();
+        return;
+    }
+    Child_CDS->CommitUpdates();
     SetTopBtnStatus();
     ShowRecordCount();
     if (PanelLeft->isVisible() && SelectedFolder())
         RefreshTreeViewNodeByTreeViewId(NodeData(SelectedFolder()).ID,
                                         AbsoluteIndex(SelectedFolder()));
+    if (!FSubTableName.isEmpty() && Child_CDS->IsEmpty()) SetSubButtonStatus();
 }
 
 void TfmChild::Child_RefreshRecordExecute() {
