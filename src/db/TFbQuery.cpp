@@ -34,7 +34,13 @@ int64_t Pow10(int n) {
 // Scaled integer of the engine (value × 10^scale) to ten-thousandths.
 TMoney ScaledToMoney(int64_t v, int scale) {
     if (scale == -4) return TMoney(v);
-    if (scale > -4) return TMoney(v * Pow10(4 + scale));
+    if (scale > -4) {
+        // NUMERIC(18,2) holds more than money does: such a value is refused, not wrapped.
+        int64_t m;
+        if (__builtin_mul_overflow(v, Pow10(4 + scale), &m))
+            throw EMoneyOverflow(TMoney::OutOfRangeMessage(QStringLiteral("The amount")));
+        return TMoney(m);
+    }
     // More than four decimals: round half away from zero to four.
     const int64_t div = Pow10(-4 - scale);
     const int64_t q = v / div, r = v % div;
