@@ -344,15 +344,21 @@ void TdmMain::CalcArTranTax(TFbTransaction& tra, int arTranId, int taxId, TMoney
         inclusive = taxQ.AsInteger(QStringLiteral("INCLUSIVE")) == 1;
     }
     // The one rounding step computes in floating point; its two-decimal
-    // result is taken back into money exactly.
-    const auto toMoney = [](double v) { return TMoney(std::llround(v * 10000.0)); };
+    // result is taken back into money exactly. Totals money cannot hold are
+    // refused, never wrapped.
+    const auto overflow = []() {
+        return EMoneyOverflow(TMoney::OutOfRangeMessage(QStringLiteral("The invoice totals")));
+    };
     const double total = double(amtTotal.Value) / 10000.0;
     if (inclusive) {
-        amtGoods = toMoney(RoundAmount(2, total / (1 + rate * 0.01)));
-        amtTax = amtTotal - amtGoods;
+        if (!TMoney::TryFromDouble(RoundAmount(2, total / (1 + rate * 0.01)), amtGoods) ||
+            !TMoney::TrySubtract(amtTotal, amtGoods, amtTax))
+            throw overflow();
     } else {
-        amtTax = toMoney(RoundAmount(2, rate * (double(amtGoods.Value) / 10000.0) * 0.01));
-        amtTotal = amtGoods + amtTax;
+        if (!TMoney::TryFromDouble(RoundAmount(2, rate * (double(amtGoods.Value) / 10000.0) * 0.01),
+                                   amtTax) ||
+            !TMoney::TryAdd(amtGoods, amtTax, amtTotal))
+            throw overflow();
     }
 }
 

@@ -5,6 +5,7 @@
 #include <QRegularExpressionValidator>
 
 #include "TClientDataSet.h"
+#include "uMessages.h"
 
 TPnDbEdit::TPnDbEdit(QWidget* parent) : TPnBase(parent) {
     FDbEdit = new QLineEdit(this);
@@ -12,7 +13,23 @@ TPnDbEdit::TPnDbEdit(QWidget* parent) : TPnBase(parent) {
     FLabelCaption->setBuddy(FDbEdit);
     setFocusProxy(FDbEdit);
     connect(FDbEdit, &QLineEdit::textEdited, this, [this](const QString& text) {
-        StoreValue(text.isEmpty() ? QVariant() : QVariant(text));
+        try {
+            StoreValue(text.isEmpty() ? QVariant() : QVariant(text));
+            FRefusalShown = false;
+        } catch (...) {
+            // The column refused the value (out of range, or a value derived
+            // from it would be): nothing was stored, the text stays for a
+            // correction, and posting the row is refused until then.
+            TField* f = Field();
+            if (!f || !f->Refused()) throw;
+            // Told once while the text stays refused; a sign or a point
+            // alone is a number still being typed.
+            static const QRegularExpression partial(QStringLiteral("^[+-]?[.]?$"));
+            if (!FRefusalShown && !partial.match(text.trimmed()).hasMatch()) {
+                FRefusalShown = true;
+                ShowError(f->RefusedMessage());
+            }
+        }
     });
     resize(200, 0);
     ApplyLayout();
@@ -38,13 +55,15 @@ void TPnDbEdit::RefreshFromField() {
             FDbEdit->setValidator(
                 new QRegularExpressionValidator(QRegularExpression("-?[0-9]{0,18}"), FDbEdit));
         else if (f->DataType == TFbType::Money)
+            // As many digits as money has; the column says how many it takes.
             FDbEdit->setValidator(new QRegularExpressionValidator(
-                QRegularExpression("-?[0-9]{0,14}([.][0-9]{0,4})?"), FDbEdit));
+                QRegularExpression("-?[0-9]{0,15}([.][0-9]{0,4})?"), FDbEdit));
         else if (f->DataType == TFbType::Float)
             FDbEdit->setValidator(new QRegularExpressionValidator(
                 QRegularExpression("-?[0-9]{0,15}([.][0-9]{0,10})?"), FDbEdit));
     }
-    const QString text = f ? f->AsString() : QString();
+    // A refused value stays as typed until it is corrected or the edit ends.
+    const QString text = !f ? QString() : f->Refused() ? f->RefusedText() : f->AsString();
     if (FDbEdit->text() != text) FDbEdit->setText(text);
 }
 

@@ -19,4 +19,7 @@ protected:
     void RefreshFromField() override;
     void ApplyLayout() override;
     QLineEdit* FDbEdit;
+
+private:
+    bool FRefusalShown = false;  // the refusal of the text as it stands was shown
 };

@@ -1,8 +1,13 @@
 #include "TClientDataSet.h"
 
+#include <firebird/Interface.h>
+
 #include <QRegularExpression>
 #include <algorithm>
+#include <cfloat>
+#include <cmath>
 #include <cstring>
+#include <limits>
 
 #include "TDataSource.h"
 #include "TDisplayFormat.h"
@@ -47,6 +52,221 @@ double TField::AsFloat() const {
 }
 
 QString TField::DisplayText() const { return FOwner->DisplayTextAt(FOwner->RecNo(), this); }
+
+// ------------------------------------------------------ what a column holds
+
+namespace {
+
+// The range of the integer the engine stores a column in; false for other storage.
+bool StorageRange(unsigned sqlType, int64_t& lo, int64_t& hi) {
+    switch (sqlType) {
+        case SQL_SHORT:
+            lo = std::numeric_limits<int16_t>::min();
+            hi = std::numeric_limits<int16_t>::max();
+            return true;
+        case SQL_LONG:
+            lo = std::numeric_limits<int32_t>::min();
+            hi = std::numeric_limits<int32_t>::max();
+            return true;
+        case SQL_INT64:
+            lo = std::numeric_limits<int64_t>::min();
+            hi = std::numeric_limits<int64_t>::max();
+            return true;
+        default:
+            return false;
+    }
+}
+
+int64_t Pow10(int n) {
+    int64_t r = 1;
+    while (n-- > 0) r *= 10;
+    return r;
+}
+
+// A stored integer of a column with that many decimals, as text.
+QString ScaledText(int64_t v, int decimals) {
+    if (decimals <= 0) return QString::number(v);
+    const bool negative = v < 0;
+    const uint64_t magnitude = negative ? uint64_t(0) - uint64_t(v) : uint64_t(v);
+    const uint64_t div = uint64_t(Pow10(decimals));
+    return QStringLiteral("%1%2.%3")
+        .arg(negative ? "-" : "")
+        .arg(magnitude / div)
+        .arg(magnitude % div, decimals, 10, QLatin1Char('0'));
+}
+
+// x / div rounded to the nearest integer, halves away from zero, as the
+// engine rounds a value to a column's scale.
+int64_t DivRound(int64_t x, int64_t div) {
+    const int64_t q = x / div, r = x % div;
+    if (r == 0) return q;
+    const uint64_t twice = 2 * (r < 0 ? uint64_t(0) - uint64_t(r) : uint64_t(r));
+    return twice >= uint64_t(div) ? (x < 0 ? q - 1 : q + 1) : q;
+}
+
+bool IsIntegerText(const QString& t) {
+    static const QRegularExpression re(QStringLiteral("^[+-]?[0-9]+$"));
+    return re.match(t).hasMatch();
+}
+
+bool IsIntegerType(int t) {
+    return t == QMetaType::Int || t == QMetaType::LongLong || t == QMetaType::UInt ||
+           t == QMetaType::ULongLong || t == QMetaType::Long || t == QMetaType::ULong ||
+           t == QMetaType::Short || t == QMetaType::UShort || t == QMetaType::Char ||
+           t == QMetaType::SChar || t == QMetaType::UChar || t == QMetaType::Bool;
+}
+
+}  // namespace
+
+int TField::Precision() const {
+    switch (SqlType) {
+        case SQL_SHORT:
+            return 4;
+        case SQL_LONG:
+            return 9;
+        case SQL_INT64:
+            return 18;
+        default:
+            return 0;
+    }
+}
+
+QVariant TField::CheckedValue(const QVariant& v) const {
+    if (!v.isValid() || v.isNull()) return QVariant();
+    const bool numeric = DataType == TFbType::Integer || DataType == TFbType::Int64 ||
+                         DataType == TFbType::Money || DataType == TFbType::Float;
+    if (!numeric || IsLookup) return v;
+    const QString prefix = '[' + Caption() + "] ";
+    const int type = v.userType();
+    const bool isMoney = type == qMetaTypeId<TMoney>();
+    auto notANumber = [&]() {
+        return EDataSetError(prefix + '"' + v.toString() + "\" is not a number.");
+    };
+    auto notFinite = [&]() { return EDataSetError(prefix + "The value is not a finite number."); };
+    auto outOfRange = [&](const QString& lo, const QString& hi) {
+        return EDataSetError(prefix + "The value is out of range: it must lie between " + lo +
+                             " and " + hi + '.');
+    };
+    QString text;
+    if (type == QMetaType::QString) {
+        text = v.toString().trimmed();
+        if (text.isEmpty()) return QVariant();  // blank is no value
+    }
+    int64_t lo = 0, hi = 0;
+    const bool integerStorage = StorageRange(SqlType, lo, hi);
+
+    if (DataType == TFbType::Integer || DataType == TFbType::Int64) {
+        if (!integerStorage) {  // not described: what the set's slot holds
+            lo = DataType == TFbType::Integer ? std::numeric_limits<int32_t>::min()
+                                              : std::numeric_limits<int64_t>::min();
+            hi = DataType == TFbType::Integer ? std::numeric_limits<int32_t>::max()
+                                              : std::numeric_limits<int64_t>::max();
+        }
+        const auto range = [&]() { return outOfRange(QString::number(lo), QString::number(hi)); };
+        int64_t n = 0;
+        double d = 0;
+        bool isDouble = false;
+        if (isMoney) {
+            n = DivRound(v.value<TMoney>().Value, TMoney::Scale);
+        } else if (type == QMetaType::ULongLong || type == QMetaType::ULong) {
+            const qulonglong u = v.toULongLong();
+            if (u > qulonglong(hi)) throw range();
+            n = int64_t(u);
+        } else if (IsIntegerType(type)) {
+            n = v.toLongLong();
+        } else if (type == QMetaType::QString) {
+            bool ok = false;
+            if (IsIntegerText(text)) {
+                n = text.toLongLong(&ok);
+                if (!ok) throw range();  // digits beyond any integer
+            } else {
+                d = text.toDouble(&ok);
+                if (!ok) throw notANumber();
+                isDouble = true;
+            }
+        } else {
+            bool ok = false;
+            d = v.toDouble(&ok);
+            if (!ok) throw notANumber();
+            isDouble = true;
+        }
+        if (isDouble) {
+            if (!std::isfinite(d)) throw notFinite();
+            const double r = std::round(d);
+            if (r >= 9223372036854775808.0 || r < -9223372036854775808.0) throw range();
+            n = int64_t(r);
+        }
+        if (n < lo || n > hi) throw range();
+        return DataType == TFbType::Integer ? QVariant(int(n)) : QVariant(qlonglong(n));
+    }
+
+    if (DataType == TFbType::Money) {
+        // NUMERIC with one to four decimals; an undescribed column holds what money holds.
+        const int decimals = integerStorage ? -SqlScale : 4;
+        if (!integerStorage) {
+            lo = std::numeric_limits<int64_t>::min();
+            hi = std::numeric_limits<int64_t>::max();
+        }
+        const int64_t div = Pow10(4 - decimals);
+        const auto range = [&]() {
+            // A 64-bit storage with fewer decimals holds more than money does.
+            if (lo < std::numeric_limits<int64_t>::min() / div)
+                return outOfRange(TMoney::Min().ToString(), TMoney::Max().ToString());
+            return outOfRange(ScaledText(lo, decimals), ScaledText(hi, decimals));
+        };
+        const auto fromDouble = [&](double d, TMoney& m) {
+            if (!std::isfinite(d)) throw notFinite();
+            return TMoney::TryFromDouble(d, m);
+        };
+        TMoney m;
+        bool fits = true;
+        bool ok = false;
+        if (isMoney) {
+            m = v.value<TMoney>();
+        } else if (type == QMetaType::QString) {
+            if (!TMoney::FromString(text, m)) {
+                // More decimals than money keeps are rounded; too many digits do not fit.
+                const double d = text.toDouble(&ok);
+                if (!ok) throw notANumber();
+                fits = fromDouble(d, m);
+            }
+        } else if (type == QMetaType::ULongLong || type == QMetaType::ULong) {
+            const qulonglong u = v.toULongLong();
+            fits = u <= qulonglong(std::numeric_limits<int64_t>::max()) &&
+                   TMoney::TryFromUnits(int64_t(u), m);
+        } else if (IsIntegerType(type)) {
+            fits = TMoney::TryFromUnits(v.toLongLong(), m);
+        } else {
+            const double d = v.toDouble(&ok);
+            if (!ok) throw notANumber();
+            fits = fromDouble(d, m);
+        }
+        if (!fits) throw range();
+        // The engine rounds to the column's scale, then checks its storage.
+        const int64_t stored = div > 1 ? DivRound(m.Value, div) : m.Value;
+        if (stored < lo || stored > hi) throw range();
+        return QVariant::fromValue(m);
+    }
+
+    // Floating point, and NUMERIC with more decimals than money keeps.
+    double d = 0;
+    if (isMoney) {
+        d = double(v.value<TMoney>().Value) / double(TMoney::Scale);
+    } else {
+        bool ok = false;
+        d = type == QMetaType::QString ? text.toDouble(&ok) : v.toDouble(&ok);
+        if (!ok) throw notANumber();
+    }
+    if (!std::isfinite(d)) throw notFinite();
+    if (SqlType == SQL_FLOAT && std::fabs(d) > double(FLT_MAX))
+        throw outOfRange(QString::number(-double(FLT_MAX)), QString::number(double(FLT_MAX)));
+    if (integerStorage && SqlScale < 0) {
+        const long double stored = std::round((long double)d * std::pow(10.0L, -SqlScale));
+        if (stored < (long double)lo || stored > (long double)hi)
+            throw outOfRange(ScaledText(lo, -SqlScale), ScaledText(hi, -SqlScale));
+    }
+    return QVariant(d);
+}
 
 // ============================================================ TClientDataSet
 
@@ -162,6 +382,9 @@ void TClientDataSet::CreateFieldsFrom(const TFbQuery& q) {
     for (const TFbColumn& c : q.Columns()) {
         auto f = std::make_unique<TField>(this, c.Name);
         f->DataType = c.Kind;
+        f->SqlType = c.SqlType;
+        f->SqlScale = c.Scale;
+        f->SqlLength = c.Length;
         FFields.push_back(std::move(f));
     }
 }
@@ -192,6 +415,9 @@ void TClientDataSet::BindFields(const TFbQuery& q) {
         if (col < 0) throw EDataSetError(QStringLiteral("Field '%1' not found").arg(f->FieldName));
         const TFbColumn& c = q.Column(col);
         f->DataType = c.Kind;
+        f->SqlType = c.SqlType;
+        f->SqlScale = c.Scale;
+        f->SqlLength = c.Length;
         f->Slot = slot++;
         f->Origin = (c.Relation.compare(table, Qt::CaseInsensitive) == 0 && !c.Field.isEmpty())
                         ? c.Field
@@ -588,6 +814,7 @@ void TClientDataSet::GotoBookmark(TBookmark b) {
 
 void TClientDataSet::SetState(TDataSetState s) {
     if (FState == s) return;
+    ClearRefusals();  // they belong to the edit that ends or has not begun
     FState = s;
     NotifyState();
 }
@@ -635,15 +862,98 @@ void TClientDataSet::Edit() {
     SetState(TDataSetState::Edit);
 }
 
+namespace {
+
+// What a failed change says to the user; empty for a silent stop.
+QString MessageOfCurrentException() {
+    try {
+        throw;
+    } catch (const EAbort&) {
+        return QString();
+    } catch (const EDataSetError& e) {
+        return e.Message();
+    } catch (const EFbError& e) {
+        return e.Message();
+    } catch (const std::exception& e) {
+        return QString::fromUtf8(e.what());
+    } catch (...) {
+        return QString();
+    }
+}
+
+QString TextOfValue(const QVariant& v) {
+    if (v.userType() == qMetaTypeId<TMoney>()) return v.value<TMoney>().ToString();
+    return v.toString();
+}
+
+}  // namespace
+
 void TClientDataSet::SetFieldValue(TField* f, const QVariant& v) {
     if (f->IsLookup)
         throw EDataSetError(QStringLiteral("Field '%1' cannot be modified").arg(f->FieldName));
     if (FState == TDataSetState::Browse) Edit();
     if (!FBuffer) throw EDataSetError(QStringLiteral("The record set is not editing"));
-    FBuffer = FLayout.Set(FBuffer, f->Slot, v);
+    const auto refuse = [&](TField* field, const QString& message) {
+        field->FRefused = true;
+        field->FRefusedText = TextOfValue(v);
+        field->FRefusedMessage = message;
+    };
+    QVariant value;
+    try {
+        value = f->CheckedValue(v);
+    } catch (const EDataSetError& e) {
+        // Nothing is stored: the column keeps its value, and the row cannot
+        // be posted until the column gets one it can hold.
+        refuse(f, e.Message());
+        throw;
+    }
+    // A change handler that fails (a derived amount out of range) takes the
+    // whole change back, so that no value is left half-derived.
+    struct TMark {
+        bool Refused;
+        QString Text, Message;
+    };
+    std::vector<TMark> marks;
+    marks.reserve(FFields.size());
+    for (const auto& x : FFields)
+        marks.push_back({x->FRefused, x->FRefusedText, x->FRefusedMessage});
+    uint8_t* before = TRowLayout::Copy(FBuffer);
+    const bool wasModified = FModified;
+    FBuffer = FLayout.Set(FBuffer, f->Slot, value);
     FModified = true;
-    if (OnFieldChange) OnFieldChange(*f);
+    f->FRefused = false;
+    f->FRefusedText.clear();
+    f->FRefusedMessage.clear();
+    try {
+        if (OnFieldChange) OnFieldChange(*f);
+    } catch (...) {
+        const QString message = MessageOfCurrentException();
+        if (FBuffer && (FState == TDataSetState::Edit || FState == TDataSetState::Insert)) {
+            TRowLayout::Free(FBuffer);
+            FBuffer = before;
+            FModified = wasModified;
+            for (size_t i = 0; i < FFields.size() && i < marks.size(); ++i) {
+                FFields[i]->FRefused = marks[i].Refused;
+                FFields[i]->FRefusedText = marks[i].Text;
+                FFields[i]->FRefusedMessage = marks[i].Message;
+            }
+            if (!message.isEmpty()) refuse(f, message);
+            NotifyData(nullptr);
+        } else {
+            TRowLayout::Free(before);
+        }
+        throw;
+    }
+    TRowLayout::Free(before);
     NotifyData(f);
+}
+
+void TClientDataSet::ClearRefusals() {
+    for (const auto& f : FFields) {
+        f->FRefused = false;
+        f->FRefusedText.clear();
+        f->FRefusedMessage.clear();
+    }
 }
 
 void TClientDataSet::LogChange(uint32_t rec) {
@@ -654,6 +964,9 @@ void TClientDataSet::LogChange(uint32_t rec) {
 
 void TClientDataSet::Post() {
     if (FState != TDataSetState::Edit && FState != TDataSetState::Insert) return;
+    // A value a column refused is not silently replaced by the one it kept.
+    for (const auto& f : FFields)
+        if (f->FRefused) throw EDataSetError(f->FRefusedMessage);
     if (OnBeforePost) OnBeforePost(*this);  // may throw EAbort: still editing
     const uint32_t rec = FView[size_t(FCursor)];
     TRecord& r = FRecords[rec];

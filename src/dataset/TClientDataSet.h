@@ -79,6 +79,31 @@ public:
     // the same transaction): never written from the set.
     bool InUpdate = true;
 
+    // The column as the statement describes it, which decides what values
+    // it can hold: SQL_xxx without the null flag (0 when not known), the
+    // decimal scale (negative: digits after the point) and the byte length.
+    unsigned SqlType = 0;
+    int SqlScale = 0;
+    unsigned SqlLength = 0;
+    // Decimal digits the column's storage holds in full: 4, 9 or 18 for the
+    // 16, 32 and 64-bit integers behind SMALLINT, INTEGER, BIGINT and
+    // NUMERIC; 0 for other columns. The engine checks a NUMERIC against its
+    // storage, not its declared precision (NUMERIC(4,2) takes 327.67), and
+    // so does this set.
+    int Precision() const;
+    // v as this column holds it: an int, qlonglong, TMoney or double for a
+    // numeric column, null for blank text. A value the column cannot hold (out
+    // of range, not a number, not finite) throws EDataSetError with a message
+    // that names the caption.
+    QVariant CheckedValue(const QVariant& v) const;
+
+    // A value refused for this column while the row is edited (what was
+    // given, as text, and why): the row cannot be posted until the column
+    // takes a value or the edit is cancelled.
+    bool Refused() const { return FRefused; }
+    const QString& RefusedText() const { return FRefusedText; }
+    const QString& RefusedMessage() const { return FRefusedMessage; }
+
     // Lookup columns.
     bool IsLookup = false;
     QString KeyFields;  // the key column of this set
@@ -105,7 +130,10 @@ public:
     QString DisplayText() const;
 
 private:
+    friend class TClientDataSet;
     TClientDataSet* FOwner;
+    bool FRefused = false;
+    QString FRefusedText, FRefusedMessage;
 };
 
 // An in-memory record set: a statement is read into memory, edited there and
@@ -263,6 +291,7 @@ private:
     const uint8_t* CurrentRow() const;
     const uint8_t* RowOf(uint32_t rec) const;
     void SetFieldValue(TField* f, const QVariant& v);
+    void ClearRefusals();
     void SetState(TDataSetState s);
     void RebuildView(bool keepCurrent);
     void SortView();

@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
+#include <stdexcept>
 
 namespace {
 
@@ -258,9 +260,16 @@ uint8_t* TRowLayout::Set(uint8_t* row, int slot, const QVariant& value) const {
     uint8_t* d = fixed.data() + s.Offset;
     if (!isNull) {
         switch (s.Kind) {
-            case TFbType::Integer:
-                Store<int32_t>(d, value.toInt());
+            case TFbType::Integer: {
+                // Record sets check values against their columns first; a
+                // value that got past them is refused here, never wrapped.
+                const qlonglong n = value.toLongLong();
+                if (n < std::numeric_limits<int32_t>::min() ||
+                    n > std::numeric_limits<int32_t>::max())
+                    throw std::out_of_range("value out of range of a 32-bit integer");
+                Store<int32_t>(d, int32_t(n));
                 break;
+            }
             case TFbType::Int64:
                 Store<int64_t>(d, value.toLongLong());
                 break;

@@ -11,6 +11,8 @@ namespace {
 
 constexpr unsigned CsUtf8 = 4;
 constexpr unsigned CsOctets = 1;
+// The longest VARCHAR the engine has, in bytes; its length travels in 16 bits.
+constexpr qsizetype MaxVarCharBytes = 32765;
 
 const QDate& BaseDate() {
     static const QDate base(1858, 11, 17);  // day 0 of ISC_DATE
@@ -32,7 +34,13 @@ int64_t Pow10(int n) {
 // Scaled integer of the engine (value × 10^scale) to ten-thousandths.
 TMoney ScaledToMoney(int64_t v, int scale) {
     if (scale == -4) return TMoney(v);
-    if (scale > -4) return TMoney(v * Pow10(4 + scale));
+    if (scale > -4) {
+        // NUMERIC(18,2) holds more than money does: such a value is refused, not wrapped.
+        int64_t m;
+        if (__builtin_mul_overflow(v, Pow10(4 + scale), &m))
+            throw EMoneyOverflow(TMoney::OutOfRangeMessage(QStringLiteral("The amount")));
+        return TMoney(m);
+    }
     // More than four decimals: round half away from zero to four.
     const int64_t div = Pow10(-4 - scale);
     const int64_t q = v / div, r = v % div;
@@ -251,10 +259,23 @@ void TFbQuery::BuildInput(std::vector<unsigned char>& buffer, IMessageMetadata*&
                             b->setSubType(&st, i, FInMeta->getSubType(&st, i));
                         } else {
                             texts[i] = v.toString().toUtf8();
-                            b->setType(&st, i, SQL_VARYING | 1u);
-                            b->setLength(&st, i, unsigned(qMax(1, int(texts[i].size()))));
-                            b->setCharSet(&st, i, CsUtf8);
-                            b->setScale(&st, i, 0);
+                            if (texts[i].size() > MaxVarCharBytes) {
+                                // Longer than any VARCHAR: sent as a text blob, which
+                                // the engine converts to the parameter's type, refusing
+                                // with its own message a text that does not fit, never
+                                // cutting it.
+                                texts[i].clear();
+                                b->setType(&st, i, SQL_BLOB | 1u);
+                                b->setLength(&st, i, sizeof(ISC_QUAD));
+                                b->setSubType(&st, i, 1);
+                                b->setCharSet(&st, i, CsUtf8);
+                                b->setScale(&st, i, 0);
+                            } else {
+                                b->setType(&st, i, SQL_VARYING | 1u);
+                                b->setLength(&st, i, unsigned(qMax(1, int(texts[i].size()))));
+                                b->setCharSet(&st, i, CsUtf8);
+                                b->setScale(&st, i, 0);
+                            }
                         }
                 }
             }
@@ -345,7 +366,7 @@ void TFbQuery::BuildInput(std::vector<unsigned char>& buffer, IMessageMetadata*&
                 }
                 default: {  // SQL_VARYING
                     const QByteArray& t = texts[i];
-                    const short len = short(t.size());
+                    const uint16_t len = uint16_t(t.size());  // at most MaxVarCharBytes
                     std::memcpy(p, &len, sizeof len);
                     std::memcpy(p + sizeof len, t.constData(), size_t(t.size()));
                 }

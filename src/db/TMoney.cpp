@@ -56,14 +56,86 @@ QString TMoney::ToString() const {
         .arg(fraction, 4, 10, QLatin1Char('0'));
 }
 
+QString TMoney::RangeText() {
+    return Min().ToString() + QStringLiteral(" and ") + Max().ToString();
+}
+
+QString TMoney::OutOfRangeMessage(const QString& what) {
+    return what + QStringLiteral(" would be out of range: it must lie between ") + RangeText() +
+           '.';
+}
+
+bool TMoney::TryFromUnits(int64_t units, TMoney& out) {
+    int64_t v;
+    if (__builtin_mul_overflow(units, Scale, &v)) return false;
+    out = TMoney(v);
+    return true;
+}
+
+TMoney TMoney::FromUnits(int64_t units) {
+    TMoney m;
+    if (!TryFromUnits(units, m))
+        throw EMoneyOverflow(OutOfRangeMessage(QStringLiteral("The amount")));
+    return m;
+}
+
+bool TMoney::TryFromTenThousandths(double v, TMoney& out) {
+    // 2^63 is exact as a double; every double below it rounds to a value
+    // that fits, as doubles that large are whole numbers already.
+    constexpr double limit = 9223372036854775808.0;
+    if (!std::isfinite(v) || v >= limit || v < -limit) return false;
+    out = TMoney(std::llround(v));
+    return true;
+}
+
+bool TMoney::TryFromDouble(double units, TMoney& out) {
+    return TryFromTenThousandths(units * 10000.0, out);
+}
+
+bool TMoney::TryAdd(TMoney a, TMoney b, TMoney& out) {
+    int64_t v;
+    if (__builtin_add_overflow(a.Value, b.Value, &v)) return false;
+    out = TMoney(v);
+    return true;
+}
+
+bool TMoney::TrySubtract(TMoney a, TMoney b, TMoney& out) {
+    int64_t v;
+    if (__builtin_sub_overflow(a.Value, b.Value, &v)) return false;
+    out = TMoney(v);
+    return true;
+}
+
+TMoney operator+(TMoney a, TMoney b) {
+    TMoney r;
+    if (!TMoney::TryAdd(a, b, r))
+        throw EMoneyOverflow(TMoney::OutOfRangeMessage(QStringLiteral("The sum")));
+    return r;
+}
+
+TMoney operator-(TMoney a, TMoney b) {
+    TMoney r;
+    if (!TMoney::TrySubtract(a, b, r))
+        throw EMoneyOverflow(TMoney::OutOfRangeMessage(QStringLiteral("The difference")));
+    return r;
+}
+
 TMoney TMoney::FromVariant(const QVariant& v) {
     if (!v.isValid() || v.isNull()) return TMoney();
     if (v.userType() == qMetaTypeId<TMoney>()) return v.value<TMoney>();
-    if (v.userType() == QMetaType::Double) return TMoney(std::llround(v.toDouble() * 10000.0));
+    if (v.userType() == QMetaType::Double || v.userType() == QMetaType::Float) {
+        TMoney m;
+        if (!TryFromDouble(v.toDouble(), m))
+            throw EMoneyOverflow(OutOfRangeMessage(QStringLiteral("The amount")));
+        return m;
+    }
     if (v.userType() == QMetaType::QString) {
         TMoney m;
         FromString(v.toString(), m);
         return m;
     }
+    if (v.userType() == QMetaType::ULongLong &&
+        v.toULongLong() > uint64_t(std::numeric_limits<int64_t>::max()))
+        throw EMoneyOverflow(OutOfRangeMessage(QStringLiteral("The amount")));
     return FromUnits(v.toLongLong());
 }

@@ -29,7 +29,10 @@ TMoney TfmArTran::LineAmount(int qty, double price, double discRate) {
     // Nearest integer, halves to even, in both steps.
     const double gross = std::nearbyint(double(qty) * price * 10000.0);
     const double net = std::nearbyint((100.0 - discRate) * gross / 100.0);
-    return TMoney(int64_t(net));
+    TMoney amount;
+    if (!TMoney::TryFromTenThousandths(net, amount))
+        throw EMoneyOverflow(TMoney::OutOfRangeMessage(QStringLiteral("The line amount")));
+    return amount;
 }
 
 TfmArTran::TfmArTran(QWidget* parent) : TfmChild(parent) {
@@ -148,9 +151,15 @@ void TfmArTran::ItemFieldChange(TField& f) {
     const TDataSetState st = Sub_CDS->State();
     if (st != TDataSetState::Edit && st != TDataSetState::Insert) return;
     if (f.FieldName != "PRICE" && f.FieldName != "QTY" && f.FieldName != "DISCTRATE") return;
-    const TMoney amount = LineAmount(Sub_CDS->FieldByName(QStringLiteral("QTY"))->AsInteger(),
-                                     Sub_CDS->FieldByName(QStringLiteral("PRICE"))->AsFloat(),
-                                     Sub_CDS->FieldByName(QStringLiteral("DISCTRATE"))->AsFloat());
+    TMoney amount;
+    try {
+        amount = LineAmount(Sub_CDS->FieldByName(QStringLiteral("QTY"))->AsInteger(),
+                            Sub_CDS->FieldByName(QStringLiteral("PRICE"))->AsFloat(),
+                            Sub_CDS->FieldByName(QStringLiteral("DISCTRATE"))->AsFloat());
+    } catch (const EMoneyOverflow& e) {
+        // Refuses the value just typed: the record set takes the change back.
+        throw EDataSetError('[' + f.Caption() + "] " + e.Message());
+    }
     Sub_CDS->FieldByName(QStringLiteral("AMOUNT"))->SetValue(QVariant::fromValue(amount));
 }
 

@@ -5,6 +5,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <cmath>
 
 #include "TBookmarkList.h"
 #include "TClientDataSet.h"
@@ -67,6 +68,11 @@ private slots:
         QVERIFY(QFile::copy(QStringLiteral(TALLYVO_TEMPLATE_DB_DIR) + "/main.fdb", FPath));
         QFile::setPermissions(FPath, QFile::ReadOwner | QFile::WriteOwner);
         FConn.Open(FPath);
+        // One column of each numeric storage, for what each can hold.
+        Exec(
+            "CREATE TABLE RANGES (ID INTEGER NOT NULL PRIMARY KEY, S SMALLINT, I INTEGER, "
+            "B BIGINT, M NUMERIC(18,4), N92 NUMERIC(9,2), N42 NUMERIC(4,2), D DOUBLE PRECISION, "
+            "F FLOAT)");
     }
 
     void init() { Seed(); }
@@ -549,6 +555,118 @@ private slots:
         QCOMPARE(TDisplayFormat::FormatMoney(mask, m), shown);
         if (!mask.isEmpty() && value.size() < 12 && value != "0.005")  // floats look the same
             QCOMPARE(TDisplayFormat::FormatFloat(mask, value.toDouble()), shown);
+    }
+
+    // Every numeric column takes only what it can hold: the bounds are the
+    // engine's own (a value at the bound is stored), and a value beyond
+    // them is refused when it is set and again when the row is posted, with
+    // the caption in the message, and nothing is stored.
+    void numericRanges_data() {
+        QTest::addColumn<QString>("column");
+        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<QString>("stored");  // empty: refused with message
+        QTest::addColumn<QString>("message");
+        const auto range = [](const char* col, const char* lo, const char* hi) {
+            return QString("[%1] The value is out of range: it must lie between %2 and %3.")
+                .arg(col, lo, hi);
+        };
+        const QString money = "-922337203685477.5808";
+        const QString moneyHi = "922337203685477.5807";
+        QTest::newRow("smallint top") << "S" << QVariant(32767) << "32767"
+                                      << "";
+        QTest::newRow("smallint beyond")
+            << "S" << QVariant("32768") << "" << range("Small", "-32768", "32767");
+        QTest::newRow("integer top") << "I" << QVariant("2147483647") << "2147483647"
+                                     << "";
+        QTest::newRow("integer beyond") << "I" << QVariant(qlonglong(99999999999)) << ""
+                                        << range("Whole", "-2147483648", "2147483647");
+        QTest::newRow("bigint beyond") << "B" << QVariant("9223372036854775808") << ""
+                                       << range("B", "-9223372036854775808", "9223372036854775807");
+        QTest::newRow("money top") << "M" << QVariant(moneyHi) << moneyHi << "";
+        QTest::newRow("money from double")
+            << "M" << QVariant(1e15) << "" << range("M", qPrintable(money), qPrintable(moneyHi));
+        QTest::newRow("money not a number") << "M" << QVariant("12abc") << ""
+                                            << "[M] \"12abc\" is not a number.";
+        QTest::newRow("numeric 9,2 top") << "N92" << QVariant("21474836.47") << "21474836.47"
+                                         << "";
+        QTest::newRow("numeric 9,2 beyond") << "N92" << QVariant("21474836.48") << ""
+                                            << range("N92", "-21474836.48", "21474836.47");
+        QTest::newRow("numeric 4,2 beyond") << "N42" << QVariant::fromValue(TMoney(9999900)) << ""
+                                            << range("N42", "-327.68", "327.67");
+        QTest::newRow("double nan") << "D" << QVariant(std::nan("")) << ""
+                                    << "[D] The value is not a finite number.";
+        QTest::newRow("float beyond")
+            << "F" << QVariant(1e39) << "" << range("F", "-3.40282e+38", "3.40282e+38");
+    }
+
+    void numericRanges() {
+        QFETCH(QString, column);
+        QFETCH(QVariant, value);
+        QFETCH(QString, stored);
+        QFETCH(QString, message);
+        Exec("DELETE FROM RANGES");
+        TClientDataSet ds;
+        ds.SetConnection(&FConn);
+        ds.CommandText = "SELECT * FROM RANGES";
+        ds.Open();
+        ds.FieldByName("S")->DisplayLabel = "Small";
+        ds.FieldByName("I")->DisplayLabel = "Whole";
+        TField* f = ds.FieldByName(column);
+        ds.Insert();
+        ds.FieldByName("ID")->SetValue(1);
+        if (stored.isEmpty()) {
+            try {
+                f->SetValue(value);
+                QFAIL("value accepted");
+            } catch (const EDataSetError& e) {
+                QCOMPARE(e.Message(), message);
+            }
+            QVERIFY(f->IsNull());
+            QVERIFY(f->Refused());
+            try {
+                ds.Post();
+                QFAIL("row posted");
+            } catch (const EDataSetError& e) {
+                QCOMPARE(e.Message(), message);
+            }
+            QCOMPARE(ds.State(), TDataSetState::Insert);
+            ds.Cancel();
+            QVERIFY(!f->Refused());
+            QCOMPARE(Value("SELECT COUNT(*) FROM RANGES").toInt(), 0);
+        } else {
+            f->SetValue(value);
+            ds.ApplyUpdates();
+            const bool numeric = column.startsWith('M') || column.startsWith('N');
+            QCOMPARE(Value("SELECT " + (numeric ? "CAST(" + column + " AS VARCHAR(40))" : column) +
+                           " FROM RANGES")
+                         .toString(),
+                     stored);
+        }
+    }
+
+    // A change handler that fails takes the whole change back: the value
+    // and whatever the handler set before it failed.
+    void failedFieldChangeTakesTheChangeBack() {
+        TClientDataSet ds;
+        OpenCust(ds);
+        QVERIFY(ds.Locate("ID", 7));
+        ds.Edit();
+        ds.OnFieldChange = [&](TField& f) {
+            if (f.FieldName != "PRICENO") return;
+            ds.FieldByName("NAME")->SetValue("derived");
+            if (f.AsInteger() > 5) throw EDataSetError("[Level] too high");
+        };
+        ds.FieldByName("PRICENO")->SetValue(3);
+        QCOMPARE(ds.FieldByName("NAME")->AsString(), QString("derived"));
+        ds.FieldByName("NAME")->SetValue("Acme Trading");
+        QVERIFY_THROWS_EXCEPTION(EDataSetError, ds.FieldByName("PRICENO")->SetValue(9));
+        QCOMPARE(ds.FieldByName("PRICENO")->AsInteger(), 3);
+        QCOMPARE(ds.FieldByName("NAME")->AsString(), QString("Acme Trading"));
+        QCOMPARE(ds.FieldByName("PRICENO")->RefusedText(), QString("9"));
+        QVERIFY_THROWS_EXCEPTION(EDataSetError, ds.Post());
+        ds.FieldByName("PRICENO")->SetValue(4);
+        ds.ApplyUpdates();
+        QCOMPARE(Value("SELECT PRICENO FROM AR_ACCT WHERE ID=7").toInt(), 4);
     }
 };
 

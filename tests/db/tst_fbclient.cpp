@@ -4,6 +4,7 @@
 
 #include <QTemporaryDir>
 #include <QtTest>
+#include <cmath>
 
 #include "EFbError.h"
 #include "TFbConnection.h"
@@ -64,6 +65,31 @@ private slots:
         } else {
             QCOMPARE(m.Value, int64_t(-1));  // left unchanged
         }
+    }
+
+    // Conversions and arithmetic that would leave the range say so instead
+    // of wrapping; inside it they round as before (halves away from zero).
+    void checkedMoney() {
+        TMoney m(-1);
+        QVERIFY(TMoney::TryFromDouble(2.675, m) && m == TMoney(26750));
+        QVERIFY(TMoney::TryFromDouble(-0.00005, m) && m == TMoney(-1));
+        QVERIFY(TMoney::TryFromDouble(1e14, m) && m == TMoney(1000000000000000000));
+        m = TMoney(-1);
+        for (double bad : {1e15, -1e15, 9223372036854775808.0 / 10000, std::nan(""), HUGE_VAL})
+            QVERIFY2(!TMoney::TryFromDouble(bad, m) && m == TMoney(-1),
+                     qPrintable(QString::number(bad)));
+        QVERIFY(!TMoney::TryFromTenThousandths(9223372036854775808.0, m));
+        QVERIFY(TMoney::TryFromTenThousandths(-9223372036854775808.0, m) && m == TMoney::Min());
+        QVERIFY(TMoney::TryFromUnits(922337203685477, m) && m == TMoney(9223372036854770000));
+        QVERIFY(!TMoney::TryFromUnits(922337203685478, m));
+        QVERIFY(!TMoney::TryFromUnits(INT64_MIN, m));
+        QVERIFY_THROWS_EXCEPTION(EMoneyOverflow, TMoney::FromUnits(-922337203685478));
+        QVERIFY_THROWS_EXCEPTION(EMoneyOverflow, TMoney::FromVariant(QVariant(1e16)));
+        QVERIFY(!TMoney::TryAdd(TMoney::Max(), TMoney(1), m));
+        QVERIFY(!TMoney::TrySubtract(TMoney::Min(), TMoney(1), m));
+        QVERIFY(TMoney::TryAdd(TMoney::Max(), TMoney(-1), m) && m == TMoney(INT64_MAX - 1));
+        QVERIFY_THROWS_EXCEPTION(EMoneyOverflow, TMoney::Max() + TMoney(1));
+        QVERIFY_THROWS_EXCEPTION(EMoneyOverflow, TMoney(0) - TMoney::Min());
     }
 
     // Money goes in and out of NUMERIC(18,4) exactly, at the edges too.
@@ -227,6 +253,46 @@ private slots:
         QCOMPARE(parts[1], QString("INSERT INTO A VALUES ('it''s;')"));
         QCOMPARE(parts[2], QString("CREATE PROCEDURE P AS DECLARE V INTEGER; BEGIN V = 1; END"));
         QCOMPARE(parts[3], QString("SELECT \"a;b\" FROM A"));
+    }
+
+    // A text longer than any VARCHAR (its length does not fit the 16 bits of
+    // one) is stored whole in a text blob, and refused by the engine for a
+    // short column, never cut.
+    void longTextParameters() {
+        QString text;
+        for (int i = 0; text.size() < 70000; ++i) text += QString::number(i % 10);
+        {
+            TFbTransaction tra(FConn);
+            TFbQuery ins(tra, "INSERT INTO T (ID, M) VALUES (1, :M)");
+            ins.SetParam("M", text);
+            ins.Execute();
+            TFbQuery upd(tra, "UPDATE T SET M = ? || 'x' WHERE ID = 1", false);
+            upd.SetParam(0, text.left(65536));
+            upd.Execute();
+            tra.Commit();
+        }
+        {
+            TFbTransaction tra(FConn);
+            TFbQuery q(tra, "SELECT M, CHAR_LENGTH(M) AS N FROM T");
+            q.Open();
+            QCOMPARE(q.AsInteger("N"), 65537);
+            QVERIFY(q.AsString("M") == text.left(65536) + 'x');
+        }
+        for (int length : {65536, 66036}) {
+            TFbTransaction tra(FConn);
+            TFbQuery q(tra, "UPDATE T SET S = :S WHERE ID = 1");
+            q.SetParam("S", text.left(length));
+            try {
+                q.Execute();
+                QFAIL("a text too long for the column was accepted");
+            } catch (const EFbError& e) {
+                QVERIFY2(e.Message().contains("string truncation"), qPrintable(e.Message()));
+            }
+        }
+        TFbTransaction tra(FConn);
+        TFbQuery q(tra, "SELECT COUNT(*) FROM T WHERE S IS NULL");
+        q.Open();
+        QCOMPARE(q.AsInt64(0), 1LL);
     }
 
     void paramTranslation() {

@@ -1,0 +1,217 @@
+// What a column cannot hold is refused, never wrapped or cut: numbers typed
+// into the invoice line, amounts derived from them, and long texts pasted
+// into memos, driven through the real windows against the real engine.
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QtTest>
+
+#include "TClientDataSet.h"
+#include "TestSupport.h"
+#include "uArTran.h"
+#include "uCust.h"
+#include "uDmMain.h"
+#include "uPnDbEdit.h"
+#include "uPnDbMemo.h"
+#include "uUserTodo.h"
+
+namespace {
+
+const QString MoneyRange = "-922337203685477.5808 and 922337203685477.5807";
+
+QLineEdit* EditOf(QWidget* w, const QString& field) {
+    auto* pn = w->findChild<TPnDbEdit*>("pn" + field);
+    return pn ? pn->Edit() : nullptr;
+}
+
+// Replaces an edit's text the way a person does: select all, then type.
+void Retype(QLineEdit* e, const QString& text) {
+    e->setFocus();
+    QTest::keyClick(e, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(e, text);
+}
+
+// Replaces a memo's text by pasting: select all, then paste.
+void Paste(QPlainTextEdit* memo, const QString& text) {
+    QApplication::clipboard()->setText(text);
+    memo->setFocus();
+    QTest::keyClick(memo, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(memo, Qt::Key_V, Qt::ControlModifier);
+}
+
+// A text of that many characters, not all alike, so that a cut shows.
+QString LongText(int length) {
+    QString s;
+    s.reserve(length);
+    for (int i = 0; s.size() < length; ++i) s += QString::number(i % 10);
+    return s;
+}
+
+}  // namespace
+
+class TstLimits : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TTestFolder> FFolder;
+    std::unique_ptr<TdmMain> FDm;
+
+    QString Value(const QString& sql) { return FDm->SelectValue(sql).toString(); }
+    int LineCount() { return FDm->SelectValue("SELECT COUNT(*) FROM AR_TRANITEM").toInt(); }
+
+    // An invoice saved through the window, its line tab shown and a new line started.
+    std::unique_ptr<TfmArTran> NewLine(int cust) {
+        auto w = OpenBrowser<TfmArTran>();
+        w->Child_New->trigger();
+        w->Child_CDS->FieldByName("AR_ACCT_ID")->SetValue(cust);
+        w->Child_Save->trigger();
+        w->activateWindow();
+        if (!QTest::qWaitForWindowActive(w.get())) qWarning("window not active");
+        w->pg->setCurrentWidget(w->pgTsItems);
+        QTest::mouseClick(w->ItemBtnNew, Qt::LeftButton);
+        return w;
+    }
+
+private slots:
+    void init() {
+        FDm.reset();
+        FFolder = std::make_unique<TTestFolder>();
+        FDm = std::make_unique<TdmMain>();
+        ConnectAsAdmin(*FDm);
+        FDm->ExecSQL("INSERT INTO SYS_TAX (ID, NAME, RATE, INCLUSIVE) VALUES (7, 'Seven', 7, 0)");
+        FDm->ExecSQL("INSERT INTO AR_ACCT (ID, NICKNAME, SYS_TAX_ID) VALUES (1, 'Taxed', 7)");
+        FDm->ExecSQL("INSERT INTO AR_ACCT (ID, NICKNAME) VALUES (2, 'Plain')");
+    }
+
+    void cleanup() {
+        FDm.reset();
+        FFolder.reset();
+    }
+
+    // A number the column (or the line amount derived from it) cannot hold
+    // is refused as it is typed and again at Save; the text stays for a
+    // correction and nothing reaches the database.
+    void typedNumberOutOfRange_data() {
+        QTest::addColumn<QString>("price");  // typed first, when given
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("integer")
+            << ""
+            << "QTY"
+            << "99999999999"
+            << "[Qty] The value is out of range: it must lie between -2147483648 and 2147483647.";
+        QTest::newRow("below the integers")
+            << ""
+            << "QTY"
+            << "-3000000000"
+            << "[Qty] The value is out of range: it must lie between -2147483648 and 2147483647.";
+        QTest::newRow("money") << ""
+                               << "PRICE"
+                               << "999999999999999"
+                               << "[Price] The value is out of range: it must lie between " +
+                                      MoneyRange + ".";
+        QTest::newRow("line amount")
+            << "99999999999999"
+            << "QTY"
+            << "1000"
+            << "[Qty] The line amount would be out of range: it must lie between " + MoneyRange +
+                   ".";
+    }
+
+    void typedNumberOutOfRange() {
+        QFETCH(QString, price);
+        QFETCH(QString, field);
+        QFETCH(QString, typed);
+        QFETCH(QString, message);
+        TScriptedMessages msgs;
+        auto w = NewLine(2);
+        if (!price.isEmpty()) Retype(EditOf(w.get(), "PRICE"), price);
+        QCOMPARE(msgs.Take(), QStringList());
+
+        QLineEdit* edit = EditOf(w.get(), field);
+        Retype(edit, typed);
+        QCOMPARE(msgs.Take(), QStringList{message});  // once, not at every further digit
+        QCOMPARE(edit->text(), typed);
+
+        QTest::mouseClick(w->ItemBtnSave, Qt::LeftButton);
+        QCOMPARE(msgs.Take(), QStringList{message});
+        QCOMPARE(LineCount(), 0);
+        QCOMPARE(edit->text(), typed);
+        QVERIFY(w->Sub_CDS->State() == TDataSetState::Insert);
+
+        // Corrected, the line saves.
+        Retype(edit, "5");
+        QTest::mouseClick(w->ItemBtnSave, Qt::LeftButton);
+        QCOMPARE(msgs.Take(), QStringList());
+        QCOMPARE(Value("SELECT CAST(" + field + " AS VARCHAR(30)) FROM AR_TRANITEM"),
+                 field == "QTY" ? QString("5") : QString("5.0000"));
+    }
+
+    // Lines the money range holds, whose total with tax it does not: saving
+    // the line is refused with a message, and the line stays as typed.
+    void invoiceTotalsOutOfRange() {
+        TScriptedMessages msgs;
+        auto w = NewLine(1);  // 7 % on top
+        const int id = w->Child_CDS->FieldByName("ID")->AsInteger();
+        Retype(EditOf(w.get(), "PRICE"), "90000000000000");
+        Retype(EditOf(w.get(), "QTY"), "10");
+        QCOMPARE(w->Sub_CDS->FieldByName("AMOUNT")->AsString(), QString("900000000000000.0000"));
+        QTest::mouseClick(w->ItemBtnSave, Qt::LeftButton);
+        QCOMPARE(msgs.Take(), QStringList{"The invoice totals would be out of range: it must lie "
+                                          "between " +
+                                          MoneyRange + "."});
+        QCOMPARE(LineCount(), 0);
+        QCOMPARE(Value(QString("SELECT COALESCE(CAST(AMTTOTAL AS VARCHAR(30)), 'none') FROM "
+                               "AR_TRAN WHERE ID=%1")
+                           .arg(id)),
+                 QString("0.0000"));
+        QCOMPARE(EditOf(w.get(), "QTY")->text(), QString("10"));
+        QVERIFY(w->Sub_CDS->State() == TDataSetState::Edit);
+    }
+
+    // A text longer than 32,767 bytes pasted into a memo: a memo on a text
+    // blob stores it whole; one on a column of 1,000 characters is refused
+    // with the database's message, never stored cut, and keeps the text.
+    void longTextsInMemos() {
+        TScriptedMessages msgs;
+        TfmUserTodo todo;
+        todo.resize(800, 600);
+        todo.show();
+        todo.ShowTasksOf(0);
+        todo.Child_New->trigger();
+        QTest::keyClicks(todo.pnSubject->Edit(), "Long");
+        const QString text = LongText(70000);
+        Paste(qobject_cast<QPlainTextEdit*>(todo.pnContent->Editor()), text);
+        todo.Child_Save->trigger();
+        QCOMPARE(msgs.Take(), QStringList());
+        QCOMPARE(Value("SELECT CHAR_LENGTH(CONTENT) FROM SYS_USER_TODO WHERE SUBJECT='Long'"),
+                 QString("70000"));
+        QVERIFY(Value("SELECT CONTENT FROM SYS_USER_TODO WHERE SUBJECT='Long'") == text);
+
+        FDm->ExecSQL(
+            "UPDATE AR_ACCT SET REMARKS='as it was', SYS_TREEVIEW_ID=(SELECT ID FROM SYS_TREEVIEW "
+            "WHERE TABLENAME='AR_ACCT' AND CAPTION='General') WHERE ID=2");
+        auto w = OpenBrowser<TfmCust>();
+        QVERIFY(w->Child_CDS->Locate("ID", 2));
+        w->pg->setCurrentWidget(w->pgTs1);
+        auto* memo = qobject_cast<QPlainTextEdit*>(w->pnRemarks->Editor());
+        const QString tooLong = LongText(66036);  // was stored cut to 500 characters
+        Paste(memo, tooLong);
+        w->Child_Save->trigger();
+        const QStringList shown = msgs.Take();
+        QCOMPARE(shown.size(), 1);
+        QVERIFY2(shown[0].contains("string truncation"), qPrintable(shown[0]));
+        QCOMPARE(Value("SELECT REMARKS FROM AR_ACCT WHERE ID=2"), QString("as it was"));
+        QVERIFY(memo->toPlainText() == tooLong);
+        QVERIFY(w->Child_CDS->State() == TDataSetState::Edit);
+    }
+};
+
+QTEST_MAIN(TstLimits)
+#include "tst_limits.moc"
