@@ -29,14 +29,24 @@ bool TStartup::Start() {
         return false;
     splash.ShowNow();
 
-    fmMain = std::make_unique<TfmMain>();
-    // The long-lived windows, each once; the home page last, so it is in front.
-    fmMain->CreateBusinessWindows();
-    fmMain->SetDefaultChild(new TfmDefault);
-    fmMain->showMaximized();
+    try {
+        fmMain = std::make_unique<TfmMain>();
+        // The long-lived windows, each once; the home page last, so it is in front.
+        fmMain->CreateBusinessWindows();
+        fmMain->SetDefaultChild(new TfmDefault);
+        fmMain->showMaximized();
 
-    splash.hide();
-    fmMain->LoginFinalize();
+        splash.hide();
+        fmMain->LoginFinalize();
+    } catch (const EFbError& e) {
+        // A damaged database can fail on any page the start reads: one
+        // message, and the program ends without windows.
+        splash.hide();
+        fmMain.reset();
+        ShowError(TdmMain::ConnectFailedMessage(e.Message()) + "\r\r" +
+                  TdmMain::TerminateMessage());
+        return false;
+    }
     QApplication::setApplicationDisplayName(dmMain->Curr_ProgName);
     return true;
 }
