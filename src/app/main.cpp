@@ -2,7 +2,12 @@
 
 int main(int argc, char** argv) {
     TApplication app(argc, argv);
+    // Before the first connection, so that no signal finds the program
+    // without its own handling.
+    InstallSignalExit();
     TStartup startup;
-    if (!startup.Start()) return 0;
+    // A signal during the start sequence ends the program here, before the
+    // message loop would start afresh.
+    if (!startup.Start() || SignalExitRequested()) return 0;
     return app.exec();
 }

@@ -62,10 +62,46 @@ TdmMain::TCreateResult TdmMain::DataModuleCreate(const std::function<bool()>& lo
     // one failure gives one message.
     if (ConnectDb(SQLConn_Main, QStringLiteral("Main"), err) &&
         ConnectDb(SQLConn_DbPatch, QStringLiteral("Patch"), err)) {
-        return login() ? TCreateResult::LoggedIn : TCreateResult::LoginCancelled;
+        try {
+            return login() ? TCreateResult::LoggedIn : TCreateResult::LoginCancelled;
+        } catch (const EFbError& e) {
+            // A database that opened and passed the check can still fail on
+            // the pages the login reads.
+            err = ConnectFailedMessage(e.Message());
+        }
     }
+    SQLConn_DbPatch.Close();
+    SQLConn_Main.Close();
     ShowError(err + "\r\r" + TerminateMessage());
     return TCreateResult::ConnectFailed;
+}
+
+QString TdmMain::ConnectFailedMessage(const QString& engineMessage) {
+    return QStringLiteral(
+               "Connect to database failed (possible causes: Firebird database "
+               "engin not installed or not started, please check [Control Panel "
+               "-> Administration Tools -> Services]): ") +
+           engineMessage;
+}
+
+QString TdmMain::ShownPath(const QString& path) {
+    // A path of megabytes would make a message box that takes minutes to lay out.
+    const int shown = 200;
+    return path.size() <= shown ? path : path.left(shown) + QChar(0x2026);
+}
+
+void TdmMain::CheckDatabase(TFbConnection& conn, const QString& key) {
+    // Reads what the start and the login need, so that a damaged file or
+    // one without this program's tables is reported as a failed connection.
+    const QStringList checks = key == QLatin1String("Main")
+                                   ? QStringList{QStringLiteral("SELECT COUNT(*) FROM SYS_USER"),
+                                                 QStringLiteral("SELECT COUNT(*) FROM SYS")}
+                                   : QStringList{QStringLiteral("SELECT COUNT(*) FROM BATCH"),
+                                                 QStringLiteral("SELECT COUNT(*) FROM BATCH_ITEM")};
+    for (const QString& sql : checks) {
+        TWorkQuery w(conn, sql);
+        w.Query.Open();
+    }
 }
 
 bool TdmMain::ConnectDb(TFbConnection& conn, const QString& key, QString& err) {
@@ -73,7 +109,8 @@ bool TdmMain::ConnectDb(TFbConnection& conn, const QString& key, QString& err) {
     if (conn.Connected()) return true;
     const QString iniFile = ProgramFolder() + ConfigFileName();
     if (!QFileInfo(iniFile).isFile()) {
-        err = QStringLiteral("Cannot find system configuration(ini) file:\r\r%1\r").arg(iniFile);
+        err = QStringLiteral("Cannot find system configuration(ini) file:\r\r%1\r")
+                  .arg(ShownPath(iniFile));
         return false;
     }
     const QString path =
@@ -83,18 +120,17 @@ bool TdmMain::ConnectDb(TFbConnection& conn, const QString& key, QString& err) {
         err = QStringLiteral(
                   "In system configuration(ini) file \r%1\r, cannot find database "
                   "file:\r\r%2")
-                  .arg(iniFile, path);
+                  .arg(ShownPath(iniFile), ShownPath(path));
         return false;
     }
     try {
         conn.Open(path);
+        CheckDatabase(conn, key);
         Curr_DbFile = QStringLiteral("Database: ") + path;
     } catch (const EFbError& e) {
-        err = QStringLiteral(
-                  "Connect to database failed (possible causes: Firebird database "
-                  "engin not installed or not started, please check [Control Panel "
-                  "-> Administration Tools -> Services]): ") +
-              e.Message();
+        conn.Close();
+        // The engine's message may quote the path.
+        err = ConnectFailedMessage(ReplaceAll(e.Message(), path, ShownPath(path)));
     }
     if (ReadIniValue(iniFile, QStringLiteral("Pinyin"), QStringLiteral("Pinyin")) == "1")
         PinyinSearch = true;

@@ -42,6 +42,11 @@ public:
     // Connects one connection by its configuration key ("Main" or "Patch").
     bool ConnectDb(TFbConnection& conn, const QString& key, QString& err);
 
+    // The error text of a connection the engine refused or could not use.
+    static QString ConnectFailedMessage(const QString& engineMessage);
+    // A path as a message shows it: cut after 200 characters.
+    static QString ShownPath(const QString& path);
+
     static QString ConfigFileName() { return QStringLiteral("Tallyvo.txt"); }
     static QString TerminateMessage() {
         return QStringLiteral(
@@ -152,6 +157,9 @@ public:
                     const QVariantMap& params = {});
 
 private:
+    // Raises the engine's error when the database lacks what the start needs.
+    static void CheckDatabase(TFbConnection& conn, const QString& key);
+
     QHash<QString, TClientDataSet*> FLookupSets;
 };
 

@@ -14,6 +14,16 @@ public:
     bool notify(QObject* receiver, QEvent* event) override;
 };
 
+// SIGTERM and SIGINT (log-out, shutdown, Ctrl+C in a terminal) end the
+// program as closing the main window does, without asking, also while a modal
+// dialog waits: open dialogs return, pending edits are dropped, the windows
+// close and the connections close with the data module; the exit status is 0.
+// The database client's own reaction to these signals, which would shut the
+// connections down and leave the program running without them, is vetoed.
+void InstallSignalExit();
+// Whether one of those signals has been taken up by the message loop.
+bool SignalExitRequested();
+
 // The start sequence: connections, login, windows, login completion.
 class TStartup {
 public:

@@ -59,6 +59,10 @@ TfmSysDict::TfmSysDict(QWidget* parent) : QDialog(parent) {
     g->addLayout(buttons, 3, 1);
     g->setColumnStretch(0, 1);
     g->setColumnStretch(1, 2);
+    // Enter in the edit box must not press a button: it would overwrite the
+    // current value (or close the window) when the user only meant to confirm
+    // what was typed.
+    for (QPushButton* b : {btnModify, btnNew, btnDelete, btnClose}) b->setAutoDefault(false);
     connect(btnModify, &QPushButton::clicked, this, &TfmSysDict::ModifyClick);
     connect(btnNew, &QPushButton::clicked, this, &TfmSysDict::NewClick);
     connect(btnDelete, &QPushButton::clicked, this, &TfmSysDict::DeleteClick);
@@ -100,27 +104,42 @@ bool TfmSysDict::FoundName(const QString& newN) {
     return refuse;
 }
 
-bool TfmSysDict::Apply() { return ApplyOrUndo(Val_CDS); }
+bool TfmSysDict::ApplyKeepingText(const QString& typed, TBookmark current) {
+    try {
+        Val_CDS->ApplyUpdates();
+        return true;
+    } catch (const EFbError& e) {
+        // The grid goes back to the values as stored, on the row the user
+        // was on; the edit box shows the text again, as typed.
+        Val_CDS->CancelUpdates();
+        if (Val_CDS->BookmarkValid(current)) Val_CDS->GotoBookmark(current);
+        Edit1->setText(typed);
+        ShowError(e.Message());
+        return false;
+    }
+}
 
 void TfmSysDict::ModifyClick() {
     const QString text = Edit1->text();
     if (FoundName(text) || Val_CDS->IsEmpty()) return;
+    const TBookmark current = Val_CDS->GetBookmark();
     Val_CDS->Edit();
     Val_CDS->FieldByName(QStringLiteral("DICTVAL"))->SetValue(text);
     Val_CDS->Post();
-    Apply();
+    ApplyKeepingText(text, current);
 }
 
 void TfmSysDict::NewClick() {
     // Taken first: the new row becomes current and shows its empty value.
     const QString text = Edit1->text();
     if (FoundName(text) || Dict_CDS->IsEmpty()) return;
+    const TBookmark current = Val_CDS->IsEmpty() ? TBookmark(-1) : Val_CDS->GetBookmark();
     Val_CDS->Append();
     Val_CDS->FieldByName(QStringLiteral("DICTID"))
         ->SetValue(Dict_CDS->FieldByName(QStringLiteral("ID"))->AsInteger());
     Val_CDS->FieldByName(QStringLiteral("DICTVAL"))->SetValue(text);
     Val_CDS->Post();
-    if (Apply()) Val_CDS->Refresh();
+    if (ApplyKeepingText(text, current)) Val_CDS->Refresh();
 }
 
 void TfmSysDict::DeleteClick() {
@@ -129,5 +148,6 @@ void TfmSysDict::DeleteClick() {
                       Val_CDS->FieldByName(QStringLiteral("DICTVAL"))->AsString()))
         return;
     Val_CDS->Delete();
-    Apply();
+    // A refused delete is simply undone: the value stays, as stored.
+    ApplyOrUndo(Val_CDS);
 }

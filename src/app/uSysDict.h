@@ -2,9 +2,10 @@
 
 #include <QDialog>
 
+#include "TClientDataSet.h"
+
 class QLineEdit;
 class QPushButton;
-class TClientDataSet;
 class TDataSource;
 class TDbGrid;
 
@@ -34,6 +35,8 @@ public:
     QPushButton* btnClose;
 
 private:
-    // Writes the change; a refusal is shown and undone in the window.
-    bool Apply();
+    // Writes a new or changed value. When the database refuses it, its
+    // message is shown and the grid shows the stored values again, on row
+    // current, while the edit box keeps the typed text to be put right.
+    bool ApplyKeepingText(const QString& typed, TBookmark current);
 };

@@ -4,9 +4,11 @@
 #include <QFile>
 #include <QtTest>
 
+#include "TFbConnection.h"
 #include "TestSupport.h"
 #include "uDmMain.h"
 #include "uLibProc.h"
+#include "uLogin.h"
 
 class TstConfig : public QObject {
     Q_OBJECT
@@ -134,6 +136,71 @@ private slots:
         } else {
             QCOMPARE(msgs.Shown[0].Text, expected);
         }
+    }
+
+    // A file that the engine opens but that is damaged, or that lacks this
+    // program's tables, gives one message and ends the start; the login's
+    // own reading of the users never runs into it.
+    void unusableDatabase_data() {
+        QTest::addColumn<QString>("db");   // main or patch
+        QTest::addColumn<int>("percent");  // of the size kept; 0: an empty database
+        QTest::newRow("main cut to 50%") << "main" << 50;
+        QTest::newRow("main cut to 62%") << "main" << 62;
+        QTest::newRow("main cut to 75%") << "main" << 75;
+        QTest::newRow("main without tables") << "main" << 0;
+        QTest::newRow("patch without tables") << "patch" << 0;
+    }
+
+    void unusableDatabase() {
+        QFETCH(QString, db);
+        QFETCH(int, percent);
+        TTestFolder folder;
+        const QString file = db == "main" ? folder.MainDb() : folder.PatchDb();
+        if (percent > 0) {
+            QFile f(file);
+            QVERIFY(f.resize(f.size() * percent / 100));
+        } else {
+            QVERIFY(QFile::remove(file));
+            TFbConnection::CreateDatabase(file);
+        }
+        TScriptedMessages msgs;
+        TdmMain dm;
+        const auto result = dm.DataModuleCreate([]() {
+            TfmLogin dlg;
+            dlg.Prepare();
+            return true;
+        });
+        QCOMPARE(result, TdmMain::TCreateResult::ConnectFailed);
+        QVERIFY(!dm.SQLConn_Main.Connected());
+        QVERIFY(!dm.SQLConn_DbPatch.Connected());
+        QCOMPARE(msgs.Shown.size(), 1);
+        QCOMPARE(msgs.Shown[0].Kind, TMessageService::TKind::Error);
+        const QString text = msgs.Shown[0].Text;
+        QVERIFY2(text.startsWith("Connect to database failed (possible causes: Firebird database "
+                                 "engin not installed or not started, please check [Control "
+                                 "Panel -> Administration Tools -> Services]): "),
+                 qPrintable(text));
+        QVERIFY2(text.contains(percent > 0 ? "I/O error" : "Table unknown"), qPrintable(text));
+        QVERIFY(
+            text.endsWith("\r\rSystem is about to terminate, please fix the problem and "
+                          "restart this application again"));
+    }
+
+    // A path of megabytes is shown cut, so that the message stays readable.
+    void hugePathIsCut() {
+        const QString value = "./" + QString(3 * 1024 * 1024, 'x');
+        TTestFolder folder("[DB]\nMain=" + value + "\nPatch=./Data/patch.fdb\n");
+        TScriptedMessages msgs;
+        TdmMain dm;
+        QCOMPARE(dm.DataModuleCreate([]() { return true; }), TdmMain::TCreateResult::ConnectFailed);
+        QCOMPARE(msgs.Shown.size(), 1);
+        const QString path = folder.Path() + value.mid(2);
+        QCOMPARE(msgs.Shown[0].Text,
+                 "In system configuration(ini) file \r" + folder.Path() +
+                     "Tallyvo.txt\r, cannot find database file:\r\r" + path.left(200) +
+                     QChar(0x2026) +
+                     "\r\rSystem is about to terminate, please fix the problem and restart "
+                     "this application again");
     }
 
     // A server path is not checked as a local file: the client tries it and
