@@ -458,6 +458,7 @@ private slots:
             QTest::keyClicks(p->edLookFor, typed.mid(1));
             shown = Column(p->CDS, "NAME");
             QTest::keyClick(p->edLookFor, Qt::Key_Return);
+            QTest::keyClick(p->edLookFor, Qt::Key_Escape);  // in case nothing was found
         });
         QTest::keyClicks(fk.BtnEdit(), typed.left(1));
         QCOMPARE(shown, found);
