@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QCompleter>
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProxyStyle>
@@ -65,12 +66,23 @@ TfmLogin::TfmLogin(QWidget* parent) : TfmDialog(parent) {
     connect(BitBtn1, &QPushButton::clicked, this, &TfmLogin::LoginClick);
     connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
     connect(BitBtn3, &QPushButton::clicked, this, &TfmLogin::ChangePasswdClick);
-    connect(edLogin, &QLineEdit::returnPressed, this, [this]() {
-        if (FChangePasswdMode)
-            ChangePasswdClick();
-        else
-            LoginClick();
-    });
+    // Enter in the password box runs the dialog's command once: the key is
+    // taken here, so it does not also reach the dialog's default button.
+    edLogin->installEventFilter(this);
+}
+
+bool TfmLogin::eventFilter(QObject* o, QEvent* e) {
+    if (o == edLogin && e->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(e)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            if (FChangePasswdMode)
+                ChangePasswdClick();
+            else
+                LoginClick();
+            return true;
+        }
+    }
+    return TfmDialog::eventFilter(o, e);
 }
 
 void TfmLogin::Prepare() {

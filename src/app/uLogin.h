@@ -24,6 +24,9 @@ public:
     QLineEdit* edLogin;
     QLabel* lbHint;
 
+protected:
+    bool eventFilter(QObject* o, QEvent* e) override;
+
 private slots:
     void LoginClick();
     void ChangePasswdClick();

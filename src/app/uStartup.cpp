@@ -105,6 +105,9 @@ bool TStartup::Start() {
                   TdmMain::TerminateMessage());
         return false;
     }
-    QApplication::setApplicationDisplayName(dmMain->Curr_ProgName);
+    // The application's title (message boxes take it). Not as the display
+    // name: Qt appends that to every window title, and the main window's
+    // title already starts with the program's name.
+    QApplication::setApplicationName(dmMain->Curr_ProgName);
     return true;
 }

@@ -49,13 +49,29 @@ QString StripSortArrows(const QString& title) {
     return t;
 }
 
+QString SafeFileName(const QString& name) {
+    // Characters no file name may hold here or on Windows; every other name
+    // stays as it is, so layouts saved under it are still found.
+    static const QString unsafe = QStringLiteral("/\\:*?\"<>|");
+    QString out;
+    out.reserve(name.size());
+    for (const QChar c : name) {
+        if (c.unicode() < 0x20 || unsafe.contains(c))
+            out += '%' + QString::number(c.unicode(), 16).rightJustified(2, '0').toUpper();
+        else
+            out += c;
+    }
+    return out;
+}
+
 QString GridSettingsFileName(TDbGrid* grid, const QString& windowName) {
     const QString user = dmMain() ? dmMain()->Curr_User_Name : QString();
     const QString cds = (grid->DataSource() && grid->DataSource()->DataSet())
                             ? grid->DataSource()->DataSet()->objectName()
                             : QString();
     return GridSettingsFolder() +
-           QStringLiteral("%1_%2_%3_%4").arg(user, windowName, cds, grid->objectName());
+           SafeFileName(
+               QStringLiteral("%1_%2_%3_%4").arg(user, windowName, cds, grid->objectName()));
 }
 
 void DeleteGridSettings(TDbGrid* grid, const QString& windowName) {

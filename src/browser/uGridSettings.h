@@ -10,6 +10,9 @@ class TDbGrid;
 // Each user's arrangement of a grid (column order, titles, widths, hidden
 // columns), kept in a small file per user, window, record set and grid.
 
+// A name usable as a file name: characters that cannot stand in one become
+// "%" and their two hex digits ("a/b" gives "a%2Fb"); other names are unchanged.
+QString SafeFileName(const QString& name);
 QString GridSettingsFileName(TDbGrid* grid, const QString& windowName);
 void DeleteGridSettings(TDbGrid* grid, const QString& windowName);
 void SaveGridSettings(TDbGrid* grid, const QString& windowName);

@@ -3,12 +3,52 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QStyledItemDelegate>
 
 #include "TClientDataSet.h"
 #include "TDataSource.h"
 #include "TDbGridModel.h"
 
+namespace {
+
+QColor Blend(const QColor& a, const QColor& b, double share) {
+    return QColor::fromRgbF(float(a.redF() * share + b.redF() * (1 - share)),
+                            float(a.greenF() * share + b.greenF() * (1 - share)),
+                            float(a.blueF() * share + b.blueF() * (1 - share)));
+}
+
+// Paints whole rows by their role: the current row, marked rows, both.
+class TRowDelegate : public QStyledItemDelegate {
+public:
+    explicit TRowDelegate(TDbGrid* grid) : QStyledItemDelegate(grid), FGrid(grid) {}
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* opt, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(opt, index);
+        const bool current =
+            FGrid->currentIndex().isValid() && index.row() == FGrid->currentIndex().row();
+        const bool marked = FGrid->IsMarkedRow(index.row());
+        // The cell's own focus frame would single out one column of the row.
+        opt->state &= ~(QStyle::State_Selected | QStyle::State_HasFocus);
+        if (!current && !marked) return;
+        const QColor back = current && marked ? FGrid->CurrentMarkedRowColor()
+                            : current         ? FGrid->CurrentRowColor()
+                                              : FGrid->MarkedRowColor();
+        opt->backgroundBrush = back;
+        const QColor text = current ? opt->palette.color(QPalette::HighlightedText)
+                                    : opt->palette.color(QPalette::Text);
+        opt->palette.setColor(QPalette::Text, text);
+        opt->palette.setColor(QPalette::WindowText, text);
+    }
+
+private:
+    TDbGrid* FGrid;
+};
+
+}  // namespace
+
 TDbGrid::TDbGrid(QWidget* parent) : QTableView(parent) {
+    setItemDelegate(new TRowDelegate(this));
     setSelectionBehavior(QAbstractItemView::SelectRows);
     // Marks are kept by the grid itself (in marking order), not by Qt.
     setSelectionMode(QAbstractItemView::NoSelection);
@@ -89,6 +129,26 @@ void TDbGrid::SyncMarks() {
     selectionModel()->select(sel, QItemSelectionModel::Select);
 }
 
+QColor TDbGrid::CurrentRowColor() const { return palette().color(QPalette::Highlight); }
+
+QColor TDbGrid::MarkedRowColor() const {
+    return Blend(palette().color(QPalette::Highlight), palette().color(QPalette::Base), 0.3);
+}
+
+QColor TDbGrid::CurrentMarkedRowColor() const {
+    return palette().color(QPalette::Highlight).darker(150);
+}
+
+bool TDbGrid::IsMarkedRow(int row) const {
+    return selectionModel() && FModel && selectionModel()->isRowSelected(row, QModelIndex());
+}
+
+void TDbGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+    QTableView::currentChanged(current, previous);
+    // The highlight spans the whole row, not only the cells Qt repaints.
+    viewport()->update();
+}
+
 void TDbGrid::GoToRow(int row) {
     TClientDataSet* ds = FSource ? FSource->DataSet() : nullptr;
     if (!ds || row < 0) return;
@@ -116,6 +176,20 @@ void TDbGrid::mousePressEvent(QMouseEvent* e) {
 void TDbGrid::mouseReleaseEvent(QMouseEvent* e) {
     QTableView::mouseReleaseEvent(e);
     emit MouseReleased(e);
+}
+
+void TDbGrid::mouseDoubleClickEvent(QMouseEvent* e) {
+    // Presses go to the record set, not to Qt's own click tracking, so Qt
+    // would not recognise the double click: the grid reports it itself.
+    const QModelIndex idx = indexAt(e->position().toPoint());
+    if (!idx.isValid() || e->button() != Qt::LeftButton) {
+        QTableView::mouseDoubleClickEvent(e);
+        return;
+    }
+    TClientDataSet* ds = FSource ? FSource->DataSet() : nullptr;
+    if (ds) GoToRow(idx.row());
+    // Only on the row it was made on (a row being edited keeps the grid still).
+    if (!ds || ds->RecNo() == idx.row()) emit doubleClicked(idx);
 }
 
 void TDbGrid::focusOutEvent(QFocusEvent* e) {

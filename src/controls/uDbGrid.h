@@ -12,7 +12,10 @@ class TDbGridModel;
 class TField;
 
 // The grid of a record set: whole-row selection, rows marked with Ctrl-click
-// (kept in marking order), clickable titles, movable columns.
+// (kept in marking order), clickable titles, movable columns. The current row
+// is highlighted across all columns; marked rows show in a lighter tint of the
+// same colour, and a row both current and marked in a darker one. A double
+// click on a row emits QAbstractItemView::doubleClicked.
 class TDbGrid : public QTableView {
     Q_OBJECT
 public:
@@ -35,6 +38,12 @@ public:
     // Shows the marks of SelectedRows() on the screen.
     void SyncMarks();
 
+    // The colours a row is drawn in: current, marked, or both.
+    QColor CurrentRowColor() const;
+    QColor MarkedRowColor() const;
+    QColor CurrentMarkedRowColor() const;
+    bool IsMarkedRow(int row) const;
+
     // What the fitting arithmetic counts besides the column widths.
     bool DrawsColumnLines() const { return false; }
     bool ShowsIndicator() const { return false; }
@@ -49,6 +58,8 @@ signals:
 protected:
     void mousePressEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     void focusOutEvent(QFocusEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     bool eventFilter(QObject* o, QEvent* e) override;

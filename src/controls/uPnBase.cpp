@@ -49,6 +49,7 @@ void TPnBase::SetDataSource(TDataSource* ds) {
     FSource = ds;
     if (ds) {
         auto refresh = [this]() {
+            FollowRow();
             if (!FUpdating) RefreshFromField();
         };
         connect(ds, &TDataSource::DataChanged, this, refresh);
@@ -56,6 +57,15 @@ void TPnBase::SetDataSource(TDataSource* ds) {
         connect(ds, &TDataSource::LayoutChanged, this, refresh);
         connect(ds, &TDataSource::StateChanged, this, refresh);
     }
+    FollowRow();
+}
+
+void TPnBase::FollowRow() {
+    TClientDataSet* ds = DataSet();
+    const bool noRow = ds && (!ds->Active() || ds->RecNo() < 0);
+    if (noRow == FNoRow) return;
+    FNoRow = noRow;
+    SetReadOnly(FReadOnly);
 }
 
 void TPnBase::SetDataField(const QString& field) {

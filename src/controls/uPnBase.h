@@ -57,6 +57,11 @@ protected:
     virtual void ApplyLayout() = 0;
     // Runs f with the control's own change handling off.
     bool FUpdating = false;
+    // Bound to a record set that has no current row (closed or empty): there
+    // is nothing to type into, so the editor takes no input meanwhile.
+    bool NoRow() const { return FNoRow; }
+    // What the editor shows: read-only by metadata or property, or no row.
+    bool EditorReadOnly() const { return FReadOnly || FNoRow; }
 
     QString FTableName;
     bool FRequired = false;
@@ -66,6 +71,9 @@ protected:
 private:
     bool ResolveTable();
     void ReadFieldMeta();
+    // Re-applies the read-only state when the set gains or loses its current row.
+    void FollowRow();
+    bool FNoRow = false;
 
     QPointer<TDataSource> FSource;
     QString FDataField;

@@ -1,29 +1,119 @@
 #include "uPnDbDate.h"
 
+#include <QCoreApplication>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 
 #include "TClientDataSet.h"
+#include "uMessages.h"
 
 TDbDate::TDbDate(QWidget* parent) : QDateEdit(parent) {
     setCalendarPopup(true);
     setMinimumDate(QDate(1753, 1, 1));
-    setDisplayFormat(QLocale::system().dateFormat(QLocale::ShortFormat));
+    // Four-digit years, so that what is typed is what is stored.
+    QString format = QLocale::system().dateFormat(QLocale::ShortFormat);
+    if (!format.contains(QStringLiteral("yyyy"))) format.replace(QStringLiteral("yy"), "yyyy");
+    setDisplayFormat(format);
+    // While typing, the value follows the text whenever it is a whole date
+    // (so a Save from the tool bar takes what is shown); half a date typed is
+    // no date and changes nothing.
+    // The box's own caret handling selects and rewrites whole sections as the
+    // caret moves; typed text is taken as it stands instead.
+    disconnect(lineEdit(), &QLineEdit::cursorPositionChanged, this, nullptr);
     resize(100, height());
     connect(this, &QDateEdit::dateChanged, this, [this](const QDate& d) {
-        if (FUpdating) return;
-        TField* f = Field();
-        if (!f) return;
-        FUpdating = true;
-        try {
-            // Whole days only.
-            f->SetValue(f->DataType == TFbType::TimeStamp ? QVariant(QDateTime(d, QTime(0, 0)))
-                                                          : QVariant(d));
-        } catch (...) {
-            FUpdating = false;
-            throw;
-        }
-        FUpdating = false;
+        if (!FUpdating) Store(d);
     });
+}
+
+void TDbDate::Store(const QDate& d) {
+    TField* f = Field();
+    if (!f) return;
+    FUpdating = true;
+    try {
+        // Whole days only.
+        f->SetValue(f->DataType == TFbType::TimeStamp ? QVariant(QDateTime(d, QTime(0, 0)))
+                                                      : QVariant(d));
+    } catch (...) {
+        FUpdating = false;
+        throw;
+    }
+    FUpdating = false;
+}
+
+QDate TDbDate::ParseTyped(const QString& text) const {
+    const QString t = text.simplified();
+    QDate d = QLocale::system().toDate(t, displayFormat());
+    if (!d.isValid()) d = QDate::fromString(t, displayFormat());
+    if (!d.isValid() || d < minimumDate() || d > maximumDate()) return QDate();
+    return d;
+}
+
+QValidator::State TDbDate::validate(QString& input, int& pos) const {
+    Q_UNUSED(pos);
+    // Anything may stand in the box while it is typed; it is judged whole.
+    return ParseTyped(input).isValid() ? QValidator::Acceptable : QValidator::Intermediate;
+}
+
+QDateTime TDbDate::dateTimeFromText(const QString& text) const {
+    const QDate d = ParseTyped(text);
+    return d.isValid() ? QDateTime(d, QTime(0, 0)) : QDateEdit::dateTimeFromText(text);
+}
+
+void TDbDate::fixup(QString& input) const {
+    // No guessing: a text that is no date is refused, never turned into another date.
+    Q_UNUSED(input);
+}
+
+bool TDbDate::CheckTyped() {
+    if (ParseTyped(text()).isValid()) return true;
+    const QString typed = text().simplified();
+    Refresh();
+    ShowError("\"" + typed + "\" is not a valid date.");
+    return false;
+}
+
+void TDbDate::keyPressEvent(QKeyEvent* e) {
+    if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
+        if (!CheckTyped()) {
+            selectAll();
+            return;
+        }
+        QDateEdit::keyPressEvent(e);
+        return;
+    }
+    // Typing edits the text as in any box; the date box's own section
+    // handling would drop digits and jump between day, month and year.
+    const bool typing = (!e->text().isEmpty() && e->text().at(0).isPrint() &&
+                         !(e->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) ||
+                        e->matches(QKeySequence::SelectAll) || e->key() == Qt::Key_Backspace ||
+                        e->key() == Qt::Key_Delete || e->key() == Qt::Key_Left ||
+                        e->key() == Qt::Key_Right || e->key() == Qt::Key_Home ||
+                        e->key() == Qt::Key_End;
+    if (typing && !isReadOnly()) {
+        QCoreApplication::sendEvent(lineEdit(), e);
+        return;
+    }
+    QDateEdit::keyPressEvent(e);
+}
+
+bool TDbDate::focusNextPrevChild(bool next) {
+    // Tab leaves the box rather than stepping through its sections.
+    return QWidget::focusNextPrevChild(next);
+}
+
+void TDbDate::focusInEvent(QFocusEvent* e) {
+    QDateEdit::focusInEvent(e);
+    // Coming in by keyboard, the whole date is selected, ready to be typed over.
+    if (e->reason() == Qt::TabFocusReason || e->reason() == Qt::BacktabFocusReason ||
+        e->reason() == Qt::ShortcutFocusReason)
+        lineEdit()->selectAll();
+}
+
+void TDbDate::focusOutEvent(QFocusEvent* e) {
+    CheckTyped();
+    QDateEdit::focusOutEvent(e);
 }
 
 void TDbDate::SetDataSource(TDataSource* ds) {
@@ -48,6 +138,8 @@ void TDbDate::Refresh() {
     const QVariant v = f ? f->Value() : QVariant();
     QDate d = v.userType() == QMetaType::QDateTime ? v.toDateTime().date() : v.toDate();
     if (!d.isValid()) d = ZeroDate();
+    // Writing the same date again would throw away what is being typed.
+    if (d == date() && ParseTyped(text()) == d) return;
     FUpdating = true;
     setDate(d);
     FUpdating = false;
@@ -64,7 +156,7 @@ TPnDbDate::TPnDbDate(QWidget* parent) : TPnBase(parent) {
 
 void TPnDbDate::SetReadOnly(bool readOnly) {
     TPnBase::SetReadOnly(readOnly);
-    FDbDate->setEnabled(!readOnly);
+    FDbDate->setEnabled(!EditorReadOnly());
 }
 
 QString TPnDbDate::Text() const { return FDbDate->text(); }

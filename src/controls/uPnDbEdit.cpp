@@ -37,10 +37,11 @@ TPnDbEdit::TPnDbEdit(QWidget* parent) : TPnBase(parent) {
 
 void TPnDbEdit::SetReadOnly(bool readOnly) {
     TPnBase::SetReadOnly(readOnly);
-    if (FDbEdit->isReadOnly() == readOnly) return;
-    FDbEdit->setReadOnly(readOnly);
+    const bool shown = EditorReadOnly();
+    if (FDbEdit->isReadOnly() == shown) return;
+    FDbEdit->setReadOnly(shown);
     QPalette p = FDbEdit->palette();
-    p.setColor(QPalette::Base, palette().color(readOnly ? QPalette::Button : QPalette::Base));
+    p.setColor(QPalette::Base, palette().color(shown ? QPalette::Button : QPalette::Base));
     FDbEdit->setPalette(p);
 }
 

@@ -63,3 +63,8 @@ void TPnDbImage::ApplyLayout() {
     FSbBtn->move(width() - FSbBtn->width(), top);
     FImage->setGeometry(0, top + editH, width(), qMax(0, height() - top - editH));
 }
+
+void TPnDbImage::SetReadOnly(bool readOnly) {
+    TPnBase::SetReadOnly(readOnly);
+    FSbBtn->setEnabled(!NoRow());
+}

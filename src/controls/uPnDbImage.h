@@ -16,6 +16,8 @@ public:
     QWidget* Editor() const override;
     QLabel* Image() const { return FImage; }
     QToolButton* Button() const { return FSbBtn; }
+    // The path is never typed; the button stays usable unless there is no row.
+    void SetReadOnly(bool readOnly) override;
     void BrowseClick();
 
 protected:

@@ -23,10 +23,11 @@ TPnDbMemo::TPnDbMemo(QWidget* parent) : TPnBase(parent) {
 
 void TPnDbMemo::SetReadOnly(bool readOnly) {
     TPnBase::SetReadOnly(readOnly);
-    if (FDbMemo->isReadOnly() == readOnly) return;
-    FDbMemo->setReadOnly(readOnly);
+    const bool shown = EditorReadOnly();
+    if (FDbMemo->isReadOnly() == shown) return;
+    FDbMemo->setReadOnly(shown);
     QPalette p = FDbMemo->palette();
-    p.setColor(QPalette::Base, palette().color(readOnly ? QPalette::Button : QPalette::Base));
+    p.setColor(QPalette::Base, palette().color(shown ? QPalette::Button : QPalette::Base));
     FDbMemo->setPalette(p);
 }
 

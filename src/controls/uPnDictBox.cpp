@@ -99,7 +99,7 @@ void TPnDictBox::AddDictValue(const QString& value) {
 
 void TPnDictBox::SetReadOnly(bool readOnly) {
     TPnBase::SetReadOnly(readOnly);
-    FDbComboBox->setEnabled(!readOnly);
+    FDbComboBox->setEnabled(!EditorReadOnly());
 }
 
 QString TPnDictBox::Text() const { return FDbComboBox->currentText(); }

@@ -65,10 +65,11 @@ void TPnFkey::Loaded() {
 void TPnFkey::SetReadOnly(bool readOnly) {
     TPnDbEdit::SetReadOnly(readOnly);
     // Read-only: no picker can be opened.
+    const bool shown = EditorReadOnly();
     QPalette p = FBtnEdit->palette();
-    p.setColor(QPalette::Base, palette().color(readOnly ? QPalette::Button : QPalette::Base));
+    p.setColor(QPalette::Base, palette().color(shown ? QPalette::Button : QPalette::Base));
     FBtnEdit->setPalette(p);
-    FBtnEdit->setEnabled(!readOnly);
+    FBtnEdit->setEnabled(!shown);
 }
 
 QString TPnFkey::Text() const { return FDbEdit->text(); }
@@ -81,21 +82,47 @@ void TPnFkey::ApplyLayout() {
 
 void TPnFkey::RefreshFromField() {
     TPnDbEdit::RefreshFromField();
-    ShowDisplayValue();
+    // Every change of the row comes here (a keystroke in another field):
+    // only a new key needs the database.
+    ShowDisplayValueOfKey();
+}
+
+QString TPnFkey::KeyText() const {
+    TField* f = Field();
+    return f ? f->AsString() : QString();
+}
+
+void TPnFkey::ShowDisplayValueOfKey() {
+    if (!FKeyShown || KeyText() != FShownKey) {
+        ShowDisplayValue();
+        return;
+    }
+    if (FBtnEdit->text() == FShownText) return;
+    FUpdating = true;
+    FBtnEdit->setText(FShownText);
+    FBtnEdit->setCursorPosition(0);
+    FUpdating = false;
 }
 
 void TPnFkey::ShowDisplayValue() {
+    FKeyShown = false;
     FUpdating = true;
     FBtnEdit->clear();
     FUpdating = false;
     TField* f = Field();
     if (!f || FFields.size() < 2 || FLookupTable.isEmpty()) return;
     const QString key = f->AsString();
+    FShownKey = key;
+    FShownText.clear();
+    FKeyShown = true;
     if (key.isEmpty()) return;
+    FKeyShown = false;  // stays unread if the statement fails
     const QVariant v = dmMain()->SelectValue("SELECT " + FFields[1] + "  FROM " + FLookupTable +
                                              " WHERE " + FFields[0] + " = " + key);
+    FShownText = v.toString();
+    FKeyShown = true;
     FUpdating = true;
-    FBtnEdit->setText(v.toString());
+    FBtnEdit->setText(FShownText);
     FBtnEdit->setCursorPosition(0);
     FUpdating = false;
 }
@@ -114,7 +141,7 @@ bool TPnFkey::eventFilter(QObject* o, QEvent* e) {
             return true;
         }
     }
-    if (o == FBtnEdit && e->type() == QEvent::FocusOut) ShowDisplayValue();
+    if (o == FBtnEdit && e->type() == QEvent::FocusOut) ShowDisplayValueOfKey();
     return TPnDbEdit::eventFilter(o, e);
 }
 
@@ -130,7 +157,8 @@ void TPnFkey::SearchClick() {
 }
 
 void TPnFkey::OpenPicker(int key, const QString& search) {
-    if (!DataSource() || FFields.isEmpty()) return;
+    // Read-only, or no row to write the choice into: no picker.
+    if (!DataSource() || FFields.isEmpty() || EditorReadOnly()) return;
     auto* picker = new TfmPnFKey(this);
     g_picker = picker;
     picker->fmKeyId = key < 1 ? -1 : key;
@@ -142,7 +170,7 @@ void TPnFkey::OpenPicker(int key, const QString& search) {
     picker->fmOwner = this;
     picker->sbtnNew->setEnabled(BtnNewEnabled);
     picker->ShowModalAt(FBtnEdit, 200, 163);
-    ShowDisplayValue();
+    ShowDisplayValueOfKey();
 }
 
 bool TPnFkey::ReturnSelection(const QVariantList& row) {

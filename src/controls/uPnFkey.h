@@ -48,8 +48,15 @@ protected:
     bool eventFilter(QObject* o, QEvent* e) override;
 
 private:
+    // Reads the display value of the key from the database.
     void ShowDisplayValue();
+    // Shows the display value, reading it only when the key changed.
+    void ShowDisplayValueOfKey();
+    QString KeyText() const;
     QLineEdit* FBtnEdit;
+    bool FKeyShown = false;  // FShownKey and FShownText hold the last read
+    QString FShownKey;
+    QString FShownText;
     QString FLookupTable;
     QStringList FFields;
     QStringList FWidths;

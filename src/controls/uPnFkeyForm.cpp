@@ -19,6 +19,7 @@
 #include "uDbGrid.h"
 #include "uDmMain.h"
 #include "uLibProc.h"
+#include "uMessages.h"
 #include "uPnFkey.h"
 
 QRect PlacePicker(const QRect& control, int defWidth, int defHeight, const QRect& workArea) {
@@ -110,7 +111,19 @@ int TfmPnFKey::ShowModal() {
     show();
     raise();
     activateWindow();
-    OpenLookupDS();
+    // A statement the database refuses: its message once, and the picker goes.
+    const bool opened = RunGuarded([this]() {
+        try {
+            OpenLookupDS();
+        } catch (...) {
+            hide();  // gone before the message shows
+            throw;
+        }
+    });
+    if (!opened) {
+        deleteLater();
+        return 2;
+    }
     DBGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     edLookFor->setFocus();
     edLookFor->deselect();
@@ -210,19 +223,17 @@ void TfmPnFKey::ApplyFilter(bool filterOn) {
         CDS->SetFiltered(false);
         return;
     }
+    // The letters match whatever their case: "jasmine" finds "Jasmine Rice".
     const QString text = edLookFor->text();
     QStringList fields, conditions;
     for (int i = 1; i < CDS->FieldCount(); ++i) {
         TField* f = CDS->Field(i);
         if (f->DataType != TFbType::Text) continue;
         fields << f->FieldName;
-        conditions << f->FieldName + " LIKE " + TdmMain::QuotedStr('%' + text.toUpper() + '%') +
-                          " OR " + f->FieldName + " LIKE " +
-                          TdmMain::QuotedStr('%' + text.toLower() + '%');
+        conditions << "UPPER(" + f->FieldName + ") LIKE " +
+                          TdmMain::QuotedStr('%' + text.toUpper() + '%');
     }
-    CDS->SetFilter(text.isEmpty()
-                       ? TFilter()
-                       : TFilter::AnyContains(fields, QStringList{text.toUpper(), text.toLower()}));
+    CDS->SetFilter(text.isEmpty() ? TFilter() : TFilter::AnyContainsNoCase(fields, text));
     CDS->SetFiltered(true);
     lbCount->setText("(" + QString::number(CDS->RecordCount()) + ")");
     edLookFor->setToolTip(text.isEmpty() ? QString() : conditions.join(QStringLiteral(" OR ")));

@@ -580,8 +580,11 @@ bool TClientDataSet::Accepts(const uint8_t* row) const {
                 if (t.Op == TFilter::TOp::DateEquals ? day != want : day < want) return false;
                 break;
             }
-            case TFilter::TOp::AnyContains: {
-                // Case-sensitive: the UTF-8 bytes of a text occur in the value.
+            case TFilter::TOp::AnyContains:
+            case TFilter::TOp::AnyContainsNoCase: {
+                // The UTF-8 bytes of a text occur in the value (any case when noCase).
+                const bool noCase = t.Op == TFilter::TOp::AnyContainsNoCase;
+                const Qt::CaseSensitivity cs = noCase ? Qt::CaseInsensitive : Qt::CaseSensitive;
                 bool any = false;
                 for (const TField* f : t.Fields) {
                     if (!f) continue;
@@ -593,18 +596,20 @@ bool TClientDataSet::Accepts(const uint8_t* row) const {
                                 ->Lookup(f->LookupKeyFields, FLayout.Get(row, key->Slot),
                                          f->LookupResultField)
                                 .toString();
-                        for (const QString& v : t.Values) any = any || s.contains(v);
+                        for (const QString& v : t.Values) any = any || s.contains(v, cs);
                     } else if (!FLayout.IsNull(row, f->Slot)) {
                         const TFbType k = FLayout.Kind(f->Slot);
                         if (k == TFbType::Text || k == TFbType::Memo) {
                             const std::string_view text = FLayout.Text(row, f->Slot);
-                            for (const QByteArray& n : t.Needles)
-                                if (text.find(std::string_view(n.constData(), size_t(n.size()))) !=
-                                    std::string_view::npos)
+                            for (const QByteArray& n : t.Needles) {
+                                const std::string_view needle(n.constData(), size_t(n.size()));
+                                if (noCase ? TFilter::ContainsNoCase(text, needle)
+                                           : text.find(needle) != std::string_view::npos)
                                     any = true;
+                            }
                         } else {
                             const QString s = FLayout.Get(row, f->Slot).toString();
-                            for (const QString& v : t.Values) any = any || s.contains(v);
+                            for (const QString& v : t.Values) any = any || s.contains(v, cs);
                         }
                     }
                     if (any) break;

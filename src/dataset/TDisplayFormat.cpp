@@ -8,9 +8,11 @@ namespace {
 
 struct TSection {
     QString Prefix, Suffix;
-    int MinInt = 0;   // "0" before the point
-    int MinFrac = 0;  // "0" after the point
-    int MaxFrac = 0;  // "0" and "#" after the point
+    QString Body;              // from the first to the last placeholder
+    bool HasLiterals = false;  // characters other than 0 # , . inside Body
+    int MinInt = 0;            // "0" before the point
+    int MinFrac = 0;           // "0" after the point
+    int MaxFrac = 0;           // "0" and "#" after the point
     bool Grouping = false;
 };
 
@@ -28,6 +30,7 @@ TSection Parse(const QString& mask) {
     }
     s.Prefix = mask.left(first);
     s.Suffix = mask.mid(last + 1);
+    s.Body = mask.mid(first, last - first + 1);
     bool afterPoint = false;
     for (int i = first; i <= last; ++i) {
         const QChar c = mask[i];
@@ -44,9 +47,57 @@ TSection Parse(const QString& mask) {
             }
         } else if (c == '#') {
             if (afterPoint) ++s.MaxFrac;
+        } else {
+            s.HasLiterals = true;
         }
     }
     return s;
+}
+
+bool IsPlaceholder(QChar c) { return c == '0' || c == '#'; }
+
+// The integer digits laid into the placeholders from the right, with the
+// characters between them; digits beyond the placeholders go to the leftmost
+// one. A character is written only when digits stand to its left.
+QString LayInteger(const QString& part, const QString& ints, bool grouping) {
+    int leftmost = -1;
+    for (int i = 0; i < part.size() && leftmost < 0; ++i)
+        if (IsPlaceholder(part[i])) leftmost = i;
+    QString out;
+    int d = int(ints.size()) - 1;
+    int written = 0;
+    auto digit = [&]() {
+        if (grouping && written > 0 && written % 3 == 0) out.prepend(',');
+        out.prepend(ints[d--]);
+        ++written;
+    };
+    for (int i = int(part.size()) - 1; i >= 0; --i) {
+        const QChar c = part[i];
+        if (IsPlaceholder(c)) {
+            if (i == leftmost)
+                while (d >= 0) digit();
+            else if (d >= 0)
+                digit();
+        } else if (c != ',') {
+            if (d >= 0) out.prepend(c);
+        }
+    }
+    return out;
+}
+
+// The fraction digits laid into the placeholders from the left; a character
+// is written only when digits follow it.
+QString LayFraction(const QString& part, const QString& frac) {
+    QString out;
+    int f = 0;
+    for (const QChar c : part) {
+        if (IsPlaceholder(c)) {
+            if (f < frac.size()) out += frac[f++];
+        } else if (c != ',') {
+            if (f < frac.size()) out += c;
+        }
+    }
+    return out;
 }
 
 // The section a value uses, and whether it is the negative section.
@@ -78,12 +129,21 @@ QString TDisplayFormat::Apply(const QString& mask, bool negative, bool isZero,
     while (ints.size() > 1 && ints.startsWith('0')) ints.remove(0, 1);
     if (ints == "0" && s.MinInt == 0) ints.clear();
     while (ints.size() < s.MinInt) ints.prepend('0');
+    const bool sign = negative && !negSection && !isZero;
+    if (s.HasLiterals) {
+        const int point = s.Body.indexOf('.');
+        const QString intPart = point < 0 ? s.Body : s.Body.left(point);
+        const QString fracPart = point < 0 ? QString() : s.Body.mid(point + 1);
+        QString body = LayInteger(intPart, ints, s.Grouping);
+        const QString laid = LayFraction(fracPart, frac);
+        if (!laid.isEmpty()) body += '.' + laid;
+        return (sign ? "-" : "") + s.Prefix + body + s.Suffix;
+    }
     if (s.Grouping) {
         for (int i = ints.size() - 3; i > 0; i -= 3) ints.insert(i, ',');
     }
     QString body = ints;
     if (!frac.isEmpty()) body += '.' + frac;
-    const bool sign = negative && !negSection && !isZero;
     return (sign ? "-" : "") + s.Prefix + body + s.Suffix;
 }
 

@@ -8,7 +8,8 @@
 // Numeric display masks in the classic "FormatFloat" style: up to three
 // sections "positive;negative;zero"; "0" a required digit, "#" an optional one,
 // "," anywhere in the integer part turns on thousands grouping, "." the
-// decimal point; other characters are copied. With a negative section, a
+// decimal point; other characters are copied, those between placeholders at
+// their place among the digits ("000-000" shows 123456 as "123-456"). With a negative section, a
 // negative value is shown by that section without a minus sign.
 class TDisplayFormat {
 public:

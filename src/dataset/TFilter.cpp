@@ -1,5 +1,7 @@
 #include "TFilter.h"
 
+#include <cstring>
+
 namespace {
 QString Quoted(const QString& s) {
     QString t = s;
@@ -30,6 +32,49 @@ TFilter TFilter::AnyContains(const QStringList& fields, const QStringList& texts
     return f;
 }
 
+TFilter TFilter::AnyContainsNoCase(const QStringList& fields, const QString& text) {
+    TFilter f;
+    f.FTerms.append({TOp::AnyContainsNoCase, fields, QDate(), {text}});
+    return f;
+}
+
+bool TFilter::ContainsNoCase(std::string_view text, std::string_view needle) {
+    const size_t n = needle.size();
+    if (n == 0) return true;
+    bool ascii = true;
+    for (char c : needle) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+    if (!ascii) {
+        const QString v = QString::fromUtf8(needle.data(), qsizetype(n));
+        // Without letters that have a case (Chinese, digits) bytes compare exactly.
+        if (v.toLower() == v && v.toUpper() == v) return text.find(needle) != text.npos;
+        return QString::fromUtf8(text.data(), qsizetype(text.size()))
+            .contains(v, Qt::CaseInsensitive);
+    }
+    // Bytes of other UTF-8 characters are 0x80 and above and never equal a
+    // folded Latin letter, so folding only A-Z is exact here.
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c + 32) : c; };
+    const char first = lower(needle[0]);
+    const char other = first >= 'a' && first <= 'z' ? char(first - 32) : first;
+    if (text.size() < n) return false;
+    const char* const begin = text.data();
+    const char* const last = begin + text.size() - n;  // the last place a match can start
+    // memchr finds the candidates for the first letter in either case.
+    const char* lo = static_cast<const char*>(std::memchr(begin, first, text.size()));
+    const char* up =
+        other == first ? nullptr : static_cast<const char*>(std::memchr(begin, other, text.size()));
+    while (lo || up) {
+        const char* p = !up || (lo && lo < up) ? lo : up;
+        if (p > last) return false;
+        size_t k = 1;
+        while (k < n && lower(p[k]) == lower(needle[k])) ++k;
+        if (k == n) return true;
+        const size_t rest = size_t(begin + text.size() - (p + 1));
+        if (p == lo) lo = static_cast<const char*>(std::memchr(p + 1, first, rest));
+        if (p == up) up = static_cast<const char*>(std::memchr(p + 1, other, rest));
+    }
+    return false;
+}
+
 TFilter TFilter::And(const TFilter& other) const {
     TFilter f = *this;
     f.FTerms += other.FTerms;
@@ -50,6 +95,14 @@ QString TFilter::Text() const {
                 QStringList ors;
                 for (const QString& f : t.Fields)
                     for (const QString& v : t.Values) ors << f + " LIKE " + Quoted('%' + v + '%');
+                parts << (ors.size() > 1 ? '(' + ors.join(" OR ") + ')' : ors.value(0));
+                break;
+            }
+            case TOp::AnyContainsNoCase: {
+                QStringList ors;
+                for (const QString& f : t.Fields)
+                    for (const QString& v : t.Values)
+                        ors << "UPPER(" + f + ") LIKE " + Quoted('%' + v.toUpper() + '%');
                 parts << (ors.size() > 1 ? '(' + ors.join(" OR ") + ')' : ors.value(0));
                 break;
             }

@@ -166,6 +166,38 @@ private slots:
         QCOMPARE(dlg.edLogin->echoMode(), QLineEdit::Password);
     }
 
+    // Enter in the password box of the shown dialog runs the command once:
+    // one message for a wrong password, one question when changing it.
+    void enterRunsOnce() {
+        TScriptedMessages msgs;
+        {
+            TfmLogin dlg;
+            dlg.Prepare();
+            dlg.show();
+            dlg.cbLogin->setCurrentIndex(dlg.cbLogin->findText("ANN"));
+            QTest::keyClicks(dlg.edLogin, "wrong");
+            QTest::keyClick(dlg.edLogin, Qt::Key_Return);
+            QCOMPARE(msgs.Take(), QStringList{"Invalid Password"});
+            QVERIFY(!dlg.Successful);
+            const int logins = UserValue("LOGINS", 1).toInt();
+            dlg.edLogin->clear();
+            QTest::keyClicks(dlg.edLogin, "secret");
+            QTest::keyClick(dlg.edLogin, Qt::Key_Enter, Qt::KeypadModifier);
+            QVERIFY(dlg.Successful);
+            QCOMPARE(UserValue("LOGINS", 1).toInt(), logins + 1);  // counted once
+            QVERIFY(msgs.Shown.isEmpty());
+        }
+        TfmLogin dlg;
+        dlg.SetModeForChangePasswd();
+        dlg.show();
+        QTest::keyClicks(dlg.edLogin, "n3w");
+        msgs.Answers = {false};
+        QTest::keyClick(dlg.edLogin, Qt::Key_Return);
+        QCOMPARE(msgs.Take(), QStringList{"Are you sure to change password?"});
+        QVERIFY(dlg.isVisible());
+        QCOMPARE(UserValue("PASSWD", 1).toString(), QString("secret"));
+    }
+
     void changePassword() {
         TScriptedMessages msgs;
         QVERIFY(TryLogin("BEN", ""));

@@ -61,6 +61,16 @@ void LoginAs(const QString& code) {
     });
 }
 
+// The caption the window system is given: Qt appends the application display
+// name, when one was set, to a title that does not already end with it.
+QString ShownCaption(const QWidget& w) {
+    QString t = w.windowTitle();
+    const QString app = QGuiApplication::applicationDisplayName();
+    if (app != QCoreApplication::applicationName() && !t.endsWith(app))
+        t += QString::fromUtf8(" \u2014 ") + app;
+    return t;
+}
+
 }  // namespace
 
 class TstMainWindow : public QObject {
@@ -88,6 +98,22 @@ private slots:
         TStartup startup;
         QVERIFY(!startup.Start());
         QCOMPARE(msgs.Shown.size(), 1);
+    }
+
+    // The program's name stands once in the caption, whichever window is in front;
+    // message boxes still carry it.
+    void captionNamesTheProgramOnce() {
+        TTestFolder folder;
+        TScriptedMessages msgs;
+        LoginAs("ADMIN");
+        TStartup startup;
+        QVERIFY(startup.Start());
+        TfmMain& m = *startup.fmMain;
+        QCOMPARE(ShownCaption(m), QString("Tallyvo - [Welcome]"));  // the home page
+        m.Command("CustRelation_Cust")->trigger();
+        QCOMPARE(ShownCaption(m), QString("Tallyvo - [Customers]"));
+        QCOMPARE(QApplication::applicationDisplayName(), QString("Tallyvo"));
+        QVERIFY(msgs.Shown.isEmpty());
     }
 
     void startSequence() {

@@ -439,6 +439,33 @@ private slots:
         QCOMPARE(QList<int>(w.begin(), w.end()), fitted);
     }
 
+    // A user whose name cannot be part of a file name as it stands: the
+    // layout is saved and found again under a name with the character mapped.
+    void gridSettingsOfAnyUserName() {
+        TScriptedMessages msgs;
+        FDm->Curr_User_Name = "Sales/North: East";
+        auto w = OpenBrowser<TfmCust>();
+        QTreeWidget* tree = w->TreeView1;
+        for (QTreeWidgetItem* it = RootOf(tree); it; it = NextInTree(it)) {
+            tree->scrollToItem(it);
+            QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
+                              tree->visualItemRect(it).center());
+        }
+        QCOMPARE(msgs.Take(), QStringList());
+        const QString file =
+            FFolder->Path() + "UserData/DbGrids/Sales%2FNorth%3A East_fmCust_Child_CDS_DBGrid1";
+        QCOMPARE(GridSettingsFileName(w->DBGrid1, "fmCust"), file);
+        QVERIFY(QFile::exists(file));
+        QListWidgetItem* item = w->CheckListGridOption->findItems("Phone", Qt::MatchExactly)[0];
+        item->setCheckState(Qt::Unchecked);
+        auto w2 = OpenBrowser<TfmCust>();
+        QVERIFY(w2->DBGrid1->horizontalHeader()->isSectionHidden(
+            w2->DBGrid1->LogicalOfField("PHONENO")));
+        QCOMPARE(msgs.Take(), QStringList());
+        QCOMPARE(SafeFileName("Administrator_fmCust_Child_CDS_DBGrid1"),
+                 QString("Administrator_fmCust_Child_CDS_DBGrid1"));
+    }
+
     void gridSettingsFile() {
         QDir(FFolder->Path() + "UserData/DbGrids").removeRecursively();  // made again on save
         auto w = OpenBrowser<TfmCust>();

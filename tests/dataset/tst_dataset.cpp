@@ -544,6 +544,28 @@ private slots:
         QTest::newRow("rounds to zero") << "#,##0.00;(#,##0.00)"
                                         << "-0.001"
                                         << "0.00";
+        // Characters between placeholders keep their place among the digits.
+        QTest::newRow("literal between") << "000-000"
+                                         << "123456"
+                                         << "123-456";
+        QTest::newRow("literal, short value") << "000-000"
+                                              << "12"
+                                              << "000-012";
+        QTest::newRow("literal, optional digits") << "###-###"
+                                                  << "12"
+                                                  << "12";
+        QTest::newRow("literal, long value") << "000-000"
+                                             << "1234567"
+                                             << "1234-567";
+        QTest::newRow("phone") << "(000) 000-0000"
+                               << "2125550123"
+                               << "(212) 555-0123";
+        QTest::newRow("literal and decimals") << "0-000.00"
+                                              << "-1234.5"
+                                              << "-1-234.50";
+        QTest::newRow("space grouping") << "# ##0.00"
+                                        << "1234.5"
+                                        << "1 234.50";
     }
 
     void displayFormats() {
