@@ -434,6 +434,10 @@ void TfmChild::BuildItemsSheet() {
     bl->addWidget(ItemBtnNew);
     bl->addWidget(ItemBtnDel);
     bl->addWidget(ItemBtnSaveSetting);
+    lbItemsHint = new QLabel(buttons);
+    lbItemsHint->setObjectName(QStringLiteral("lbItemsHint"));
+    lbItemsHint->hide();
+    bl->addWidget(lbItemsHint);
     bl->addStretch(1);
     ll->addWidget(buttons);
     DBGridItem = new TDbGrid(left);
@@ -659,6 +663,12 @@ void TfmChild::SetSubButtonStatus() {
     for (QToolButton* b : {ItemBtnNew, ItemBtnNew2}) b->setEnabled(!E && P && !I);
     for (QToolButton* b : {ItemBtnDel, ItemBtnDel2, ItemBtnPrior, ItemBtnNext})
         b->setEnabled(!E && R && P && !I);
+    // Lines belong to a stored record: say so rather than leave the buttons
+    // off without a word.
+    lbItemsHint->setText(I   ? QStringLiteral("Save the new record first, then add its lines.")
+                         : !P ? QStringLiteral("Select or add a record first, then add its lines.")
+                              : QString());
+    lbItemsHint->setVisible(!lbItemsHint->text().isEmpty());
     PanelLeft->setEnabled(!E && !Child_DS->Editing());
     DBGrid1->setEnabled(!E);
     ToolBar2->setEnabled(!E);
@@ -1057,9 +1067,8 @@ void TfmChild::Child_DeleteExecute() {
     Child_CDS->CommitUpdates();
     SetTopBtnStatus();
     ShowRecordCount();
-    if (PanelLeft->isVisible() && SelectedFolder())
-        RefreshTreeViewNodeByTreeViewId(NodeData(SelectedFolder()).ID,
-                                        AbsoluteIndex(SelectedFolder()));
+    if (QTreeWidgetItem* folder = SelectedFolder())
+        RefreshTreeViewNodeByTreeViewId(NodeData(folder).ID, AbsoluteIndex(folder));
     if (!FSubTableName.isEmpty() && Child_CDS->IsEmpty()) SetSubButtonStatus();
 }
 

@@ -219,6 +219,7 @@ public:
     QGroupBox* gb1;
     QGroupBox* gb2;
     TDbGrid* DBGridItem;
+    QLabel* lbItemsHint;  // why the line buttons are off, while they are
     QToolButton* ItemBtnNew;
     QToolButton* ItemBtnDel;
     QToolButton* ItemBtnSaveSetting;

@@ -6,7 +6,6 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QThread>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -289,29 +288,20 @@ void TfmDelete::showEvent(QShowEvent* e) {
 
 void TfmDelete::DeleteSubDependencies() {
     const bool done = RunGuarded([this]() {
-        for (int attempt = 1;; ++attempt) {
-            try {
-                TFbTransaction tra(dmMain()->SQLConn_Main);
-                // Rows that forbid the deletion may have come since they were read.
-                for (const TGuard& g : FGuards) {
-                    TFbQuery q(tra, g.Sql);
-                    q.Open();
-                    const int n = int(q.AsInt64(0));
-                    if (n > 0) throw ERuleError(FormatHeading(GetDelTypeName(3), n, g.Title));
-                }
-                for (const QString& sql : DelSQL) {
-                    TFbQuery DelQuery(tra, sql);
-                    DelQuery.Execute();
-                }
-                if (FDeleteParent) FDeleteParent(tra);
-                tra.Commit();
-                return;
-            } catch (const EFbError& e) {
-                // Another user wrote the same rows at the same moment: start again.
-                if (!e.IsUpdateConflict() || attempt >= 5) throw;
-                QThread::msleep(unsigned(20 * attempt));
+        WriteInTransaction(dmMain()->SQLConn_Main, [this](TFbTransaction& tra) {
+            // Rows that forbid the deletion may have come since they were read.
+            for (const TGuard& g : FGuards) {
+                TFbQuery q(tra, g.Sql);
+                q.Open();
+                const int n = int(q.AsInt64(0));
+                if (n > 0) throw ERuleError(FormatHeading(GetDelTypeName(3), n, g.Title));
             }
-        }
+            for (const QString& sql : DelSQL) {
+                TFbQuery DelQuery(tra, sql);
+                DelQuery.Execute();
+            }
+            if (FDeleteParent) FDeleteParent(tra);
+        });
     });
     if (done) DependenciesDeleted = true;
 }

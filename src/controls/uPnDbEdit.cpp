@@ -1,5 +1,6 @@
 #include "uPnDbEdit.h"
 
+#include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRegularExpressionValidator>
@@ -31,8 +32,17 @@ TPnDbEdit::TPnDbEdit(QWidget* parent) : TPnBase(parent) {
             }
         }
     });
+    FDbEdit->installEventFilter(this);
     resize(200, 0);
     ApplyLayout();
+}
+
+bool TPnDbEdit::eventFilter(QObject* o, QEvent* e) {
+    if (o == FDbEdit && (e->type() == QEvent::FocusIn || e->type() == QEvent::FocusOut)) {
+        TField* f = Field();
+        if (f && f->DataType == TFbType::Money && !f->DisplayFormat.isEmpty()) RefreshFromField();
+    }
+    return TPnBase::eventFilter(o, e);
 }
 
 void TPnDbEdit::SetReadOnly(bool readOnly) {
@@ -64,7 +74,16 @@ void TPnDbEdit::RefreshFromField() {
                 QRegularExpression("-?[0-9]{0,15}([.][0-9]{0,10})?"), FDbEdit));
     }
     // A refused value stays as typed until it is corrected or the edit ends.
-    const QString text = !f ? QString() : f->Refused() ? f->RefusedText() : f->AsString();
+    // Money reads as its display format ("1,234.50") unless it is being typed
+    // in, where the plain value is what the keys change.
+    QString text;
+    if (f && f->Refused())
+        text = f->RefusedText();
+    else if (f && f->DataType == TFbType::Money && !f->DisplayFormat.isEmpty() &&
+             !FDbEdit->hasFocus())
+        text = f->DisplayText();
+    else if (f)
+        text = f->AsString();
     if (FDbEdit->text() != text) FDbEdit->setText(text);
 }
 

@@ -17,6 +17,8 @@ public:
 
 protected:
     void RefreshFromField() override;
+    // Money shows its display format while it is not being typed in.
+    bool eventFilter(QObject* o, QEvent* e) override;
     void ApplyLayout() override;
     QLineEdit* FDbEdit;
 
