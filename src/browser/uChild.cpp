@@ -96,7 +96,20 @@ TfmChild::TfmChild(QWidget* parent) : QWidget(parent) {
     FLookupFieldsArray.clear();
 }
 
-TfmChild::~TfmChild() = default;
+TfmChild::~TfmChild() {
+    // The record sets outlive this body (they are children, freed by QObject
+    // later): nothing they announce while going may reach the window, which
+    // by then is only half there.
+    for (TDataSource* ds : {Child_DS, Sub_DS}) ds->disconnect(this);
+    for (TClientDataSet* cds : {Child_CDS, Sub_CDS}) {
+        cds->OnBeforeOpen = nullptr;
+        cds->OnAfterOpen = nullptr;
+        cds->OnAfterInsert = nullptr;
+        cds->OnBeforePost = nullptr;
+        cds->OnFieldChange = nullptr;
+        cds->OnAfterScroll = nullptr;
+    }
+}
 
 // ------------------------------------------------------------------ window
 
