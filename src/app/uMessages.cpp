@@ -28,10 +28,12 @@ QString Displayed(const QString& text) {
     return t;
 }
 
-QString Title() {
-    const QString t = QApplication::applicationDisplayName();
-    return t.isEmpty() ? QStringLiteral("Tallyvo") : t;
+QString& TitleText() {
+    static QString title = QStringLiteral("Tallyvo");
+    return title;
 }
+
+QString Title() { return MessageTitle(); }
 
 }  // namespace
 
@@ -100,6 +102,12 @@ void ShowWarning(const QString& text) {
 
 void ShowError(const QString& text) {
     TMessageService::Instance().Show(TMessageService::TKind::Error, text);
+}
+
+QString MessageTitle() { return TitleText(); }
+
+void SetMessageTitle(const QString& title) {
+    if (!title.isEmpty()) TitleText() = title;
 }
 
 bool ConfirmYesNo(const QString& text) { return TMessageService::Instance().Confirm(text); }

@@ -45,6 +45,10 @@ public:
     bool OpenFile(const QString& caption, const QString& filter, QString& file) override;
 };
 
+// The caption of every message box: the product's title once it is known.
+QString MessageTitle();
+void SetMessageTitle(const QString& title);
+
 // Short forms used all over the program.
 void ShowInformation(const QString& text);
 void ShowWarning(const QString& text);

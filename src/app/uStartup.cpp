@@ -105,9 +105,10 @@ bool TStartup::Start() {
                   TdmMain::TerminateMessage());
         return false;
     }
-    // The application's title (message boxes take it). Not as the display
-    // name: Qt appends that to every window title, and the main window's
-    // title already starts with the program's name.
-    QApplication::setApplicationName(dmMain->Curr_ProgName);
+    // Message boxes take the product's title. It is not made the display
+    // name: Qt would append that to every window title, which already starts
+    // with it; nor the application name, by which the desktop and its
+    // accessibility tools know the program from its start.
+    SetMessageTitle(dmMain->Curr_ProgName);
     return true;
 }

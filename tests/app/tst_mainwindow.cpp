@@ -112,7 +112,7 @@ private slots:
         QCOMPARE(ShownCaption(m), QString("Tallyvo - [Welcome]"));  // the home page
         m.Command("CustRelation_Cust")->trigger();
         QCOMPARE(ShownCaption(m), QString("Tallyvo - [Customers]"));
-        QCOMPARE(QApplication::applicationDisplayName(), QString("Tallyvo"));
+        QCOMPARE(MessageTitle(), QString("Tallyvo"));
         QVERIFY(msgs.Shown.isEmpty());
     }
 
