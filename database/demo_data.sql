@@ -24,7 +24,7 @@ INSERT INTO AR_ACCT (ID, NICKNAME, NAME, ADDRESS, ZIPCODE, PHONENO, EMAIL, "GROU
 VALUES (2, 'Greenleaf', 'Greenleaf Grocers', '8 Market Lane', '2010', '555-0102', 'buy@greenleaf.example', 'Wholesale', 'A', 5, 1, 1,
         'Wholesale prices, 5% discount, 30 days.', DATEADD(-345 DAY TO CURRENT_DATE), 3);
 INSERT INTO AR_ACCT (ID, NICKNAME, NAME, ADDRESS, ZIPCODE, PHONENO, EMAIL, "GROUP", GRADE, DISCTRATE, SYS_TAX_ID, PRICENO, REMARKS, CREATEDATE, SYS_TREEVIEW_ID)
-VALUES (3, 'Northside', 'Northside Distributors', '200 Industrial Road', '2150', '555-0103', 'accounts@northside.example', 'Distributor', 'B', 10, 1, 2,
+VALUES (3, 'Northside', 'Northside Distributors', '200 Industrial Road', '2150', '555-0103', 'accounts@northside.example', 'Wholesale', 'B', 10, 1, 2,
         'Distributor prices, 10% discount. Pays large invoices in two cheques.', DATEADD(-300 DAY TO CURRENT_DATE), 3);
 INSERT INTO AR_ACCT (ID, NICKNAME, NAME, ADDRESS, ZIPCODE, PHONENO, EMAIL, "GROUP", GRADE, DISCTRATE, SYS_TAX_ID, PRICENO, REMARKS, CREATEDATE, SYS_TREEVIEW_ID)
 VALUES (4, 'Sunrise Bakery', 'Sunrise Bakery', '45 Baker Street', '2040', '555-0104', 'hello@sunrisebakery.example', 'Retail', 'A', 3, 1, 0,
@@ -37,7 +37,7 @@ VALUES (6, 'Golden Dragon', 'Golden Dragon Takeaway', '77 High Street', '2042', 
         'Cash on delivery.', DATEADD(-150 DAY TO CURRENT_DATE), 4);
 INSERT INTO AR_ACCT (ID, NICKNAME, NAME, ADDRESS, ZIPCODE, PHONENO, EMAIL, "GROUP", GRADE, DISCTRATE, SYS_TAX_ID, PRICENO, REMARKS, CREATEDATE, SYS_TREEVIEW_ID)
 VALUES (7, 'City School', 'City Primary School', '1 Learning Way', '2031', '555-0107', 'office@cityschool.example', 'Retail', 'C', 0, 0, 0,
-        'Tax exempt. Canteen supplies, monthly.', DATEADD(-90 DAY TO CURRENT_DATE), 2);
+        'Tax exempt. Canteen supplies, monthly.', DATEADD(-90 DAY TO CURRENT_DATE), 4);
 INSERT INTO AR_ACCT (ID, NICKNAME, NAME, ADDRESS, ZIPCODE, PHONENO, EMAIL, "GROUP", GRADE, DISCTRATE, SYS_TAX_ID, PRICENO, REMARKS, CREATEDATE, SYS_TREEVIEW_ID)
 VALUES (8, 'Eastgate', 'Eastgate Food Market', 'Shop 4, Eastgate Mall', '2022', '555-0108', 'purchasing@eastgate.example', 'Wholesale', 'B', 5, 1, 1,
         'New account: weekly orders.', DATEADD(-45 DAY TO CURRENT_DATE), 3);
@@ -460,7 +460,11 @@ BEGIN
               TOTAL = GOODS + TAX;
             END
 
-            TERM = CASE WHEN C IN (1, 4) THEN '7 Days' WHEN C IN (5, 6) THEN 'Cash on Delivery' ELSE '30 Days' END;
+            -- Literals of different lengths in one expression are padded to the
+            -- longest: each is given the column's type.
+            TERM = CASE WHEN C IN (1, 4) THEN CAST('7 Days' AS VARCHAR(50))
+                        WHEN C IN (5, 6) THEN CAST('Cash on Delivery' AS VARCHAR(50))
+                        ELSE CAST('30 Days' AS VARCHAR(50)) END;
             USERID = CASE WHEN CHANCE(SEED, 300) < 70 THEN 1 ELSE 0 END;
             INSERT INTO AR_TRAN (ID, INVOICENO, INVOICEDATE, AR_ACCT_ID, SYS_TAX_ID, TERM, SYS_USER_ID, REF1,
                                  AMTGOODS, AMTTAX, AMTTOTAL, AMTPAID, AR_TRANTYPE_ID, AR_TRANTYPE_FACTOR, SYS_TREEVIEW_ID)
@@ -502,8 +506,8 @@ BEGIN
               VALUES (:TMP, 4, 1, :NOTE, :ACCT, :PAYDAY, :FIRSTAMT, 'Invoice ' || :DOCNO || ' from ' || :CUSTNAME,
                       :ID_, CASE WHEN CHANCE(:SEED, 700) < 75 THEN 1 ELSE 0 END,
                       CASE WHEN :FIRSTAMT = :TOTAL THEN NULL
-                           WHEN :C = 3 THEN 'First of two cheques'
-                           ELSE 'Part payment: the rest held back over damaged cartons' END, 15);
+                           WHEN :C = 3 THEN CAST('First of two cheques' AS VARCHAR(1000))
+                           ELSE CAST('Part payment: the rest held back over damaged cartons' AS VARCHAR(1000)) END, 15);
               IF (C = 3 AND FIRSTAMT < TOTAL) THEN
               BEGIN
                 PAYDAY = WORKDAY(DATEADD(21 DAY TO PAYDAY));

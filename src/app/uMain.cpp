@@ -276,8 +276,22 @@ QString TfmMain::CommandOfChild(const QString& childName) {
 
 void TfmMain::AddChild(TfmChild* child) {
     QMdiSubWindow* sub = FMdi->addSubWindow(child);
+    sub->setAttribute(Qt::WA_DeleteOnClose, false);
+    sub->installEventFilter(this);
     sub->setWindowTitle(child->windowTitle());
     sub->showMaximized();
+}
+
+bool TfmMain::eventFilter(QObject* o, QEvent* e) {
+    if (e->type() == QEvent::Close) {
+        auto* sub = qobject_cast<QMdiSubWindow*>(o);
+        if (auto* child = sub ? qobject_cast<TfmChild*>(sub->widget()) : nullptr) {
+            e->ignore();
+            RunGuarded([child]() { child->CloseChild(); });
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(o, e);
 }
 
 void TfmMain::CreateBusinessWindows() {
@@ -433,11 +447,12 @@ bool TfmMain::ResolveAllPendingEdits() {
 }
 
 void TfmMain::closeEvent(QCloseEvent* e) {
-    if (!ResolveAllPendingEdits()) {
-        e->ignore();
-        return;
-    }
-    QMainWindow::closeEvent(e);
+    // Refused until every window's edits are settled: a save that fails,
+    // even with an error no code expected, keeps the program open.
+    e->ignore();
+    bool settled = false;
+    RunGuarded([this, &settled]() { settled = ResolveAllPendingEdits(); });
+    if (settled) QMainWindow::closeEvent(e);
 }
 
 // ------------------------------------------------------------ help and update

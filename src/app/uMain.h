@@ -94,6 +94,9 @@ public:
 protected:
     // Closing the main window ends the program: unsaved edits are asked about first.
     void closeEvent(QCloseEvent* e) override;
+    // A child window's own close box (or Ctrl+W) is its "Close" button: the
+    // long-lived window is never freed while the program runs.
+    bool eventFilter(QObject* o, QEvent* e) override;
 
 private:
     QList<TfmChild*> BusinessWindows() const;

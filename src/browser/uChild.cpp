@@ -245,6 +245,10 @@ void TfmChild::BuildUi() {
     connect(TreeView1, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* node) {
         if (!FChangingNode) Guarded([this, node]() { TreeView1Change(node); });
     });
+    connect(TreeView1, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* node) {
+        if (node && node == TreeView1->currentItem() && NodeData(node).ID != FListedFolderId)
+            Guarded([this, node]() { TreeView1Change(node); });
+    });
     PopupTreeView = new QMenu(TreeView1);
     N12 = PopupTreeView->addAction(QStringLiteral("&Create New Sub Folder Under Selected Folder"));
     N13 = PopupTreeView->addAction(QStringLiteral("&Edit Selected Folder Name"));
@@ -678,7 +682,7 @@ void TfmChild::SetSubButtonStatus() {
         b->setEnabled(!E && R && P && !I);
     // Lines belong to a stored record: say so rather than leave the buttons
     // off without a word.
-    lbItemsHint->setText(I   ? QStringLiteral("Save the new record first, then add its lines.")
+    lbItemsHint->setText(I    ? QStringLiteral("Save the new record first, then add its lines.")
                          : !P ? QStringLiteral("Select or add a record first, then add its lines.")
                               : QString());
     lbItemsHint->setVisible(!lbItemsHint->text().isEmpty());
@@ -816,6 +820,9 @@ void TfmChild::SubBtnDelClick() {
     if (!ConfirmYesNo(QStringLiteral("Are you sure to delete: ") +
                       Sub_CDS->FieldByName(FSubNameField)->AsString()))
         return;
+    // As for a saved line: the master row's own edits are saved first, so
+    // that what the delete derives (totals) follows the stored master row.
+    if (Child_DS->Editing() && !SaveMaster()) return;
     Sub_CDS->Delete();
     // A line that cannot be deleted comes back as it is stored.
     if (!WriteRows(Sub_CDS, [this](TFbTransaction& tra) { LockMaster(tra); })) {
@@ -1031,16 +1038,22 @@ bool TfmChild::ResolvePendingEdits() {
         case TMessageService::TAnswer::Yes:
             break;
     }
-    // A line first: saving it saves its master row first too.
-    const bool subPending = !FSubTableName.isEmpty() && Sub_CDS->Active() &&
-                            (Sub_DS->Editing() || Sub_CDS->ChangeCount() > 0);
-    if (subPending) {
-        if (!Sub_DS->Editing()) Sub_CDS->Edit();
-        if (!SaveLine()) return false;
-    }
-    if (Child_CDS->Active() && !Child_DS->Editing() && Child_CDS->ChangeCount() > 0)
-        Child_CDS->Edit();
-    return SaveMaster();
+    // Whatever stops the save (a check, the database, a value the column
+    // refuses) has been shown, and the edits stay.
+    bool saved = false;
+    RunGuarded([this, &saved]() {
+        // A line first: saving it saves its master row first too.
+        const bool subPending = !FSubTableName.isEmpty() && Sub_CDS->Active() &&
+                                (Sub_DS->Editing() || Sub_CDS->ChangeCount() > 0);
+        if (subPending) {
+            if (!Sub_DS->Editing()) Sub_CDS->Edit();
+            if (!SaveLine()) return;
+        }
+        if (Child_CDS->Active() && !Child_DS->Editing() && Child_CDS->ChangeCount() > 0)
+            Child_CDS->Edit();
+        saved = SaveMaster();
+    });
+    return saved;
 }
 
 void TfmChild::Child_CancelExecute() {
@@ -1194,7 +1207,9 @@ void TfmChild::TreeView1Change(QTreeWidgetItem* node) {
     Child_CDS->CommandText = "SELECT " + FSelectList + " FROM " + FTableName +
                              " WHERE SYS_TREEVIEW_ID=" + QString::number(d.ID);
     DBGrid1->SelectedRows().Clear();
+    FListedFolderId = -1;
     Child_CDS->Open();
+    FListedFolderId = d.ID;
     OpenSubSet();
     // The rows just read are the folder's rows: count them rather than ask
     // the database to count the same rows again.
@@ -1314,6 +1329,16 @@ void TfmChild::N17Click() {
 
 void TfmChild::MenuItem_TVRefreshClick() { TreeView1Change(SelectedFolder()); }
 
+void TfmChild::ListRowsWhere(const QString& condition) {
+    FListedFolderId = -1;
+    DBGrid1->SelectedRows().Clear();
+    Child_CDS->Close();
+    Child_CDS->CommandText =
+        "SELECT " + FSelectList + " FROM " + FTableName + " WHERE " + condition;
+    Child_CDS->Open();
+    ShowRecordCount();
+}
+
 // ---------------------------------------------------------- grid and panes
 
 void TfmChild::DBGrid1TitleClick(int logical) {
@@ -1331,11 +1356,7 @@ void TfmChild::btnLeftTreeClick(QToolButton* pressed) {
     } else {
         PanelLeftStack->setCurrentWidget(pressed == btnLeftFind ? PanelLeftBottomBottom
                                                                 : CheckListGridOption);
-        Child_CDS->Close();
-        Child_CDS->CommandText =
-            "SELECT " + FSelectList + " FROM " + FTableName + " WHERE ID IS NULL";
-        Child_CDS->Open();
-        ShowRecordCount();
+        ListRowsWhere(QStringLiteral("ID IS NULL"));
     }
 }
 

@@ -140,6 +140,9 @@ public:
     void N15Click();  // delete folder
     void N17Click();  // move marked rows to a folder
     void MenuItem_TVRefreshClick();
+    // Lists the rows meeting condition instead of a folder's (going to one
+    // receipt); a click on the selected folder lists the folder again.
+    void ListRowsWhere(const QString& condition);
 
     // ---- detail lines
     void SubBtnNewClick();
@@ -289,4 +292,5 @@ private:
     void ShowGridMenu(const QPoint& pos);
     void SaveMasterGrid();
     bool FChangingNode = false;
+    int FListedFolderId = -1;  // the folder whose rows are listed; -1: other rows
 };

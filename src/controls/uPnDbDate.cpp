@@ -68,9 +68,10 @@ void TDbDate::fixup(QString& input) const {
 
 bool TDbDate::CheckTyped() {
     if (ParseTyped(text()).isValid()) return true;
-    const QString typed = text().simplified();
-    Refresh();
-    ShowError("\"" + typed + "\" is not a valid date.");
+    // The typed text stays for a correction; the stored date is unchanged.
+    FTelling = true;
+    ShowError("\"" + text().simplified() + "\" is not a valid date.");
+    FTelling = false;
     return false;
 }
 
@@ -112,7 +113,12 @@ void TDbDate::focusInEvent(QFocusEvent* e) {
 }
 
 void TDbDate::focusOutEvent(QFocusEvent* e) {
-    CheckTyped();
+    // The date box's own handling would put a valid date over what was typed
+    // (also when the message box takes the focus).
+    if (FTelling || !CheckTyped()) {
+        QWidget::focusOutEvent(e);
+        return;
+    }
     QDateEdit::focusOutEvent(e);
 }
 

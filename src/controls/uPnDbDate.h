@@ -42,6 +42,7 @@ private:
     QPointer<TDataSource> FSource;
     QString FDataField;
     bool FUpdating = false;
+    bool FTelling = false;  // the refusal of a typed date is being shown
 };
 
 // A labelled date control.

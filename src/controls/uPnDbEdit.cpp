@@ -1,6 +1,7 @@
 #include "uPnDbEdit.h"
 
 #include <QEvent>
+#include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRegularExpressionValidator>
@@ -16,20 +17,14 @@ TPnDbEdit::TPnDbEdit(QWidget* parent) : TPnBase(parent) {
     connect(FDbEdit, &QLineEdit::textEdited, this, [this](const QString& text) {
         try {
             StoreValue(text.isEmpty() ? QVariant() : QVariant(text));
-            FRefusalShown = false;
+            ShowRefusal(QString());
         } catch (...) {
             // The column refused the value (out of range, or a value derived
             // from it would be): nothing was stored, the text stays for a
             // correction, and posting the row is refused until then.
             TField* f = Field();
             if (!f || !f->Refused()) throw;
-            // Told once while the text stays refused; a sign or a point
-            // alone is a number still being typed.
-            static const QRegularExpression partial(QStringLiteral("^[+-]?[.]?$"));
-            if (!FRefusalShown && !partial.match(text.trimmed()).hasMatch()) {
-                FRefusalShown = true;
-                ShowError(f->RefusedMessage());
-            }
+            ShowRefusal(f->RefusedMessage());
         }
     });
     FDbEdit->installEventFilter(this);
@@ -37,10 +32,30 @@ TPnDbEdit::TPnDbEdit(QWidget* parent) : TPnBase(parent) {
     ApplyLayout();
 }
 
+void TPnDbEdit::ShowRefusal(const QString& message) {
+    // Marked in the box while it is typed in; a message box at a keystroke
+    // would take the keys that follow.
+    if (message == FDbEdit->toolTip()) return;
+    FRefusalTold = false;
+    FDbEdit->setToolTip(message);
+    QPalette p = FDbEdit->palette();
+    p.setColor(QPalette::Text, message.isEmpty() ? palette().color(QPalette::Text) : Qt::red);
+    FDbEdit->setPalette(p);
+}
+
 bool TPnDbEdit::eventFilter(QObject* o, QEvent* e) {
     if (o == FDbEdit && (e->type() == QEvent::FocusIn || e->type() == QEvent::FocusOut)) {
         TField* f = Field();
         if (f && f->DataType == TFbType::Money && !f->DisplayFormat.isEmpty()) RefreshFromField();
+        if (!f || !f->Refused()) ShowRefusal(QString());
+        // Leaving a refused value says why, once (not when the message box
+        // itself takes the focus).
+        if (e->type() == QEvent::FocusOut && f && f->Refused() && !FRefusalTold &&
+            static_cast<QFocusEvent*>(e)->reason() != Qt::ActiveWindowFocusReason &&
+            static_cast<QFocusEvent*>(e)->reason() != Qt::PopupFocusReason) {
+            FRefusalTold = true;
+            ShowError(f->RefusedMessage());
+        }
     }
     return TPnBase::eventFilter(o, e);
 }

@@ -23,5 +23,7 @@ protected:
     QLineEdit* FDbEdit;
 
 private:
-    bool FRefusalShown = false;  // the refusal of the text as it stands was shown
+    // Shows in the box that the column refused what is typed (empty: it did not).
+    void ShowRefusal(const QString& message);
+    bool FRefusalTold = false;  // the refusal of the text as it stands was told
 };

@@ -264,12 +264,8 @@ void TfmArTran::dbGridReceiptsDblClick() {
     // the receipt: load them now. Edits pending there are not dropped unasked.
     if (FReceiptWindow->TreeIsEmpty()) FReceiptWindow->LoadTree();
     if (!FReceiptWindow->ResolvePendingEdits()) return;
-    TClientDataSet* cds = FReceiptWindow->Child_CDS;
-    cds->Close();
-    cds->CommandText =
-        "SELECT " + FReceiptWindow->FSelectList + " FROM CB_TRAN WHERE ID=" + QString::number(id);
-    cds->Open();
-    if (cds->IsEmpty()) {
+    FReceiptWindow->ListRowsWhere("ID=" + QString::number(id));
+    if (FReceiptWindow->Child_CDS->IsEmpty()) {
         ShowInformation("Cannot find receipt ID:" + QString::number(id));
         return;
     }

@@ -92,6 +92,8 @@ private slots:
         msgs.Choices = {answer};
         if (path == "close") {
             QTest::mouseClick(w->btnClose, Qt::LeftButton);
+        } else if (path == "frame") {
+            w->parentWidget()->close();  // the child window frame's own close box, or Ctrl+W
         } else if (path == "closebox") {
             m.close();
         } else if (path == "exit") {
@@ -106,7 +108,13 @@ private slots:
         if (refused) QVERIFY(!shown.isEmpty() && shown.first().contains("Phone refused"));
         QCOMPARE(dm.SelectValue("SELECT PHONENO FROM AR_ACCT").toString(), stored);
 
-        if (path == "close") QCOMPARE(m.BottomButtons().isEmpty(), left);
+        if (path == "close" || path == "frame") QCOMPARE(m.BottomButtons().isEmpty(), left);
+        if (path == "frame") {
+            // The window lives on, and comes up again through its command.
+            m.Command("CustRelation_Cust")->trigger();
+            QCOMPARE(m.FrontWindow(), w);
+            QCOMPARE(w->Child_CDS->RecordCount(), 1);
+        }
         if (path == "closebox" || path == "exit") QCOMPARE(!m.isVisible(), left);
         if (!left) {
             // Everything as it was: still editing, the typing still there.
@@ -117,6 +125,42 @@ private slots:
         }
         // Nothing left to ask about on the way out of the test.
         if (w->Child_DS->Editing()) w->Child_Cancel->trigger();
+    }
+
+    // A value the column refuses stops the save that Yes asks for: the
+    // program stays, with the typing.
+    void refusedValueKeepsTheProgram() {
+        TTestFolder folder;
+        TScriptedMessages msgs;
+        LoginAs("ADMIN");
+        TStartup startup;
+        QVERIFY(startup.Start());
+        TfmMain& m = *startup.fmMain;
+        TdmMain& dm = *startup.dmMain;
+        dm.ExecSQL("INSERT INTO AR_ACCT (ID, NICKNAME, NAME) VALUES (1, 'Acme', 'Acme Trading')");
+        m.Command("Ar_Tran")->trigger();
+        TfmArTran* w = m.fmArTran;
+        w->Child_New->trigger();
+        w->Child_CDS->FieldByName("AR_ACCT_ID")->SetValue(1);
+        w->Child_Save->trigger();
+        w->pg->setCurrentWidget(w->pgTsItems);
+        QTest::mouseClick(w->ItemBtnNew2, Qt::LeftButton);
+        QWidget* qty = EditorOf(w, "QTY", w->Sub_DS);
+        qty->setFocus();
+        QTest::keyClick(qty, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(qty, "4999999999");
+        msgs.Choices = {TAnswer::Yes};
+        m.Command("System_Exit")->trigger();
+        const QStringList shown = msgs.Take();
+        QCOMPARE(shown.size(), 2);
+        QCOMPARE(shown[0], Ask("Invoices"));
+        QVERIFY2(shown[1].startsWith("[Qty] The value is out of range"), qPrintable(shown[1]));
+        QVERIFY(m.isVisible());
+        QVERIFY(w->Sub_DS->Editing());
+        QCOMPARE(static_cast<QLineEdit*>(EditorOf(w, "QTY", w->Sub_DS))->text(),
+                 QString("4999999999"));
+        QCOMPARE(dm.SelectValue("SELECT COUNT(*) FROM AR_TRANITEM").toInt(), 0);
+        w->itemBtnCancel->click();
     }
 
     // A line being edited on the invoice: Yes saves it (and the invoice

@@ -176,6 +176,17 @@ private slots:
         CheckTotals(id);
         QCOMPARE(w->Child_CDS->FieldByName("AMTTOTAL")->AsString(), QString("220.0000"));
 
+        // Deleting a line saves the invoice's pending edits first as well.
+        w->Child_CDS->FieldByName("SYS_TAX_ID")->SetValue(7);
+        msgs.Answers = {true};
+        QTest::mouseClick(w->ItemBtnDel2, Qt::LeftButton);
+        QCOMPARE(msgs.Take().size(), 1);  // the confirmation only
+        QVERIFY(!w->Child_DS->Editing());
+        QCOMPARE(Value("SELECT COUNT(*) FROM AR_TRANITEM"), QString("1"));
+        CheckTotals(id);
+        QCOMPARE(w->Child_CDS->FieldByName("AMTTOTAL")->AsString(), QString("107.0000"));
+        TypeLine(w.get(), "1", "100");
+
         // A header the database refuses keeps the line unsaved too.
         FDm->SQLConn_Main.ExecuteImmediate("CREATE EXCEPTION E_REF 'Reference refused'");
         FDm->SQLConn_Main.ExecuteImmediate(

@@ -136,8 +136,16 @@ private slots:
 
         QLineEdit* edit = EditOf(w.get(), field);
         Retype(edit, typed);
-        QCOMPARE(msgs.Take(), QStringList{message});  // once, not at every further digit
+        // Marked as it is typed, without a box that would take the next keys;
+        // told when the box is left, once.
+        QCOMPARE(msgs.Take(), QStringList());
+        QCOMPARE(edit->toolTip(), message);
         QCOMPARE(edit->text(), typed);
+        QTest::keyClick(edit, Qt::Key_Tab);
+        QCOMPARE(msgs.Take(), QStringList{message});
+        edit->setFocus();
+        QTest::keyClick(edit, Qt::Key_Tab);
+        QCOMPARE(msgs.Take(), QStringList());
 
         QTest::mouseClick(w->ItemBtnSave, Qt::LeftButton);
         QCOMPARE(msgs.Take(), QStringList{message});

@@ -146,6 +146,13 @@ private slots:
         QCOMPARE(FMain->FrontWindow(), pay);
         QCOMPARE(pay->Child_CDS->RecordCount(), 1);
         QCOMPARE(pay->Child_CDS->FieldByName("AR_TRAN_ID")->AsString(), id);
+        // A click on the folder still selected lists the folder again.
+        QTreeWidget* tree = pay->TreeView1;
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
+                          tree->visualItemRect(tree->currentItem()).center());
+        QCOMPARE(pay->Child_CDS->CommandText.contains("SYS_TREEVIEW_ID"), true);
+        DoubleClickFirstReceipt(w);
+        QCOMPARE(pay->Child_CDS->RecordCount(), 1);
         // Part of it was refunded: the paid amount follows, and the invoice
         // proposes what is owed again.
         Retype(EditorOf(pay, "TRANAMT"), "50");
@@ -178,8 +185,9 @@ private slots:
         FMain->Command("Ar_Tran")->trigger();
         msgs.Choices = {TAnswer::Cancel};
         DoubleClickFirstReceipt(w);
-        QCOMPARE(msgs.Take(),
-                 QStringList{"The record being edited in [Payments] is not saved yet. Save it now?"});
+        QCOMPARE(
+            msgs.Take(),
+            QStringList{"The record being edited in [Payments] is not saved yet. Save it now?"});
         QVERIFY(pay->Child_DS->Editing());
         msgs.Choices = {TAnswer::Yes};
         DoubleClickFirstReceipt(w);
