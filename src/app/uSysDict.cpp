@@ -79,6 +79,7 @@ void TfmSysDict::OpenSets() {
     Val_CDS->Close();
     Dict_CDS->Open();
     Val_CDS->Open();
+    Val_CDS->FieldByName(QStringLiteral("DICTVAL"))->DisplayLabel = QStringLiteral("Value");
     // One column each: the dictionary's name and the value.
     for (int i = 0; i < gridDict->ColumnCount(); ++i)
         gridDict->setColumnHidden(i, gridDict->ColumnField(i)->FieldName != "NAME");
@@ -104,17 +105,23 @@ bool TfmSysDict::FoundName(const QString& newN) {
     return refuse;
 }
 
-bool TfmSysDict::ApplyKeepingText(const QString& typed, TBookmark current) {
+bool TfmSysDict::WriteKeepingText(const QString& typed, TBookmark current,
+                                  const std::function<void()>& write) {
     try {
-        Val_CDS->ApplyUpdates();
+        write();
         return true;
-    } catch (const EFbError& e) {
-        // The grid goes back to the values as stored, on the row the user
-        // was on; the edit box shows the text again, as typed.
+    } catch (const std::runtime_error& e) {
+        // Refused by the column or by the database: the grid goes back to
+        // the values as stored, on the row the user was on; the edit box
+        // shows the text again, as typed.
+        const auto* db = dynamic_cast<const EFbError*>(&e);
+        const auto* ds = dynamic_cast<const EDataSetError*>(&e);
+        if (!db && !ds) throw;
+        Val_CDS->Cancel();
         Val_CDS->CancelUpdates();
         if (Val_CDS->BookmarkValid(current)) Val_CDS->GotoBookmark(current);
         Edit1->setText(typed);
-        ShowError(e.Message());
+        ShowError(db ? db->Message() : ds->Message());
         return false;
     }
 }
@@ -123,10 +130,12 @@ void TfmSysDict::ModifyClick() {
     const QString text = Edit1->text();
     if (FoundName(text) || Val_CDS->IsEmpty()) return;
     const TBookmark current = Val_CDS->GetBookmark();
-    Val_CDS->Edit();
-    Val_CDS->FieldByName(QStringLiteral("DICTVAL"))->SetValue(text);
-    Val_CDS->Post();
-    ApplyKeepingText(text, current);
+    WriteKeepingText(text, current, [this, &text]() {
+        Val_CDS->Edit();
+        Val_CDS->FieldByName(QStringLiteral("DICTVAL"))->SetValue(text);
+        Val_CDS->Post();
+        Val_CDS->ApplyUpdates();
+    });
 }
 
 void TfmSysDict::NewClick() {
@@ -134,12 +143,15 @@ void TfmSysDict::NewClick() {
     const QString text = Edit1->text();
     if (FoundName(text) || Dict_CDS->IsEmpty()) return;
     const TBookmark current = Val_CDS->IsEmpty() ? TBookmark(-1) : Val_CDS->GetBookmark();
-    Val_CDS->Append();
-    Val_CDS->FieldByName(QStringLiteral("DICTID"))
-        ->SetValue(Dict_CDS->FieldByName(QStringLiteral("ID"))->AsInteger());
-    Val_CDS->FieldByName(QStringLiteral("DICTVAL"))->SetValue(text);
-    Val_CDS->Post();
-    if (ApplyKeepingText(text, current)) Val_CDS->Refresh();
+    const bool written = WriteKeepingText(text, current, [this, &text]() {
+        Val_CDS->Append();
+        Val_CDS->FieldByName(QStringLiteral("DICTID"))
+            ->SetValue(Dict_CDS->FieldByName(QStringLiteral("ID"))->AsInteger());
+        Val_CDS->FieldByName(QStringLiteral("DICTVAL"))->SetValue(text);
+        Val_CDS->Post();
+        Val_CDS->ApplyUpdates();
+    });
+    if (written) Val_CDS->Refresh();
 }
 
 void TfmSysDict::DeleteClick() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <functional>
 
 #include "TClientDataSet.h"
 
@@ -35,8 +36,9 @@ public:
     QPushButton* btnClose;
 
 private:
-    // Writes a new or changed value. When the database refuses it, its
-    // message is shown and the grid shows the stored values again, on row
-    // current, while the edit box keeps the typed text to be put right.
-    bool ApplyKeepingText(const QString& typed, TBookmark current);
+    // Runs write (set, post, apply). When the column or the database refuses
+    // it, the message is shown and the grid shows the stored values again, on
+    // row current, while the edit box keeps the typed text to be put right.
+    bool WriteKeepingText(const QString& typed, TBookmark current,
+                          const std::function<void()>& write);
 };

@@ -171,3 +171,14 @@ void TPnBase::resizeEvent(QResizeEvent* e) {
     QWidget::resizeEvent(e);
     ApplyLayout();
 }
+
+bool TPnBase::MarkRefusal(QWidget* editor, const QString& message) {
+    if (message == editor->toolTip()) return false;
+    editor->setToolTip(message);
+    QPalette p = editor->palette();
+    p.setColor(QPalette::Text, message.isEmpty()
+                                   ? editor->parentWidget()->palette().color(QPalette::Text)
+                                   : QColor(Qt::red));
+    editor->setPalette(p);
+    return true;
+}

@@ -44,6 +44,10 @@ public:
     QLabel* FLabelCaption;
 
 protected:
+    // Shows on editor that the column refused what is in it (red, with the
+    // reason as its tip); an empty message shows it did not. A message box
+    // at a keystroke would take the keys that follow. True when it changed.
+    static bool MarkRefusal(QWidget* editor, const QString& message);
     // The bound column of the current row; null when there is none.
     TField* Field() const;
     TClientDataSet* DataSet() const;

@@ -33,14 +33,7 @@ TPnDbEdit::TPnDbEdit(QWidget* parent) : TPnBase(parent) {
 }
 
 void TPnDbEdit::ShowRefusal(const QString& message) {
-    // Marked in the box while it is typed in; a message box at a keystroke
-    // would take the keys that follow.
-    if (message == FDbEdit->toolTip()) return;
-    FRefusalTold = false;
-    FDbEdit->setToolTip(message);
-    QPalette p = FDbEdit->palette();
-    p.setColor(QPalette::Text, message.isEmpty() ? palette().color(QPalette::Text) : Qt::red);
-    FDbEdit->setPalette(p);
+    if (MarkRefusal(FDbEdit, message)) FRefusalTold = false;
 }
 
 bool TPnDbEdit::eventFilter(QObject* o, QEvent* e) {

@@ -15,7 +15,16 @@ TPnDbMemo::TPnDbMemo(QWidget* parent) : TPnBase(parent) {
         if (FUpdating) return;
         const QString t = FDbMemo->toPlainText();
         TField* f = Field();
-        if (f && f->AsString() != t) StoreValue(t.isEmpty() ? QVariant() : QVariant(t));
+        if (!f || (f->AsString() == t && !f->Refused())) return;
+        try {
+            StoreValue(t.isEmpty() ? QVariant() : QVariant(t));
+            MarkRefusal(FDbMemo, QString());
+        } catch (...) {
+            // Too long for the column: nothing stored, the text stays for a
+            // correction, and saving the row says why.
+            if (!f->Refused()) throw;
+            MarkRefusal(FDbMemo, f->RefusedMessage());
+        }
     });
     setMinimumHeight(60);
     resize(200, 60);
@@ -36,7 +45,9 @@ QWidget* TPnDbMemo::Editor() const { return FDbMemo; }
 
 void TPnDbMemo::RefreshFromField() {
     TField* f = Field();
-    const QString text = f ? f->AsString() : QString();
+    // A refused text stays as typed until it is corrected or the edit ends.
+    const QString text = !f ? QString() : f->Refused() ? f->RefusedText() : f->AsString();
+    if (!f || !f->Refused()) MarkRefusal(FDbMemo, QString());
     if (FDbMemo->toPlainText() != text) {
         FUpdating = true;
         FDbMemo->setPlainText(text);

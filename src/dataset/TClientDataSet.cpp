@@ -135,8 +135,23 @@ QVariant TField::CheckedValue(const QVariant& v) const {
     if (!v.isValid() || v.isNull()) return QVariant();
     const bool numeric = DataType == TFbType::Integer || DataType == TFbType::Int64 ||
                          DataType == TFbType::Money || DataType == TFbType::Float;
-    if (!numeric || IsLookup) return v;
     const QString prefix = '[' + Caption() + "] ";
+    if (DataType == TFbType::Text && !IsLookup && (SqlType == SQL_VARYING || SqlType == SQL_TEXT)) {
+        // The engine refuses a longer text with a message that names no
+        // column: say which, and how long it may be. UTF8 columns are
+        // described in bytes, four to a character.
+        const int chars = SqlCharSet == 4 ? int(SqlLength / 4) : int(SqlLength);
+        const QString t = v.toString();
+        const int length = SqlCharSet == 4 ? int(t.toUcs4().size()) : int(t.toUtf8().size());
+        if (chars > 0 && length > chars)
+            throw EDataSetError(prefix +
+                                QStringLiteral("The text is too long: at most %1 characters "
+                                               "fit, %2 were given.")
+                                    .arg(chars)
+                                    .arg(length));
+        return v;
+    }
+    if (!numeric || IsLookup) return v;
     const int type = v.userType();
     const bool isMoney = type == qMetaTypeId<TMoney>();
     auto notANumber = [&]() {
@@ -385,6 +400,7 @@ void TClientDataSet::CreateFieldsFrom(const TFbQuery& q) {
         f->SqlType = c.SqlType;
         f->SqlScale = c.Scale;
         f->SqlLength = c.Length;
+        f->SqlCharSet = c.CharSet;
         FFields.push_back(std::move(f));
     }
 }
@@ -418,6 +434,7 @@ void TClientDataSet::BindFields(const TFbQuery& q) {
         f->SqlType = c.SqlType;
         f->SqlScale = c.Scale;
         f->SqlLength = c.Length;
+        f->SqlCharSet = c.CharSet;
         f->Slot = slot++;
         f->Origin = (c.Relation.compare(table, Qt::CaseInsensitive) == 0 && !c.Field.isEmpty())
                         ? c.Field

@@ -85,6 +85,7 @@ public:
     unsigned SqlType = 0;
     int SqlScale = 0;
     unsigned SqlLength = 0;
+    unsigned SqlCharSet = 0;  // the engine's character set id (4: UTF8)
     // Decimal digits the column's storage holds in full: 4, 9 or 18 for the
     // 16, 32 and 64-bit integers behind SMALLINT, INTEGER, BIGINT and
     // NUMERIC; 0 for other columns. The engine checks a NUMERIC against its
@@ -93,8 +94,8 @@ public:
     int Precision() const;
     // v as this column holds it: an int, qlonglong, TMoney or double for a
     // numeric column, null for blank text. A value the column cannot hold (out
-    // of range, not a number, not finite) throws EDataSetError with a message
-    // that names the caption.
+    // of range, not a number, not finite, a text longer than the column)
+    // throws EDataSetError with a message that names the caption.
     QVariant CheckedValue(const QVariant& v) const;
 
     // A value refused for this column while the row is edited (what was

@@ -792,7 +792,9 @@ private slots:
         d.Edit1->setText(QString(150, 'x'));
         d.NewClick();
         QCOMPARE(msgs.Shown.size(), 1);
-        QVERIFY2(msgs.Take()[0].contains("truncation"), "no database message");
+        QCOMPARE(msgs.Take()[0],
+                 QString("[Value] The text is too long: at most 100 characters fit, 150 were "
+                         "given."));
         QCOMPARE(d.Val_CDS->ChangeCount(), 0);
         // Delete asks first.
         QVERIFY(d.Val_CDS->Locate("DICTVAL", "Sack"));
