@@ -26,6 +26,11 @@ TPnDictBox::TPnDictBox(QWidget* parent) : TPnBase(parent) {
     ApplyLayout();
 }
 
+TPnDictBox::~TPnDictBox() {
+    // The editor loses the focus as the window goes: that is no typing to store.
+    FDbComboBox->lineEdit()->disconnect(this);
+}
+
 void TPnDictBox::Loaded() {
     TPnBase::Loaded();
     initialize();

@@ -10,6 +10,7 @@ class TPnDictBox : public TPnBase {
     Q_OBJECT
 public:
     explicit TPnDictBox(QWidget* parent = nullptr);
+    ~TPnDictBox() override;
 
     void Loaded() override;
     // Fills the list from the dictionary (the list is not cleared first).
