@@ -792,6 +792,7 @@ void TfmChild::LockMaster(TFbTransaction& tra) {
 }
 
 bool TfmChild::WriteRows(TClientDataSet* cds, const std::function<void(TFbTransaction&)>& prepare) {
+    if (cds->ChangeCount() == 0) return true;  // a Save with nothing changed writes nothing
     try {
         WriteInTransaction(*cds->Connection(), [&](TFbTransaction& tra) {
             if (prepare) prepare(tra);
