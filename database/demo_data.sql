@@ -24,7 +24,7 @@ INSERT INTO AR_ACCT (ID, NICKNAME, NAME, ADDRESS, ZIPCODE, PHONENO, EMAIL, "GROU
 VALUES (2, 'Greenleaf', 'Greenleaf Grocers', '8 Market Lane', '2010', '555-0102', 'buy@greenleaf.example', 'Wholesale', 'A', 5, 1, 1,
         'Wholesale prices, 5% discount, 30 days.', DATEADD(-345 DAY TO CURRENT_DATE), 3);
 INSERT INTO AR_ACCT (ID, NICKNAME, NAME, ADDRESS, ZIPCODE, PHONENO, EMAIL, "GROUP", GRADE, DISCTRATE, SYS_TAX_ID, PRICENO, REMARKS, CREATEDATE, SYS_TREEVIEW_ID)
-VALUES (3, 'Northside', 'Northside Distributors', '200 Industrial Road', '2150', '555-0103', 'accounts@northside.example', 'Wholesale', 'B', 10, 1, 2,
+VALUES (3, 'Northside', 'Northside Distributors', '200 Industrial Road', '2150', '555-0103', 'accounts@northside.example', 'Distributor', 'B', 10, 1, 2,
         'Distributor prices, 10% discount. Pays large invoices in two cheques.', DATEADD(-300 DAY TO CURRENT_DATE), 3);
 INSERT INTO AR_ACCT (ID, NICKNAME, NAME, ADDRESS, ZIPCODE, PHONENO, EMAIL, "GROUP", GRADE, DISCTRATE, SYS_TAX_ID, PRICENO, REMARKS, CREATEDATE, SYS_TREEVIEW_ID)
 VALUES (4, 'Sunrise Bakery', 'Sunrise Bakery', '45 Baker Street', '2040', '555-0104', 'hello@sunrisebakery.example', 'Retail', 'A', 3, 1, 0,
@@ -37,7 +37,7 @@ VALUES (6, 'Golden Dragon', 'Golden Dragon Takeaway', '77 High Street', '2042', 
         'Cash on delivery.', DATEADD(-150 DAY TO CURRENT_DATE), 4);
 INSERT INTO AR_ACCT (ID, NICKNAME, NAME, ADDRESS, ZIPCODE, PHONENO, EMAIL, "GROUP", GRADE, DISCTRATE, SYS_TAX_ID, PRICENO, REMARKS, CREATEDATE, SYS_TREEVIEW_ID)
 VALUES (7, 'City School', 'City Primary School', '1 Learning Way', '2031', '555-0107', 'office@cityschool.example', 'Retail', 'C', 0, 0, 0,
-        'Tax exempt. Canteen supplies, monthly.', DATEADD(-90 DAY TO CURRENT_DATE), 4);
+        'Tax exempt. Canteen supplies, monthly.', DATEADD(-90 DAY TO CURRENT_DATE), 2);
 INSERT INTO AR_ACCT (ID, NICKNAME, NAME, ADDRESS, ZIPCODE, PHONENO, EMAIL, "GROUP", GRADE, DISCTRATE, SYS_TAX_ID, PRICENO, REMARKS, CREATEDATE, SYS_TREEVIEW_ID)
 VALUES (8, 'Eastgate', 'Eastgate Food Market', 'Shop 4, Eastgate Mall', '2022', '555-0108', 'purchasing@eastgate.example', 'Wholesale', 'B', 5, 1, 1,
         'New account: weekly orders.', DATEADD(-45 DAY TO CURRENT_DATE), 3);
