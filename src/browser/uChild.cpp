@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QScopedValueRollback>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QTabWidget>
@@ -1199,9 +1200,8 @@ void TfmChild::TreeView1Change(QTreeWidgetItem* node) {
     if (!node) return;
     if (TreeView1->property("Tag").toInt() == 1 && node == RootOf(TreeView1) && NextInTree(node)) {
         node = NextInTree(node);
-        FChangingNode = true;
+        const QScopedValueRollback<bool> changing(FChangingNode, true);
         TreeView1->setCurrentItem(node);
-        FChangingNode = false;
     }
     const TTreeNodeData d = NodeData(node);
     Child_CDS->Close();

@@ -3,8 +3,10 @@
 #include <QButtonGroup>
 #include <QHBoxLayout>
 #include <QRadioButton>
+#include <QScopedValueRollback>
 
 #include "TClientDataSet.h"
+#include "uMessages.h"
 
 TDbRadioGroup::TDbRadioGroup(const QString& title, const QStringList& items,
                              const QVariantList& values, QWidget* parent)
@@ -21,9 +23,12 @@ TDbRadioGroup::TDbRadioGroup(const QString& title, const QStringList& items,
         if (FUpdating || !FSource || !FSource->DataSet() || !FSource->DataSet()->Active()) return;
         TField* f = FSource->DataSet()->FindField(FDataField);
         if (!f) return;
-        FUpdating = true;
-        f->SetValue(FValues.value(id));
-        FUpdating = false;
+        {
+            const QScopedValueRollback<bool> updating(FUpdating, true);
+            RunGuarded([&]() { f->SetValue(FValues.value(id)); });
+        }
+        // A refused choice: the group shows the stored one again.
+        Refresh();
     });
 }
 

@@ -2,6 +2,7 @@
 
 #include <QLabel>
 #include <QResizeEvent>
+#include <QScopedValueRollback>
 
 #include "TClientDataSet.h"
 #include "uDmMain.h"
@@ -94,14 +95,8 @@ TField* TPnBase::Field() const {
 void TPnBase::StoreValue(const QVariant& v) {
     TField* f = Field();
     if (!f) return;
-    FUpdating = true;
-    try {
-        f->SetValue(v);
-    } catch (...) {
-        FUpdating = false;
-        throw;
-    }
-    FUpdating = false;
+    const QScopedValueRollback<bool> updating(FUpdating, true);
+    f->SetValue(v);
 }
 
 bool TPnBase::ResolveTable() {

@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScopedValueRollback>
 
 #include "TClientDataSet.h"
 #include "uMessages.h"
@@ -30,16 +31,10 @@ TDbDate::TDbDate(QWidget* parent) : QDateEdit(parent) {
 void TDbDate::Store(const QDate& d) {
     TField* f = Field();
     if (!f) return;
-    FUpdating = true;
-    try {
-        // Whole days only.
-        f->SetValue(f->DataType == TFbType::TimeStamp ? QVariant(QDateTime(d, QTime(0, 0)))
-                                                      : QVariant(d));
-    } catch (...) {
-        FUpdating = false;
-        throw;
-    }
-    FUpdating = false;
+    const QScopedValueRollback<bool> updating(FUpdating, true);
+    // Whole days only.
+    f->SetValue(f->DataType == TFbType::TimeStamp ? QVariant(QDateTime(d, QTime(0, 0)))
+                                                  : QVariant(d));
 }
 
 QDate TDbDate::ParseTyped(const QString& text) const {
@@ -69,9 +64,8 @@ void TDbDate::fixup(QString& input) const {
 bool TDbDate::CheckTyped() {
     if (ParseTyped(text()).isValid()) return true;
     // The typed text stays for a correction; the stored date is unchanged.
-    FTelling = true;
+    const QScopedValueRollback<bool> telling(FTelling, true);
     ShowError("\"" + text().simplified() + "\" is not a valid date.");
-    FTelling = false;
     return false;
 }
 
@@ -146,9 +140,8 @@ void TDbDate::Refresh() {
     if (!d.isValid()) d = ZeroDate();
     // Writing the same date again would throw away what is being typed.
     if (d == date() && ParseTyped(text()) == d) return;
-    FUpdating = true;
+    const QScopedValueRollback<bool> updating(FUpdating, true);
     setDate(d);
-    FUpdating = false;
 }
 
 TPnDbDate::TPnDbDate(QWidget* parent) : TPnBase(parent) {

@@ -2,6 +2,7 @@
 
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QScopedValueRollback>
 
 #include "TClientDataSet.h"
 
@@ -49,9 +50,8 @@ void TPnDbMemo::RefreshFromField() {
     const QString text = !f ? QString() : f->Refused() ? f->RefusedText() : f->AsString();
     if (!f || !f->Refused()) MarkRefusal(FDbMemo, QString());
     if (FDbMemo->toPlainText() != text) {
-        FUpdating = true;
+        const QScopedValueRollback<bool> updating(FUpdating, true);
         FDbMemo->setPlainText(text);
-        FUpdating = false;
     }
 }
 

@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScopedValueRollback>
 
 #include "TClientDataSet.h"
 #include "uDmMain.h"
@@ -46,14 +47,15 @@ void TPnDictBox::initialize() {
         return;
     }
     if (FTableName.isEmpty()) return;
-    FUpdating = true;
-    dmMain()->ForEachRow(
-        QStringLiteral("SELECT DICTVAL FROM SYS_DICTVAL WHERE DICTID = (SELECT ID FROM SYS_DICT "
-                       "WHERE TABLENAME=:OBJECT AND FIELD=:FIELD)"),
-        [this](const TFbQuery& q) { FDbComboBox->addItem(q.AsString("DICTVAL")); },
-        {{"OBJECT", FTableName}, {"FIELD", DataField()}});
-    FDbComboBox->addItem(NewEntry());
-    FUpdating = false;
+    {
+        const QScopedValueRollback<bool> updating(FUpdating, true);
+        dmMain()->ForEachRow(
+            QStringLiteral("SELECT DICTVAL FROM SYS_DICTVAL WHERE DICTID = (SELECT ID FROM "
+                           "SYS_DICT WHERE TABLENAME=:OBJECT AND FIELD=:FIELD)"),
+            [this](const TFbQuery& q) { FDbComboBox->addItem(q.AsString("DICTVAL")); },
+            {{"OBJECT", FTableName}, {"FIELD", DataField()}});
+        FDbComboBox->addItem(NewEntry());
+    }
     RefreshFromField();
 }
 
@@ -66,10 +68,11 @@ void TPnDictBox::Changed() {
         if (InputQuery(QStringLiteral("New"), QStringLiteral("New"), value)) AddDictValue(value);
         if (FDbComboBox->currentText() == NewEntry() ||
             FDbComboBox->findText(FDbComboBox->currentText()) < 0) {
-            FUpdating = true;
-            FDbComboBox->setCurrentIndex(-1);
-            FDbComboBox->setEditText(QString());
-            FUpdating = false;
+            {
+                const QScopedValueRollback<bool> updating(FUpdating, true);
+                FDbComboBox->setCurrentIndex(-1);
+                FDbComboBox->setEditText(QString());
+            }
             RefreshFromField();
         }
         return;
@@ -88,17 +91,19 @@ void TPnDictBox::AddDictValue(const QString& value) {
         QStringLiteral(
             "SELECT DICTVAL FROM SYS_DICTVAL WHERE DICTVAL=:DICTVAL AND DICTID = :DICTID"),
         {{"DICTVAL", value}, {"DICTID", dictId}});
-    FUpdating = true;
-    if (!found.isValid()) {
-        dmMain()->ExecSQL(
-            QStringLiteral("INSERT INTO SYS_DICTVAL (DICTID,DICTVAL) VALUES (:DICTID,:DICTVAL)"),
-            {{"DICTID", dictId}, {"DICTVAL", value}});
-        FDbComboBox->insertItem(0, value);
-        FDbComboBox->setCurrentIndex(0);
-    } else {
-        FDbComboBox->setCurrentIndex(FDbComboBox->findText(value, Qt::MatchExactly));
+    {
+        const QScopedValueRollback<bool> updating(FUpdating, true);
+        if (!found.isValid()) {
+            dmMain()->ExecSQL(
+                QStringLiteral(
+                    "INSERT INTO SYS_DICTVAL (DICTID,DICTVAL) VALUES (:DICTID,:DICTVAL)"),
+                {{"DICTID", dictId}, {"DICTVAL", value}});
+            FDbComboBox->insertItem(0, value);
+            FDbComboBox->setCurrentIndex(0);
+        } else {
+            FDbComboBox->setCurrentIndex(FDbComboBox->findText(value, Qt::MatchExactly));
+        }
     }
-    FUpdating = false;
     StoreValue(value);
 }
 
@@ -113,7 +118,7 @@ QWidget* TPnDictBox::Editor() const { return FDbComboBox; }
 void TPnDictBox::RefreshFromField() {
     TField* f = Field();
     const QString text = f ? f->AsString() : QString();
-    FUpdating = true;
+    const QScopedValueRollback<bool> updating(FUpdating, true);
     const int idx = FDbComboBox->findText(text, Qt::MatchExactly);
     if (idx >= 0 && !text.isEmpty())
         FDbComboBox->setCurrentIndex(idx);
@@ -121,7 +126,6 @@ void TPnDictBox::RefreshFromField() {
         FDbComboBox->setCurrentIndex(-1);
         FDbComboBox->setEditText(text);
     }
-    FUpdating = false;
 }
 
 void TPnDictBox::ApplyLayout() { LayoutEditor(FDbComboBox->sizeHint().height(), true); }

@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScopedValueRollback>
 #include <QStyle>
 #include <QToolButton>
 
@@ -98,17 +99,17 @@ void TPnFkey::ShowDisplayValueOfKey() {
         return;
     }
     if (FBtnEdit->text() == FShownText) return;
-    FUpdating = true;
+    const QScopedValueRollback<bool> updating(FUpdating, true);
     FBtnEdit->setText(FShownText);
     FBtnEdit->setCursorPosition(0);
-    FUpdating = false;
 }
 
 void TPnFkey::ShowDisplayValue() {
     FKeyShown = false;
-    FUpdating = true;
-    FBtnEdit->clear();
-    FUpdating = false;
+    {
+        const QScopedValueRollback<bool> updating(FUpdating, true);
+        FBtnEdit->clear();
+    }
     TField* f = Field();
     if (!f || FFields.size() < 2 || FLookupTable.isEmpty()) return;
     const QString key = f->AsString();
@@ -121,10 +122,9 @@ void TPnFkey::ShowDisplayValue() {
                                              " WHERE " + FFields[0] + " = " + key);
     FShownText = v.toString();
     FKeyShown = true;
-    FUpdating = true;
+    const QScopedValueRollback<bool> updating(FUpdating, true);
     FBtnEdit->setText(FShownText);
     FBtnEdit->setCursorPosition(0);
-    FUpdating = false;
 }
 
 bool TPnFkey::eventFilter(QObject* o, QEvent* e) {

@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <QScrollBar>
 #include <QStyle>
@@ -95,9 +96,8 @@ TfmPnFKey::TfmPnFKey(TPnFkey* owner)
 TfmPnFKey::~TfmPnFKey() = default;
 
 void TfmPnFKey::SetSearchText(const QString& text) {
-    FSearching = true;
+    const QScopedValueRollback<bool> searching(FSearching, true);
     edLookFor->setText(text);
-    FSearching = false;
 }
 
 int TfmPnFKey::ShowModalAt(QWidget* wnd, int defWidth, int defHeight) {
@@ -129,14 +129,13 @@ int TfmPnFKey::ShowModal() {
     edLookFor->deselect();
     edLookFor->setCursorPosition(edLookFor->text().size());
     FModalResult = 0;
-    FRunning = true;
-    // The picker's own loop: it ends when it closes itself or when another
-    // window becomes active (a click anywhere outside it).
-    QEventLoop loop;
-    while (FModalResult == 0) {
-        loop.processEvents(QEventLoop::WaitForMoreEvents);
+    {
+        const QScopedValueRollback<bool> running(FRunning, true);
+        // The picker's own loop: it ends when it closes itself or when another
+        // window becomes active (a click anywhere outside it).
+        QEventLoop loop;
+        while (FModalResult == 0) loop.processEvents(QEventLoop::WaitForMoreEvents);
     }
-    FRunning = false;
     SaveColumnWidth();
     hide();
     const int result = FModalResult;

@@ -360,6 +360,39 @@ private slots:
 
     // A date is typed over the shown one and taken as typed when the typing
     // ends; a date that does not exist is refused and nothing is stored.
+    // A choice the record set refuses is told, the group shows the stored
+    // choice again, and it goes on following its record.
+    void radioGroupAfterRefusal() {
+        TScriptedMessages msgs;
+        TClientDataSet cds;
+        cds.SetConnection(&FDm->SQLConn_Main);
+        cds.CommandText = "SELECT * FROM AR_ACCT";
+        TDataSource ds;
+        ds.SetDataSet(&cds);
+        cds.Open();
+        TDbRadioGroup group("Default Price", {"Standard Price", "Price 1", "Price 2"}, {0, 1, 2});
+        group.SetDataField("PRICENO");
+        group.SetDataSource(&ds);
+        cds.Append();
+        cds.FieldByName("PRICENO")->SetValue(0);
+        cds.OnFieldChange = [](TField& f) {
+            if (f.FieldName == "PRICENO" && f.AsInteger() == 2)
+                throw EDataSetError("Price 2 is not offered to this customer");
+        };
+        group.show();
+        auto buttons = group.findChildren<QAbstractButton*>();
+        QCOMPARE(buttons.size(), 3);
+        QTest::mouseClick(buttons[2], Qt::LeftButton);
+        QCOMPARE(msgs.Take(), QStringList{"Price 2 is not offered to this customer"});
+        QCOMPARE(group.ItemIndex(), 0);
+        QCOMPARE(cds.FieldByName("PRICENO")->AsInteger(), 0);
+        cds.FieldByName("PRICENO")->SetValue(1);
+        QCOMPARE(group.ItemIndex(), 1);
+        QTest::mouseClick(buttons[0], Qt::LeftButton);
+        QCOMPARE(cds.FieldByName("PRICENO")->AsInteger(), 0);
+        cds.Cancel();
+    }
+
     void typedDates_data() {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<int>("endKey");
