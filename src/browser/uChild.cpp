@@ -119,7 +119,25 @@ void TfmChild::BuildUi() {
     outer->setContentsMargins(0, 0, 0, 0);
     outer->setSpacing(0);
 
-    // Title strip.
+    BuildTitleStrip(outer);
+    BuildCommandStrip(outer);
+
+    auto* body = new QWidget(this);
+    auto* bodyLayout = new QHBoxLayout(body);
+    bodyLayout->setContentsMargins(0, 0, 0, 0);
+    bodyLayout->setSpacing(0);
+    outer->addWidget(body, 1);
+
+    BuildNavigationPane(bodyLayout);
+    BuildCollapseStrip(bodyLayout);
+    BuildRightPane(bodyLayout);
+    BuildStatusBar(outer);
+    BuildGridMenu();
+    ConnectGridLayout();
+}
+
+// The caption strip with Help, Close All and Close.
+void TfmChild::BuildTitleStrip(QBoxLayout* outer) {
     PanelTop = new QFrame(this);
     PanelTop->setObjectName(QStringLiteral("PanelTop"));
     PanelTop->setAutoFillBackground(true);
@@ -146,8 +164,10 @@ void TfmChild::BuildUi() {
     connect(btnClose, &QToolButton::clicked, this, &TfmChild::CloseChild);
     connect(btnCloseAll, &QToolButton::clicked, this, &TfmChild::CloseAllChildren);
     outer->addWidget(PanelTop);
+}
 
-    // Command strip.
+// New, Save, Cancel, Delete and the filter and action buttons.
+void TfmChild::BuildCommandStrip(QBoxLayout* outer) {
     ToolBar2 = new QToolBar(this);
     ToolBar2->setObjectName(QStringLiteral("ToolBar2"));
     ToolBar2->setToolButtonStyle(Qt::ToolButtonTextOnly);
@@ -176,25 +196,20 @@ void TfmChild::BuildUi() {
     // The quick filters arrive with the saved searches; subclasses fill "Actions".
     ToolBar2->addWidget(btnFilter)->setVisible(false);
     ToolBar2->addWidget(btnActions)->setVisible(false);
-    connect(Child_New, &QAction::triggered, this,
-            [this]() { Guarded([this]() { Child_NewExecute(); }); });
-    connect(Child_Save, &QAction::triggered, this,
-            [this]() { Guarded([this]() { Child_SaveExecute(); }); });
+    connect(Child_New, &QAction::triggered, this, GuardedCommand(&TfmChild::Child_NewExecute));
+    connect(Child_Save, &QAction::triggered, this, GuardedCommand(&TfmChild::Child_SaveExecute));
     connect(Child_Cancel, &QAction::triggered, this,
-            [this]() { Guarded([this]() { Child_CancelExecute(); }); });
+            GuardedCommand(&TfmChild::Child_CancelExecute));
     connect(Child_Delete, &QAction::triggered, this,
-            [this]() { Guarded([this]() { Child_DeleteExecute(); }); });
+            GuardedCommand(&TfmChild::Child_DeleteExecute));
     connect(Child_RefreshRecord, &QAction::triggered, this,
-            [this]() { Guarded([this]() { Child_RefreshRecordExecute(); }); });
+            GuardedCommand(&TfmChild::Child_RefreshRecordExecute));
     outer->addWidget(ToolBar2);
+}
 
-    auto* body = new QWidget(this);
-    auto* bodyLayout = new QHBoxLayout(body);
-    bodyLayout->setContentsMargins(0, 0, 0, 0);
-    bodyLayout->setSpacing(0);
-    outer->addWidget(body, 1);
-
-    // Navigation pane.
+// The folder tree, the search panel and the column list, with the tree's menu.
+void TfmChild::BuildNavigationPane(QBoxLayout* bodyLayout) {
+    QWidget* body = bodyLayout->parentWidget();
     PanelLeft = new QWidget(body);
     PanelLeft->setObjectName(QStringLiteral("PanelLeft"));
     PanelLeft->setFixedWidth(197);
@@ -222,8 +237,7 @@ void TfmChild::BuildUi() {
     btnMoveLeft = ToolButton(PanelLeftTopTitle, "btnMoveLeft", "X", "Hide Navigation Pane");
     titleRow->addWidget(btnAutoAdj);
     titleRow->addWidget(btnMoveLeft);
-    connect(btnAutoAdj, &QToolButton::clicked, this,
-            [this]() { Guarded([this]() { btnAutoAdjClick(); }); });
+    connect(btnAutoAdj, &QToolButton::clicked, this, GuardedCommand(&TfmChild::btnAutoAdjClick));
     left->addWidget(PanelLeftTopTitle);
     PanelLeftStack = new QStackedWidget(PanelLeft);
     TreeView1 = new QTreeWidget(PanelLeftStack);
@@ -257,16 +271,19 @@ void TfmChild::BuildUi() {
     N15 = PopupTreeView->addAction(QStringLiteral("&Delete Selected Folder"));
     PopupTreeView->addSeparator();
     MenuItem_TVRefresh = PopupTreeView->addAction(QStringLiteral("&Refresh"));
-    connect(N12, &QAction::triggered, this, [this]() { Guarded([this]() { N12Click(); }); });
-    connect(N13, &QAction::triggered, this, [this]() { Guarded([this]() { N13Click(); }); });
-    connect(N15, &QAction::triggered, this, [this]() { Guarded([this]() { N15Click(); }); });
+    connect(N12, &QAction::triggered, this, GuardedCommand(&TfmChild::N12Click));
+    connect(N13, &QAction::triggered, this, GuardedCommand(&TfmChild::N13Click));
+    connect(N15, &QAction::triggered, this, GuardedCommand(&TfmChild::N15Click));
     connect(MenuItem_TVRefresh, &QAction::triggered, this,
-            [this]() { Guarded([this]() { MenuItem_TVRefreshClick(); }); });
+            GuardedCommand(&TfmChild::MenuItem_TVRefreshClick));
     connect(TreeView1, &QWidget::customContextMenuRequested, this, [this](const QPoint& p) {
         PopupTreeView->popup(TreeView1->viewport()->mapToGlobal(p));
     });
+}
 
-    // Collapse strip of the navigation pane.
+// The strip that hides and shows the navigation pane.
+void TfmChild::BuildCollapseStrip(QBoxLayout* bodyLayout) {
+    QWidget* body = bodyLayout->parentWidget();
     PanelLeftVerticalSplitter = new QWidget(body);
     PanelLeftVerticalSplitter->setFixedWidth(8);
     auto* vs = new QVBoxLayout(PanelLeftVerticalSplitter);
@@ -292,8 +309,11 @@ void TfmChild::BuildUi() {
         imgVerticalMoveLeft->show();
         imgVerticalMoveRight->hide();
     });
+}
 
-    // Right pane: grid, strip, editor pane.
+// The grid, the strip under it and the editor pane with its sheets.
+void TfmChild::BuildRightPane(QBoxLayout* bodyLayout) {
+    QWidget* body = bodyLayout->parentWidget();
     PanelRight = new QWidget(body);
     PanelRight->setObjectName(QStringLiteral("PanelRight"));
     auto* right = new QVBoxLayout(PanelRight);
@@ -367,8 +387,10 @@ void TfmChild::BuildUi() {
         imgHorizontalMoveDown->show();
         imgHorizontalMoveUp->hide();
     });
+}
 
-    // Status bar.
+// The record count and the other status panels.
+void TfmChild::BuildStatusBar(QBoxLayout* outer) {
     auto* status = new QWidget(this);
     status->setObjectName(QStringLiteral("StatusBar1"));
     auto* sl = new QHBoxLayout(status);
@@ -381,8 +403,10 @@ void TfmChild::BuildUi() {
     }
     StatusPanels[0]->setText(QStringLiteral("Record Count: "));
     outer->addWidget(status);
+}
 
-    // Grid menu.
+// The grid's pop-up menu.
+void TfmChild::BuildGridMenu() {
     PopupDbGrid = new QMenu(DBGrid1);
     MenuItem_AutoAdj = PopupDbGrid->addAction(QStringLiteral("Auto-adjust Column Widths"));
     MenuItem_SelectAll = PopupDbGrid->addAction(QStringLiteral("Select All Records"));
@@ -397,12 +421,14 @@ void TfmChild::BuildUi() {
     PopupDbGrid->addAction(Child_DesignField);
     Child_DesignField->setVisible(false);  // arrives with the user-defined fields
     connect(MenuItem_AutoAdj, &QAction::triggered, this,
-            [this]() { Guarded([this]() { btnAutoAdjClick(); }); });
+            GuardedCommand(&TfmChild::btnAutoAdjClick));
     connect(MenuItem_SelectAll, &QAction::triggered, this, [this]() { MenuItem_SelectAllClick(); });
-    connect(N17, &QAction::triggered, this, [this]() { Guarded([this]() { N17Click(); }); });
+    connect(N17, &QAction::triggered, this, GuardedCommand(&TfmChild::N17Click));
     connect(DBGrid1, &QWidget::customContextMenuRequested, this, &TfmChild::ShowGridMenu);
+}
 
-    // Grid layout: sorting by title, saving after changes.
+// Sorting by title and saving the grid layout after changes.
+void TfmChild::ConnectGridLayout() {
     connect(DBGrid1, &TDbGrid::TitleClicked, this,
             [this](int logical) { Guarded([this, logical]() { DBGrid1TitleClick(logical); }); });
     connect(DBGrid1, &TDbGrid::ColumnMoved, this, [this](int from, int to) {
@@ -433,7 +459,6 @@ void TfmChild::BuildUi() {
                 SaveMasterGrid();
             });
 }
-
 void TfmChild::BuildItemsSheet() {
     auto* l = static_cast<QVBoxLayout*>(pgTsItems->layout());
     auto* row = new QWidget(pgTsItems);
@@ -490,17 +515,16 @@ void TfmChild::BuildItemsSheet() {
     pr->addWidget(GroupBoxItem, 1);
     rl->addWidget(pgTsItemsPanelRight, 1);
     l->addWidget(row);
-    auto run = [this](void (TfmChild::*f)()) {
-        return [this, f]() { Guarded([this, f]() { (this->*f)(); }); };
-    };
-    connect(ItemBtnNew, &QToolButton::clicked, this, run(&TfmChild::SubBtnNewClick));
-    connect(ItemBtnNew2, &QToolButton::clicked, this, run(&TfmChild::SubBtnNewClick));
-    connect(ItemBtnSave, &QToolButton::clicked, this, run(&TfmChild::SubBtnSaveClick));
-    connect(itemBtnCancel, &QToolButton::clicked, this, run(&TfmChild::SubBtnCancelClick));
-    connect(ItemBtnDel, &QToolButton::clicked, this, run(&TfmChild::SubBtnDelClick));
-    connect(ItemBtnDel2, &QToolButton::clicked, this, run(&TfmChild::SubBtnDelClick));
-    connect(ItemBtnPrior, &QToolButton::clicked, this, run(&TfmChild::ItemBtnPriorClick));
-    connect(ItemBtnNext, &QToolButton::clicked, this, run(&TfmChild::ItemBtnNextClick));
+    connect(ItemBtnNew, &QToolButton::clicked, this, GuardedCommand(&TfmChild::SubBtnNewClick));
+    connect(ItemBtnNew2, &QToolButton::clicked, this, GuardedCommand(&TfmChild::SubBtnNewClick));
+    connect(ItemBtnSave, &QToolButton::clicked, this, GuardedCommand(&TfmChild::SubBtnSaveClick));
+    connect(itemBtnCancel, &QToolButton::clicked, this,
+            GuardedCommand(&TfmChild::SubBtnCancelClick));
+    connect(ItemBtnDel, &QToolButton::clicked, this, GuardedCommand(&TfmChild::SubBtnDelClick));
+    connect(ItemBtnDel2, &QToolButton::clicked, this, GuardedCommand(&TfmChild::SubBtnDelClick));
+    connect(ItemBtnPrior, &QToolButton::clicked, this,
+            GuardedCommand(&TfmChild::ItemBtnPriorClick));
+    connect(ItemBtnNext, &QToolButton::clicked, this, GuardedCommand(&TfmChild::ItemBtnNextClick));
     connect(ItemSplitBtn, &QToolButton::clicked, this, &TfmChild::SubBtnViewGridClick);
     connect(ItemBtnSaveSetting, &QToolButton::clicked, this,
             [this]() { Guarded([this]() { SaveGridSettings(DBGridItem, objectName()); }); });

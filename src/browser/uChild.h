@@ -7,6 +7,7 @@
 #include <vector>
 
 class QAction;
+class QBoxLayout;
 class QLabel;
 class QListWidget;
 class QMenu;
@@ -284,10 +285,24 @@ private:
 protected:
     // Runs a command, showing an error of the database instead of losing it.
     void Guarded(const std::function<void()>& f);
+    // The slot that runs command f of this window through Guarded.
+    template <typename W>
+    std::function<void()> GuardedCommand(void (W::*f)()) {
+        W* w = static_cast<W*>(this);
+        return [this, w, f]() { Guarded([w, f]() { (w->*f)(); }); };
+    }
     QTreeWidgetItem* SelectedFolder() const;
 
 private:
     void BuildUi();
+    void BuildTitleStrip(QBoxLayout* outer);
+    void BuildCommandStrip(QBoxLayout* outer);
+    void BuildNavigationPane(QBoxLayout* bodyLayout);
+    void BuildCollapseStrip(QBoxLayout* bodyLayout);
+    void BuildRightPane(QBoxLayout* bodyLayout);
+    void BuildStatusBar(QBoxLayout* outer);
+    void BuildGridMenu();
+    void ConnectGridLayout();
     void BuildItemsSheet();
     void ShowGridMenu(const QPoint& pos);
     void SaveMasterGrid();

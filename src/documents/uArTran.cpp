@@ -100,16 +100,15 @@ TfmArTran::TfmArTran(QWidget* parent) : TfmChild(parent) {
     dbGridReceipts->SetDataSource(Receipt_DS);
     rl->addWidget(dbGridReceipts);
     connect(dbGridReceipts, &QAbstractItemView::doubleClicked, this,
-            [this]() { Guarded([this]() { dbGridReceiptsDblClick(); }); });
+            GuardedCommand(&TfmArTran::dbGridReceiptsDblClick));
     PopupDbGrid->addSeparator();
     EnterNewReceipt1 = PopupDbGrid->addAction(QStringLiteral("Enter New Receipt"));
     connect(EnterNewReceipt1, &QAction::triggered, this,
-            [this]() { Guarded([this]() { EnterNewReceipt1Click(); }); });
+            GuardedCommand(&TfmArTran::EnterNewReceipt1Click));
 
     Child_CDS->OnFieldChange = [this](TField& f) { OrderFieldChange(f); };
     Sub_CDS->OnFieldChange = [this](TField& f) { ItemFieldChange(f); };
-    connect(Child_New, &QAction::triggered, this,
-            [this]() { Guarded([this]() { NewInvoiceDefaults(); }); });
+    connect(Child_New, &QAction::triggered, this, GuardedCommand(&TfmArTran::NewInvoiceDefaults));
     pnItem->BtnEdit()->installEventFilter(this);
     LoadAllControls(this);
 }
