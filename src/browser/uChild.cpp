@@ -817,19 +817,7 @@ void TfmChild::LockMaster(TFbTransaction& tra) {
 }
 
 bool TfmChild::WriteRows(TClientDataSet* cds, const std::function<void(TFbTransaction&)>& prepare) {
-    if (cds->ChangeCount() == 0) return true;  // a Save with nothing changed writes nothing
-    try {
-        WriteInTransaction(*cds->Connection(), [&](TFbTransaction& tra) {
-            if (prepare) prepare(tra);
-            cds->ApplyUpdates(tra);
-            WriteDerived(tra, cds);
-        });
-    } catch (const EFbError& e) {
-        ShowError(e.Message());
-        return false;
-    }
-    cds->CommitUpdates();
-    return true;
+    return ApplyOrKeep(cds, prepare, [this, cds](TFbTransaction& tra) { WriteDerived(tra, cds); });
 }
 
 void TfmChild::WriteDerived(TFbTransaction&, TClientDataSet*) {}

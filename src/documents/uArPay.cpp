@@ -93,17 +93,10 @@ void TfmArPay::SaveClick() {
         pnAcct->Editor()->setFocus();
         return;
     }
-    CBTran_CDS->Post();
-    try {
-        WriteInTransaction(*CBTran_CDS->Connection(),
-                           [this](TFbTransaction& tra) { CBTran_CDS->ApplyUpdates(tra); });
-    } catch (const EFbError& e) {
-        // The dialog stays open with the receipt as typed.
-        ShowError(e.Message());
-        CBTran_CDS->Edit();
+    if (!ApplyOrKeep(CBTran_CDS)) {
+        CBTran_CDS->Edit();  // the dialog stays open with the receipt as typed
         return;
     }
-    CBTran_CDS->CommitUpdates();
     accept();
 }
 

@@ -24,15 +24,28 @@ void BindParams(TFbQuery& q, const QVariantMap& params) {
 
 TdmMain* dmMain() { return g_dmMain; }
 
-bool ApplyOrUndo(TClientDataSet* cds) {
+bool ApplyOrKeep(TClientDataSet* cds, const std::function<void(TFbTransaction&)>& prepare,
+                 const std::function<void(TFbTransaction&)>& derive) {
+    if (cds->State() != TDataSetState::Browse) cds->Post();
+    if (cds->ChangeCount() == 0) return true;  // nothing changed: nothing to write
     try {
-        cds->ApplyUpdates();
-        return true;
+        WriteInTransaction(*cds->Connection(), [&](TFbTransaction& tra) {
+            if (prepare) prepare(tra);
+            cds->ApplyUpdates(tra);
+            if (derive) derive(tra);
+        });
     } catch (const EFbError& e) {
-        cds->CancelUpdates();
         ShowError(e.Message());
         return false;
     }
+    cds->CommitUpdates();
+    return true;
+}
+
+bool ApplyOrUndo(TClientDataSet* cds) {
+    if (ApplyOrKeep(cds)) return true;
+    cds->CancelUpdates();
+    return false;
 }
 
 void WriteInTransaction(TFbConnection& conn, const std::function<void(TFbTransaction&)>& write) {

@@ -171,7 +171,16 @@ void WriteInTransaction(TFbConnection& conn, const std::function<void(TFbTransac
 // The one data module of the running program.
 TdmMain* dmMain();
 
-// Writes the pending changes of cds. When the database refuses them, they
-// are undone in the window too and the database's message is shown: the
-// rows stand as they are in the database, and nothing is reported as done.
+// The two ways a command writes the pending changes of a record set; both
+// write in one transaction (WriteInTransaction) and show the refusal's
+// message themselves, so a command only looks at the answer. Work after the
+// commit is the command's own, outside the write's error path.
+//
+// ApplyOrKeep: for what was typed. prepare runs first in the transaction,
+// derive after the rows (values kept in step with them). A refusal leaves
+// the changes pending as typed, for a correction: false then.
+bool ApplyOrKeep(TClientDataSet* cds, const std::function<void(TFbTransaction&)>& prepare = {},
+                 const std::function<void(TFbTransaction&)>& derive = {});
+// ApplyOrUndo: for deletes and moves. A refusal undoes them in the window
+// too: the rows stand as they are in the database, and false.
 bool ApplyOrUndo(TClientDataSet* cds);
