@@ -15,14 +15,13 @@ class TstDictionary : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<TTestFolder> FFolder;
-    std::unique_ptr<TdmMain> FDm;
+    TDbFixture F;
 
     // The values of the "Customer Grade" dictionary as stored.
     QStringList StoredGrades() {
         QStringList values;
-        FDm->ForEachRow("SELECT DICTVAL FROM SYS_DICTVAL WHERE DICTID=2 ORDER BY ID",
-                        [&](const TFbQuery& q) { values << q.AsString("DICTVAL"); });
+        F.Dm().ForEachRow("SELECT DICTVAL FROM SYS_DICTVAL WHERE DICTID=2 ORDER BY ID",
+                          [&](const TFbQuery& q) { values << q.AsString("DICTVAL"); });
         return values;
     }
 
@@ -45,16 +44,9 @@ private:
     }
 
 private slots:
-    void init() {
-        FFolder = std::make_unique<TTestFolder>();
-        FDm = std::make_unique<TdmMain>();
-        ConnectAsAdmin(*FDm);
-    }
+    void init() { F.Start(); }
 
-    void cleanup() {
-        FDm.reset();
-        FFolder.reset();
-    }
+    void cleanup() { F.Stop(); }
 
     void refusedValueStaysTyped_data() {
         QTest::addColumn<QString>("button");

@@ -22,8 +22,7 @@ class TstLogin : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<TTestFolder> FFolder;
-    std::unique_ptr<TdmMain> FDm;
+    TDbFixture F;
 
     // Types code and password into a fresh dialog and presses Login.
     bool TryLogin(const QString& code, const QString& password, bool select = false) {
@@ -40,14 +39,13 @@ private:
     }
 
     QVariant UserValue(const QString& field, int id) {
-        return FDm->SelectValue(QString("SELECT %1 FROM SYS_USER WHERE ID=%2").arg(field).arg(id));
+        return F.Dm().SelectValue(
+            QString("SELECT %1 FROM SYS_USER WHERE ID=%2").arg(field).arg(id));
     }
 
 private slots:
     void initTestCase() {
-        FFolder = std::make_unique<TTestFolder>();
-        FDm = std::make_unique<TdmMain>();
-        ConnectAsAdmin(*FDm);
+        F.Start();
         const char* rows[] = {
             "INSERT INTO SYS_USER (ID, CODE, NAME, PASSWD, DISABLED) VALUES (1, 'ANN', 'Ann', "
             "'secret', 2)",
@@ -60,13 +58,10 @@ private slots:
             "INSERT INTO SYS_USER (ID, CODE, NAME, LOGINS) VALUES (5, 'NUL', 'Nul', NULL)",
             // A user made by the program gets the column default.
             "INSERT INTO SYS_USER (ID, CODE, NAME) VALUES (6, 'NEW', 'New')"};
-        for (const char* sql : rows) FDm->ExecSQL(sql);
+        for (const char* sql : rows) F.Dm().ExecSQL(sql);
     }
 
-    void cleanupTestCase() {
-        FDm.reset();
-        FFolder.reset();
-    }
+    void cleanupTestCase() { F.Stop(); }
 
     void outcomes_data() {
         QTest::addColumn<QString>("code");
@@ -103,17 +98,17 @@ private slots:
         QFETCH(bool, ok);
         QFETCH(QString, message);
         TScriptedMessages msgs;
-        FDm->Curr_User_ID = -1;
+        F.Dm().Curr_User_ID = -1;
         QCOMPARE(TryLogin(code, password), ok);
         QCOMPARE(msgs.Take(), message.isEmpty() ? QStringList() : QStringList{message});
         if (!ok) {
-            QCOMPARE(FDm->Curr_User_ID, -1);
+            QCOMPARE(F.Dm().Curr_User_ID, -1);
             return;
         }
         const int id =
-            FDm->SelectValue("SELECT ID FROM SYS_USER WHERE CODE=:C", {{"C", code}}).toInt();
-        QCOMPARE(FDm->Curr_User_ID, id);
-        QCOMPARE(FDm->Curr_User_Name, UserValue("NAME", id).toString());
+            F.Dm().SelectValue("SELECT ID FROM SYS_USER WHERE CODE=:C", {{"C", code}}).toInt();
+        QCOMPARE(F.Dm().Curr_User_ID, id);
+        QCOMPARE(F.Dm().Curr_User_Name, UserValue("NAME", id).toString());
         QCOMPARE(UserValue("LASTDATE", id).toDate(), QDate::currentDate());
         QVERIFY(UserValue("LASTTIME", id).isValid());
     }
@@ -153,7 +148,7 @@ private slots:
         dlg.BitBtn1->click();
         QVERIFY(dlg.Successful);
         QCOMPARE(dlg.cbLogin->currentText(), QString("ADMIN"));
-        QCOMPARE(FDm->Curr_User_ID, 0);
+        QCOMPARE(F.Dm().Curr_User_ID, 0);
     }
 
     void enterInPasswordBoxLogsIn() {
@@ -247,7 +242,7 @@ private slots:
             dlg->BitBtn2->click();  // Cancel
         });
         main.System_LoginExecute();
-        QCOMPARE(FDm->Curr_User_ID, 1);
+        QCOMPARE(F.Dm().Curr_User_ID, 1);
         QCOMPARE(home->lbChildName->text(), QString("Welcome, Ann"));
 
         OnNextModal([](QWidget* w) {
@@ -257,7 +252,7 @@ private slots:
             dlg->BitBtn1->click();
         });
         main.System_LoginExecute();
-        QCOMPARE(FDm->Curr_User_ID, 3);
+        QCOMPARE(F.Dm().Curr_User_ID, 3);
         QCOMPARE(home->lbChildName->text(), QString("Welcome, Cal"));
         QVERIFY(msgs.Shown.isEmpty());
     }

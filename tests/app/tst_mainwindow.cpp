@@ -52,15 +52,6 @@ int DownIndex(const TfmMain& m) {
     return down;
 }
 
-void LoginAs(const QString& code) {
-    OnNextModal([code](QWidget* w) {
-        auto* dlg = qobject_cast<TfmLogin*>(w);
-        if (!dlg) return;
-        dlg->cbLogin->setCurrentIndex(dlg->cbLogin->findText(code));
-        dlg->BitBtn1->click();
-    });
-}
-
 // The caption the window system is given: Qt appends the application display
 // name, when one was set, to a title that does not already end with it.
 QString ShownCaption(const QWidget& w) {

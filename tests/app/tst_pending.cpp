@@ -27,15 +27,6 @@ class TstPending : public QObject {
     Q_OBJECT
 
 private:
-    static void LoginAs(const QString& code) {
-        OnNextModal([code](QWidget* w) {
-            auto* dlg = qobject_cast<TfmLogin*>(w);
-            if (!dlg) return;
-            dlg->cbLogin->setCurrentIndex(dlg->cbLogin->findText(code));
-            dlg->BitBtn1->click();
-        });
-    }
-
     static QString Ask(const QString& window) {
         return "The record being edited in [" + window + "] is not saved yet. Save it now?";
     }

@@ -11,26 +11,20 @@ class TstServices : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<TTestFolder> FFolder;
-    std::unique_ptr<TdmMain> FDm;
+    TDbFixture F;
 
 private slots:
     void initTestCase() {
-        FFolder = std::make_unique<TTestFolder>();
-        FDm = std::make_unique<TdmMain>();
-        ConnectAsAdmin(*FDm);
-        FDm->ExecSQL(
+        F.Start();
+        F.Dm().ExecSQL(
             "INSERT INTO SYS_TREEVIEW (TABLENAME, CAPTION, PARENTID) "
             "VALUES ('TEST_TREE', 'O''Neil''s', 0)");
-        FDm->ExecSQL(
+        F.Dm().ExecSQL(
             "INSERT INTO SYS_TREEVIEW (ID, TABLENAME, CAPTION, PARENTID) "
             "VALUES (500, 'TEST_TREE', 'a\\b', 0)");
     }
 
-    void cleanupTestCase() {
-        FDm.reset();
-        FFolder.reset();
-    }
+    void cleanupTestCase() { F.Stop(); }
 
     void conditionList_data() {
         QTest::addColumn<QStringList>("conditions");
@@ -52,25 +46,25 @@ private slots:
         QFETCH(QString, where);
         QCOMPARE(TdmMain::ConditionsToWhere(conditions), where);
         QString sql;
-        FDm->SQLSelectFieldWhere("CAPTION", "SYS_TREEVIEW", sql, conditions);
+        F.Dm().SQLSelectFieldWhere("CAPTION", "SYS_TREEVIEW", sql, conditions);
         QCOMPARE(sql, "SELECT CAPTION AS Val FROM SYS_TREEVIEW WHERE " + where);
     }
 
     void selectFieldWhere() {
         QVariant v;
-        FDm->SelectFieldWhere("caption", "sys_treeview", v, {"ID", "500"});
+        F.Dm().SelectFieldWhere("caption", "sys_treeview", v, {"ID", "500"});
         QCOMPARE(v.toString(), QString("a\\b"));
-        FDm->SelectFieldWhere("ID", "SYS_TREEVIEW", v, {"CAPTION", "\\O'Neil's"});
+        F.Dm().SelectFieldWhere("ID", "SYS_TREEVIEW", v, {"CAPTION", "\\O'Neil's"});
         QVERIFY(v.toInt() > 0);
-        FDm->SelectFieldWhere("CAPTION", "SYS_TREEVIEW", v, {"CAPTION", "\\a\\b"});
+        F.Dm().SelectFieldWhere("CAPTION", "SYS_TREEVIEW", v, {"CAPTION", "\\a\\b"});
         QCOMPARE(v.toString(), QString("a\\b"));
         // No row: a null value, not an error.
         v = 1;
-        FDm->SelectFieldWhere("CAPTION", "SYS_TREEVIEW", v, {"ID", "-42"});
+        F.Dm().SelectFieldWhere("CAPTION", "SYS_TREEVIEW", v, {"ID", "-42"});
         QVERIFY(!v.isValid());
         // A database error reaches the caller with the engine's text.
         try {
-            FDm->SelectFieldWhere("NOPE", "SYS_TREEVIEW", v, {"ID", "500"});
+            F.Dm().SelectFieldWhere("NOPE", "SYS_TREEVIEW", v, {"ID", "500"});
             QFAIL("unknown column accepted");
         } catch (const EFbError& e) {
             QVERIFY2(e.Message().contains("NOPE"), qPrintable(e.Message()));
@@ -78,88 +72,88 @@ private slots:
     }
 
     void minOrMax() {
-        QCOMPARE(FDm->SelectMinOrMaxIntegerWhere("id", "sys_treeview", "MAX",
-                                                 {"TABLENAME", "\\TEST_TREE"}),
+        QCOMPARE(F.Dm().SelectMinOrMaxIntegerWhere("id", "sys_treeview", "MAX",
+                                                   {"TABLENAME", "\\TEST_TREE"}),
                  500);
-        QCOMPARE(FDm->SelectMinOrMaxIntegerWhere("ID", "AR_TRAN", "MAX", {"ID", "ID"}), 0);
-        QCOMPARE(FDm->SelectMinOrMaxIntegerWhere("ID", "SYS_USER", "MIN", {"1", "1"}), 0);
+        QCOMPARE(F.Dm().SelectMinOrMaxIntegerWhere("ID", "AR_TRAN", "MAX", {"ID", "ID"}), 0);
+        QCOMPARE(F.Dm().SelectMinOrMaxIntegerWhere("ID", "SYS_USER", "MIN", {"1", "1"}), 0);
     }
 
     void stringFieldById() {
-        QCOMPARE(FDm->SelectStringFieldById("CODE", "SYS_USER", 0), QString("ADMIN"));
-        QCOMPARE(FDm->SelectStringFieldById("CODE", "SYS_USER", 999), QString());
+        QCOMPARE(F.Dm().SelectStringFieldById("CODE", "SYS_USER", 0), QString("ADMIN"));
+        QCOMPARE(F.Dm().SelectStringFieldById("CODE", "SYS_USER", 999), QString());
     }
 
     // Keys are consecutive, and one drawn for a failed insert stays used.
     void nextKeys() {
-        const int a = FDm->GetTableNextKey("AR_ACCT");
-        const int b = FDm->GetTableNextKey("AR_ACCT");
+        const int a = F.Dm().GetTableNextKey("AR_ACCT");
+        const int b = F.Dm().GetTableNextKey("AR_ACCT");
         QCOMPARE(b, a + 1);
-        const int c = FDm->GetTableNextKey("SYS_USER");
+        const int c = F.Dm().GetTableNextKey("SYS_USER");
         QVERIFY_THROWS_EXCEPTION(
             EFbError,
-            FDm->ExecSQL(QString("INSERT INTO SYS_USER (ID, CODE) VALUES (%1, 'ADMIN')").arg(c)));
-        QCOMPARE(FDm->GetTableNextKey("SYS_USER"), c + 1);
-        QCOMPARE(TdmMain::GetTableNextKeyConn(FDm->SQLConn_Main, "AR_ACCT"), b + 1);
-        QVERIFY_THROWS_EXCEPTION(EFbError, FDm->GetTableNextKey("NO_SUCH_TABLE"));
+            F.Dm().ExecSQL(QString("INSERT INTO SYS_USER (ID, CODE) VALUES (%1, 'ADMIN')").arg(c)));
+        QCOMPARE(F.Dm().GetTableNextKey("SYS_USER"), c + 1);
+        QCOMPARE(TdmMain::GetTableNextKeyConn(F.Dm().SQLConn_Main, "AR_ACCT"), b + 1);
+        QVERIFY_THROWS_EXCEPTION(EFbError, F.Dm().GetTableNextKey("NO_SUCH_TABLE"));
         // Every generator the schema promises exists.
         for (const char* t : {"CB_TRAN", "IC_BATCH", "SO_DO", "SO_DOTEMPLATE", "SYS_DICT",
                               "SYS_OBJECT", "SYS_TABLEFLAG", "SYS_USER_ACCESS", "AR_TRAN",
                               "IC_ITEM", "AP_ACCT", "CB_ACCT", "SYS_USER_TODO"})
-            QVERIFY(FDm->GetTableNextKey(t) > 0);
+            QVERIFY(F.Dm().GetTableNextKey(t) > 0);
     }
 
     void fillUserList() {
-        FDm->ExecSQL("INSERT INTO SYS_USER (ID, CODE, NAME) VALUES (20, 'ZED', 'Zed')");
-        FDm->ExecSQL("INSERT INTO SYS_USER (ID, CODE, NAME) VALUES (10, 'BOB', 'Bob')");
+        F.Dm().ExecSQL("INSERT INTO SYS_USER (ID, CODE, NAME) VALUES (20, 'ZED', 'Zed')");
+        F.Dm().ExecSQL("INSERT INTO SYS_USER (ID, CODE, NAME) VALUES (10, 'BOB', 'Bob')");
         QComboBox cb;
         cb.addItem("stale");
-        FDm->FillComboBoxWithData(3, &cb);
+        F.Dm().FillComboBoxWithData(3, &cb);
         QCOMPARE(cb.count(), 3);
         QCOMPARE(cb.itemText(0), QString("ADMIN"));
         QCOMPARE(cb.itemText(1), QString("BOB"));
         QCOMPARE(cb.itemText(2), QString("ZED"));
-        FDm->ExecSQL("DELETE FROM SYS_USER WHERE ID IN (10, 20)");
+        F.Dm().ExecSQL("DELETE FROM SYS_USER WHERE ID IN (10, 20)");
     }
 
     void fillFolderList() {
-        FDm->ExecSQL(
+        F.Dm().ExecSQL(
             "INSERT INTO SYS_TREEVIEW (ID, TABLENAME, CAPTION) VALUES (0, 'SO_ORDER', 'Orders')");
         QComboBox cb;
-        FDm->FillComboBoxWithData(1, &cb);
+        F.Dm().FillComboBoxWithData(1, &cb);
         QCOMPARE(cb.count(), 1);
         QCOMPARE(cb.itemText(0), QString("0 Orders"));
     }
 
     void sysObjectServices() {
-        FDm->ExecSQL(
+        F.Dm().ExecSQL(
             "INSERT INTO SYS_OBJECT (ID, OBJECT, FIELD, UDF, UDFTYPE) VALUES "
             "(900, 'AR_ACCT', 'UDF_B', 1, 0)");
-        FDm->ExecSQL(
+        F.Dm().ExecSQL(
             "INSERT INTO SYS_OBJECT (ID, OBJECT, FIELD, UDF, UDFTYPE) VALUES "
             "(901, 'AR_ACCT', 'UDF_A', 1, 0)");
-        FDm->ExecSQL(
+        F.Dm().ExecSQL(
             "INSERT INTO SYS_OBJECT (ID, OBJECT, FIELD, UDF, UDFTYPE) VALUES "
             "(902, 'AR_ACCT', 'UDF_N', 1, 2)");
         QComboBox cb;
         cb.setEditable(true);
         cb.setEditText("typed");
-        FDm->FillComboBoxWithSysObject(&cb, "AR_ACCT");
+        F.Dm().FillComboBoxWithSysObject(&cb, "AR_ACCT");
         QCOMPARE(cb.count(), 2);
         QCOMPARE(cb.itemText(0), QString("UDF_A"));
         QCOMPARE(cb.currentIndex(), 0);
 
         QString err = "unchanged";
-        QVERIFY(FDm->validateLookupField("AR_ACCT", "UDF_A", err));
-        QVERIFY(!FDm->validateLookupField("AR_ACCT", "udf_a", err));
-        QVERIFY(!FDm->validateLookupField("AR_ACCT", "", err));
-        QVERIFY(!FDm->validateLookupField("NO_TABLE", "", err));
+        QVERIFY(F.Dm().validateLookupField("AR_ACCT", "UDF_A", err));
+        QVERIFY(!F.Dm().validateLookupField("AR_ACCT", "udf_a", err));
+        QVERIFY(!F.Dm().validateLookupField("AR_ACCT", "", err));
+        QVERIFY(!F.Dm().validateLookupField("NO_TABLE", "", err));
         QCOMPARE(err, QString("unchanged"));
     }
 
     void resetCds() {
         TClientDataSet cds;
-        cds.SetConnection(&FDm->SQLConn_Main);
+        cds.SetConnection(&F.Dm().SQLConn_Main);
         cds.CommandText = "SELECT * FROM SYS_USER";
         cds.SetFilter(TFilter::AnyContains({"CODE"}, "x"));
         cds.SetFiltered(true);
@@ -171,10 +165,10 @@ private slots:
     }
 
     void templateId() {
-        QCOMPARE(FDm->SelectSysSoDoTemplateId(), 0);
-        FDm->UpdateSysSoDoTemplateId(3);
-        QCOMPARE(FDm->SelectSysSoDoTemplateId(), 3);
-        FDm->UpdateSysSoDoTemplateId(0);
+        QCOMPARE(F.Dm().SelectSysSoDoTemplateId(), 0);
+        F.Dm().UpdateSysSoDoTemplateId(3);
+        QCOMPARE(F.Dm().SelectSysSoDoTemplateId(), 3);
+        F.Dm().UpdateSysSoDoTemplateId(0);
     }
 
     // The database function behind pinyin search.
@@ -192,22 +186,22 @@ private slots:
     void pinyinInitials() {
         QFETCH(QString, text);
         QFETCH(QString, initials);
-        QCOMPARE(FDm->SelectValue("SELECT PY(:T) FROM SYS", {{"T", text}}).toString(), initials);
+        QCOMPARE(F.Dm().SelectValue("SELECT PY(:T) FROM SYS", {{"T", text}}).toString(), initials);
     }
 
     // Keys of the tables whose rows are saved without one come from the database.
     void databaseAssignedKeys() {
-        FDm->ExecSQL("INSERT INTO SYS_DICTVAL (DICTID, DICTVAL) VALUES (1, 'x')");
-        FDm->ExecSQL("INSERT INTO AR_TRANITEM (AR_TRAN_ID, LINE) VALUES (1, 1)");
-        FDm->ExecSQL("INSERT INTO IC_BATCHITEM (IC_BATCH_ID, LINE) VALUES (1, 1)");
-        FDm->ExecSQL("INSERT INTO SO_DOTEMPLATEFIELD (SO_DOTEMPLATE_ID, \"LEFT\") VALUES (1, 2)");
-        QVERIFY(FDm->SelectValue("SELECT ID FROM SYS_DICTVAL").toInt() > 0);
-        QVERIFY(FDm->SelectValue("SELECT ID FROM AR_TRANITEM").toInt() > 0);
-        QVERIFY(FDm->SelectValue("SELECT ID FROM IC_BATCHITEM").toInt() > 0);
-        QVERIFY(FDm->SelectValue("SELECT ID FROM SO_DOTEMPLATEFIELD").toInt() > 0);
+        F.Dm().ExecSQL("INSERT INTO SYS_DICTVAL (DICTID, DICTVAL) VALUES (1, 'x')");
+        F.Dm().ExecSQL("INSERT INTO AR_TRANITEM (AR_TRAN_ID, LINE) VALUES (1, 1)");
+        F.Dm().ExecSQL("INSERT INTO IC_BATCHITEM (IC_BATCH_ID, LINE) VALUES (1, 1)");
+        F.Dm().ExecSQL("INSERT INTO SO_DOTEMPLATEFIELD (SO_DOTEMPLATE_ID, \"LEFT\") VALUES (1, 2)");
+        QVERIFY(F.Dm().SelectValue("SELECT ID FROM SYS_DICTVAL").toInt() > 0);
+        QVERIFY(F.Dm().SelectValue("SELECT ID FROM AR_TRANITEM").toInt() > 0);
+        QVERIFY(F.Dm().SelectValue("SELECT ID FROM IC_BATCHITEM").toInt() > 0);
+        QVERIFY(F.Dm().SelectValue("SELECT ID FROM SO_DOTEMPLATEFIELD").toInt() > 0);
         // The reference rows of a new database.
-        QCOMPARE(FDm->SelectValue("SELECT COUNT(*) FROM SYS").toInt(), 1);
-        QCOMPARE(FDm->SelectValue("SELECT PROGNAME FROM SYS WHERE ID=1").toString(),
+        QCOMPARE(F.Dm().SelectValue("SELECT COUNT(*) FROM SYS").toInt(), 1);
+        QCOMPARE(F.Dm().SelectValue("SELECT PROGNAME FROM SYS WHERE ID=1").toString(),
                  QString("Tallyvo"));
     }
 };

@@ -38,26 +38,19 @@ public:
     }
 };
 
-QTreeWidgetItem* FolderNamed(QTreeWidget* tree, const QString& caption) {
-    for (QTreeWidgetItem* it = RootOf(tree); it; it = NextInTree(it))
-        if (NodeData(it).Caption == caption) return it;
-    return nullptr;
-}
-
 }  // namespace
 
 class TstBrowser : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<TTestFolder> FFolder;
-    std::unique_ptr<TdmMain> FDm;
+    TDbFixture F;
 
-    int Count(const QString& sql) { return FDm->SelectValue(sql).toInt(); }
+    int Count(const QString& sql) { return F.Dm().SelectValue(sql).toInt(); }
 
     void AddCustomers(int folder, const QStringList& names) {
         for (const QString& n : names)
-            FDm->ExecSQL(
+            F.Dm().ExecSQL(
                 QString("INSERT INTO AR_ACCT (ID, NICKNAME, NAME, SYS_TREEVIEW_ID, PRICENO) "
                         "VALUES (GEN_ID(AR_ACCT_ID_GEN, 1), :N, :N, %1, 0)")
                     .arg(folder),
@@ -66,17 +59,9 @@ private:
 
 private slots:
     // A fresh program folder and data module for each test.
-    void init() {
-        FDm.reset();
-        FFolder = std::make_unique<TTestFolder>();
-        FDm = std::make_unique<TdmMain>();
-        ConnectAsAdmin(*FDm);
-    }
+    void init() { F.Start(); }
 
-    void cleanup() {
-        FDm.reset();
-        FFolder.reset();
-    }
+    void cleanup() { F.Stop(); }
 
     void newThenSaveFilesTheRowInTheSelectedFolder() {
         TScriptedMessages msgs;
@@ -101,7 +86,7 @@ private slots:
                        QString::number(NodeData(general).ID)),
                  1);
         const int key = Count("SELECT ID FROM AR_ACCT WHERE NICKNAME='Acme'");
-        QCOMPARE(FDm->GetTableNextKey("AR_ACCT"), key + 1);  // the key came from the generator
+        QCOMPARE(F.Dm().GetTableNextKey("AR_ACCT"), key + 1);  // the key came from the generator
         QCOMPARE(general->text(0), QString("General (1)"));
         QCOMPARE(w->StatusPanels[0]->text(), QString("Record Count: 1"));
 
@@ -110,7 +95,8 @@ private slots:
         w->pnName->Editor()->setFocus();
         QTest::keyClicks(w->pnName->Editor(), "Acme Trading");
         w->Child_Save->trigger();
-        QCOMPARE(FDm->SelectValue("SELECT NAME FROM AR_ACCT WHERE ID=" + QString::number(key))
+        QCOMPARE(F.Dm()
+                     .SelectValue("SELECT NAME FROM AR_ACCT WHERE ID=" + QString::number(key))
                      .toString(),
                  QString("Acme Trading"));
         QCOMPARE(w->Child_CDS->RecordCount(), 1);
@@ -133,15 +119,15 @@ private slots:
     }
 
     void insertDefaults() {
-        FDm->ExecSQL(
+        F.Dm().ExecSQL(
             "UPDATE SYS_OBJECT SET DEFAULTVAL='USER' WHERE OBJECT='AR_ACCT' AND FIELD='PRICENO'");
-        FDm->ExecSQL(
+        F.Dm().ExecSQL(
             "UPDATE SYS_OBJECT SET DEFAULTVAL='A' WHERE OBJECT='AR_ACCT' AND FIELD='GRADE'");
-        FDm->ExecSQL(
+        F.Dm().ExecSQL(
             "UPDATE SYS_OBJECT SET DEFAULTVAL='user' WHERE OBJECT='AR_ACCT' AND FIELD='GROUP'");
-        FDm->ExecSQL(
+        F.Dm().ExecSQL(
             "UPDATE SYS_OBJECT SET DEFAULTVAL='NOW' WHERE OBJECT='AR_ACCT' AND FIELD='CREATEDATE'");
-        FDm->Curr_User_ID = 7;
+        F.Dm().Curr_User_ID = 7;
         auto w = OpenBrowser<TfmCust>();
         w->Child_New->trigger();
         TClientDataSet* ds = w->Child_CDS;
@@ -155,9 +141,9 @@ private slots:
 
     void requiredFieldAndRefusedWrite() {
         TScriptedMessages msgs;
-        FDm->SQLConn_Main.ExecuteImmediate(
+        F.Dm().SQLConn_Main.ExecuteImmediate(
             "CREATE EXCEPTION E_REFUSED 'Nickname Bad is not allowed'");
-        FDm->SQLConn_Main.ExecuteImmediate(
+        F.Dm().SQLConn_Main.ExecuteImmediate(
             "CREATE TRIGGER AR_ACCT_TEST FOR AR_ACCT BEFORE INSERT OR UPDATE AS BEGIN "
             "IF (NEW.NICKNAME = 'Bad') THEN EXCEPTION E_REFUSED; END");
         auto w = OpenBrowser<TfmCust>();
@@ -252,13 +238,14 @@ private slots:
         msgs.InputValues = {"Stores"};
         w->N13->trigger();
         QCOMPARE(shops->text(0), QString("Stores (1)"));
-        QCOMPARE(FDm->SelectValue("SELECT CAPTION FROM SYS_TREEVIEW WHERE ID=" +
+        QCOMPARE(F.Dm()
+                     .SelectValue("SELECT CAPTION FROM SYS_TREEVIEW WHERE ID=" +
                                   QString::number(NodeData(shops).ID))
                      .toString(),
                  QString("Stores"));
         // Emptied, it can be deleted after the confirmation.
         msgs.Take();
-        FDm->ExecSQL("DELETE FROM AR_ACCT");
+        F.Dm().ExecSQL("DELETE FROM AR_ACCT");
         const int id = NodeData(shops).ID;
         msgs.Answers = {false};
         w->N15->trigger();
@@ -288,8 +275,7 @@ private slots:
         AddCustomers(general, {"A", "B", "C", "D"});
         w->MenuItem_TVRefresh->trigger();
         QCOMPARE(w->Child_CDS->RecordCount(), 4);
-        for (int row : {3, 0, 2})
-            w->DBGrid1->SelectedRows().Toggle(w->Child_CDS->KeyOfRow(row));
+        for (int row : {3, 0, 2}) w->DBGrid1->SelectedRows().Toggle(w->Child_CDS->KeyOfRow(row));
         QCOMPARE(w->GetSelectedIdList().split(',').size(), 3);
         auto pickRetail = []() {
             OnNextModal([](QWidget* dlg) {
@@ -299,8 +285,8 @@ private slots:
                 picker->BitBtn1->click();
             });
         };
-        FDm->SQLConn_Main.ExecuteImmediate("CREATE EXCEPTION E_NOMOVE 'C cannot move'");
-        FDm->SQLConn_Main.ExecuteImmediate(
+        F.Dm().SQLConn_Main.ExecuteImmediate("CREATE EXCEPTION E_NOMOVE 'C cannot move'");
+        F.Dm().SQLConn_Main.ExecuteImmediate(
             "CREATE TRIGGER AR_ACCT_NOMOVE FOR AR_ACCT BEFORE UPDATE AS BEGIN "
             "IF (NEW.NICKNAME = 'C' AND NEW.SYS_TREEVIEW_ID <> OLD.SYS_TREEVIEW_ID) THEN "
             "EXCEPTION E_NOMOVE; END");
@@ -310,7 +296,7 @@ private slots:
         QCOMPARE(
             Count(QString("SELECT COUNT(*) FROM AR_ACCT WHERE SYS_TREEVIEW_ID=%1").arg(retail)), 0);
         QCOMPARE(w->Child_CDS->RecordCount(), 4);
-        FDm->SQLConn_Main.ExecuteImmediate("DROP TRIGGER AR_ACCT_NOMOVE");
+        F.Dm().SQLConn_Main.ExecuteImmediate("DROP TRIGGER AR_ACCT_NOMOVE");
         pickRetail();
         w->N17->trigger();
         QVERIFY(msgs.Shown.isEmpty());
@@ -337,7 +323,7 @@ private slots:
         auto w = OpenBrowser<TfmCust>();
         const int general = NodeData(FolderNamed(w->TreeView1, "General")).ID;
         AddCustomers(general, {"A", "B", "C"});
-        FDm->ExecSQL("UPDATE AR_ACCT SET PRICENO=1 WHERE NICKNAME='A'");
+        F.Dm().ExecSQL("UPDATE AR_ACCT SET PRICENO=1 WHERE NICKNAME='A'");
         w->FTVCountField = "PRICENO";
         w->LoadTree();
         QCOMPARE(FolderNamed(w->TreeView1, "General")->text(0), QString("General (2/3)"));
@@ -347,13 +333,13 @@ private slots:
     }
 
     void lookupDisplayTexts() {
-        FDm->ExecSQL("INSERT INTO SYS_TAX (ID, NAME, RATE) VALUES (11, 'GST', 10)");
-        FDm->ExecSQL("INSERT INTO SYS_TAX (ID, NAME, RATE) VALUES (12, NULL, 0)");
-        FDm->ExecSQL(
+        F.Dm().ExecSQL("INSERT INTO SYS_TAX (ID, NAME, RATE) VALUES (11, 'GST', 10)");
+        F.Dm().ExecSQL("INSERT INTO SYS_TAX (ID, NAME, RATE) VALUES (12, NULL, 0)");
+        F.Dm().ExecSQL(
             "UPDATE SYS_OBJECT SET VISIBLE=0 WHERE OBJECT='AR_ACCT' AND FIELD='SYS_TAX_ID'");
         AddCustomers(2, {"A", "B"});
-        FDm->ExecSQL("UPDATE AR_ACCT SET SYS_TAX_ID=11 WHERE NICKNAME='A'");
-        FDm->ExecSQL("UPDATE AR_ACCT SET SYS_TAX_ID=12 WHERE NICKNAME='B'");
+        F.Dm().ExecSQL("UPDATE AR_ACCT SET SYS_TAX_ID=11 WHERE NICKNAME='A'");
+        F.Dm().ExecSQL("UPDATE AR_ACCT SET SYS_TAX_ID=12 WHERE NICKNAME='B'");
         {
             auto w = OpenBrowser<TfmCust>();
             TClientDataSet* ds = w->Child_CDS;
@@ -367,11 +353,8 @@ private slots:
             QCOMPARE(w->GetLookupFieldIndexByLookupFieldName("AR_ACCT", "SYS_TAX_ID_LOOKUP"), 0);
         }
         // Two result columns, in a program whose lookup sets are fresh.
-        FDm.reset();
-        FDm = std::make_unique<TdmMain>();
-        QString err;
-        QVERIFY(FDm->ConnectDb(FDm->SQLConn_Main, "Main", err));
-        FDm->ExecSQL(
+        F.Restart();
+        F.Dm().ExecSQL(
             "UPDATE SYS_OBJECT SET RESULTFIELD='NAME, ID' WHERE OBJECT='AR_ACCT' AND "
             "FIELD='SYS_TAX_ID'");
         auto w = OpenBrowser<TfmCust>();
@@ -443,7 +426,7 @@ private slots:
     // layout is saved and found again under a name with the character mapped.
     void gridSettingsOfAnyUserName() {
         TScriptedMessages msgs;
-        FDm->Curr_User_Name = "Sales/North: East";
+        F.Dm().Curr_User_Name = "Sales/North: East";
         auto w = OpenBrowser<TfmCust>();
         QTreeWidget* tree = w->TreeView1;
         for (QTreeWidgetItem* it = RootOf(tree); it; it = NextInTree(it)) {
@@ -453,7 +436,7 @@ private slots:
         }
         QCOMPARE(msgs.Take(), QStringList());
         const QString file =
-            FFolder->Path() + "UserData/DbGrids/Sales%2FNorth%3A East_fmCust_Child_CDS_DBGrid1";
+            F.Folder().Path() + "UserData/DbGrids/Sales%2FNorth%3A East_fmCust_Child_CDS_DBGrid1";
         QCOMPARE(GridSettingsFileName(w->DBGrid1, "fmCust"), file);
         QVERIFY(QFile::exists(file));
         QListWidgetItem* item = w->CheckListGridOption->findItems("Phone", Qt::MatchExactly)[0];
@@ -467,11 +450,12 @@ private slots:
     }
 
     void gridSettingsFile() {
-        QDir(FFolder->Path() + "UserData/DbGrids").removeRecursively();  // made again on save
+        QDir(F.Folder().Path() + "UserData/DbGrids").removeRecursively();  // made again on save
         auto w = OpenBrowser<TfmCust>();
         TDbGrid* g = w->DBGrid1;
         const QString file = GridSettingsFileName(g, "fmCust");
-        QCOMPARE(file, FFolder->Path() + "UserData/DbGrids/Administrator_fmCust_Child_CDS_DBGrid1");
+        QCOMPARE(file,
+                 F.Folder().Path() + "UserData/DbGrids/Administrator_fmCust_Child_CDS_DBGrid1");
         QVERIFY(QFile::exists(file));
         // The default layout fills the grid's width.
         int total = 0;
@@ -490,7 +474,8 @@ private slots:
         QCOMPARE(w->CheckListGridOption->findItems("Name", Qt::MatchExactly)[0]->checkState(),
                  Qt::Unchecked);
         // Showing a column in the field metadata makes the file invalid: rebuilt.
-        FDm->ExecSQL("UPDATE SYS_OBJECT SET VISIBLE=1 WHERE OBJECT='AR_ACCT' AND FIELD='ZIPCODE'");
+        F.Dm().ExecSQL(
+            "UPDATE SYS_OBJECT SET VISIBLE=1 WHERE OBJECT='AR_ACCT' AND FIELD='ZIPCODE'");
         auto w2 = std::make_unique<TfmCust>();
         w2->setObjectName("fmCust");
         w2->resize(1000, 700);

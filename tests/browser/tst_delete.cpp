@@ -127,11 +127,10 @@ class TstDelete : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<TTestFolder> FFolder;
-    std::unique_ptr<TdmMain> FDm;
+    TDbFixture F;
 
-    int Count(const QString& sql) { return FDm->SelectValue(sql).toInt(); }
-    void Exec(const QString& sql) { FDm->ExecSQL(sql); }
+    int Count(const QString& sql) { return F.Dm().SelectValue(sql).toInt(); }
+    void Exec(const QString& sql) { F.Dm().ExecSQL(sql); }
 
     static int Folder(TfmChild* w) { return NodeData(w->TreeView1->currentItem()).ID; }
 
@@ -151,11 +150,11 @@ private:
     }
 
     void AddCustomer(int id, const QString& name, int folder) {
-        FDm->ExecSQL(QString("INSERT INTO AR_ACCT (ID, NICKNAME, NAME, SYS_TREEVIEW_ID) "
-                             "VALUES (%1, :N, :N, %2)")
-                         .arg(id)
-                         .arg(folder),
-                     {{"N", name}});
+        F.Dm().ExecSQL(QString("INSERT INTO AR_ACCT (ID, NICKNAME, NAME, SYS_TREEVIEW_ID) "
+                               "VALUES (%1, :N, :N, %2)")
+                           .arg(id)
+                           .arg(folder),
+                       {{"N", name}});
     }
     void AddInvoice(int id, int cust, int folder) {
         Exec(QString("INSERT INTO AR_TRAN (ID, INVOICENO, INVOICEDATE, AR_ACCT_ID, "
@@ -190,17 +189,9 @@ private:
     }
 
 private slots:
-    void init() {
-        FDm.reset();
-        FFolder = std::make_unique<TTestFolder>();
-        FDm = std::make_unique<TdmMain>();
-        ConnectAsAdmin(*FDm);
-    }
+    void init() { F.Start(); }
 
-    void cleanup() {
-        FDm.reset();
-        FFolder.reset();
-    }
+    void cleanup() { F.Stop(); }
 
     // A row that nothing refers to goes after the one confirmation; a row
     // with only rows of its own (kind 0) goes with them, still unasked.

@@ -27,25 +27,11 @@
 
 namespace {
 
-QTreeWidgetItem* FolderNamed(QTreeWidget* tree, const QString& caption) {
-    for (QTreeWidgetItem* it = RootOf(tree); it; it = NextInTree(it))
-        if (NodeData(it).Caption == caption) return it;
-    return nullptr;
-}
-
 // Clicks a command of the window's tool bar as a user does.
 void Click(TfmChild* w, QAction* a) {
     QWidget* b = w->ToolBar2->widgetForAction(a);
     QVERIFY(b && b->isEnabled());
     QTest::mouseClick(b, Qt::LeftButton);
-}
-
-// Replaces the text of an editor by typing, as a user selecting it all does.
-void Retype(QWidget* editor, const QString& text) {
-    editor->setFocus();
-    QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClick(editor, Qt::Key_Delete);
-    QTest::keyClicks(editor, text);
 }
 
 // Ctrl-clicks the grid row showing the row with this key.
@@ -63,13 +49,7 @@ class TstIntegrity : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<TTestFolder> FFolder;
-    std::unique_ptr<TdmMain> FDm;
-
-    QString Value(const QString& sql) {
-        const QVariant v = FDm->SelectValue(sql);
-        return v.userType() == qMetaTypeId<TMoney>() ? v.value<TMoney>().ToString() : v.toString();
-    }
+    TDbFixture F;
 
     // A new invoice of customer 1 saved through the window, on its Items sheet.
     std::unique_ptr<TfmArTran> InvoiceWindow() {
@@ -93,40 +73,35 @@ private:
     void CheckTotals(int invoice) {
         TMoney total, tax, goods;
         const int taxId =
-            FDm->SelectValue("SELECT SYS_TAX_ID FROM AR_TRAN WHERE ID=" + QString::number(invoice))
+            F.Dm()
+                .SelectValue("SELECT SYS_TAX_ID FROM AR_TRAN WHERE ID=" + QString::number(invoice))
                 .toInt();
-        FDm->CalcArTranTax(invoice, taxId, total, tax, goods);
-        QCOMPARE(Value("SELECT AMTGOODS||'|'||AMTTAX||'|'||AMTTOTAL FROM AR_TRAN WHERE ID=" +
-                       QString::number(invoice)),
+        F.Dm().CalcArTranTax(invoice, taxId, total, tax, goods);
+        QCOMPARE(F.Value("SELECT AMTGOODS||'|'||AMTTAX||'|'||AMTTOTAL FROM AR_TRAN WHERE ID=" +
+                         QString::number(invoice)),
                  goods.ToString() + "|" + tax.ToString() + "|" + total.ToString());
     }
 
 private slots:
     void init() {
-        FDm.reset();
-        FFolder = std::make_unique<TTestFolder>();
-        FDm = std::make_unique<TdmMain>();
-        ConnectAsAdmin(*FDm);
-        FDm->ExecSQL("INSERT INTO SYS_TAX (ID, NAME, RATE, INCLUSIVE) VALUES (7, 'Seven', 7, 0)");
-        FDm->ExecSQL("INSERT INTO SYS_TAX (ID, NAME, RATE, INCLUSIVE) VALUES (8, 'Ten', 10, 0)");
-        FDm->ExecSQL(
+        F.Start();
+        F.Dm().ExecSQL("INSERT INTO SYS_TAX (ID, NAME, RATE, INCLUSIVE) VALUES (7, 'Seven', 7, 0)");
+        F.Dm().ExecSQL("INSERT INTO SYS_TAX (ID, NAME, RATE, INCLUSIVE) VALUES (8, 'Ten', 10, 0)");
+        F.Dm().ExecSQL(
             "INSERT INTO AR_ACCT (ID, NICKNAME, NAME, SYS_TAX_ID, PRICENO, DISCTRATE, "
             "SYS_TREEVIEW_ID) VALUES (1, 'Acme', 'Acme Trading', 7, 0, 0, 2)");
-        FDm->ExecSQL("ALTER SEQUENCE AR_ACCT_ID_GEN RESTART WITH 10");
+        F.Dm().ExecSQL("ALTER SEQUENCE AR_ACCT_ID_GEN RESTART WITH 10");
     }
 
-    void cleanup() {
-        FDm.reset();
-        FFolder.reset();
-    }
+    void cleanup() { F.Stop(); }
 
     // The totals are written in the line's transaction: when they cannot be
     // written, the line is not stored either, and the user's line stays to
     // be corrected; once saved it is a whole row that can be changed again.
     void lineAndTotalsCommitTogether() {
         TScriptedMessages msgs;
-        FDm->SQLConn_Main.ExecuteImmediate("CREATE EXCEPTION E_TOTAL 'Total over the limit'");
-        FDm->SQLConn_Main.ExecuteImmediate(
+        F.Dm().SQLConn_Main.ExecuteImmediate("CREATE EXCEPTION E_TOTAL 'Total over the limit'");
+        F.Dm().SQLConn_Main.ExecuteImmediate(
             "CREATE TRIGGER AR_TRAN_LIMIT FOR AR_TRAN BEFORE UPDATE AS BEGIN "
             "IF (NEW.AMTTOTAL > 1000) THEN EXCEPTION E_TOTAL; END");
         auto w = InvoiceWindow();
@@ -136,8 +111,8 @@ private slots:
         const QStringList shown = msgs.Take();
         QCOMPARE(shown.size(), 1);
         QVERIFY2(shown[0].contains("Total over the limit"), qPrintable(shown[0]));
-        QCOMPARE(Value("SELECT COUNT(*) FROM AR_TRANITEM"), QString("0"));
-        QCOMPARE(Value("SELECT AMTTOTAL FROM AR_TRAN WHERE ID=" + id), QString("0.0000"));
+        QCOMPARE(F.Value("SELECT COUNT(*) FROM AR_TRANITEM"), QString("0"));
+        QCOMPARE(F.Value("SELECT AMTTOTAL FROM AR_TRAN WHERE ID=" + id), QString("0.0000"));
         // Still the user's line, as typed.
         QCOMPARE(w->Sub_CDS->State(), TDataSetState::Edit);
         QCOMPARE(static_cast<QLineEdit*>(EditorOf(w.get(), "QTY", w->Sub_DS))->text(),
@@ -146,7 +121,7 @@ private slots:
         Retype(EditorOf(w.get(), "QTY", w->Sub_DS), "20");
         QTest::mouseClick(w->ItemBtnSave, Qt::LeftButton);
         QCOMPARE(msgs.Take(), QStringList());
-        QCOMPARE(Value("SELECT QTY FROM AR_TRANITEM"), QString("20"));
+        QCOMPARE(F.Value("SELECT QTY FROM AR_TRANITEM"), QString("20"));
         CheckTotals(id.toInt());
         QCOMPARE(w->Child_CDS->FieldByName("AMTTOTAL")->AsString(), QString("214.0000"));
         // The line saved on the second try carries its key: it can be changed.
@@ -154,7 +129,7 @@ private slots:
         Retype(EditorOf(w.get(), "QTY", w->Sub_DS), "30");
         QTest::mouseClick(w->ItemBtnSave, Qt::LeftButton);
         QCOMPARE(msgs.Take(), QStringList());
-        QCOMPARE(Value("SELECT QTY FROM AR_TRANITEM"), QString("30"));
+        QCOMPARE(F.Value("SELECT QTY FROM AR_TRANITEM"), QString("30"));
         CheckTotals(id.toInt());
     }
 
@@ -172,7 +147,7 @@ private slots:
         QCOMPARE(msgs.Take(), QStringList());
         QVERIFY(!w->Child_DS->Editing());
         QVERIFY(!w->Child_Cancel->isEnabled());  // nothing of the invoice is left unsaved
-        QCOMPARE(Value("SELECT SYS_TAX_ID||' '||REF1 FROM AR_TRAN"), QString("8 PO 4411"));
+        QCOMPARE(F.Value("SELECT SYS_TAX_ID||' '||REF1 FROM AR_TRAN"), QString("8 PO 4411"));
         CheckTotals(id);
         QCOMPARE(w->Child_CDS->FieldByName("AMTTOTAL")->AsString(), QString("220.0000"));
 
@@ -182,20 +157,20 @@ private slots:
         QTest::mouseClick(w->ItemBtnDel2, Qt::LeftButton);
         QCOMPARE(msgs.Take().size(), 1);  // the confirmation only
         QVERIFY(!w->Child_DS->Editing());
-        QCOMPARE(Value("SELECT COUNT(*) FROM AR_TRANITEM"), QString("1"));
+        QCOMPARE(F.Value("SELECT COUNT(*) FROM AR_TRANITEM"), QString("1"));
         CheckTotals(id);
         QCOMPARE(w->Child_CDS->FieldByName("AMTTOTAL")->AsString(), QString("107.0000"));
         TypeLine(w.get(), "1", "100");
 
         // A header the database refuses keeps the line unsaved too.
-        FDm->SQLConn_Main.ExecuteImmediate("CREATE EXCEPTION E_REF 'Reference refused'");
-        FDm->SQLConn_Main.ExecuteImmediate(
+        F.Dm().SQLConn_Main.ExecuteImmediate("CREATE EXCEPTION E_REF 'Reference refused'");
+        F.Dm().SQLConn_Main.ExecuteImmediate(
             "CREATE TRIGGER AR_TRAN_REF FOR AR_TRAN BEFORE UPDATE AS BEGIN "
             "IF (NEW.REF1 = 'bad') THEN EXCEPTION E_REF; END");
         Retype(EditorOf(w.get(), "REF1"), "bad");
         TypeLine(w.get(), "1", "100");
         QCOMPARE(msgs.Take().size(), 1);
-        QCOMPARE(Value("SELECT COUNT(*) FROM AR_TRANITEM"), QString("2"));
+        QCOMPARE(F.Value("SELECT COUNT(*) FROM AR_TRANITEM"), QString("2"));
         QVERIFY(w->Sub_DS->Editing());
         CheckTotals(id);
     }
@@ -341,14 +316,14 @@ private slots:
     void marksSurviveRereading() {
         TScriptedMessages msgs;
         for (int i = 2; i <= 4; ++i)
-            FDm->ExecSQL(QString("INSERT INTO AR_ACCT (ID, NICKNAME, NAME, SYS_TREEVIEW_ID) "
-                                 "VALUES (%1, 'C%1', 'Customer %1', 2)")
-                             .arg(i));
+            F.Dm().ExecSQL(QString("INSERT INTO AR_ACCT (ID, NICKNAME, NAME, SYS_TREEVIEW_ID) "
+                                   "VALUES (%1, 'C%1', 'Customer %1', 2)")
+                               .arg(i));
         auto w = OpenBrowser<TfmCust>();
         QCOMPARE(w->Child_CDS->RecordCount(), 4);
         CtrlClickRow(w->DBGrid1, w->Child_CDS, 4);
         QCOMPARE(w->GetSelectedIdList(), QString("4"));
-        FDm->ExecSQL("DELETE FROM AR_ACCT WHERE ID=2");  // another user
+        F.Dm().ExecSQL("DELETE FROM AR_ACCT WHERE ID=2");  // another user
         Click(w.get(), w->Child_New);
         QTest::keyClicks(EditorOf(w.get(), "NICKNAME"), "New one");
         Click(w.get(), w->Child_Save);
@@ -362,7 +337,7 @@ private slots:
             picker->BitBtn1->click();
         });
         w->N17->trigger();
-        QCOMPARE(Value("SELECT LIST(ID) FROM AR_ACCT WHERE SYS_TREEVIEW_ID=4"), QString("4"));
+        QCOMPARE(F.Value("SELECT LIST(ID) FROM AR_ACCT WHERE SYS_TREEVIEW_ID=4"), QString("4"));
     }
 
     // A new row refused once and saved after a correction is filed, counted
@@ -370,8 +345,8 @@ private slots:
     // filed in the selected folder all the same.
     void newRowsAreFiled() {
         TScriptedMessages msgs;
-        FDm->SQLConn_Main.ExecuteImmediate("CREATE EXCEPTION E_NICK 'Nickname refused'");
-        FDm->SQLConn_Main.ExecuteImmediate(
+        F.Dm().SQLConn_Main.ExecuteImmediate("CREATE EXCEPTION E_NICK 'Nickname refused'");
+        F.Dm().SQLConn_Main.ExecuteImmediate(
             "CREATE TRIGGER AR_ACCT_NICK FOR AR_ACCT BEFORE INSERT AS BEGIN "
             "IF (NEW.NICKNAME = 'bad') THEN EXCEPTION E_NICK; END");
         auto w = OpenBrowser<TfmCust>();
@@ -384,7 +359,7 @@ private slots:
         Retype(EditorOf(w.get(), "NICKNAME"), "good");
         Click(w.get(), w->Child_Save);
         QCOMPARE(msgs.Take(), QStringList());
-        QCOMPARE(Value("SELECT NICKNAME||' '||SYS_TREEVIEW_ID FROM AR_ACCT WHERE ID<>1"),
+        QCOMPARE(F.Value("SELECT NICKNAME||' '||SYS_TREEVIEW_ID FROM AR_ACCT WHERE ID<>1"),
                  QString("good 4"));
         QCOMPARE(NodeData(retail).RecCountTotal, 1);
         QVERIFY(retail->text(0).contains("1"));
@@ -397,7 +372,7 @@ private slots:
         QTest::keyClicks(EditorOf(w.get(), "NICKNAME"), "hidden pane");
         Click(w.get(), w->Child_Save);
         QCOMPARE(msgs.Take(), QStringList());
-        QCOMPARE(Value("SELECT SYS_TREEVIEW_ID FROM AR_ACCT WHERE NICKNAME='hidden pane'"),
+        QCOMPARE(F.Value("SELECT SYS_TREEVIEW_ID FROM AR_ACCT WHERE NICKNAME='hidden pane'"),
                  QString("4"));
         QCOMPARE(NodeData(retail).RecCountTotal, 2);
     }

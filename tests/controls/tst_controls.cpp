@@ -94,33 +94,25 @@ class TstControls : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<TTestFolder> FFolder;
-    std::unique_ptr<TdmMain> FDm;
-    int Count(const QString& sql) { return FDm->SelectValue(sql).toInt(); }
+    TDbFixture F;
+    int Count(const QString& sql) { return F.Dm().SelectValue(sql).toInt(); }
 
 private slots:
-    void init() {
-        FDm.reset();
-        FFolder = std::make_unique<TTestFolder>();
-        FDm = std::make_unique<TdmMain>();
-        ConnectAsAdmin(*FDm);
-    }
+    void init() { F.Start(); }
 
-    void cleanup() {
-        FDm.reset();
-        FFolder.reset();
-    }
+    void cleanup() { F.Stop(); }
 
     // The required check names the first empty control in creation order and
     // brings its page to the front; memo and dictionary boxes are never checked.
     void requiredCheckInCreationOrder() {
         TScriptedMessages msgs;
-        FDm->ExecSQL(
+        F.Dm().ExecSQL(
             "UPDATE SYS_OBJECT SET REQUIRED=0 WHERE OBJECT='AR_ACCT' AND FIELD='NICKNAME'");
-        FDm->ExecSQL(
+        F.Dm().ExecSQL(
             "UPDATE SYS_OBJECT SET REQUIRED=1 WHERE OBJECT='AR_ACCT' AND FIELD IN "
             "('DISCTRATE','SYS_TAX_ID','GROUP','REMARKS')");
-        FDm->ExecSQL("UPDATE SYS_OBJECT SET REQUIRED=2 WHERE OBJECT='AR_ACCT' AND FIELD='PHONENO'");
+        F.Dm().ExecSQL(
+            "UPDATE SYS_OBJECT SET REQUIRED=2 WHERE OBJECT='AR_ACCT' AND FIELD='PHONENO'");
         auto w = OpenBrowser<TfmCust>();
         QVERIFY(w->pnTax->Required() && w->pnDiscRate->Required() && w->pnGroup->Required());
         w->Child_New->trigger();
@@ -136,16 +128,17 @@ private slots:
         QCOMPARE(w->pnTax->BtnEdit()->text(), QString("GST 10%"));
         w->Child_Save->trigger();
         QVERIFY(msgs.Shown.isEmpty());
-        QCOMPARE(FDm->SelectValue("SELECT DISCTRATE FROM AR_ACCT").toDouble(), 5.5);
+        QCOMPARE(F.Dm().SelectValue("SELECT DISCTRATE FROM AR_ACCT").toDouble(), 5.5);
     }
 
     void metadataAndInsertCodes() {
         TScriptedMessages msgs;
-        FDm->ExecSQL("DELETE FROM SYS_OBJECT WHERE OBJECT='AR_ACCT' AND FIELD='MSN'");
-        FDm->ExecSQL("UPDATE SYS_OBJECT SET CTRLFLAG=1 WHERE OBJECT='AR_ACCT' AND FIELD='ZIPCODE'");
-        FDm->ExecSQL(
+        F.Dm().ExecSQL("DELETE FROM SYS_OBJECT WHERE OBJECT='AR_ACCT' AND FIELD='MSN'");
+        F.Dm().ExecSQL(
+            "UPDATE SYS_OBJECT SET CTRLFLAG=1 WHERE OBJECT='AR_ACCT' AND FIELD='ZIPCODE'");
+        F.Dm().ExecSQL(
             "UPDATE SYS_OBJECT SET CTRLFLAG=2, READONLY=2 WHERE OBJECT='AR_ACCT' AND FIELD='URL'");
-        FDm->ExecSQL("UPDATE SYS_OBJECT SET READONLY=1 WHERE OBJECT='AR_ACCT' AND FIELD='EMAIL'");
+        F.Dm().ExecSQL("UPDATE SYS_OBJECT SET READONLY=1 WHERE OBJECT='AR_ACCT' AND FIELD='EMAIL'");
         auto w = OpenBrowser<TfmCust>();
         auto pn = [&](const char* name) { return w->findChild<TPnDbEdit*>(QString("pn") + name); };
         QCOMPARE(pn("MSN")->Caption(), QString());
@@ -180,7 +173,7 @@ private slots:
         noStatement.SetDataSource(&ds);
         noStatement.Loaded();
         cds.CommandText = "SELECT * FROM AR_ACCT";
-        cds.SetConnection(&FDm->SQLConn_Main);
+        cds.SetConnection(&F.Dm().SQLConn_Main);
         TPnDbEdit noField;
         noField.setObjectName("pnNoField");
         noField.SetDataSource(&ds);
@@ -230,7 +223,7 @@ private slots:
         QCOMPARE(Count("SELECT COUNT(*) FROM SYS_DICTVAL"), before + 1);
         QCOMPARE(w->Child_CDS->FieldByName("GROUP")->AsString(), QString("Retail"));
         // A column without a dictionary gets nothing.
-        FDm->ExecSQL("DELETE FROM SYS_DICT WHERE FIELD='GRADE'");
+        F.Dm().ExecSQL("DELETE FROM SYS_DICT WHERE FIELD='GRADE'");
         w->pnGrade->AddDictValue("Z");
         QCOMPARE(Count("SELECT COUNT(*) FROM SYS_DICTVAL"), before + 1);
         w->Child_Cancel->trigger();
@@ -239,7 +232,7 @@ private slots:
     void dateAndImageControls() {
         TScriptedMessages msgs;
         TClientDataSet cds;
-        cds.SetConnection(&FDm->SQLConn_Main);
+        cds.SetConnection(&F.Dm().SQLConn_Main);
         cds.CommandText = "SELECT * FROM SYS_USER_TODO";
         TDataSource ds;
         ds.SetDataSet(&cds);
@@ -257,7 +250,7 @@ private slots:
         memo.resize(100, 40);
         QVERIFY(memo.height() >= 60);
         TClientDataSet items;
-        items.SetConnection(&FDm->SQLConn_Main);
+        items.SetConnection(&F.Dm().SQLConn_Main);
         items.CommandText = "SELECT * FROM IC_ITEM";
         TDataSource ids;
         ids.SetDataSet(&items);
@@ -268,17 +261,17 @@ private slots:
         image.Loaded();
         QCOMPARE(image.FLabelCaption->text(), QString("Picture File"));
         items.Append();
-        QImage(10, 10, QImage::Format_RGB32).save(FFolder->Path() + "pic.png");
-        msgs.InputValues = {FFolder->Path() + "pic.png"};
+        QImage(10, 10, QImage::Format_RGB32).save(F.Folder().Path() + "pic.png");
+        msgs.InputValues = {F.Folder().Path() + "pic.png"};
         image.BrowseClick();
-        QCOMPARE(items.FieldByName("FILENAME")->AsString(), FFolder->Path() + "pic.png");
+        QCOMPARE(items.FieldByName("FILENAME")->AsString(), F.Folder().Path() + "pic.png");
         QVERIFY(!image.Image()->pixmap().isNull());
         // A file that is gone: an empty picture, the path kept, no message.
-        QFile::remove(FFolder->Path() + "pic.png");
+        QFile::remove(F.Folder().Path() + "pic.png");
         msgs.Take();
-        items.FieldByName("FILENAME")->SetValue(FFolder->Path() + "pic.png");
+        items.FieldByName("FILENAME")->SetValue(F.Folder().Path() + "pic.png");
         QVERIFY(image.Image()->pixmap().isNull());
-        QCOMPARE(image.Text(), FFolder->Path() + "pic.png");
+        QCOMPARE(image.Text(), F.Folder().Path() + "pic.png");
         QVERIFY(msgs.Shown.isEmpty());
     }
 
@@ -288,9 +281,9 @@ private slots:
     void gridDoubleClickAndCurrentRow() {
         TScriptedMessages msgs;
         for (int i = 1; i <= 4; ++i)
-            FDm->ExecSQL(QString("INSERT INTO AR_ACCT (ID, NICKNAME, SYS_TREEVIEW_ID, PRICENO) "
-                                 "VALUES (%1, 'C%1', 2, 0)")
-                             .arg(i));
+            F.Dm().ExecSQL(QString("INSERT INTO AR_ACCT (ID, NICKNAME, SYS_TREEVIEW_ID, PRICENO) "
+                                   "VALUES (%1, 'C%1', 2, 0)")
+                               .arg(i));
         auto w = OpenBrowser<TfmCust>();
         TDbGrid* g = w->DBGrid1;
         QCOMPARE(w->Child_CDS->RecordCount(), 4);
@@ -320,10 +313,10 @@ private slots:
 
     // A display mask's characters between digits show in the grid's cells.
     void gridShowsMaskLiterals() {
-        FDm->ExecSQL(
+        F.Dm().ExecSQL(
             "INSERT INTO AR_ACCT (ID, NICKNAME, SYS_TREEVIEW_ID, PRICENO, DISCTRATE) VALUES (1, "
             "'A', 2, 0, 1234)");
-        FDm->ExecSQL(
+        F.Dm().ExecSQL(
             "UPDATE SYS_OBJECT SET FORMATSTR='00-00', VISIBLE=1 WHERE OBJECT='AR_ACCT' AND "
             "FIELD='DISCTRATE'");
         auto w = OpenBrowser<TfmCust>();
@@ -350,7 +343,8 @@ private slots:
         w->pnTax->SearchClick();
         QVERIFY(!chosen.isEmpty());
         QCOMPARE(w->pnTax->BtnEdit()->text(), chosen);
-        QCOMPARE(FDm->SelectValue("SELECT NAME FROM SYS_TAX WHERE ID=" +
+        QCOMPARE(F.Dm()
+                     .SelectValue("SELECT NAME FROM SYS_TAX WHERE ID=" +
                                   w->Child_CDS->FieldByName("SYS_TAX_ID")->AsString())
                      .toString(),
                  chosen);
@@ -365,7 +359,7 @@ private slots:
     void radioGroupAfterRefusal() {
         TScriptedMessages msgs;
         TClientDataSet cds;
-        cds.SetConnection(&FDm->SQLConn_Main);
+        cds.SetConnection(&F.Dm().SQLConn_Main);
         cds.CommandText = "SELECT * FROM AR_ACCT";
         TDataSource ds;
         ds.SetDataSet(&cds);
@@ -416,7 +410,7 @@ private slots:
         QFETCH(QString, message);
         TScriptedMessages msgs;
         TClientDataSet cds;
-        cds.SetConnection(&FDm->SQLConn_Main);
+        cds.SetConnection(&F.Dm().SQLConn_Main);
         cds.CommandText = "SELECT * FROM SYS_USER_TODO";
         TDataSource ds;
         ds.SetDataSet(&cds);
@@ -469,13 +463,13 @@ private slots:
         QFETCH(QString, typed);
         QFETCH(QStringList, found);
         TScriptedMessages msgs;
-        FDm->ExecSQL(
+        F.Dm().ExecSQL(
             "INSERT INTO IC_ITEM (ID, ITEMNO, NAME) VALUES (1, 'P-01', 'Jasmine Rice 5kg')");
-        FDm->ExecSQL("INSERT INTO IC_ITEM (ID, ITEMNO, NAME) VALUES (2, 'P-02', 'RICE FLOUR')");
-        FDm->ExecSQL(QString::fromUtf8(
+        F.Dm().ExecSQL("INSERT INTO IC_ITEM (ID, ITEMNO, NAME) VALUES (2, 'P-02', 'RICE FLOUR')");
+        F.Dm().ExecSQL(QString::fromUtf8(
             "INSERT INTO IC_ITEM (ID, ITEMNO, NAME) VALUES (3, 'Q-03', 'Crème Fraîche')"));
         TClientDataSet cds;
-        cds.SetConnection(&FDm->SQLConn_Main);
+        cds.SetConnection(&F.Dm().SQLConn_Main);
         cds.CommandText = "SELECT * FROM AR_TRANITEM";
         TDataSource ds;
         ds.SetDataSet(&cds);
@@ -504,7 +498,7 @@ private slots:
     void pickerStatementError() {
         TScriptedMessages msgs;
         TClientDataSet cds;
-        cds.SetConnection(&FDm->SQLConn_Main);
+        cds.SetConnection(&F.Dm().SQLConn_Main);
         cds.CommandText = "SELECT * FROM AR_TRANITEM";
         TDataSource ds;
         ds.SetDataSet(&cds);
@@ -554,7 +548,7 @@ private slots:
         QTest::keyClicks(w->pnAddress->Memo(), "Street");
         w->Child_Save->trigger();
         QCOMPARE(msgs.Take(), QStringList());
-        QCOMPARE(FDm->SelectValue("SELECT NICKNAME || '/' || ADDRESS FROM AR_ACCT").toString(),
+        QCOMPARE(F.Dm().SelectValue("SELECT NICKNAME || '/' || ADDRESS FROM AR_ACCT").toString(),
                  QString("Acme/Street"));
     }
 
@@ -562,20 +556,20 @@ private slots:
     // other field of the row does (a renamed tax code shows only then).
     void lookupReadsOnKeyChange() {
         TScriptedMessages msgs;
-        FDm->ExecSQL(
+        F.Dm().ExecSQL(
             "INSERT INTO AR_ACCT (ID, NICKNAME, SYS_TREEVIEW_ID, PRICENO, SYS_TAX_ID) VALUES (1, "
             "'A', 2, 0, 1)");
         auto w = OpenBrowser<TfmCust>();
         QVERIFY(w->Child_CDS->Locate("ID", 1));
         const QString shown = w->pnTax->BtnEdit()->text();
         QVERIFY(!shown.isEmpty());
-        FDm->ExecSQL("UPDATE SYS_TAX SET NAME='Renamed' WHERE ID=1");
+        F.Dm().ExecSQL("UPDATE SYS_TAX SET NAME='Renamed' WHERE ID=1");
         QTest::keyClicks(w->pnName->Edit(), "Alpha Co");
         QCOMPARE(w->Child_CDS->FieldByName("NAME")->AsString(), QString("Alpha Co"));
         QCOMPARE(w->pnTax->BtnEdit()->text(), shown);  // not read again
         w->Child_CDS->FieldByName("SYS_TAX_ID")->SetValue(2);
         QCOMPARE(w->pnTax->BtnEdit()->text(),
-                 FDm->SelectValue("SELECT NAME FROM SYS_TAX WHERE ID=2").toString());
+                 F.Dm().SelectValue("SELECT NAME FROM SYS_TAX WHERE ID=2").toString());
         w->Child_CDS->FieldByName("SYS_TAX_ID")->SetValue(1);
         QCOMPARE(w->pnTax->BtnEdit()->text(), QString("Renamed"));
         w->Child_Cancel->trigger();
@@ -598,12 +592,12 @@ private slots:
 
     void pickerByKeyAndByLetter() {
         TScriptedMessages msgs;
-        FDm->ExecSQL("INSERT INTO SYS_TAX (ID, NAME, RATE) VALUES (10, 'kiwi tax', 1)");
-        FDm->ExecSQL("INSERT INTO SYS_TAX (ID, NAME, RATE) VALUES (11, 'KIWI TAX', 2)");
-        FDm->ExecSQL("INSERT INTO SYS_TAX (ID, NAME, RATE) VALUES (12, 'Kiwi Tax', 3)");
-        FDm->ExecSQL(
+        F.Dm().ExecSQL("INSERT INTO SYS_TAX (ID, NAME, RATE) VALUES (10, 'kiwi tax', 1)");
+        F.Dm().ExecSQL("INSERT INTO SYS_TAX (ID, NAME, RATE) VALUES (11, 'KIWI TAX', 2)");
+        F.Dm().ExecSQL("INSERT INTO SYS_TAX (ID, NAME, RATE) VALUES (12, 'Kiwi Tax', 3)");
+        F.Dm().ExecSQL(
             "UPDATE SYS_OBJECT SET LOOKUPWIDTH=639 WHERE OBJECT='SYS_TAX' AND FIELD='NAME'");
-        FDm->ExecSQL(
+        F.Dm().ExecSQL(
             "UPDATE SYS_OBJECT SET LOOKUPWIDTH=640, TITLE='Rate' WHERE OBJECT='SYS_TAX' AND "
             "FIELD='RATE'");
         auto w = OpenBrowser<TfmCust>();
@@ -653,16 +647,17 @@ private slots:
         QTest::keyClick(w->pnTax->BtnEdit(), Qt::Key_Z);
         QCOMPARE(w->Child_CDS->FieldByName("SYS_TAX_ID")->AsInteger(), 11);
         QCOMPARE(
-            FDm->SelectValue(
-                   "SELECT LOOKUPWIDTH FROM SYS_OBJECT WHERE OBJECT='SYS_TAX' AND FIELD='NAME'")
+            F.Dm()
+                .SelectValue(
+                    "SELECT LOOKUPWIDTH FROM SYS_OBJECT WHERE OBJECT='SYS_TAX' AND FIELD='NAME'")
                 .toInt(),
             222);
         w->Child_Cancel->trigger();
     }
 
     void pinyinSearch() {
-        FDm->PinyinSearch = true;
-        FDm->ExecSQL(
+        F.Dm().PinyinSearch = true;
+        F.Dm().ExecSQL(
             QString::fromUtf8("INSERT INTO SYS_TAX (ID, NAME, RATE) VALUES (20, '增值税', 13)"));
         auto w = OpenBrowser<TfmCust>();
         w->Child_New->trigger();
@@ -679,7 +674,7 @@ private slots:
     void returnSelectionDataField1() {
         TScriptedMessages msgs;
         TClientDataSet cds;
-        cds.SetConnection(&FDm->SQLConn_Main);
+        cds.SetConnection(&F.Dm().SQLConn_Main);
         cds.CommandText = "SELECT * FROM AR_TRANITEM";
         TDataSource ds;
         ds.SetDataSet(&cds);
@@ -716,11 +711,11 @@ private slots:
 
     void detailLines() {
         TScriptedMessages msgs;
-        FDm->ExecSQL(
+        F.Dm().ExecSQL(
             "INSERT INTO AR_TRAN (ID, INVOICENO, SYS_TREEVIEW_ID) SELECT 1, 'INV1', ID FROM "
             "SYS_TREEVIEW WHERE TABLENAME='AR_TRAN' AND CAPTION='General'");
         for (const char* v : {"(1, 1, 'a')", "(1, 2, 'b')", "(1, 7, 'g')"})
-            FDm->ExecSQL(
+            F.Dm().ExecSQL(
                 QString("INSERT INTO AR_TRANITEM (AR_TRAN_ID, LINE, ITEMDESC) VALUES %1").arg(v));
         auto w = OpenBrowser<TLinesBrowser>();
         QCOMPARE(w->Sub_CDS->RecordCount(), 3);
@@ -751,12 +746,12 @@ private slots:
         w->Child_Cancel->trigger();
         QVERIFY(w->ItemBtnNew->isEnabled());
         // Lines all null: the next is 1.
-        FDm->ExecSQL("UPDATE AR_TRANITEM SET LINE=NULL");
+        F.Dm().ExecSQL("UPDATE AR_TRANITEM SET LINE=NULL");
         w->Sub_CDS->Refresh();
         QCOMPARE(TfmChild::GetNewLine(w->Sub_CDS, "LINE"), 1);
         // A new line with no master row.
-        FDm->ExecSQL("DELETE FROM AR_TRANITEM");
-        FDm->ExecSQL("DELETE FROM AR_TRAN");
+        F.Dm().ExecSQL("DELETE FROM AR_TRANITEM");
+        F.Dm().ExecSQL("DELETE FROM AR_TRAN");
         w->MenuItem_TVRefresh->trigger();
         w->SubBtnNewClick();
         QCOMPARE(w->Sub_CDS->State(), TDataSetState::Browse);
@@ -764,25 +759,25 @@ private slots:
     }
 
     void customerDefaults() {
-        FDm->ExecSQL(
+        F.Dm().ExecSQL(
             "INSERT INTO AR_ACCT (ID, NICKNAME, DISCTRATE, PRICENO, SYS_TAX_ID) VALUES (1, 'A', "
             "7.5, 2, 3)");
-        FDm->ExecSQL("INSERT INTO AR_ACCT (ID, NICKNAME) VALUES (2, 'Nulls')");
+        F.Dm().ExecSQL("INSERT INTO AR_ACCT (ID, NICKNAME) VALUES (2, 'Nulls')");
         double disc = -1;
         int priceNo = -1;
-        FDm->GetDefaultValueFromArAcct(1, disc, priceNo);
+        F.Dm().GetDefaultValueFromArAcct(1, disc, priceNo);
         QCOMPARE(disc, 7.5);
         QCOMPARE(priceNo, 2);
-        FDm->GetDefaultValueFromArAcct(2, disc, priceNo);
+        F.Dm().GetDefaultValueFromArAcct(2, disc, priceNo);
         QCOMPARE(disc, 0.0);
         QCOMPARE(priceNo, 0);
-        FDm->GetDefaultValueFromArAcct(99, disc, priceNo);
+        F.Dm().GetDefaultValueFromArAcct(99, disc, priceNo);
         QCOMPARE(priceNo, 0);
-        QCOMPARE(FDm->GetArAcctTaxId(1), 3);
-        QCOMPARE(FDm->GetArAcctTaxId(2), 0);
-        QCOMPARE(FDm->GetArAcctTaxId(99), 0);
+        QCOMPARE(F.Dm().GetArAcctTaxId(1), 3);
+        QCOMPARE(F.Dm().GetArAcctTaxId(2), 0);
+        QCOMPARE(F.Dm().GetArAcctTaxId(99), 0);
         // The Default Price group shows and stores the level.
-        FDm->ExecSQL("UPDATE AR_ACCT SET SYS_TREEVIEW_ID=2");
+        F.Dm().ExecSQL("UPDATE AR_ACCT SET SYS_TREEVIEW_ID=2");
         auto w = OpenBrowser<TfmCust>();
         QVERIFY(w->Child_CDS->Locate("ID", 1));
         QCOMPARE(w->rgPriceNo->ItemIndex(), 2);
@@ -871,7 +866,7 @@ private slots:
         QCOMPARE(buy->Child_CDS->FieldByName("IC_BATCHTYPE_FACTOR")->AsInteger(), -1);
         buy->Child_Save->trigger();
         QCOMPARE(msgs.Take().join("|"), QString());
-        FDm->ExecSQL("INSERT INTO IC_ITEM (ID, ITEMNO, NAME) VALUES (1, 'P1', 'Widget')");
+        F.Dm().ExecSQL("INSERT INTO IC_ITEM (ID, ITEMNO, NAME) VALUES (1, 'P1', 'Widget')");
         buy->ItemBtnNew->click();
         QCOMPARE(buy->pnLine->Text(), QString("1"));
         buy->pnItem->ReturnSelection({1, "Widget", "P1"});
@@ -879,9 +874,10 @@ private slots:
                          "12.5");
         buy->ItemBtnSave->click();
         QCOMPARE(msgs.Take().join("|"), QString());
-        QCOMPARE(FDm->SelectValue(
-                        "SELECT CAST(QTY AS VARCHAR(20)) FROM IC_BATCHITEM WHERE IC_ITEM_ID=1 AND "
-                        "IC_BATCH_ID=(SELECT ID FROM IC_BATCH)")
+        QCOMPARE(F.Dm()
+                     .SelectValue(
+                         "SELECT CAST(QTY AS VARCHAR(20)) FROM IC_BATCHITEM WHERE IC_ITEM_ID=1 AND "
+                         "IC_BATCH_ID=(SELECT ID FROM IC_BATCH)")
                      .toString(),
                  QString("12.5000"));
         QCOMPARE(buy->Sub_CDS->RecordCount(), 1);
@@ -890,8 +886,8 @@ private slots:
 
     void todoWindow() {
         TScriptedMessages msgs;
-        FDm->ExecSQL("INSERT INTO SYS_USER (ID, CODE, NAME) VALUES (5, 'ANN', 'Ann')");
-        FDm->ExecSQL(
+        F.Dm().ExecSQL("INSERT INTO SYS_USER (ID, CODE, NAME) VALUES (5, 'ANN', 'Ann')");
+        F.Dm().ExecSQL(
             "INSERT INTO SYS_USER_TODO (ID, SYS_USER_ID, SUBJECT) VALUES (100, 5, 'Ann''s task')");
         TfmUserTodo w;
         w.resize(800, 600);

@@ -24,9 +24,7 @@ class TstInvoice : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<TTestFolder> FFolder;
-    std::unique_ptr<TdmMain> FDm;
-    QString Value(const QString& sql) { return FDm->SelectValue(sql).toString(); }
+    TDbFixture F;
 
     // An invoice saved through the window, for customer cust (0: none).
     std::unique_ptr<TfmArTran> NewInvoice(int cust) {
@@ -47,24 +45,18 @@ private:
 
 private slots:
     void init() {
-        FDm.reset();
-        FFolder = std::make_unique<TTestFolder>();
-        FDm = std::make_unique<TdmMain>();
-        ConnectAsAdmin(*FDm);
-        FDm->ExecSQL("INSERT INTO SYS_TAX (ID, NAME, RATE, INCLUSIVE) VALUES (7, 'Seven', 7, 0)");
-        FDm->ExecSQL(
+        F.Start();
+        F.Dm().ExecSQL("INSERT INTO SYS_TAX (ID, NAME, RATE, INCLUSIVE) VALUES (7, 'Seven', 7, 0)");
+        F.Dm().ExecSQL(
             "INSERT INTO AR_ACCT (ID, NICKNAME, NAME, SYS_TAX_ID, PRICENO, DISCTRATE) "
             "VALUES (1, 'Acme', 'Acme Trading', 7, 1, 5)");
-        FDm->ExecSQL("INSERT INTO AR_ACCT (ID, NICKNAME, NAME) VALUES (2, 'Plain', 'Plain Co')");
-        FDm->ExecSQL(
+        F.Dm().ExecSQL("INSERT INTO AR_ACCT (ID, NICKNAME, NAME) VALUES (2, 'Plain', 'Plain Co')");
+        F.Dm().ExecSQL(
             "INSERT INTO IC_ITEM (ID, ITEMNO, NAME, PRICE0, PRICE1, PRICE2) "
             "VALUES (1, 'W1', 'Widget', 10, 9, 8)");
     }
 
-    void cleanup() {
-        FDm.reset();
-        FFolder.reset();
-    }
+    void cleanup() { F.Stop(); }
 
     void lineAmount_data() {
         QTest::addColumn<int>("qty");
@@ -113,8 +105,9 @@ private slots:
         const int id = w->Child_CDS->FieldByName("ID")->AsInteger();
         AddLine(w.get(), 3, "9.99", 10);
         QCOMPARE(
-            Value(QString("SELECT CAST(AMOUNT AS VARCHAR(20)) FROM AR_TRANITEM WHERE AR_TRAN_ID=%1")
-                      .arg(id)),
+            F.Value(
+                QString("SELECT CAST(AMOUNT AS VARCHAR(20)) FROM AR_TRANITEM WHERE AR_TRAN_ID=%1")
+                    .arg(id)),
             QString("26.9730"));
         QCOMPARE(w->Child_CDS->FieldByName("AMTGOODS")->AsMoney().ToString(), QString("26.9730"));
         QCOMPARE(w->Child_CDS->FieldByName("AMTTAX")->AsMoney().ToString(), QString("1.8900"));
@@ -128,7 +121,8 @@ private slots:
         w->ItemBtnSave->click();
         QCOMPARE(w->Child_CDS->FieldByName("AMTGOODS")->AsMoney().ToString(), QString("46.9730"));
         QCOMPARE(
-            Value(QString("SELECT CAST(AMTTOTAL AS VARCHAR(20)) FROM AR_TRAN WHERE ID=%1").arg(id)),
+            F.Value(
+                QString("SELECT CAST(AMTTOTAL AS VARCHAR(20)) FROM AR_TRAN WHERE ID=%1").arg(id)),
             QString("50.2630"));
         // Deleting a line updates them too.
         w->Sub_CDS->First();
@@ -163,7 +157,7 @@ private slots:
         w->ItemBtnSave->click();
         QCOMPARE(msgs.Take().join("|"), QString());
         // Without a customer: level 0, and the discount stays as typed.
-        FDm->ExecSQL(
+        F.Dm().ExecSQL(
             "UPDATE SYS_OBJECT SET REQUIRED=0 WHERE OBJECT='AR_TRAN' AND FIELD='AR_ACCT_ID'");
         auto v = NewInvoice(0);
         QCOMPARE(v->Child_CDS->State(), TDataSetState::Browse);
@@ -181,7 +175,7 @@ private slots:
 
     void receipts() {
         TScriptedMessages msgs;
-        FDm->ExecSQL("INSERT INTO CB_ACCT (ID, NAME) VALUES (1, 'Cheque')");
+        F.Dm().ExecSQL("INSERT INTO CB_ACCT (ID, NAME) VALUES (1, 'Cheque')");
         QVERIFY(!ProcessArPay(0));
         QCOMPARE(msgs.Take(), QStringList{"Please select a valid invoice first."});
         auto w = NewInvoice(1);
@@ -215,7 +209,8 @@ private slots:
         w->EnterNewReceipt1->trigger();
         QCOMPARE(w->Receipt_CDS->RecordCount(), 2);
         QCOMPARE(
-            FDm->SelectValue("SELECT COUNT(*) FROM CB_TRAN WHERE CB_TRANTYPE_FACTOR=1").toInt(), 2);
+            F.Dm().SelectValue("SELECT COUNT(*) FROM CB_TRAN WHERE CB_TRANTYPE_FACTOR=1").toInt(),
+            2);
         // Double click goes to the receipt in the transaction window.
         TfmCBTran pay;
         w->FReceiptWindow = &pay;

@@ -29,13 +29,6 @@ QLineEdit* EditOf(QWidget* w, const QString& field) {
     return pn ? pn->Edit() : nullptr;
 }
 
-// Replaces an edit's text the way a person does: select all, then type.
-void Retype(QLineEdit* e, const QString& text) {
-    e->setFocus();
-    QTest::keyClick(e, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClicks(e, text);
-}
-
 // Replaces a memo's text by pasting: select all, then paste.
 void Paste(QPlainTextEdit* memo, const QString& text) {
     QApplication::clipboard()->setText(text);
@@ -58,11 +51,9 @@ class TstLimits : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<TTestFolder> FFolder;
-    std::unique_ptr<TdmMain> FDm;
+    TDbFixture F;
 
-    QString Value(const QString& sql) { return FDm->SelectValue(sql).toString(); }
-    int LineCount() { return FDm->SelectValue("SELECT COUNT(*) FROM AR_TRANITEM").toInt(); }
+    int LineCount() { return F.Dm().SelectValue("SELECT COUNT(*) FROM AR_TRANITEM").toInt(); }
 
     // An invoice saved through the window, its line tab shown and a new line started.
     std::unique_ptr<TfmArTran> NewLine(int cust) {
@@ -79,19 +70,13 @@ private:
 
 private slots:
     void init() {
-        FDm.reset();
-        FFolder = std::make_unique<TTestFolder>();
-        FDm = std::make_unique<TdmMain>();
-        ConnectAsAdmin(*FDm);
-        FDm->ExecSQL("INSERT INTO SYS_TAX (ID, NAME, RATE, INCLUSIVE) VALUES (7, 'Seven', 7, 0)");
-        FDm->ExecSQL("INSERT INTO AR_ACCT (ID, NICKNAME, SYS_TAX_ID) VALUES (1, 'Taxed', 7)");
-        FDm->ExecSQL("INSERT INTO AR_ACCT (ID, NICKNAME) VALUES (2, 'Plain')");
+        F.Start();
+        F.Dm().ExecSQL("INSERT INTO SYS_TAX (ID, NAME, RATE, INCLUSIVE) VALUES (7, 'Seven', 7, 0)");
+        F.Dm().ExecSQL("INSERT INTO AR_ACCT (ID, NICKNAME, SYS_TAX_ID) VALUES (1, 'Taxed', 7)");
+        F.Dm().ExecSQL("INSERT INTO AR_ACCT (ID, NICKNAME) VALUES (2, 'Plain')");
     }
 
-    void cleanup() {
-        FDm.reset();
-        FFolder.reset();
-    }
+    void cleanup() { F.Stop(); }
 
     // A number the column (or the line amount derived from it) cannot hold
     // is refused as it is typed and again at Save; the text stays for a
@@ -157,7 +142,7 @@ private slots:
         Retype(edit, "5");
         QTest::mouseClick(w->ItemBtnSave, Qt::LeftButton);
         QCOMPARE(msgs.Take(), QStringList());
-        QCOMPARE(Value("SELECT CAST(" + field + " AS VARCHAR(30)) FROM AR_TRANITEM"),
+        QCOMPARE(F.Value("SELECT CAST(" + field + " AS VARCHAR(30)) FROM AR_TRANITEM"),
                  field == "QTY" ? QString("5") : QString("5.0000"));
     }
 
@@ -175,9 +160,9 @@ private slots:
                                           "between " +
                                           MoneyRange + "."});
         QCOMPARE(LineCount(), 0);
-        QCOMPARE(Value(QString("SELECT COALESCE(CAST(AMTTOTAL AS VARCHAR(30)), 'none') FROM "
-                               "AR_TRAN WHERE ID=%1")
-                           .arg(id)),
+        QCOMPARE(F.Value(QString("SELECT COALESCE(CAST(AMTTOTAL AS VARCHAR(30)), 'none') FROM "
+                                 "AR_TRAN WHERE ID=%1")
+                             .arg(id)),
                  QString("0.0000"));
         QCOMPARE(EditOf(w.get(), "QTY")->text(), QString("10"));
         QVERIFY(w->Sub_CDS->State() == TDataSetState::Edit);
@@ -198,11 +183,11 @@ private slots:
         Paste(qobject_cast<QPlainTextEdit*>(todo.pnContent->Editor()), text);
         todo.Child_Save->trigger();
         QCOMPARE(msgs.Take(), QStringList());
-        QCOMPARE(Value("SELECT CHAR_LENGTH(CONTENT) FROM SYS_USER_TODO WHERE SUBJECT='Long'"),
+        QCOMPARE(F.Value("SELECT CHAR_LENGTH(CONTENT) FROM SYS_USER_TODO WHERE SUBJECT='Long'"),
                  QString("70000"));
-        QVERIFY(Value("SELECT CONTENT FROM SYS_USER_TODO WHERE SUBJECT='Long'") == text);
+        QVERIFY(F.Value("SELECT CONTENT FROM SYS_USER_TODO WHERE SUBJECT='Long'") == text);
 
-        FDm->ExecSQL(
+        F.Dm().ExecSQL(
             "UPDATE AR_ACCT SET REMARKS='as it was', SYS_TREEVIEW_ID=(SELECT ID FROM SYS_TREEVIEW "
             "WHERE TABLENAME='AR_ACCT' AND CAPTION='General') WHERE ID=2");
         auto w = OpenBrowser<TfmCust>();
@@ -217,7 +202,7 @@ private slots:
         QCOMPARE(shown[0],
                  QString("[Remarks] The text is too long: at most 1000 characters fit, 66036 "
                          "were given."));
-        QCOMPARE(Value("SELECT REMARKS FROM AR_ACCT WHERE ID=2"), QString("as it was"));
+        QCOMPARE(F.Value("SELECT REMARKS FROM AR_ACCT WHERE ID=2"), QString("as it was"));
         QVERIFY(memo->toPlainText() == tooLong);
         QVERIFY(w->Child_CDS->State() == TDataSetState::Edit);
     }

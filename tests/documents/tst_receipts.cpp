@@ -31,13 +31,6 @@ using TAnswer = TMessageService::TAnswer;
 
 namespace {
 
-void Retype(QWidget* editor, const QString& text) {
-    editor->setFocus();
-    QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClick(editor, Qt::Key_Delete);
-    QTest::keyClicks(editor, text);
-}
-
 void Click(TfmChild* w, QAction* a) {
     QWidget* b = w->ToolBar2->widgetForAction(a);
     QVERIFY(b && b->isEnabled());
@@ -179,7 +172,7 @@ private slots:
         w->EnterNewReceipt1->trigger();
         FMain->Command("Sales_CBTran")->trigger();
         TfmCBTran* pay = FMain->fmCBTran;
-        pay->TreeView1->setCurrentItem(FolderNamedIn(pay->TreeView1, "Receipts"));
+        pay->TreeView1->setCurrentItem(FolderNamed(pay->TreeView1, "Receipts"));
         QCOMPARE(pay->Child_CDS->RecordCount(), 1);
         Retype(EditorOf(pay, "TRANDESC"), "Cheque 1001");
         FMain->Command("Ar_Tran")->trigger();
@@ -221,13 +214,6 @@ private slots:
         Click(w, w->Child_Save);
         QVERIFY(w->ItemBtnNew2->isEnabled());
         QVERIFY(!w->lbItemsHint->isVisible());
-    }
-
-private:
-    static QTreeWidgetItem* FolderNamedIn(QTreeWidget* tree, const QString& caption) {
-        for (QTreeWidgetItem* it = RootOf(tree); it; it = NextInTree(it))
-            if (NodeData(it).Caption == caption) return it;
-        return nullptr;
     }
 };
 

@@ -1,15 +1,20 @@
 #include "TestSupport.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QPushButton>
 #include <QTimer>
+#include <QTreeWidget>
 #include <QtTest>
 
 #include "uDmMain.h"
 #include "uLibProc.h"
+#include "uLogin.h"
 #include "uPnBase.h"
+#include "uTreeView.h"
 
 QString TTestFolder::TemplateDb(const QString& name) {
     return QStringLiteral(TALLYVO_TEMPLATE_DB_DIR) + "/" + name;
@@ -123,4 +128,49 @@ QWidget* EditorOf(QWidget* w, const QString& field, TDataSource* ds) {
     for (TPnBase* c : w->findChildren<TPnBase*>())
         if (c->DataField() == field && (!ds || c->DataSource() == ds)) return c->Editor();
     qFatal("no control for %s", qPrintable(field));
+}
+
+void TDbFixture::Start() {
+    FDm.reset();
+    FFolder = std::make_unique<TTestFolder>();
+    FDm = std::make_unique<TdmMain>();
+    ConnectAsAdmin(*FDm);
+}
+
+void TDbFixture::Restart() {
+    FDm.reset();
+    FDm = std::make_unique<TdmMain>();
+    ConnectAsAdmin(*FDm);
+}
+
+void TDbFixture::Stop() {
+    FDm.reset();
+    FFolder.reset();
+}
+
+QString TDbFixture::Value(const QString& sql) const {
+    const QVariant v = FDm->SelectValue(sql);
+    return v.userType() == qMetaTypeId<TMoney>() ? v.value<TMoney>().ToString() : v.toString();
+}
+
+QTreeWidgetItem* FolderNamed(QTreeWidget* tree, const QString& caption) {
+    for (QTreeWidgetItem* it = RootOf(tree); it; it = NextInTree(it))
+        if (NodeData(it).Caption == caption) return it;
+    return nullptr;
+}
+
+void Retype(QWidget* editor, const QString& text) {
+    editor->setFocus();
+    QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(editor, Qt::Key_Delete);
+    QTest::keyClicks(editor, text);
+}
+
+void LoginAs(const QString& code) {
+    OnNextModal([code](QWidget* w) {
+        auto* dlg = qobject_cast<TfmLogin*>(w);
+        if (!dlg) return;
+        dlg->cbLogin->setCurrentIndex(dlg->cbLogin->findText(code));
+        dlg->BitBtn1->click();
+    });
 }

@@ -65,8 +65,30 @@ private:
 };
 
 class TdmMain;
+class QTreeWidget;
+class QTreeWidgetItem;
 class QWidget;
 class TDataSource;
+
+// One test case's database: a fresh program folder with the pristine
+// databases, and a data module connected to it with the administrator
+// logged in. Start() in init(), Stop() in cleanup().
+class TDbFixture {
+public:
+    void Start();
+    void Stop();
+    // A new data module on the same folder, as a program started again.
+    void Restart();
+    TdmMain& Dm() const { return *FDm; }
+    TTestFolder& Folder() const { return *FFolder; }
+    // The first column of the first row as text; money with its four
+    // decimals, null as empty.
+    QString Value(const QString& sql) const;
+
+private:
+    std::unique_ptr<TTestFolder> FFolder;
+    std::unique_ptr<TdmMain> FDm;
+};
 
 // A Firebird server of the test's own on 127.0.0.1, for tests of several
 // users at once; stopped with the object.
@@ -104,6 +126,15 @@ std::unique_ptr<W> OpenBrowser() {
 // The editor of the labelled control of w bound to field (of ds when
 // given), to type into as a user does; fails the test when there is none.
 QWidget* EditorOf(QWidget* w, const QString& field, TDataSource* ds = nullptr);
+
+// The folder node of a browser's tree with this caption; null when none.
+QTreeWidgetItem* FolderNamed(QTreeWidget* tree, const QString& caption);
+
+// Replaces an editor's text the way a person does: select all, then type.
+void Retype(QWidget* editor, const QString& text);
+
+// Answers the next login dialog with the user of this code and Login.
+void LoginAs(const QString& code);
 
 // Runs fn on the next modal dialog as soon as it is shown (polling the event
 // loop), so that a test can answer a dialog that exec() waits on.
