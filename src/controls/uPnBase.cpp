@@ -5,6 +5,7 @@
 #include <QScopedValueRollback>
 
 #include "TClientDataSet.h"
+#include "TSqlLexer.h"
 #include "uDmMain.h"
 #include "uMessages.h"
 
@@ -13,20 +14,16 @@ quint64 g_created = 0;
 }
 
 QString StripSqlClauses(const QString& sql) {
-    QString s = sql.toUpper();
-    int i = s.indexOf(QStringLiteral("ORDER BY"));
-    if (i >= 0) s = s.left(i);
-    i = s.indexOf(QStringLiteral("WHERE"));
-    if (i >= 0) s = s.left(i);
-    return s.trimmed();
+    // Everything before the statement's own clauses; those of a subselect stay.
+    const TSqlLexer lex(sql);
+    const int cut =
+        lex.Find({QStringLiteral("WHERE"), QStringLiteral("GROUP BY"), QStringLiteral("HAVING"),
+                  QStringLiteral("PLAN"), QStringLiteral("ORDER BY"), QStringLiteral("ROWS"),
+                  QStringLiteral("UNION")});
+    return cut < 0 ? sql.trimmed() : sql.left(lex.Tokens()[cut].Pos).trimmed();
 }
 
-QString TableNameFromSql(const QString& sql) {
-    QString s = StripSqlClauses(sql);
-    const int i = s.indexOf(QStringLiteral(" FROM"));
-    if (i >= 0) s = s.mid(i + 6);
-    return s.trimmed();
-}
+QString TableNameFromSql(const QString& sql) { return ParseSelect(sql).Table; }
 
 TPnBase::TPnBase(QWidget* parent) : QWidget(parent), FOrder(++g_created) {
     setFocusPolicy(Qt::TabFocus);

@@ -9,6 +9,7 @@
 #include <QToolButton>
 
 #include "TClientDataSet.h"
+#include "TSqlLexer.h"
 #include "uDmMain.h"
 #include "uMessages.h"
 #include "uPnFkeyForm.h"
@@ -49,14 +50,12 @@ void TPnFkey::Loaded() {
         ShowInformation("LookupSQL is not set for: " + objectName());
         return;
     }
-    const QString sql = LookupSQL.toUpper();
-    const int from = sql.indexOf(QStringLiteral("FROM "));
-    if (from >= 0) FLookupTable = sql.mid(from + 5).trimmed().section(' ', 0, 0);
-    QString list = sql.mid(sql.indexOf(' ') + 1);
-    const int cut = list.indexOf(QStringLiteral(" FROM"));
-    if (cut >= 0) list = list.left(cut);
-    for (const QString& f : list.split(',')) {
-        FFields << f.trimmed();
+    // The columns by their source expressions: the display value and the
+    // picker's search read them from the table again.
+    const TSqlSelect select = ParseSelect(LookupSQL);
+    FLookupTable = select.Table;
+    for (const TSqlColumn& c : select.Columns) {
+        FFields << c.Expr;
         FWidths << QStringLiteral("100");
     }
     SetReadOnly(ReadOnly());

@@ -17,6 +17,7 @@
 #include "TClientDataSet.h"
 #include "TDataSource.h"
 #include "TDbGridModel.h"
+#include "TSqlLexer.h"
 #include "uDbGrid.h"
 #include "uDmMain.h"
 #include "uLibProc.h"
@@ -156,8 +157,11 @@ bool TfmPnFKey::event(QEvent* e) {
 
 QString TfmPnFKey::AddPYFieldsToSQL(const QString& sql) const {
     if (!dmMain() || !dmMain()->PinyinSearch || !fmFields) return sql;
-    const int from = sql.indexOf(QStringLiteral(" FROM"), 0, Qt::CaseInsensitive);
-    if (from < 0) return sql;
+    const TSqlLexer lex(sql);
+    const int at = lex.Find({QStringLiteral("FROM")});
+    if (at <= 0) return sql;
+    // The new columns follow the last one, before any space or comment ahead of FROM.
+    const int from = lex.Tokens()[at - 1].End();
     QString list;
     for (int i = 1; i < fmFields->size(); ++i)
         list += ",PY(" + (*fmFields)[i] + ") AS PY_" + QString::number(i);

@@ -11,6 +11,7 @@
 
 #include "TDataSource.h"
 #include "TDisplayFormat.h"
+#include "TSqlLexer.h"
 
 // ===================================================================== TField
 
@@ -357,33 +358,23 @@ void TClientDataSet::ClearFields() {
 }
 
 QString TClientDataSet::AddCondition(const QString& sql, const QString& condition) {
-    // Finds the top-level WHERE and ORDER BY, outside brackets and quotes.
-    int depth = 0, where = -1, tail = -1;
-    static const QRegularExpression kw(
-        QStringLiteral("\\G(WHERE|ORDER\\s+BY|GROUP\\s+BY|ROWS|UNION)\\b"),
-        QRegularExpression::CaseInsensitiveOption);
-    for (int i = 0; i < sql.size(); ++i) {
-        const QChar c = sql[i];
-        if (c == '\'' || c == '"') {
-            const int j = sql.indexOf(c, i + 1);
-            i = j < 0 ? sql.size() : j;
-        } else if (c == '(') {
-            ++depth;
-        } else if (c == ')') {
-            --depth;
-        } else if (depth == 0 && (i == 0 || !sql[i - 1].isLetterOrNumber()) && c.isLetter()) {
-            const QRegularExpressionMatch m = kw.match(sql, i);
-            if (m.hasMatch()) {
-                if (m.captured(1).toUpper() == "WHERE" && where < 0)
-                    where = i;
-                else if (tail < 0 && m.captured(1).toUpper() != "WHERE")
-                    tail = i;
-            }
-        }
-    }
-    const QString head = tail < 0 ? sql : sql.left(tail).trimmed();
-    const QString rest = tail < 0 ? QString() : ' ' + sql.mid(tail);
-    if (where < 0) return head + " WHERE " + condition + rest;
+    // The statement's own WHERE and the clauses that follow it; those of a
+    // subselect, a literal or a comment do not count.
+    const TSqlLexer lex(sql);
+    const QVector<TSqlToken>& t = lex.Tokens();
+    const int tailAt =
+        lex.Find({QStringLiteral("GROUP BY"), QStringLiteral("HAVING"), QStringLiteral("PLAN"),
+                  QStringLiteral("ORDER BY"), QStringLiteral("ROWS"), QStringLiteral("UNION")});
+    int whereAt = lex.Find({QStringLiteral("WHERE")});
+    if (tailAt >= 0 && whereAt > tailAt) whereAt = -1;  // belongs to a later SELECT of a UNION
+    // Without a tail the condition goes after the last token, ahead of a closing comment.
+    const int cut = tailAt >= 0 ? t[tailAt].Pos : t.isEmpty() ? sql.size() : t.last().End();
+    QString head = sql.left(cut);  // trimmed at its end only: `where` counts from the start
+    while (!head.isEmpty() && head.back().isSpace()) head.chop(1);
+    const QString tail = sql.mid(cut).trimmed();
+    const QString rest = tail.isEmpty() ? QString() : ' ' + tail;
+    if (whereAt < 0) return head + " WHERE " + condition + rest;
+    const int where = t[whereAt].Pos;
     return head.left(where) + "WHERE (" + head.mid(where + 5).trimmed() + ") AND " + condition +
            rest;
 }

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "TFbStatus.h"
+#include "TSqlLexer.h"
 
 using namespace Firebird;
 
@@ -78,44 +79,26 @@ TFbType KindOf(unsigned type, int scale, int subType) {
     }
 }
 
-bool IsIdentChar(QChar c) { return c.isLetterOrNumber() || c == '_' || c == '$'; }
-
 }  // namespace
 
 QString TFbQuery::TranslateParams(const QString& sql, QStringList& names) {
+    // Text between tokens (spaces) and every token but a parameter is copied as written.
+    const TSqlLexer lex(sql, true);
     QString out;
     out.reserve(sql.size());
-    const int n = sql.size();
-    for (int i = 0; i < n; ++i) {
-        const QChar c = sql[i];
-        if (c == '\'' || c == '"') {  // quoted text or identifier, '' doubles
-            int j = i + 1;
-            while (j < n && sql[j] != c) ++j;
-            out += sql.mid(i, j - i + 1);
-            i = j;
-        } else if (c == '-' && i + 1 < n && sql[i + 1] == '-') {
-            int j = sql.indexOf('\n', i);
-            if (j < 0) j = n - 1;
-            out += sql.mid(i, j - i + 1);
-            i = j;
-        } else if (c == '/' && i + 1 < n && sql[i + 1] == '*') {
-            int j = sql.indexOf("*/", i + 2);
-            j = j < 0 ? n - 1 : j + 1;
-            out += sql.mid(i, j - i + 1);
-            i = j;
-        } else if (c == ':' && i + 1 < n && (sql[i + 1].isLetter() || sql[i + 1] == '_')) {
-            int j = i + 1;
-            while (j < n && IsIdentChar(sql[j])) ++j;
-            names << sql.mid(i + 1, j - i - 1).toUpper();
+    int at = 0;
+    for (const TSqlToken& t : lex.Tokens()) {
+        out += QStringView(sql).mid(at, t.Pos - at);
+        if (t.Kind == TSqlTokenKind::Param) {
+            names << t.Text.mid(1).toUpper();
             out += '?';
-            i = j - 1;
-        } else if (c == '?') {
-            names << QString();
-            out += c;
         } else {
-            out += c;
+            if (t.IsPunct('?')) names << QString();
+            out += t.Text;
         }
+        at = t.End();
     }
+    out += QStringView(sql).mid(at);
     return out;
 }
 

@@ -494,6 +494,41 @@ private slots:
         QVERIFY(msgs.Shown.isEmpty());
     }
 
+    // A lookup statement laid out over lines, with DISTINCT and a tab, reads
+    // the same columns and table; so does the bound set's statement.
+    void lookupStatementLayout() {
+        TScriptedMessages msgs;
+        FDm->ExecSQL("INSERT INTO IC_ITEM (ID, ITEMNO, NAME) VALUES (5, 'P-05', 'Oat Milk')");
+        TClientDataSet cds;
+        cds.SetConnection(&FDm->SQLConn_Main);
+        cds.CommandText = "SELECT L.*\nFROM AR_TRANITEM L";
+        TDataSource ds;
+        ds.SetDataSet(&cds);
+        cds.Open();
+        TPnFkey fk;
+        fk.SetDataField("IC_ITEM_ID");
+        fk.SetDataSource(&ds);
+        fk.LookupSQL = "SELECT DISTINCT\tID,\n       NAME, -- shown\n       ITEMNO\nFROM IC_ITEM";
+        fk.Loaded();
+        QCOMPARE(fk.TableName(), QString("AR_TRANITEM"));
+        QCOMPARE(fk.LookupTable(), QString("IC_ITEM"));
+        QCOMPARE(fk.Fields(), (QStringList{"ID", "NAME", "ITEMNO"}));
+        fk.show();
+        cds.Append();
+        OnPicker([&](TfmPnFKey* p) {
+            QTest::keyClicks(p->edLookFor, "at");
+            QTest::keyClick(p->edLookFor, Qt::Key_Return);
+        });
+        QTest::keyClicks(fk.BtnEdit(), "O");
+        QCOMPARE(cds.FieldByName("IC_ITEM_ID")->AsInteger(), 5);
+        QCOMPARE(fk.BtnEdit()->text(), QString("Oat Milk"));
+        cds.Cancel();
+        cds.Append();
+        cds.FieldByName("IC_ITEM_ID")->SetValue(5);  // the shown name is read back by key
+        QCOMPARE(fk.BtnEdit()->text(), QString("Oat Milk"));
+        QVERIFY(msgs.Shown.isEmpty());
+    }
+
     // A statement the database refuses: its message once, and the picker is gone.
     void pickerStatementError() {
         TScriptedMessages msgs;

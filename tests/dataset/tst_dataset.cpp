@@ -460,6 +460,15 @@ private slots:
             << "SELECT (SELECT MAX(X) FROM U WHERE U.A=T.A) AS M FROM T WHERE C";
         QTest::newRow("quoted") << "SELECT 'WHERE' AS W FROM \"ORDER BY\""
                                 << "SELECT 'WHERE' AS W FROM \"ORDER BY\" WHERE C";
+        QTest::newRow("comments") << "SELECT * FROM T -- WHERE A=1\n/* ORDER BY 'X */"
+                                  << "SELECT * FROM T WHERE C -- WHERE A=1\n/* ORDER BY 'X */";
+        QTest::newRow("group")
+            << "SELECT A, COUNT(*) FROM T WHERE B IN (SELECT B FROM U ORDER BY B)"
+               "\nGROUP BY A"
+            << "SELECT A, COUNT(*) FROM T WHERE (B IN (SELECT B FROM U ORDER BY "
+               "B)) AND C GROUP BY A";
+        QTest::newRow("newline") << "SELECT *\nFROM T\nWHERE\tA=1\nORDER BY X"
+                                 << "SELECT *\nFROM T\nWHERE (A=1) AND C ORDER BY X";
     }
 
     void conditionInjection() {
