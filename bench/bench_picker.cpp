@@ -84,7 +84,7 @@ int main(int argc, char** argv) {
             }
             std::printf("  run %d: %d rows, %d left after \"%s\"\n", run, rows,
                         p->CDS->RecordCount(), qPrintable(typed));
-            p->Close(2);
+            p->Close(TfmPnFKey::prCancelled);
         });
         t.start();
         fk.OpenPicker(0, QString());

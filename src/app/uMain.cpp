@@ -15,12 +15,17 @@
 #include "uAbout.h"
 #include "uArTran.h"
 #include "uCBAcct.h"
+#include "uCBTran.h"
+#include "uCommands.h"
 #include "uCust.h"
 #include "uDefault.h"
 #include "uDmMain.h"
+#include "uICBatch.h"
 #include "uLibProc.h"
 #include "uLogin.h"
 #include "uMessages.h"
+#include "uProd.h"
+#include "uSupplier.h"
 #include "uSysDict.h"
 #include "uUserTodo.h"
 
@@ -48,49 +53,49 @@ TfmMain::TfmMain(QWidget* parent) : QMainWindow(parent) {
 
     // Commands whose windows exist are available; the others stay hidden
     // until their windows are built.
-    AddCommand("Help_About", "About", true);
-    AddCommand("System_Option", "Options", false);
-    AddCommand("System_Exit", "Exit", true);
-    AddCommand("System_Dictionary", "Dictionary", true);
-    AddCommand("System_User", "User Management", false);
-    AddCommand("System_Login", "Change User", true);
-    AddCommand("System_Default", "Main", true);
-    AddCommand("System_Tip", "Daily Tips", false);
-    AddCommand("System_ChangePasswd", "Change Password", true);
-    AddCommand("System_UserTodo", "Todo List", false);
-    AddCommand("CustRelation_Cust", "Customers", false);
-    AddCommand("CustRelation_Supplier", "Suppliers", false);
-    AddCommand("Prod_Product", "Products", false);
-    AddCommand("IC_Batch", "Purchases", false);
-    AddCommand("Ar_Tran", "Invoices", false);
-    AddCommand("Sales_CBAcct", "Banks", false);
-    AddCommand("Sales_CBTran", "Receipts", false);
-    AddCommand("Template_Do", "Templates", false);
-    AddCommand("Rpt_Sales", "Sales Ranking Report", false);
-    AddCommand("Rpt_SalesDetail", "Sales Detail Report", false);
-    AddCommand("Rpt_SalesAging", "Invoice Aging Report", false);
-    AddCommand("Rpt_CB", "Bank Transactions Report", false);
-    AddCommand("Rpt_ProdRpt", "Product Transaction Report", false);
-    AddCommand("OnlineHelp", "Online Help", true);
-    AddCommand("OnlineTutorial", "Online Tutorial", true);
-    AddCommand("OnlineUpdate", QString::fromUtf8("在线升级"), false);
+    AddCommand(Cmd::Help_About, "About", true);
+    AddCommand(Cmd::System_Option, "Options", false);
+    AddCommand(Cmd::System_Exit, "Exit", true);
+    AddCommand(Cmd::System_Dictionary, "Dictionary", true);
+    AddCommand(Cmd::System_User, "User Management", false);
+    AddCommand(Cmd::System_Login, "Change User", true);
+    AddCommand(Cmd::System_Default, "Main", true);
+    AddCommand(Cmd::System_Tip, "Daily Tips", false);
+    AddCommand(Cmd::System_ChangePasswd, "Change Password", true);
+    AddCommand(Cmd::System_UserTodo, "Todo List", false);
+    AddCommand(Cmd::CustRelation_Cust, "Customers", false);
+    AddCommand(Cmd::CustRelation_Supplier, "Suppliers", false);
+    AddCommand(Cmd::Prod_Product, "Products", false);
+    AddCommand(Cmd::IC_Batch, "Purchases", false);
+    AddCommand(Cmd::Ar_Tran, "Invoices", false);
+    AddCommand(Cmd::Sales_CBAcct, "Banks", false);
+    AddCommand(Cmd::Sales_CBTran, "Receipts", false);
+    AddCommand(Cmd::Template_Do, "Templates", false);
+    AddCommand(Cmd::Rpt_Sales, "Sales Ranking Report", false);
+    AddCommand(Cmd::Rpt_SalesDetail, "Sales Detail Report", false);
+    AddCommand(Cmd::Rpt_SalesAging, "Invoice Aging Report", false);
+    AddCommand(Cmd::Rpt_CB, "Bank Transactions Report", false);
+    AddCommand(Cmd::Rpt_ProdRpt, "Product Transaction Report", false);
+    AddCommand(Cmd::OnlineHelp, "Online Help", true);
+    AddCommand(Cmd::OnlineTutorial, "Online Tutorial", true);
+    AddCommand(Cmd::OnlineUpdate, QString::fromUtf8("在线升级"), false);
 
-    connect(Command("Help_About"), &QAction::triggered, this, [this]() {
+    connect(Command(Cmd::Help_About), &QAction::triggered, this, [this]() {
         TfmAbout about(this);
         about.exec();
     });
-    connect(Command("System_Exit"), &QAction::triggered, this, &QWidget::close);
-    connect(Command("System_Login"), &QAction::triggered, this, &TfmMain::System_LoginExecute);
-    connect(Command("System_ChangePasswd"), &QAction::triggered, this,
+    connect(Command(Cmd::System_Exit), &QAction::triggered, this, &QWidget::close);
+    connect(Command(Cmd::System_Login), &QAction::triggered, this, &TfmMain::System_LoginExecute);
+    connect(Command(Cmd::System_ChangePasswd), &QAction::triggered, this,
             &TfmMain::System_ChangePasswdExecute);
-    connect(Command("System_Default"), &QAction::triggered, this, &TfmMain::ShowDefaultChild);
-    connect(Command("System_Dictionary"), &QAction::triggered, this,
+    connect(Command(Cmd::System_Default), &QAction::triggered, this, &TfmMain::ShowDefaultChild);
+    connect(Command(Cmd::System_Dictionary), &QAction::triggered, this,
             &TfmMain::System_DictionaryExecute);
-    connect(Command("OnlineHelp"), &QAction::triggered, this,
+    connect(Command(Cmd::OnlineHelp), &QAction::triggered, this,
             []() { QDesktopServices::openUrl(QUrl(HelpSite() + "/Help.htm")); });
-    connect(Command("OnlineTutorial"), &QAction::triggered, this,
+    connect(Command(Cmd::OnlineTutorial), &QAction::triggered, this,
             []() { QDesktopServices::openUrl(QUrl(HelpSite() + "/Video.htm")); });
-    connect(Command("OnlineUpdate"), &QAction::triggered, this, &TfmMain::onlineUpdate);
+    connect(Command(Cmd::OnlineUpdate), &QAction::triggered, this, &TfmMain::onlineUpdate);
 
     BuildMenus();
     BuildToolBar();
@@ -127,45 +132,45 @@ void TfmMain::BuildMenus() {
         return m;
     };
     QMenu* sys = menu("Systems", "MenuSystems");
-    sys->addAction(Command("System_Option"));
+    sys->addAction(Command(Cmd::System_Option));
     sys->addSeparator();
-    sys->addAction(Command("System_Dictionary"));
-    sys->addAction(Command("System_User"));
+    sys->addAction(Command(Cmd::System_Dictionary));
+    sys->addAction(Command(Cmd::System_User));
     sys->addSeparator();
-    sys->addAction(Command("System_UserTodo"));
-    sys->addAction(Command("System_Login"));
-    sys->addAction(Command("System_ChangePasswd"));
-    sys->addAction(Command("System_Exit"));
+    sys->addAction(Command(Cmd::System_UserTodo));
+    sys->addAction(Command(Cmd::System_Login));
+    sys->addAction(Command(Cmd::System_ChangePasswd));
+    sys->addAction(Command(Cmd::System_Exit));
 
     QMenu* rel = menu("Relations", "MenuRelations");
-    rel->addAction(Command("CustRelation_Cust"));
-    rel->addAction(Command("CustRelation_Supplier"));
+    rel->addAction(Command(Cmd::CustRelation_Cust));
+    rel->addAction(Command(Cmd::CustRelation_Supplier));
 
     QMenu* prod = menu("Products", "MenuProducts");
-    prod->addAction(Command("Prod_Product"));
-    prod->addAction(Command("IC_Batch"));
+    prod->addAction(Command(Cmd::Prod_Product));
+    prod->addAction(Command(Cmd::IC_Batch));
 
     QMenu* sales = menu("Sales", "MenuSales");
-    sales->addAction(Command("Ar_Tran"));
+    sales->addAction(Command(Cmd::Ar_Tran));
     sales->addSeparator();
-    sales->addAction(Command("Sales_CBAcct"));
-    sales->addAction(Command("Sales_CBTran"));
+    sales->addAction(Command(Cmd::Sales_CBAcct));
+    sales->addAction(Command(Cmd::Sales_CBTran));
 
     QMenu* rpt = menu("Reports", "MenuReports");
-    rpt->addAction(Command("Rpt_Sales"));
-    rpt->addAction(Command("Rpt_SalesDetail"));
-    rpt->addAction(Command("Rpt_SalesAging"));
+    rpt->addAction(Command(Cmd::Rpt_Sales));
+    rpt->addAction(Command(Cmd::Rpt_SalesDetail));
+    rpt->addAction(Command(Cmd::Rpt_SalesAging));
     rpt->addSeparator();
-    rpt->addAction(Command("Rpt_CB"));
-    rpt->addAction(Command("Rpt_ProdRpt"));
+    rpt->addAction(Command(Cmd::Rpt_CB));
+    rpt->addAction(Command(Cmd::Rpt_ProdRpt));
 
     QMenu* help = menu("Help", "MenuHelp");
-    help->addAction(Command("System_Tip"));
-    help->addAction(Command("OnlineHelp"));
-    help->addAction(Command("OnlineTutorial"));
+    help->addAction(Command(Cmd::System_Tip));
+    help->addAction(Command(Cmd::OnlineHelp));
+    help->addAction(Command(Cmd::OnlineTutorial));
     help->addSeparator();
-    help->addAction(Command("Help_About"));
-    help->addAction(Command("OnlineUpdate"));
+    help->addAction(Command(Cmd::Help_About));
+    help->addAction(Command(Cmd::OnlineUpdate));
 }
 
 void TfmMain::BuildToolBar() {
@@ -173,17 +178,17 @@ void TfmMain::BuildToolBar() {
     FTopBar->setObjectName(QStringLiteral("TopBar"));
     FTopBar->setMovable(false);
     FTopBar->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    const QStringList layout = {"System_Default",
+    const QStringList layout = {Cmd::System_Default,
                                 "",
-                                "Prod_Product",
-                                "IC_Batch",
+                                Cmd::Prod_Product,
+                                Cmd::IC_Batch,
                                 "",
-                                "CustRelation_Cust",
-                                "CustRelation_Supplier",
+                                Cmd::CustRelation_Cust,
+                                Cmd::CustRelation_Supplier,
                                 "",
-                                "Template_Do",
-                                "Ar_Tran",
-                                "Sales_CBTran"};
+                                Cmd::Template_Do,
+                                Cmd::Ar_Tran,
+                                Cmd::Sales_CBTran};
     for (const QString& name : layout) {
         if (name.isEmpty()) {
             FTopBar->addSeparator();
@@ -264,16 +269,6 @@ void TfmMain::System_ChangePasswdExecute() {
 
 // ------------------------------------------------------------ child windows
 
-QString TfmMain::CommandOfChild(const QString& childName) {
-    static const QHash<QString, QString> map = {
-        {"fmCust", "CustRelation_Cust"},   {"fmSupplier", "CustRelation_Supplier"},
-        {"fmProd", "Prod_Product"},        {"fmICBatch", "IC_Batch"},
-        {"fmArTran", "Ar_Tran"},           {"fmCBAcct", "Sales_CBAcct"},
-        {"fmCBTran", "Sales_CBTran"},      {"fmUser", "System_User"},
-        {"fmUserTodo", "System_UserTodo"}, {"fmDoTemplate", "Template_Do"}};
-    return map.value(childName);
-}
-
 void TfmMain::AddChild(TfmChild* child) {
     QMdiSubWindow* sub = FMdi->addSubWindow(child);
     sub->setAttribute(Qt::WA_DeleteOnClose, false);
@@ -305,17 +300,12 @@ void TfmMain::CreateBusinessWindows() {
     fmCBTran = new TfmCBTran;
     fmUserTodo = new TfmUserTodo;
     fmArTran->FReceiptWindow = fmCBTran;
-    const std::pair<const char*, TfmChild*> windows[] = {
-        {"CustRelation_Cust", fmCust}, {"CustRelation_Supplier", fmSupplier},
-        {"Prod_Product", fmProd},      {"IC_Batch", fmICBatch},
-        {"Ar_Tran", fmArTran},         {"Sales_CBAcct", fmCBAcct},
-        {"Sales_CBTran", fmCBTran},    {"System_UserTodo", fmUserTodo}};
-    for (const auto& w : windows) {
-        TfmChild* child = w.second;
+    for (TfmChild* child : BusinessWindows()) {
+        const QString command = CommandOfChild(child->objectName());
         AddChild(child);
-        connect(Command(w.first), &QAction::triggered, this,
+        connect(Command(command), &QAction::triggered, this,
                 [this, child]() { BringUpChildForm(child); });
-        FAvailable.insert(w.first);
+        FAvailable.insert(command);
     }
     EnablingAllAccess();
 }

@@ -106,7 +106,6 @@ private:
     void RaiseWindow(QWidget* w);
     void DestroyBottomButtonAt(int index);
     void UpdateMenuVisibility();
-    static QString CommandOfChild(const QString& childName);
 
     QMdiArea* FMdi;
     QToolBar* FTopBar;

@@ -586,25 +586,25 @@ void TfmChild::SubSingleGroupBoxSetAlighClient() {}
 
 void TfmChild::SetChildMode(int cMode) {
     switch (cMode) {
-        case 1:
+        case cmGridOnly:
             DisableLeftPanel();
             DisableRightBottonPanel();
             break;
-        case 2:
+        case cmRightPanelTop:
             SetRightPanelAlighTop();
             break;
-        case 3:
+        case cmRightPanelBottom:
             SetRightPanelAlighBottom();
             break;
-        case 4:
+        case cmNoTreeRightPanelTop:
             DisableLeftPanel();
             SetRightPanelAlighTop();
             break;
-        case 5:
+        case cmNoTreeView:
             DisableLeftPanel();
             SetForNoTreeView();
             break;
-        case 6:
+        case cmEditorOnly:
             DBGrid1->hide();
             imgHorizontalMoveUp->hide();
             PanelRightHorizontalSplitter->hide();
@@ -1165,9 +1165,9 @@ bool TfmChild::CheckRequiredControls(TDataSource* ds, QWidget* owner) {
 void TfmChild::ApplyCtrlFlags(TDataSource* ds, QWidget* form) {
     const bool inserting = ds->DataSet() && ds->DataSet()->State() == TDataSetState::Insert;
     for (TPnBase* c : BoundControls(form, ds)) {
-        if (c->CtrlFlag() == 1) {
+        if (c->CtrlFlag() == cfVisibleOnInsert) {
             c->setVisible(inserting);
-        } else if (c->CtrlFlag() == 2) {
+        } else if (c->CtrlFlag() == cfEnabledOnInsert) {
             c->setEnabled(inserting);
             QPalette p = c->Editor()->palette();
             p.setColor(QPalette::Base, inserting ? palette().color(QPalette::Base)
@@ -1210,7 +1210,8 @@ void TfmChild::LoadTree() {
 
 void TfmChild::TreeView1Change(QTreeWidgetItem* node) {
     if (!node) return;
-    if (TreeView1->property("Tag").toInt() == 1 && node == RootOf(TreeView1) && NextInTree(node)) {
+    if (TreeView1->property("Tag").toInt() == TreeTagSkipRoot && node == RootOf(TreeView1) &&
+        NextInTree(node)) {
         node = NextInTree(node);
         const QScopedValueRollback<bool> changing(FChangingNode, true);
         TreeView1->setCurrentItem(node);

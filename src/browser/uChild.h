@@ -88,6 +88,15 @@ public:
     bool MouseDownOnTitle = false;
 
     // ---- layout
+    // Layout modes; SetChildMode takes one of them (other numbers change nothing).
+    enum TChildMode {
+        cmGridOnly = 1,             // no tree, no editor pane: the grid fills the right pane
+        cmRightPanelTop = 2,        // the editor pane above the grid
+        cmRightPanelBottom = 3,     // the editor pane below the grid
+        cmNoTreeRightPanelTop = 4,  // no tree, the editor pane above the grid
+        cmNoTreeView = 5,           // no tree, no folder commands
+        cmEditorOnly = 6            // no grid: the editor pane fills the right pane
+    };
     void SetChildMode(int cMode);
     void DisableLeftPanel();
     void DisableRightBottonPanel();
@@ -126,6 +135,11 @@ public:
     void SetTableDefaultForInsert(TClientDataSet* cds);
     void SetTopBtnStatus();
     bool CheckRequiredControls(TDataSource* ds, QWidget* owner);
+    // The CtrlFlag values of a labelled control that ApplyCtrlFlags acts on.
+    enum TCtrlFlag {
+        cfVisibleOnInsert = 1,  // shown only while its record is inserted
+        cfEnabledOnInsert = 2   // editable only while its record is inserted
+    };
     void ApplyCtrlFlags(TDataSource* ds, QWidget* form);
     void ShowRecordCount();
     QString GetSelectedIdList();

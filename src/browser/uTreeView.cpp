@@ -145,8 +145,8 @@ TfmDialogGetTreeNode::TfmDialogGetTreeNode(QTreeWidget* source, QWidget* parent)
     tvDialog->expandAll();
     if (QTreeWidgetItem* root = RootOf(tvDialog)) tvDialog->setCurrentItem(NextInTree(root));
     connect(tvDialog, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* cur) {
-        if (cur && cur == RootOf(tvDialog) && tvDialog->property("Tag").toInt() == 1 &&
-            NextInTree(cur))
+        if (cur && cur == RootOf(tvDialog) &&
+            tvDialog->property("Tag").toInt() == TreeTagSkipRoot && NextInTree(cur))
             tvDialog->setCurrentItem(NextInTree(cur));
     });
     connect(tvDialog, &QTreeWidget::itemDoubleClicked, this, &TfmDialogGetTreeNode::OkClick);

@@ -30,6 +30,10 @@ QTreeWidgetItem* ItemAtAbsoluteIndex(QTreeWidget* tree, int index);
 QTreeWidgetItem* NextInTree(QTreeWidgetItem* item);
 QTreeWidgetItem* RootOf(QTreeWidget* tree);
 
+// A folder tree whose "Tag" property holds this value offers no root: choosing
+// the root moves on to the first folder below it.
+inline constexpr int TreeTagSkipRoot = 1;
+
 // " (t)", " (f/t)" with a count column, or nothing.
 QString CountSuffix(int total, int flagged, const QString& countField, bool showCount);
 // Counts folder id of table (and the rows whose count column is 0).

@@ -87,7 +87,7 @@ TfmPnFKey::TfmPnFKey(TPnFkey* owner)
     pl->addWidget(edLookFor, 1);
     pl->addWidget(PanelBtns);
     layout->addWidget(panel);
-    connect(sbtnClose, &QToolButton::clicked, this, [this]() { Close(2); });
+    connect(sbtnClose, &QToolButton::clicked, this, [this]() { Close(prCancelled); });
     connect(edLookFor, &QLineEdit::textChanged, this, [this]() {
         if (!FSearching) ApplyFilter(true);
     });
@@ -123,7 +123,7 @@ int TfmPnFKey::ShowModal() {
     });
     if (!opened) {
         deleteLater();
-        return 2;
+        return prCancelled;
     }
     DBGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     edLookFor->setFocus();
@@ -151,7 +151,8 @@ void TfmPnFKey::Close(int result) {
 
 bool TfmPnFKey::event(QEvent* e) {
     // Another window became active, or the picker was closed: it ends.
-    if ((e->type() == QEvent::WindowDeactivate || e->type() == QEvent::Close) && FRunning) Close(2);
+    if ((e->type() == QEvent::WindowDeactivate || e->type() == QEvent::Close) && FRunning)
+        Close(prCancelled);
     return QWidget::event(e);
 }
 
@@ -247,7 +248,7 @@ void TfmPnFKey::ReturnSelection() {
     QVariantList row;
     for (int i = 0; i < CDS->FieldCount(); ++i) row << CDS->Field(i)->Value();
     fmOwner->ReturnSelection(row);
-    Close(1);
+    Close(prChosen);
 }
 
 void TfmPnFKey::SaveColumnWidth() {
@@ -269,7 +270,7 @@ bool TfmPnFKey::eventFilter(QObject* o, QEvent* e) {
         if (o == edLookFor) {
             switch (k->key()) {
                 case Qt::Key_Escape:
-                    Close(2);
+                    Close(prCancelled);
                     return true;
                 case Qt::Key_Down:
                     CDS->Next();
@@ -286,7 +287,7 @@ bool TfmPnFKey::eventFilter(QObject* o, QEvent* e) {
             }
         } else if (o == DBGrid1) {
             if (k->key() == Qt::Key_Escape) {
-                Close(2);
+                Close(prCancelled);
                 return true;
             }
             if (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) {

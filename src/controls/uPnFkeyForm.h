@@ -32,7 +32,9 @@ public:
     QStringList* fmWidths = nullptr;
     TPnFkey* fmOwner = nullptr;
 
-    // Places the window under wnd and runs it; returns 1 (chosen) or 2 (cancelled).
+    // How the picker ended.
+    enum TPickResult { prChosen = 1, prCancelled = 2 };
+    // Places the window under wnd and runs it; returns a TPickResult.
     int ShowModalAt(QWidget* wnd, int defWidth, int defHeight);
     int ShowModal();
     void SetSearchText(const QString& text);

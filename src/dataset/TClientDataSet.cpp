@@ -48,7 +48,8 @@ TMoney TField::AsMoney() const { return TMoney::FromVariant(Value()); }
 
 double TField::AsFloat() const {
     const QVariant v = Value();
-    if (v.userType() == qMetaTypeId<TMoney>()) return double(v.value<TMoney>().Value) / 10000.0;
+    if (v.userType() == qMetaTypeId<TMoney>())
+        return double(v.value<TMoney>().Value) / double(TMoney::Scale);
     return v.toDouble();
 }
 

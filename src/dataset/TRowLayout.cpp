@@ -204,7 +204,8 @@ int32_t TRowLayout::Day(const uint8_t* row, int slot) const {
 double TRowLayout::Float(const uint8_t* row, int slot) const {
     const TSlot& s = FSlots[size_t(slot)];
     if (s.Kind == TFbType::Float) return Load<double>(row + s.Offset);
-    if (s.Kind == TFbType::Money) return double(Load<int64_t>(row + s.Offset)) / 10000.0;
+    if (s.Kind == TFbType::Money)
+        return double(Load<int64_t>(row + s.Offset)) / double(TMoney::Scale);
     return double(Int(row, slot));
 }
 
@@ -278,7 +279,7 @@ uint8_t* TRowLayout::Set(uint8_t* row, int slot, const QVariant& value) const {
                 break;
             case TFbType::Float:
                 Store<double>(d, value.userType() == qMetaTypeId<TMoney>()
-                                     ? double(value.value<TMoney>().Value) / 10000.0
+                                     ? double(value.value<TMoney>().Value) / double(TMoney::Scale)
                                      : value.toDouble());
                 break;
             case TFbType::Date:

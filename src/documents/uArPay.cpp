@@ -6,7 +6,7 @@
 
 #include "TClientDataSet.h"
 #include "TDataSource.h"
-#include "uCust.h"
+#include "uChildForm.h"
 #include "uDmMain.h"
 #include "uMessages.h"
 #include "uPnDbDate.h"
@@ -14,6 +14,7 @@
 #include "uPnDbMemo.h"
 #include "uPnDictBox.h"
 #include "uPnFkey.h"
+#include "uTranTypes.h"
 
 namespace {
 template <typename T>
@@ -64,8 +65,8 @@ void TfmArPay::Start(int arTranId) {
         CBTran_CDS->FieldByName(f)->SetValue(v);
     };
     set("ID", dm->GetTableNextKey(QStringLiteral("CB_TRAN")));
-    set("CB_TRANTYPE_ID", 4);
-    set("CB_TRANTYPE_FACTOR", 1);
+    set("CB_TRANTYPE_ID", CbTranTypeInvoiceReceipt);
+    set("CB_TRANTYPE_FACTOR", CbTranTypeInvoiceReceiptFactor);
     set("AR_TRAN_ID", arTranId);
     set("SYS_USER_ID", dm->Curr_User_ID);
     set("TRANDATE", QDate::currentDate());

@@ -15,6 +15,7 @@
 #include "TDataSource.h"
 #include "TDbGridModel.h"
 #include "uArPay.h"
+#include "uChildForm.h"
 #include "uDbGrid.h"
 #include "uDmMain.h"
 #include "uMessages.h"
@@ -23,11 +24,12 @@
 #include "uPnDbMemo.h"
 #include "uPnDictBox.h"
 #include "uPnFkey.h"
+#include "uTranTypes.h"
 #include "uTreeView.h"
 
 TMoney TfmArTran::LineAmount(int qty, double price, double discRate) {
     // Nearest integer, halves to even, in both steps.
-    const double gross = std::nearbyint(double(qty) * price * 10000.0);
+    const double gross = std::nearbyint(double(qty) * price * double(TMoney::Scale));
     const double net = std::nearbyint((100.0 - discRate) * gross / 100.0);
     TMoney amount;
     if (!TMoney::TryFromTenThousandths(net, amount))
@@ -122,8 +124,9 @@ void TfmArTran::NewInvoiceDefaults() {
     if (Child_CDS->State() != TDataSetState::Insert) return;
     if (QTreeWidgetItem* folder = TreeView1->currentItem())
         Child_CDS->FieldByName(QStringLiteral("SYS_TREEVIEW_ID"))->SetValue(NodeData(folder).ID);
-    Child_CDS->FieldByName(QStringLiteral("AR_TRANTYPE_ID"))->SetValue(1);
-    Child_CDS->FieldByName(QStringLiteral("AR_TRANTYPE_FACTOR"))->SetValue(0);
+    Child_CDS->FieldByName(QStringLiteral("AR_TRANTYPE_ID"))->SetValue(ArTranTypeSalesInvoice);
+    Child_CDS->FieldByName(QStringLiteral("AR_TRANTYPE_FACTOR"))
+        ->SetValue(ArTranTypeSalesInvoiceFactor);
     Child_CDS->FieldByName(QStringLiteral("SYS_USER_ID"))->SetValue(dmMain()->Curr_User_ID);
     pg->setCurrentIndex(0);
     pnInvoiceNo->Edit()->setFocus();

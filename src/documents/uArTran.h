@@ -1,7 +1,7 @@
 #pragma once
 
 #include "TClientDataSet.h"
-#include "uCust.h"
+#include "uChild.h"
 
 class QAction;
 class TPnDbEdit;

@@ -13,7 +13,7 @@
 TfmUserTodo::TfmUserTodo(QWidget* parent) : TfmChild(parent) {
     setObjectName(QStringLiteral("fmUserTodo"));
     SetCaption(QStringLiteral("Todo List"));
-    SetChildMode(5);
+    SetChildMode(cmNoTreeView);
     FTableName = QStringLiteral("SYS_USER_TODO");
     FNameField = QStringLiteral("SUBJECT");
     FFilterField = QStringLiteral("CREATEDATE");

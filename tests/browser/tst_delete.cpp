@@ -16,11 +16,11 @@
 #include "TDbGridModel.h"
 #include "TestSupport.h"
 #include "uArTran.h"
-#include "uCBAcct.h"
 #include "uCust.h"
 #include "uDbGrid.h"
 #include "uDelete.h"
 #include "uDmMain.h"
+#include "uICBatch.h"
 #include "uTreeView.h"
 
 namespace {

@@ -14,7 +14,7 @@
 #include "TestSupport.h"
 #include "uArPay.h"
 #include "uArTran.h"
-#include "uCBAcct.h"
+#include "uCBTran.h"
 #include "uDmMain.h"
 #include "uPnDbEdit.h"
 #include "uPnFkey.h"

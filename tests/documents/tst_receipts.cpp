@@ -19,7 +19,7 @@
 #include "TestSupport.h"
 #include "uArPay.h"
 #include "uArTran.h"
-#include "uCBAcct.h"
+#include "uCBTran.h"
 #include "uDbGrid.h"
 #include "uDmMain.h"
 #include "uLogin.h"

@@ -398,14 +398,15 @@ void TdmMain::CalcArTranTax(TFbTransaction& tra, int arTranId, int taxId, TMoney
     const auto overflow = []() {
         return EMoneyOverflow(TMoney::OutOfRangeMessage(QStringLiteral("The invoice totals")));
     };
-    const double total = double(amtTotal.Value) / 10000.0;
+    const double total = double(amtTotal.Value) / double(TMoney::Scale);
     if (inclusive) {
         if (!TMoney::TryFromDouble(RoundAmount(2, total / (1 + rate * 0.01)), amtGoods) ||
             !TMoney::TrySubtract(amtTotal, amtGoods, amtTax))
             throw overflow();
     } else {
-        if (!TMoney::TryFromDouble(RoundAmount(2, rate * (double(amtGoods.Value) / 10000.0) * 0.01),
-                                   amtTax) ||
+        if (!TMoney::TryFromDouble(
+                RoundAmount(2, rate * (double(amtGoods.Value) / double(TMoney::Scale)) * 0.01),
+                amtTax) ||
             !TMoney::TryAdd(amtGoods, amtTax, amtTotal))
             throw overflow();
     }
