@@ -500,9 +500,9 @@ private slots:
     // the same columns and table; so does the bound set's statement.
     void lookupStatementLayout() {
         TScriptedMessages msgs;
-        FDm->ExecSQL("INSERT INTO IC_ITEM (ID, ITEMNO, NAME) VALUES (5, 'P-05', 'Oat Milk')");
+        F.Dm().ExecSQL("INSERT INTO IC_ITEM (ID, ITEMNO, NAME) VALUES (5, 'P-05', 'Oat Milk')");
         TClientDataSet cds;
-        cds.SetConnection(&FDm->SQLConn_Main);
+        cds.SetConnection(&F.Dm().SQLConn_Main);
         cds.CommandText = "SELECT L.*\nFROM AR_TRANITEM L";
         TDataSource ds;
         ds.SetDataSet(&cds);
