@@ -133,156 +133,183 @@ int TField::Precision() const {
     }
 }
 
+namespace {
+
+// What the checks of one value share: the column, the value (and its text,
+// trimmed, when it was given as text) and the messages that name the column.
+struct TCheck {
+    const TField& F;
+    const QVariant& V;
+    int Type;
+    bool IsMoney;
+    QString Text;
+
+    QString Prefix() const { return '[' + F.Caption() + "] "; }
+    EDataSetError NotANumber() const {
+        return EDataSetError(Prefix() + '"' + V.toString() + "\" is not a number.");
+    }
+    EDataSetError NotFinite() const {
+        return EDataSetError(Prefix() + "The value is not a finite number.");
+    }
+    EDataSetError OutOfRange(const QString& lo, const QString& hi) const {
+        return EDataSetError(Prefix() + "The value is out of range: it must lie between " + lo +
+                             " and " + hi + '.');
+    }
+};
+
+QVariant CheckedText(const TCheck& c) {
+    // The engine refuses a longer text with a message that names no column:
+    // say which, and how long it may be. UTF8 columns are described in
+    // bytes, four to a character.
+    const TField& f = c.F;
+    const int chars = f.SqlCharSet == 4 ? int(f.SqlLength / 4) : int(f.SqlLength);
+    const QString t = c.V.toString();
+    const int length = f.SqlCharSet == 4 ? int(t.toUcs4().size()) : int(t.toUtf8().size());
+    if (chars > 0 && length > chars)
+        throw EDataSetError(
+            c.Prefix() +
+            QStringLiteral("The text is too long: at most %1 characters fit, %2 were given.")
+                .arg(chars)
+                .arg(length));
+    return c.V;
+}
+
+QVariant CheckedInteger(const TCheck& c, bool integerStorage, int64_t lo, int64_t hi) {
+    const bool small = c.F.DataType == TFbType::Integer;
+    if (!integerStorage) {  // not described: what the set's slot holds
+        lo = small ? std::numeric_limits<int32_t>::min() : std::numeric_limits<int64_t>::min();
+        hi = small ? std::numeric_limits<int32_t>::max() : std::numeric_limits<int64_t>::max();
+    }
+    const auto range = [&]() { return c.OutOfRange(QString::number(lo), QString::number(hi)); };
+    int64_t n = 0;
+    double d = 0;
+    bool isDouble = false;
+    if (c.IsMoney) {
+        n = DivRound(c.V.value<TMoney>().Value, TMoney::Scale);
+    } else if (c.Type == QMetaType::ULongLong || c.Type == QMetaType::ULong) {
+        const qulonglong u = c.V.toULongLong();
+        if (u > qulonglong(hi)) throw range();
+        n = int64_t(u);
+    } else if (IsIntegerType(c.Type)) {
+        n = c.V.toLongLong();
+    } else if (c.Type == QMetaType::QString) {
+        bool ok = false;
+        if (IsIntegerText(c.Text)) {
+            n = c.Text.toLongLong(&ok);
+            if (!ok) throw range();  // digits beyond any integer
+        } else {
+            d = c.Text.toDouble(&ok);
+            if (!ok) throw c.NotANumber();
+            isDouble = true;
+        }
+    } else {
+        bool ok = false;
+        d = c.V.toDouble(&ok);
+        if (!ok) throw c.NotANumber();
+        isDouble = true;
+    }
+    if (isDouble) {
+        if (!std::isfinite(d)) throw c.NotFinite();
+        const double r = std::round(d);
+        if (r >= 9223372036854775808.0 || r < -9223372036854775808.0) throw range();
+        n = int64_t(r);
+    }
+    if (n < lo || n > hi) throw range();
+    return small ? QVariant(int(n)) : QVariant(qlonglong(n));
+}
+
+QVariant CheckedMoney(const TCheck& c, bool integerStorage, int64_t lo, int64_t hi) {
+    // NUMERIC with one to four decimals; an undescribed column holds what money holds.
+    const int decimals = integerStorage ? -c.F.SqlScale : 4;
+    if (!integerStorage) {
+        lo = std::numeric_limits<int64_t>::min();
+        hi = std::numeric_limits<int64_t>::max();
+    }
+    const int64_t div = Pow10(4 - decimals);
+    const auto range = [&]() {
+        // A 64-bit storage with fewer decimals holds more than money does.
+        if (lo < std::numeric_limits<int64_t>::min() / div)
+            return c.OutOfRange(TMoney::Min().ToString(), TMoney::Max().ToString());
+        return c.OutOfRange(ScaledText(lo, decimals), ScaledText(hi, decimals));
+    };
+    const auto fromDouble = [&](double d, TMoney& m) {
+        if (!std::isfinite(d)) throw c.NotFinite();
+        return TMoney::TryFromDouble(d, m);
+    };
+    TMoney m;
+    bool fits = true;
+    bool ok = false;
+    if (c.IsMoney) {
+        m = c.V.value<TMoney>();
+    } else if (c.Type == QMetaType::QString) {
+        if (!TMoney::FromString(c.Text, m)) {
+            // More decimals than money keeps are rounded; too many digits do not fit.
+            const double d = c.Text.toDouble(&ok);
+            if (!ok) throw c.NotANumber();
+            fits = fromDouble(d, m);
+        }
+    } else if (c.Type == QMetaType::ULongLong || c.Type == QMetaType::ULong) {
+        const qulonglong u = c.V.toULongLong();
+        fits = u <= qulonglong(std::numeric_limits<int64_t>::max()) &&
+               TMoney::TryFromUnits(int64_t(u), m);
+    } else if (IsIntegerType(c.Type)) {
+        fits = TMoney::TryFromUnits(c.V.toLongLong(), m);
+    } else {
+        const double d = c.V.toDouble(&ok);
+        if (!ok) throw c.NotANumber();
+        fits = fromDouble(d, m);
+    }
+    if (!fits) throw range();
+    // The engine rounds to the column's scale, then checks its storage.
+    const int64_t stored = div > 1 ? DivRound(m.Value, div) : m.Value;
+    if (stored < lo || stored > hi) throw range();
+    return QVariant::fromValue(m);
+}
+
+// Floating point, and NUMERIC with more decimals than money keeps.
+QVariant CheckedFloat(const TCheck& c, bool integerStorage, int64_t lo, int64_t hi) {
+    double d = 0;
+    if (c.IsMoney) {
+        d = double(c.V.value<TMoney>().Value) / double(TMoney::Scale);
+    } else {
+        bool ok = false;
+        d = c.Type == QMetaType::QString ? c.Text.toDouble(&ok) : c.V.toDouble(&ok);
+        if (!ok) throw c.NotANumber();
+    }
+    if (!std::isfinite(d)) throw c.NotFinite();
+    if (c.F.SqlType == SQL_FLOAT && std::fabs(d) > double(FLT_MAX))
+        throw c.OutOfRange(QString::number(-double(FLT_MAX)), QString::number(double(FLT_MAX)));
+    const int scale = c.F.SqlScale;
+    if (integerStorage && scale < 0) {
+        const long double stored = std::round((long double)d * std::pow(10.0L, -scale));
+        if (stored < (long double)lo || stored > (long double)hi)
+            throw c.OutOfRange(ScaledText(lo, -scale), ScaledText(hi, -scale));
+    }
+    return QVariant(d);
+}
+
+}  // namespace
+
 QVariant TField::CheckedValue(const QVariant& v) const {
-    if (!v.isValid() || v.isNull()) return QVariant();
+    if (!v.isValid() || v.isNull() || IsLookup) return v.isNull() ? QVariant() : v;
+    TCheck c{*this, v, v.userType(), v.userType() == qMetaTypeId<TMoney>(), QString()};
+    if (DataType == TFbType::Text) {
+        const bool described = SqlType == SQL_VARYING || SqlType == SQL_TEXT;
+        return described ? CheckedText(c) : v;
+    }
     const bool numeric = DataType == TFbType::Integer || DataType == TFbType::Int64 ||
                          DataType == TFbType::Money || DataType == TFbType::Float;
-    const QString prefix = '[' + Caption() + "] ";
-    if (DataType == TFbType::Text && !IsLookup && (SqlType == SQL_VARYING || SqlType == SQL_TEXT)) {
-        // The engine refuses a longer text with a message that names no
-        // column: say which, and how long it may be. UTF8 columns are
-        // described in bytes, four to a character.
-        const int chars = SqlCharSet == 4 ? int(SqlLength / 4) : int(SqlLength);
-        const QString t = v.toString();
-        const int length = SqlCharSet == 4 ? int(t.toUcs4().size()) : int(t.toUtf8().size());
-        if (chars > 0 && length > chars)
-            throw EDataSetError(prefix +
-                                QStringLiteral("The text is too long: at most %1 characters "
-                                               "fit, %2 were given.")
-                                    .arg(chars)
-                                    .arg(length));
-        return v;
-    }
-    if (!numeric || IsLookup) return v;
-    const int type = v.userType();
-    const bool isMoney = type == qMetaTypeId<TMoney>();
-    auto notANumber = [&]() {
-        return EDataSetError(prefix + '"' + v.toString() + "\" is not a number.");
-    };
-    auto notFinite = [&]() { return EDataSetError(prefix + "The value is not a finite number."); };
-    auto outOfRange = [&](const QString& lo, const QString& hi) {
-        return EDataSetError(prefix + "The value is out of range: it must lie between " + lo +
-                             " and " + hi + '.');
-    };
-    QString text;
-    if (type == QMetaType::QString) {
-        text = v.toString().trimmed();
-        if (text.isEmpty()) return QVariant();  // blank is no value
+    if (!numeric) return v;
+    if (c.Type == QMetaType::QString) {
+        c.Text = v.toString().trimmed();
+        if (c.Text.isEmpty()) return QVariant();  // blank is no value
     }
     int64_t lo = 0, hi = 0;
     const bool integerStorage = StorageRange(SqlType, lo, hi);
-
-    if (DataType == TFbType::Integer || DataType == TFbType::Int64) {
-        if (!integerStorage) {  // not described: what the set's slot holds
-            lo = DataType == TFbType::Integer ? std::numeric_limits<int32_t>::min()
-                                              : std::numeric_limits<int64_t>::min();
-            hi = DataType == TFbType::Integer ? std::numeric_limits<int32_t>::max()
-                                              : std::numeric_limits<int64_t>::max();
-        }
-        const auto range = [&]() { return outOfRange(QString::number(lo), QString::number(hi)); };
-        int64_t n = 0;
-        double d = 0;
-        bool isDouble = false;
-        if (isMoney) {
-            n = DivRound(v.value<TMoney>().Value, TMoney::Scale);
-        } else if (type == QMetaType::ULongLong || type == QMetaType::ULong) {
-            const qulonglong u = v.toULongLong();
-            if (u > qulonglong(hi)) throw range();
-            n = int64_t(u);
-        } else if (IsIntegerType(type)) {
-            n = v.toLongLong();
-        } else if (type == QMetaType::QString) {
-            bool ok = false;
-            if (IsIntegerText(text)) {
-                n = text.toLongLong(&ok);
-                if (!ok) throw range();  // digits beyond any integer
-            } else {
-                d = text.toDouble(&ok);
-                if (!ok) throw notANumber();
-                isDouble = true;
-            }
-        } else {
-            bool ok = false;
-            d = v.toDouble(&ok);
-            if (!ok) throw notANumber();
-            isDouble = true;
-        }
-        if (isDouble) {
-            if (!std::isfinite(d)) throw notFinite();
-            const double r = std::round(d);
-            if (r >= 9223372036854775808.0 || r < -9223372036854775808.0) throw range();
-            n = int64_t(r);
-        }
-        if (n < lo || n > hi) throw range();
-        return DataType == TFbType::Integer ? QVariant(int(n)) : QVariant(qlonglong(n));
-    }
-
-    if (DataType == TFbType::Money) {
-        // NUMERIC with one to four decimals; an undescribed column holds what money holds.
-        const int decimals = integerStorage ? -SqlScale : 4;
-        if (!integerStorage) {
-            lo = std::numeric_limits<int64_t>::min();
-            hi = std::numeric_limits<int64_t>::max();
-        }
-        const int64_t div = Pow10(4 - decimals);
-        const auto range = [&]() {
-            // A 64-bit storage with fewer decimals holds more than money does.
-            if (lo < std::numeric_limits<int64_t>::min() / div)
-                return outOfRange(TMoney::Min().ToString(), TMoney::Max().ToString());
-            return outOfRange(ScaledText(lo, decimals), ScaledText(hi, decimals));
-        };
-        const auto fromDouble = [&](double d, TMoney& m) {
-            if (!std::isfinite(d)) throw notFinite();
-            return TMoney::TryFromDouble(d, m);
-        };
-        TMoney m;
-        bool fits = true;
-        bool ok = false;
-        if (isMoney) {
-            m = v.value<TMoney>();
-        } else if (type == QMetaType::QString) {
-            if (!TMoney::FromString(text, m)) {
-                // More decimals than money keeps are rounded; too many digits do not fit.
-                const double d = text.toDouble(&ok);
-                if (!ok) throw notANumber();
-                fits = fromDouble(d, m);
-            }
-        } else if (type == QMetaType::ULongLong || type == QMetaType::ULong) {
-            const qulonglong u = v.toULongLong();
-            fits = u <= qulonglong(std::numeric_limits<int64_t>::max()) &&
-                   TMoney::TryFromUnits(int64_t(u), m);
-        } else if (IsIntegerType(type)) {
-            fits = TMoney::TryFromUnits(v.toLongLong(), m);
-        } else {
-            const double d = v.toDouble(&ok);
-            if (!ok) throw notANumber();
-            fits = fromDouble(d, m);
-        }
-        if (!fits) throw range();
-        // The engine rounds to the column's scale, then checks its storage.
-        const int64_t stored = div > 1 ? DivRound(m.Value, div) : m.Value;
-        if (stored < lo || stored > hi) throw range();
-        return QVariant::fromValue(m);
-    }
-
-    // Floating point, and NUMERIC with more decimals than money keeps.
-    double d = 0;
-    if (isMoney) {
-        d = double(v.value<TMoney>().Value) / double(TMoney::Scale);
-    } else {
-        bool ok = false;
-        d = type == QMetaType::QString ? text.toDouble(&ok) : v.toDouble(&ok);
-        if (!ok) throw notANumber();
-    }
-    if (!std::isfinite(d)) throw notFinite();
-    if (SqlType == SQL_FLOAT && std::fabs(d) > double(FLT_MAX))
-        throw outOfRange(QString::number(-double(FLT_MAX)), QString::number(double(FLT_MAX)));
-    if (integerStorage && SqlScale < 0) {
-        const long double stored = std::round((long double)d * std::pow(10.0L, -SqlScale));
-        if (stored < (long double)lo || stored > (long double)hi)
-            throw outOfRange(ScaledText(lo, -SqlScale), ScaledText(hi, -SqlScale));
-    }
-    return QVariant(d);
+    if (DataType == TFbType::Integer || DataType == TFbType::Int64)
+        return CheckedInteger(c, integerStorage, lo, hi);
+    if (DataType == TFbType::Money) return CheckedMoney(c, integerStorage, lo, hi);
+    return CheckedFloat(c, integerStorage, lo, hi);
 }
 
 // ============================================================ TClientDataSet
