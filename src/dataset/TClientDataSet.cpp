@@ -323,26 +323,11 @@ TClientDataSet::~TClientDataSet() {
     }
     for (TClientDataSet* d : FDetails) d->FMaster = nullptr;
     for (TDataSource* s : FSources) s->DataSetDestroyed();
-    TRowLayout::Free(FBuffer);
-    FreeRecords();
-    ClearStash();
 }
 
-void TClientDataSet::ClearStash() {
-    for (TStash& s : FStash) {
-        for (TRecord& r : s.Records) {
-            TRowLayout::Free(r.Data);
-            TRowLayout::Free(r.Original);
-        }
-    }
-    FStash.clear();
-}
+void TClientDataSet::ClearStash() { FStash.clear(); }
 
 void TClientDataSet::FreeRecords() {
-    for (TRecord& r : FRecords) {
-        TRowLayout::Free(r.Data);
-        TRowLayout::Free(r.Original);
-    }
     FRecords.clear();
     FView.clear();
     FChangeLog.clear();
@@ -470,7 +455,7 @@ void TClientDataSet::LoadRows(TFbQuery& q) {
     for (q.Open(); !q.Eof(); q.Next()) {
         TRecord r;
         r.Data = FLayout.FromQuery(q, FColumnsOfSlots);
-        FRecords.push_back(r);
+        FRecords.push_back(std::move(r));
     }
 }
 
@@ -484,11 +469,12 @@ void TClientDataSet::Fetch() {
         FLoadedMasterKey = key;
         FMasterKeyLoaded = true;
         const QString k = key.toString();
-        if (FStash.contains(k)) {
+        const auto stashed = FStash.find(k);
+        if (stashed != FStash.end()) {
             // Changes not yet written for this master row: show them again.
-            TStash s = FStash.take(k);
-            FRecords = std::move(s.Records);
-            FChangeLog = std::move(s.ChangeLog);
+            FRecords = std::move(stashed->second.Records);
+            FChangeLog = std::move(stashed->second.ChangeLog);
+            FStash.erase(stashed);
             return;
         }
         if (!key.isValid()) return;  // no master row: no detail rows
@@ -528,8 +514,7 @@ void TClientDataSet::Open() {
 
 void TClientDataSet::Close() {
     if (!Active()) return;
-    TRowLayout::Free(FBuffer);
-    FBuffer = nullptr;
+    FBuffer.reset();
     FreeRecords();
     ClearStash();
     FState = TDataSetState::Inactive;
@@ -578,11 +563,8 @@ void TClientDataSet::RefreshRecord() {
     if (q.Eof()) return;  // gone: the row stays as it was read
     TRecord& r = FRecords[rec];
     for (size_t i = 0; i < fields.size(); ++i)
-        r.Data = FLayout.Set(r.Data, fields[i]->Slot, q.Value(int(i)));
-    if (r.Status == rsUnchanged) {
-        TRowLayout::Free(r.Original);
-        r.Original = nullptr;
-    }
+        FLayout.Set(r.Data, fields[i]->Slot, q.Value(int(i)));
+    if (r.Status == rsUnchanged) r.Original.reset();
     tra.Commit();
     InvalidateLookupIndex();
     NotifyData(nullptr);
@@ -680,7 +662,7 @@ void TClientDataSet::RebuildView(bool keepCurrent) {
     for (uint32_t i = 0; i < FRecords.size(); ++i) {
         const TRecord& r = FRecords[i];
         if (r.Status == rsDeleted || r.Status == rsDead) continue;
-        if (Accepts(r.Data)) FView.push_back(i);
+        if (Accepts(r.Data.get())) FView.push_back(i);
     }
     SortView();
     if (current >= 0) {
@@ -736,12 +718,12 @@ void TClientDataSet::DeleteIndexes() {
 
 // ------------------------------------------------------------ navigation
 
-const uint8_t* TClientDataSet::RowOf(uint32_t rec) const { return FRecords[rec].Data; }
+const uint8_t* TClientDataSet::RowOf(uint32_t rec) const { return FRecords[rec].Data.get(); }
 
 const uint8_t* TClientDataSet::CurrentRow() const {
-    if (FBuffer) return FBuffer;
+    if (FBuffer) return FBuffer.get();
     if (FCursor < 0 || FCursor >= int(FView.size())) return nullptr;
-    return FRecords[FView[size_t(FCursor)]].Data;
+    return FRecords[FView[size_t(FCursor)]].Data.get();
 }
 
 void TClientDataSet::CheckBrowse(const char* op) const {
@@ -870,7 +852,7 @@ void TClientDataSet::Insert() {
     TRecord r;
     r.Data = FLayout.NewEmpty();
     r.Status = rsInserted;
-    FRecords.push_back(r);
+    FRecords.push_back(std::move(r));
     const uint32_t rec = uint32_t(FRecords.size() - 1);
     const int at = FCursor < 0 ? 0 : FCursor;
     FView.insert(FView.begin() + at, rec);
@@ -882,7 +864,7 @@ void TClientDataSet::Insert() {
     SetState(TDataSetState::Insert);
     if (FMaster && FLoadedMasterKey.isValid()) {
         if (TField* link = FindField(FDetailField)) {
-            FBuffer = FLayout.Set(FBuffer, link->Slot, FLoadedMasterKey);
+            FLayout.Set(FBuffer, link->Slot, FLoadedMasterKey);
         }
     }
     if (OnAfterInsert) OnAfterInsert(*this);
@@ -898,7 +880,7 @@ void TClientDataSet::Edit() {
     if (FState == TDataSetState::Edit || FState == TDataSetState::Insert) return;
     CheckBrowse("Edit");
     if (FCursor < 0) throw EDataSetError(QStringLiteral("Edit: the record set is empty"));
-    FBuffer = TRowLayout::Copy(FRecords[FView[size_t(FCursor)]].Data);
+    FBuffer = TRowLayout::Copy(FRecords[FView[size_t(FCursor)]].Data.get());
     FModified = false;
     SetState(TDataSetState::Edit);
 }
@@ -958,9 +940,9 @@ void TClientDataSet::SetFieldValue(TField* f, const QVariant& v) {
     marks.reserve(FFields.size());
     for (const auto& x : FFields)
         marks.push_back({x->FRefused, x->FRefusedText, x->FRefusedMessage});
-    uint8_t* before = TRowLayout::Copy(FBuffer);
+    TRowBlock before = TRowLayout::Copy(FBuffer.get());
     const bool wasModified = FModified;
-    FBuffer = FLayout.Set(FBuffer, f->Slot, value);
+    FLayout.Set(FBuffer, f->Slot, value);
     FModified = true;
     f->FRefused = false;
     f->FRefusedText.clear();
@@ -970,8 +952,7 @@ void TClientDataSet::SetFieldValue(TField* f, const QVariant& v) {
     } catch (...) {
         const QString message = MessageOfCurrentException();
         if (FBuffer && (FState == TDataSetState::Edit || FState == TDataSetState::Insert)) {
-            TRowLayout::Free(FBuffer);
-            FBuffer = before;
+            FBuffer = std::move(before);
             FModified = wasModified;
             for (size_t i = 0; i < FFields.size() && i < marks.size(); ++i) {
                 FFields[i]->FRefused = marks[i].Refused;
@@ -980,12 +961,9 @@ void TClientDataSet::SetFieldValue(TField* f, const QVariant& v) {
             }
             if (!message.isEmpty()) refuse(f, message);
             NotifyData(nullptr);
-        } else {
-            TRowLayout::Free(before);
         }
         throw;
     }
-    TRowLayout::Free(before);
     NotifyData(f);
 }
 
@@ -1014,22 +992,17 @@ void TClientDataSet::Post() {
     if (FState == TDataSetState::Edit) {
         if (FModified) {
             if (r.Status == rsUnchanged) {
-                r.Original = r.Data;
+                r.Original = std::move(r.Data);
                 r.Status = rsModified;
-            } else {
-                TRowLayout::Free(r.Data);
             }
-            r.Data = FBuffer;
+            r.Data = std::move(FBuffer);
             LogChange(rec);
-        } else {
-            TRowLayout::Free(FBuffer);
         }
     } else {
-        TRowLayout::Free(r.Data);
-        r.Data = FBuffer;
+        r.Data = std::move(FBuffer);
         LogChange(rec);
     }
-    FBuffer = nullptr;
+    FBuffer.reset();
     FModified = false;
     InvalidateLookupIndex();
     SetState(TDataSetState::Browse);
@@ -1045,12 +1018,10 @@ void TClientDataSet::Post() {
 
 void TClientDataSet::Cancel() {
     if (FState != TDataSetState::Edit && FState != TDataSetState::Insert) return;
-    TRowLayout::Free(FBuffer);
-    FBuffer = nullptr;
+    FBuffer.reset();
     FModified = false;
     if (FState == TDataSetState::Insert) {
         const uint32_t rec = FView[size_t(FCursor)];
-        TRowLayout::Free(FRecords[rec].Data);
         FRecords[rec].Data = FLayout.NewEmpty();
         FRecords[rec].Status = rsDead;
         const int row = FCursor;
@@ -1101,7 +1072,7 @@ int TClientDataSet::ChangeCount() const {
 }
 
 QString TClientDataSet::WhereFor(const TRecord& r, std::vector<QVariant>& params) const {
-    const uint8_t* old = r.Original ? r.Original : r.Data;
+    const uint8_t* old = r.Original ? r.Original.get() : r.Data.get();
     const bool deleting = r.Status == rsDeleted;
     QStringList conds;
     for (const auto& f : FFields) {
@@ -1113,7 +1084,7 @@ QString TClientDataSet::WhereFor(const TRecord& r, std::vector<QVariant>& params
             // about another user's change to this row.
             if (!f->InUpdate) continue;
             if (UpdateMode == TUpdateMode::WhereChanged && !deleting &&
-                (!r.Original || FLayout.Equal(r.Original, r.Data, f->Slot)))
+                (!r.Original || FLayout.Equal(r.Original.get(), r.Data.get(), f->Slot)))
                 continue;
         }
         // Blobs cannot be compared in a WHERE clause.
@@ -1163,11 +1134,11 @@ void TClientDataSet::ApplyUpdates(TFbTransaction& tra) {
             for (const auto& f : FFields) {
                 // Null values are left out, so that column defaults apply.
                 if (f->IsLookup || f->Origin.isEmpty() || !f->InUpdate ||
-                    FLayout.IsNull(r.Data, f->Slot))
+                    FLayout.IsNull(r.Data.get(), f->Slot))
                     continue;
                 cols << Quote(f->Origin);
                 marks << "?";
-                params.push_back(FLayout.Get(r.Data, f->Slot));
+                params.push_back(FLayout.Get(r.Data.get(), f->Slot));
             }
             if (cols.isEmpty())
                 run("INSERT INTO " + table + " DEFAULT VALUES", params, false);
@@ -1179,9 +1150,9 @@ void TClientDataSet::ApplyUpdates(TFbTransaction& tra) {
             QStringList sets;
             for (const auto& f : FFields) {
                 if (f->IsLookup || f->Origin.isEmpty() || !f->InUpdate) continue;
-                if (r.Original && FLayout.Equal(r.Original, r.Data, f->Slot)) continue;
+                if (r.Original && FLayout.Equal(r.Original.get(), r.Data.get(), f->Slot)) continue;
                 sets << Quote(f->Origin) + " = ?";
-                params.push_back(FLayout.Get(r.Data, f->Slot));
+                params.push_back(FLayout.Get(r.Data.get(), f->Slot));
             }
             if (sets.isEmpty()) continue;
             const QString where = WhereFor(r, params);
@@ -1197,10 +1168,8 @@ void TClientDataSet::CommitUpdates() {
     for (uint32_t rec : FChangeLog) {
         TRecord& r = FRecords[rec];
         r.Logged = false;
-        TRowLayout::Free(r.Original);
-        r.Original = nullptr;
+        r.Original.reset();
         if (r.Status == rsDeleted) {
-            TRowLayout::Free(r.Data);
             r.Data = FLayout.NewEmpty();
             r.Status = rsDead;
         } else if (r.Status != rsDead) {
@@ -1230,11 +1199,7 @@ void TClientDataSet::CancelUpdates() {
         if (r.Status == rsInserted) {
             r.Status = rsDead;
         } else if (r.Status == rsModified || r.Status == rsDeleted) {
-            if (r.Original) {
-                TRowLayout::Free(r.Data);
-                r.Data = r.Original;
-                r.Original = nullptr;
-            }
+            if (r.Original) r.Data = std::move(r.Original);
             r.Status = rsUnchanged;
         }
     }
@@ -1275,7 +1240,7 @@ void TClientDataSet::MasterChanged() {
         TStash s;
         s.Records = std::move(FRecords);
         s.ChangeLog = std::move(FChangeLog);
-        FStash.insert(FLoadedMasterKey.toString(), std::move(s));
+        FStash[FLoadedMasterKey.toString()] = std::move(s);
         FRecords.clear();
         FChangeLog.clear();
     }
@@ -1301,9 +1266,10 @@ QVariant TClientDataSet::Lookup(const QString& keyField, const QVariant& key,
         FKeyIndex.reserve(qsizetype(FRecords.size()));
         for (uint32_t i = 0; i < FRecords.size(); ++i) {
             const TRecord& r = FRecords[i];
-            if (r.Status == rsDeleted || r.Status == rsDead || FLayout.IsNull(r.Data, kf->Slot))
+            if (r.Status == rsDeleted || r.Status == rsDead ||
+                FLayout.IsNull(r.Data.get(), kf->Slot))
                 continue;
-            FKeyIndex.insert(FLayout.Int(r.Data, kf->Slot), i);
+            FKeyIndex.insert(FLayout.Int(r.Data.get(), kf->Slot), i);
         }
         FKeyIndexField = kf->FieldName;
     }
@@ -1313,7 +1279,7 @@ QVariant TClientDataSet::Lookup(const QString& keyField, const QVariant& key,
     const auto it = FKeyIndex.constFind(k);
     if (it == FKeyIndex.cend()) return QVariant();
     if (rf->IsLookup) return QVariant();
-    return FLayout.Get(FRecords[it.value()].Data, rf->Slot);
+    return FLayout.Get(FRecords[it.value()].Data.get(), rf->Slot);
 }
 
 int TClientDataSet::CountRows(const QString& field, const QVariant& value) const {
@@ -1323,7 +1289,7 @@ int TClientDataSet::CountRows(const QString& field, const QVariant& value) const
     for (const TRecord& r : FRecords) {
         if (r.Status == rsDeleted || r.Status == rsDead) continue;
         if (f) {
-            const QVariant v = FLayout.Get(r.Data, f->Slot);
+            const QVariant v = FLayout.Get(r.Data.get(), f->Slot);
             if (!v.isValid() || v.toString() != value.toString()) continue;
         }
         ++n;
@@ -1335,7 +1301,7 @@ int TClientDataSet::CountRows(const QString& field, const QVariant& value) const
 
 QVariant TClientDataSet::ValueAt(int row, const TField* f) const {
     if (row < 0 || row >= int(FView.size())) return QVariant();
-    const uint8_t* data = (row == FCursor && FBuffer) ? FBuffer : RowOf(FView[size_t(row)]);
+    const uint8_t* data = (row == FCursor && FBuffer) ? FBuffer.get() : RowOf(FView[size_t(row)]);
     if (f->IsLookup) {
         const TField* key = FindField(f->KeyFields);
         if (!key || key->IsLookup || !f->LookupDataSet || FLayout.IsNull(data, key->Slot))
@@ -1391,8 +1357,8 @@ void TClientDataSet::NotifyState() {
 size_t TClientDataSet::RowBytes() const {
     size_t n = FRecords.capacity() * sizeof(TRecord) + FView.capacity() * sizeof(uint32_t);
     for (const TRecord& r : FRecords) {
-        n += TRowLayout::Size(r.Data);
-        if (r.Original) n += TRowLayout::Size(r.Original);
+        n += TRowLayout::Size(r.Data.get());
+        if (r.Original) n += TRowLayout::Size(r.Original.get());
     }
     return n;
 }

@@ -9,6 +9,7 @@
 #include <QVariant>
 #include <exception>
 #include <functional>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -283,8 +284,8 @@ private:
     friend class TField;
     enum TStatus : uint8_t { rsUnchanged, rsModified, rsInserted, rsDeleted, rsDead };
     struct TRecord {
-        uint8_t* Data = nullptr;
-        uint8_t* Original = nullptr;  // as read, kept once the row changed
+        TRowBlock Data;
+        TRowBlock Original;  // as read, kept once the row changed
         TStatus Status = rsUnchanged;
         bool Logged = false;  // in the change log
     };
@@ -328,7 +329,7 @@ private:
     int FCursor = -1;
     bool FBof = true, FEof = true;
     TDataSetState FState = TDataSetState::Inactive;
-    uint8_t* FBuffer = nullptr;  // edit buffer
+    TRowBlock FBuffer;  // edit buffer
     bool FModified = false;
     TFilter FFilter;
     bool FFiltered = false;
@@ -364,5 +365,6 @@ private:
         std::vector<TRecord> Records;
         std::vector<uint32_t> ChangeLog;
     };
-    QHash<QString, TStash> FStash;
+    // A map rather than a QHash: the records own their blocks and cannot be copied.
+    std::map<QString, TStash> FStash;
 };

@@ -59,34 +59,33 @@ void TRowLayout::Build(const std::vector<TFbType>& kinds) {
     FFixedEnd = off;
 }
 
-uint8_t* TRowLayout::NewEmpty() const {
-    auto* row = static_cast<uint8_t*>(std::calloc(1, FFixedEnd));
-    Store<uint32_t>(row, FFixedEnd);
-    std::memset(row + 4, 0xff, FBitmapBytes);
+TRowBlock TRowLayout::NewEmpty() const {
+    TRowBlock row(static_cast<uint8_t*>(std::calloc(1, FFixedEnd)));
+    Store<uint32_t>(row.get(), FFixedEnd);
+    std::memset(row.get() + 4, 0xff, FBitmapBytes);
     return row;
 }
 
 uint32_t TRowLayout::Size(const uint8_t* row) { return Load<uint32_t>(row); }
 
-uint8_t* TRowLayout::Copy(const uint8_t* row) {
+TRowBlock TRowLayout::Copy(const uint8_t* row) {
     if (!row) return nullptr;
     const uint32_t n = Size(row);
-    auto* c = static_cast<uint8_t*>(std::malloc(n));
-    std::memcpy(c, row, n);
+    TRowBlock c(static_cast<uint8_t*>(std::malloc(n)));
+    std::memcpy(c.get(), row, n);
     return c;
 }
-
-void TRowLayout::Free(uint8_t* row) { std::free(row); }
 
 bool TRowLayout::IsNull(const uint8_t* row, int slot) const {
     return (row[4 + slot / 8] >> (slot % 8)) & 1;
 }
 
-uint8_t* TRowLayout::Assemble(const uint8_t* fixedPart,
-                              const std::vector<std::string_view>& texts) const {
+TRowBlock TRowLayout::Assemble(const uint8_t* fixedPart,
+                               const std::vector<std::string_view>& texts) const {
     size_t total = FFixedEnd;
     for (const auto& t : texts) total += t.size();
-    auto* row = static_cast<uint8_t*>(std::malloc(total));
+    TRowBlock block(static_cast<uint8_t*>(std::malloc(total)));
+    uint8_t* row = block.get();
     std::memcpy(row, fixedPart, FFixedEnd);
     Store<uint32_t>(row, uint32_t(total));
     uint32_t at = FFixedEnd;
@@ -99,10 +98,10 @@ uint8_t* TRowLayout::Assemble(const uint8_t* fixedPart,
         if (!t.empty()) std::memcpy(row + at, t.data(), t.size());
         at += uint32_t(t.size());
     }
-    return row;
+    return block;
 }
 
-uint8_t* TRowLayout::FromQuery(const TFbQuery& q, const std::vector<int>& columns) const {
+TRowBlock TRowLayout::FromQuery(const TFbQuery& q, const std::vector<int>& columns) const {
     const unsigned char* buf = q.RowBuffer();
     std::vector<uint8_t> fixed(FFixedEnd, 0);
     std::vector<std::string_view> texts;
@@ -246,7 +245,8 @@ QVariant TRowLayout::Get(const uint8_t* row, int slot) const {
     return QVariant();
 }
 
-uint8_t* TRowLayout::Set(uint8_t* row, int slot, const QVariant& value) const {
+void TRowLayout::Set(TRowBlock& block, int slot, const QVariant& value) const {
+    const uint8_t* row = block.get();
     const TSlot& s = FSlots[size_t(slot)];
     std::vector<uint8_t> fixed(row, row + FFixedEnd);
     std::vector<std::string_view> texts;
@@ -311,9 +311,7 @@ uint8_t* TRowLayout::Set(uint8_t* row, int slot, const QVariant& value) const {
         else
             texts.push_back(IsNull(row, i) ? std::string_view() : Text(row, i));
     }
-    uint8_t* out = Assemble(fixed.data(), texts);
-    Free(row);
-    return out;
+    block = Assemble(fixed.data(), texts);
 }
 
 int TRowLayout::Compare(const uint8_t* a, const uint8_t* b, int slot) const {

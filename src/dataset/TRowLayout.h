@@ -2,6 +2,8 @@
 
 #include <QVariant>
 #include <cstdint>
+#include <cstdlib>
+#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -12,6 +14,12 @@
 // (UTF-8) after them. One allocation per row, no per-value objects.
 //
 // Block: [uint32 size][null bitmap][slots][text bytes]
+struct TRowFree {
+    void operator()(uint8_t* row) const noexcept { std::free(row); }
+};
+// The owner of one row's block.
+using TRowBlock = std::unique_ptr<uint8_t, TRowFree>;
+
 class TRowLayout {
 public:
     struct TSlot {
@@ -23,17 +31,17 @@ public:
     int Count() const { return int(FSlots.size()); }
     TFbType Kind(int slot) const { return FSlots[size_t(slot)].Kind; }
 
-    uint8_t* NewEmpty() const;  // every value null
+    TRowBlock NewEmpty() const;  // every value null
     // Copies the current row of q; columns[i] is the query column of slot i.
-    uint8_t* FromQuery(const TFbQuery& q, const std::vector<int>& columns) const;
-    static uint8_t* Copy(const uint8_t* row);
-    static void Free(uint8_t* row);
+    TRowBlock FromQuery(const TFbQuery& q, const std::vector<int>& columns) const;
+    static TRowBlock Copy(const uint8_t* row);
     static uint32_t Size(const uint8_t* row);
 
     bool IsNull(const uint8_t* row, int slot) const;
     QVariant Get(const uint8_t* row, int slot) const;
-    // A new block with the slot set (the old one is freed).
-    uint8_t* Set(uint8_t* row, int slot, const QVariant& value) const;
+    // Replaces block by a new one with the slot set; a refused value leaves
+    // it as it was.
+    void Set(TRowBlock& block, int slot, const QVariant& value) const;
 
     // Fast access for sorting, filtering and lookups.
     std::string_view Text(const uint8_t* row, int slot) const;
@@ -56,5 +64,5 @@ private:
         uint32_t Offset;  // from the block start
         uint32_t Length;
     };
-    uint8_t* Assemble(const uint8_t* fixedPart, const std::vector<std::string_view>& texts) const;
+    TRowBlock Assemble(const uint8_t* fixedPart, const std::vector<std::string_view>& texts) const;
 };

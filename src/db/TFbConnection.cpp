@@ -1,6 +1,7 @@
 #include "TFbConnection.h"
 
 #include <QByteArray>
+#include <utility>
 
 #include "TFbStatus.h"
 
@@ -34,6 +35,8 @@ void TFbConnection::Raise(IStatus* status) {
     throw EFbError(FormatStatus(status), code);
 }
 
+TFbConnection::TFbConnection() = default;
+
 TFbConnection::~TFbConnection() {
     try {
         Close();
@@ -45,42 +48,24 @@ TFbConnection::~TFbConnection() {
 void TFbConnection::Open(const QString& database) {
     Close();
     const QByteArray path = database.toUtf8();
-    FAtt = FbGuard([&](TFbStatus& st) {
-        IXpbBuilder* dpb = Util()->getXpbBuilder(&st, IXpbBuilder::DPB, nullptr, 0);
+    FAtt.reset(FbGuard([&](TFbStatus& st) {
+        const TFbRef<IXpbBuilder> dpb(Util()->getXpbBuilder(&st, IXpbBuilder::DPB, nullptr, 0));
         dpb->insertString(&st, isc_dpb_user_name, DefaultUser());
         dpb->insertString(&st, isc_dpb_password, DefaultPassword());
         dpb->insertString(&st, isc_dpb_lc_ctype, "UTF8");
-        IProvider* prov = Master()->getDispatcher();
-        IAttachment* att = nullptr;
-        try {
-            att = prov->attachDatabase(&st, path.constData(), dpb->getBufferLength(&st),
-                                       dpb->getBuffer(&st));
-        } catch (...) {
-            prov->release();
-            dpb->dispose();
-            throw;
-        }
-        prov->release();
-        dpb->dispose();
-        return att;
-    });
+        const TFbRef<IProvider> prov(Master()->getDispatcher());
+        return prov->attachDatabase(&st, path.constData(), dpb->getBufferLength(&st),
+                                    dpb->getBuffer(&st));
+    }));
     FDatabase = database;
 }
 
 void TFbConnection::Close() {
     if (!FAtt) return;
-    IAttachment* att = FAtt;
-    FAtt = nullptr;
+    // A detach refused (e.g. open transactions) still frees the handle.
+    TFbRef<IAttachment> att = std::move(FAtt);
     FDatabase.clear();
-    FbGuard([&](TFbStatus& st) {
-        try {
-            att->detach(&st);
-        } catch (const FbException&) {
-            // A detach refused (e.g. open transactions) still frees the handle.
-            att->release();
-            throw;
-        }
-    });
+    FbGuard([&](TFbStatus& st) { FbEnd(att, [&](IAttachment* a) { a->detach(&st); }); });
 }
 
 void TFbConnection::ExecuteImmediate(const QString& sql) {
@@ -102,9 +87,9 @@ void TFbConnection::CreateDatabase(const QString& path) {
                                 .arg(escaped, DefaultUser(), DefaultPassword())
                                 .toUtf8();
     FbGuard([&](TFbStatus& st) {
-        IAttachment* att =
-            Util()->executeCreateDatabase(&st, 0, stmt.constData(), SQL_DIALECT_V6, nullptr);
-        att->detach(&st);
+        TFbRef<IAttachment> att(
+            Util()->executeCreateDatabase(&st, 0, stmt.constData(), SQL_DIALECT_V6, nullptr));
+        FbEnd(att, [&](IAttachment* a) { a->detach(&st); });
     });
 }
 
@@ -114,8 +99,8 @@ TFbTransaction::TFbTransaction(TFbConnection& conn) : FConn(conn) {
     // wait on lock conflicts rather than fail at once.
     static const unsigned char tpb[] = {isc_tpb_version3, isc_tpb_write, isc_tpb_read_committed,
                                         isc_tpb_rec_version, isc_tpb_wait};
-    FTra = FbGuard(
-        [&](TFbStatus& st) { return conn.Handle()->startTransaction(&st, sizeof(tpb), tpb); });
+    FTra.reset(FbGuard(
+        [&](TFbStatus& st) { return conn.Handle()->startTransaction(&st, sizeof(tpb), tpb); }));
 }
 
 TFbTransaction::~TFbTransaction() {
@@ -128,25 +113,17 @@ TFbTransaction::~TFbTransaction() {
 
 ITransaction* TFbTransaction::Handle() const {
     if (!FTra) throw EFbError(QStringLiteral("Transaction is not active"));
-    return FTra;
+    return FTra.get();
 }
 
 void TFbTransaction::Commit() {
     if (!FTra) return;
-    FbGuard([&](TFbStatus& st) { FTra->commit(&st); });
-    FTra = nullptr;  // commit() released the handle
+    // A refused commit keeps the transaction, for the rollback that follows.
+    FbGuard([&](TFbStatus& st) { FbEnd(FTra, [&](ITransaction* t) { t->commit(&st); }); });
 }
 
 void TFbTransaction::Rollback() {
     if (!FTra) return;
-    ITransaction* tra = FTra;
-    FTra = nullptr;
-    FbGuard([&](TFbStatus& st) {
-        try {
-            tra->rollback(&st);
-        } catch (const FbException&) {
-            tra->release();
-            throw;
-        }
-    });
+    TFbRef<ITransaction> tra = std::move(FTra);
+    FbGuard([&](TFbStatus& st) { FbEnd(tra, [&](ITransaction* t) { t->rollback(&st); }); });
 }

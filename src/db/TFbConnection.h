@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "EFbError.h"
+#include "TFbRef.h"
 
 namespace Firebird {
 class IAttachment;
@@ -32,7 +33,7 @@ public:
 
 private:
     TFbConnection& FConn;
-    Firebird::ITransaction* FTra = nullptr;
+    TFbRef<Firebird::ITransaction> FTra;
 };
 
 // A connection to one database file: a plain path opens it with the embedded
@@ -40,7 +41,7 @@ private:
 // administrator account, as the program sets no user of its own.
 class TFbConnection {
 public:
-    TFbConnection() = default;
+    TFbConnection();
     ~TFbConnection();
     TFbConnection(const TFbConnection&) = delete;
     TFbConnection& operator=(const TFbConnection&) = delete;
@@ -56,7 +57,7 @@ public:
     // Creates an empty database with UTF8 as its default character set.
     static void CreateDatabase(const QString& path);
 
-    Firebird::IAttachment* Handle() const { return FAtt; }
+    Firebird::IAttachment* Handle() const { return FAtt.get(); }
 
     static Firebird::IMaster* Master();
     static Firebird::IUtil* Util();
@@ -68,6 +69,6 @@ public:
     static const char* DefaultPassword() { return "masterkey"; }
 
 private:
-    Firebird::IAttachment* FAtt = nullptr;
+    TFbRef<Firebird::IAttachment> FAtt;
     QString FDatabase;
 };

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <utility>
 
 #include "TFbStatus.h"
 #include "TSqlLexer.h"
@@ -106,11 +107,11 @@ TFbQuery::TFbQuery(TFbTransaction& tra, const QString& sql, bool namedParams) : 
     FSql = namedParams ? TranslateParams(sql, FParamNames) : sql;
     const QByteArray text = FSql.toUtf8();
     FbGuard([&](TFbStatus& st) {
-        FStmt = tra.Connection().Handle()->prepare(&st, tra.Handle(), 0, text.constData(),
-                                                   SQL_DIALECT_V6,
-                                                   IStatement::PREPARE_PREFETCH_METADATA);
-        FInMeta = FStmt->getInputMetadata(&st);
-        FOutMeta = FStmt->getOutputMetadata(&st);
+        FStmt.reset(tra.Connection().Handle()->prepare(&st, tra.Handle(), 0, text.constData(),
+                                                       SQL_DIALECT_V6,
+                                                       IStatement::PREPARE_PREFETCH_METADATA));
+        FInMeta.reset(FStmt->getInputMetadata(&st));
+        FOutMeta.reset(FStmt->getOutputMetadata(&st));
     });
     const unsigned count = FbGuard([&](TFbStatus& st) { return FInMeta->getCount(&st); });
     FParams.assign(count, QVariant());
@@ -123,10 +124,8 @@ TFbQuery::~TFbQuery() {
     try {
         Close();
     } catch (const EFbError&) {
+        // Going away: the cursor's handle is freed all the same.
     }
-    if (FInMeta) FInMeta->release();
-    if (FOutMeta) FOutMeta->release();
-    if (FStmt) FStmt->release();
 }
 
 void TFbQuery::DescribeOutput() {
@@ -178,9 +177,8 @@ void TFbQuery::SetParam(const QString& name, const QVariant& value) {
     if (!found) throw EFbError(QStringLiteral("Parameter %1 not found").arg(name));
 }
 
-void TFbQuery::BuildInput(std::vector<unsigned char>& buffer, IMessageMetadata*& meta) {
-    meta = nullptr;
-    if (FParams.empty()) return;
+TFbRef<IMessageMetadata> TFbQuery::BuildInput(std::vector<unsigned char>& buffer) {
+    if (FParams.empty()) return nullptr;
     for (size_t i = 0; i < FParams.size(); ++i) {
         if (!FParamSet[i]) {
             const QString name = FParamNames.value(int(i));
@@ -189,210 +187,180 @@ void TFbQuery::BuildInput(std::vector<unsigned char>& buffer, IMessageMetadata*&
         }
     }
     std::vector<QByteArray> texts(FParams.size());
-    FbGuard([&](TFbStatus& st) {
-        IMetadataBuilder* b = FInMeta->getBuilder(&st);
-        try {
-            for (unsigned i = 0; i < FParams.size(); ++i) {
-                const QVariant& v = FParams[i];
-                const unsigned target = FInMeta->getType(&st, i) & ~1u;
-                if (v.isNull()) {
-                    b->setType(&st, i, target | 1u);
-                    continue;
-                }
-                // setType leaves the length alone: every branch sets it.
-                switch (v.userType()) {
-                    case QMetaType::Int:
-                    case QMetaType::LongLong:
-                    case QMetaType::UInt:
-                    case QMetaType::Long:
-                        b->setType(&st, i, SQL_INT64 | 1u);
-                        b->setLength(&st, i, sizeof(ISC_INT64));
-                        b->setScale(&st, i, 0);
-                        break;
-                    case QMetaType::Double:
-                    case QMetaType::Float:
-                        b->setType(&st, i, SQL_DOUBLE | 1u);
-                        b->setLength(&st, i, sizeof(double));
-                        b->setScale(&st, i, 0);
-                        break;
-                    case QMetaType::Bool:
-                        b->setType(&st, i, SQL_BOOLEAN | 1u);
-                        b->setLength(&st, i, 1);
-                        break;
-                    case QMetaType::QDate:
-                        b->setType(&st, i, SQL_TYPE_DATE | 1u);
-                        b->setLength(&st, i, sizeof(ISC_DATE));
-                        break;
-                    case QMetaType::QTime:
-                        b->setType(&st, i, SQL_TYPE_TIME | 1u);
-                        b->setLength(&st, i, sizeof(ISC_TIME));
-                        break;
-                    case QMetaType::QDateTime:
-                        b->setType(&st, i, SQL_TIMESTAMP | 1u);
-                        b->setLength(&st, i, sizeof(ISC_TIMESTAMP));
-                        break;
-                    default:
-                        if (v.userType() == qMetaTypeId<TMoney>()) {
-                            b->setType(&st, i, SQL_INT64 | 1u);
-                            b->setLength(&st, i, sizeof(ISC_INT64));
-                            b->setScale(&st, i, -4);
-                        } else if (target == SQL_BLOB) {
-                            b->setType(&st, i, SQL_BLOB | 1u);
-                            b->setLength(&st, i, sizeof(ISC_QUAD));
-                            b->setSubType(&st, i, FInMeta->getSubType(&st, i));
-                        } else {
-                            texts[i] = v.toString().toUtf8();
-                            if (texts[i].size() > MaxVarCharBytes) {
-                                // Longer than any VARCHAR: sent as a text blob, which
-                                // the engine converts to the parameter's type, refusing
-                                // with its own message a text that does not fit, never
-                                // cutting it.
-                                texts[i].clear();
-                                b->setType(&st, i, SQL_BLOB | 1u);
-                                b->setLength(&st, i, sizeof(ISC_QUAD));
-                                b->setSubType(&st, i, 1);
-                                b->setCharSet(&st, i, CsUtf8);
-                                b->setScale(&st, i, 0);
-                            } else {
-                                b->setType(&st, i, SQL_VARYING | 1u);
-                                b->setLength(&st, i, unsigned(qMax(1, int(texts[i].size()))));
-                                b->setCharSet(&st, i, CsUtf8);
-                                b->setScale(&st, i, 0);
-                            }
-                        }
-                }
-            }
-            meta = b->getMetadata(&st);
-        } catch (...) {
-            b->release();
-            throw;
-        }
-        b->release();
+    return FbGuard([&](TFbStatus& st) {
+        const TFbRef<IMetadataBuilder> b(FInMeta->getBuilder(&st));
+        for (unsigned i = 0; i < FParams.size(); ++i) DescribeParam(st, b.get(), i, texts[i]);
+        TFbRef<IMessageMetadata> meta(b->getMetadata(&st));
 
         buffer.assign(meta->getMessageLength(&st), 0);
         unsigned char* buf = buffer.data();
         for (unsigned i = 0; i < FParams.size(); ++i) {
             const QVariant& v = FParams[i];
-            unsigned char* p = buf + meta->getOffset(&st, i);
             auto* nullFlag = reinterpret_cast<short*>(buf + meta->getNullOffset(&st, i));
-            if (v.isNull()) {
-                *nullFlag = -1;
-                continue;
-            }
-            *nullFlag = 0;
-            const unsigned type = meta->getType(&st, i) & ~1u;
-            switch (type) {
-                case SQL_INT64: {
-                    const ISC_INT64 x = v.userType() == qMetaTypeId<TMoney>()
-                                            ? v.value<TMoney>().Value
-                                            : ISC_INT64(v.toLongLong());
-                    std::memcpy(p, &x, sizeof x);
-                    break;
-                }
-                case SQL_DOUBLE: {
-                    const double x = v.toDouble();
-                    std::memcpy(p, &x, sizeof x);
-                    break;
-                }
-                case SQL_BOOLEAN:
-                    *p = v.toBool() ? FB_TRUE : FB_FALSE;
-                    break;
-                case SQL_TYPE_DATE: {
-                    const ISC_DATE x = EncodeDate(v.toDate());
-                    std::memcpy(p, &x, sizeof x);
-                    break;
-                }
-                case SQL_TYPE_TIME: {
-                    const ISC_TIME x = EncodeTime(v.toTime());
-                    std::memcpy(p, &x, sizeof x);
-                    break;
-                }
-                case SQL_TIMESTAMP: {
-                    const QDateTime dt = v.toDateTime();
-                    ISC_TIMESTAMP x;
-                    x.timestamp_date = EncodeDate(dt.date());
-                    x.timestamp_time = EncodeTime(dt.time());
-                    std::memcpy(p, &x, sizeof x);
-                    break;
-                }
-                case SQL_BLOB: {
-                    const QByteArray data = v.toString().toUtf8();
-                    // A text blob in UTF8, so that the engine stores it as text.
-                    static const unsigned char bpb[] = {isc_bpb_version1,
-                                                        isc_bpb_source_type,
-                                                        1,
-                                                        1,
-                                                        isc_bpb_target_type,
-                                                        1,
-                                                        1,
-                                                        isc_bpb_source_interp,
-                                                        1,
-                                                        CsUtf8,
-                                                        isc_bpb_target_interp,
-                                                        1,
-                                                        CsUtf8};
-                    ISC_QUAD id;
-                    IBlob* blob = FTra.Connection().Handle()->createBlob(&st, FTra.Handle(), &id,
-                                                                         sizeof(bpb), bpb);
-                    try {
-                        for (int off = 0; off < data.size(); off += 32000) {
-                            const int len = qMin(32000, int(data.size()) - off);
-                            blob->putSegment(&st, unsigned(len), data.constData() + off);
-                        }
-                        blob->close(&st);
-                    } catch (...) {
-                        blob->release();
-                        throw;
-                    }
-                    std::memcpy(p, &id, sizeof id);
-                    break;
-                }
-                default: {  // SQL_VARYING
-                    const QByteArray& t = texts[i];
-                    const uint16_t len = uint16_t(t.size());  // at most MaxVarCharBytes
-                    std::memcpy(p, &len, sizeof len);
-                    std::memcpy(p + sizeof len, t.constData(), size_t(t.size()));
-                }
-            }
+            *nullFlag = v.isNull() ? -1 : 0;
+            if (!v.isNull())
+                WriteParam(st, v, meta->getType(&st, i) & ~1u, buf + meta->getOffset(&st, i),
+                           texts[i]);
         }
+        return meta;
     });
+}
+
+// Gives parameter i the type of its value; a text that fits a VARCHAR is
+// left in text for WriteParam.
+void TFbQuery::DescribeParam(TFbStatus& st, IMetadataBuilder* b, unsigned i,
+                             QByteArray& text) const {
+    const QVariant& v = FParams[i];
+    const unsigned target = FInMeta->getType(&st, i) & ~1u;
+    if (v.isNull()) {
+        b->setType(&st, i, target | 1u);
+        return;
+    }
+    // setType leaves the length alone: every kind sets it.
+    auto describe = [&](unsigned type, unsigned length) {
+        b->setType(&st, i, type | 1u);
+        b->setLength(&st, i, length);
+    };
+    switch (v.userType()) {
+        case QMetaType::Int:
+        case QMetaType::LongLong:
+        case QMetaType::UInt:
+        case QMetaType::Long:
+            describe(SQL_INT64, sizeof(ISC_INT64));
+            b->setScale(&st, i, 0);
+            return;
+        case QMetaType::Double:
+        case QMetaType::Float:
+            describe(SQL_DOUBLE, sizeof(double));
+            b->setScale(&st, i, 0);
+            return;
+        case QMetaType::Bool:
+            describe(SQL_BOOLEAN, 1);
+            return;
+        case QMetaType::QDate:
+            describe(SQL_TYPE_DATE, sizeof(ISC_DATE));
+            return;
+        case QMetaType::QTime:
+            describe(SQL_TYPE_TIME, sizeof(ISC_TIME));
+            return;
+        case QMetaType::QDateTime:
+            describe(SQL_TIMESTAMP, sizeof(ISC_TIMESTAMP));
+            return;
+        default:
+            break;
+    }
+    if (v.userType() == qMetaTypeId<TMoney>()) {
+        describe(SQL_INT64, sizeof(ISC_INT64));
+        b->setScale(&st, i, -4);
+    } else if (target == SQL_BLOB) {
+        describe(SQL_BLOB, sizeof(ISC_QUAD));
+        b->setSubType(&st, i, FInMeta->getSubType(&st, i));
+    } else {
+        text = v.toString().toUtf8();
+        if (text.size() > MaxVarCharBytes) {
+            // Longer than any VARCHAR: sent as a text blob, which the engine
+            // converts to the parameter's type, refusing with its own message a
+            // text that does not fit, never cutting it.
+            text.clear();
+            describe(SQL_BLOB, sizeof(ISC_QUAD));
+            b->setSubType(&st, i, 1);
+        } else {
+            describe(SQL_VARYING, unsigned(qMax(1, int(text.size()))));
+        }
+        b->setCharSet(&st, i, CsUtf8);
+        b->setScale(&st, i, 0);
+    }
+}
+
+// Writes a non-null value at p in the form DescribeParam gave it.
+void TFbQuery::WriteParam(TFbStatus& st, const QVariant& v, unsigned type, unsigned char* p,
+                          const QByteArray& text) const {
+    auto put = [p](const auto& x) { std::memcpy(p, &x, sizeof x); };
+    switch (type) {
+        case SQL_INT64:
+            put(v.userType() == qMetaTypeId<TMoney>() ? ISC_INT64(v.value<TMoney>().Value)
+                                                      : ISC_INT64(v.toLongLong()));
+            break;
+        case SQL_DOUBLE:
+            put(v.toDouble());
+            break;
+        case SQL_BOOLEAN:
+            *p = v.toBool() ? FB_TRUE : FB_FALSE;
+            break;
+        case SQL_TYPE_DATE:
+            put(EncodeDate(v.toDate()));
+            break;
+        case SQL_TYPE_TIME:
+            put(EncodeTime(v.toTime()));
+            break;
+        case SQL_TIMESTAMP: {
+            const QDateTime dt = v.toDateTime();
+            ISC_TIMESTAMP x;
+            x.timestamp_date = EncodeDate(dt.date());
+            x.timestamp_time = EncodeTime(dt.time());
+            put(x);
+            break;
+        }
+        case SQL_BLOB:
+            WriteTextBlob(st, v, p);
+            break;
+        default: {                                       // SQL_VARYING
+            const uint16_t len = uint16_t(text.size());  // at most MaxVarCharBytes
+            put(len);
+            std::memcpy(p + sizeof len, text.constData(), size_t(text.size()));
+        }
+    }
+}
+
+// Stores the value's text as a new blob and writes its id at p.
+void TFbQuery::WriteTextBlob(TFbStatus& st, const QVariant& v, unsigned char* p) const {
+    const QByteArray data = v.toString().toUtf8();
+    // A text blob in UTF8, so that the engine stores it as text.
+    static const unsigned char bpb[] = {isc_bpb_version1,
+                                        isc_bpb_source_type,
+                                        1,
+                                        1,
+                                        isc_bpb_target_type,
+                                        1,
+                                        1,
+                                        isc_bpb_source_interp,
+                                        1,
+                                        CsUtf8,
+                                        isc_bpb_target_interp,
+                                        1,
+                                        CsUtf8};
+    ISC_QUAD id;
+    TFbRef<IBlob> blob(
+        FTra.Connection().Handle()->createBlob(&st, FTra.Handle(), &id, sizeof(bpb), bpb));
+    for (int off = 0; off < data.size(); off += 32000) {
+        const int len = qMin(32000, int(data.size()) - off);
+        blob->putSegment(&st, unsigned(len), data.constData() + off);
+    }
+    FbEnd(blob, [&](IBlob* b) { b->close(&st); });
+    std::memcpy(p, &id, sizeof id);
 }
 
 void TFbQuery::Execute() {
     Close();
     std::vector<unsigned char> in;
-    IMessageMetadata* inMeta = nullptr;
-    BuildInput(in, inMeta);
-    try {
-        FbGuard([&](TFbStatus& st) {
-            const bool hasOutput = !FColumns.empty() && !IsSelect();
-            FStmt->execute(&st, FTra.Handle(), inMeta, in.empty() ? nullptr : in.data(),
-                           hasOutput ? FOutMeta : nullptr, hasOutput ? FRow.data() : nullptr);
-            FHasRow = hasOutput;
-            FEof = !hasOutput;
-        });
-    } catch (...) {
-        if (inMeta) inMeta->release();
-        throw;
-    }
-    if (inMeta) inMeta->release();
+    const TFbRef<IMessageMetadata> inMeta = BuildInput(in);
+    FbGuard([&](TFbStatus& st) {
+        const bool hasOutput = !FColumns.empty() && !IsSelect();
+        FStmt->execute(&st, FTra.Handle(), inMeta.get(), in.empty() ? nullptr : in.data(),
+                       hasOutput ? FOutMeta.get() : nullptr, hasOutput ? FRow.data() : nullptr);
+        FHasRow = hasOutput;
+        FEof = !hasOutput;
+    });
 }
 
 void TFbQuery::Open() {
     Close();
     std::vector<unsigned char> in;
-    IMessageMetadata* inMeta = nullptr;
-    BuildInput(in, inMeta);
-    try {
-        FbGuard([&](TFbStatus& st) {
-            FCursor = FStmt->openCursor(&st, FTra.Handle(), inMeta,
-                                        in.empty() ? nullptr : in.data(), FOutMeta, 0);
-        });
-    } catch (...) {
-        if (inMeta) inMeta->release();
-        throw;
-    }
-    if (inMeta) inMeta->release();
+    const TFbRef<IMessageMetadata> inMeta = BuildInput(in);
+    FbGuard([&](TFbStatus& st) {
+        FCursor.reset(FStmt->openCursor(&st, FTra.Handle(), inMeta.get(),
+                                        in.empty() ? nullptr : in.data(), FOutMeta.get(), 0));
+    });
     FEof = false;
     Next();
 }
@@ -413,21 +381,10 @@ void TFbQuery::Close() {
     FHasRow = false;
     FEof = true;
     if (!FCursor) return;
-    IResultSet* cur = FCursor;
-    FCursor = nullptr;
+    TFbRef<IResultSet> cur = std::move(FCursor);
     // A cursor outlived by its transaction is gone with it: only the handle is left.
-    if (!FTra.Active()) {
-        cur->release();
-        return;
-    }
-    FbGuard([&](TFbStatus& st) {
-        try {
-            cur->close(&st);
-        } catch (const FbException&) {
-            cur->release();
-            throw;
-        }
-    });
+    if (!FTra.Active()) return;
+    FbGuard([&](TFbStatus& st) { FbEnd(cur, [&](IResultSet* c) { c->close(&st); }); });
 }
 
 int TFbQuery::FieldIndex(const QString& name) const {
@@ -466,22 +423,18 @@ QByteArray TFbQuery::ReadBlobBytes(const unsigned char* quadPtr) const {
     std::memcpy(&id, quadPtr, sizeof id);
     QByteArray data;
     FbGuard([&](TFbStatus& st) {
-        IBlob* blob = FTra.Connection().Handle()->openBlob(&st, FTra.Handle(), &id, 0, nullptr);
-        try {
-            char seg[16384];
-            for (;;) {
-                unsigned got = 0;
-                const int rc = blob->getSegment(&st, sizeof seg, seg, &got);
-                if (rc == IStatus::RESULT_OK || rc == IStatus::RESULT_SEGMENT)
-                    data.append(seg, int(got));
-                else
-                    break;
-            }
-            blob->close(&st);
-        } catch (...) {
-            blob->release();
-            throw;
+        TFbRef<IBlob> blob(
+            FTra.Connection().Handle()->openBlob(&st, FTra.Handle(), &id, 0, nullptr));
+        char seg[16384];
+        for (;;) {
+            unsigned got = 0;
+            const int rc = blob->getSegment(&st, sizeof seg, seg, &got);
+            if (rc == IStatus::RESULT_OK || rc == IStatus::RESULT_SEGMENT)
+                data.append(seg, int(got));
+            else
+                break;
         }
+        FbEnd(blob, [&](IBlob* b) { b->close(&st); });
     });
     return data;
 }

@@ -16,7 +16,9 @@ namespace Firebird {
 class IStatement;
 class IResultSet;
 class IMessageMetadata;
+class IMetadataBuilder;
 }  // namespace Firebird
+class TFbStatus;
 
 // The kinds of values this layer hands out; NUMERIC/DECIMAL columns with up
 // to four decimals are money, read exactly.
@@ -128,7 +130,14 @@ public:
 
 private:
     int Index(const QString& name) const;
-    void BuildInput(std::vector<unsigned char>& buffer, Firebird::IMessageMetadata*& meta);
+    // The parameters as a message: its layout follows the values' own types,
+    // which the engine converts to the statement's.
+    TFbRef<Firebird::IMessageMetadata> BuildInput(std::vector<unsigned char>& buffer);
+    void DescribeParam(TFbStatus& st, Firebird::IMetadataBuilder* b, unsigned i,
+                       QByteArray& text) const;
+    void WriteParam(TFbStatus& st, const QVariant& v, unsigned type, unsigned char* p,
+                    const QByteArray& text) const;
+    void WriteTextBlob(TFbStatus& st, const QVariant& v, unsigned char* p) const;
     void DescribeOutput();
     QString ReadBlob(const unsigned char* quad) const;
 
@@ -137,10 +146,10 @@ private:
     QStringList FParamNames;
     std::vector<QVariant> FParams;
     std::vector<bool> FParamSet;
-    Firebird::IStatement* FStmt = nullptr;
-    Firebird::IResultSet* FCursor = nullptr;
-    Firebird::IMessageMetadata* FInMeta = nullptr;   // as prepared
-    Firebird::IMessageMetadata* FOutMeta = nullptr;  // as prepared
+    TFbRef<Firebird::IStatement> FStmt;
+    TFbRef<Firebird::IResultSet> FCursor;
+    TFbRef<Firebird::IMessageMetadata> FInMeta;   // as prepared
+    TFbRef<Firebird::IMessageMetadata> FOutMeta;  // as prepared
     std::vector<TFbColumn> FColumns;
     QHash<QString, int> FColumnIndex;
     std::vector<unsigned char> FRow;
