@@ -281,6 +281,12 @@ void TfmChild::BuildNavigationPane(QBoxLayout* bodyLayout) {
     });
 }
 
+void TfmChild::ShowPane(QWidget* pane, QToolButton* collapse, QToolButton* open, bool shown) {
+    pane->setVisible(shown);
+    collapse->setVisible(shown);
+    open->setVisible(!shown);
+}
+
 // The strip that hides and shows the navigation pane.
 void TfmChild::BuildCollapseStrip(QBoxLayout* bodyLayout) {
     QWidget* body = bodyLayout->parentWidget();
@@ -297,18 +303,12 @@ void TfmChild::BuildCollapseStrip(QBoxLayout* bodyLayout) {
     vs->addWidget(imgVerticalMoveRight);
     vs->addStretch(1);
     bodyLayout->addWidget(PanelLeftVerticalSplitter);
-    auto collapseLeft = [this]() {
-        PanelLeft->hide();
-        imgVerticalMoveLeft->hide();
-        imgVerticalMoveRight->show();
+    const auto showLeft = [this](bool shown) {
+        return [=]() { ShowPane(PanelLeft, imgVerticalMoveLeft, imgVerticalMoveRight, shown); };
     };
-    connect(btnMoveLeft, &QToolButton::clicked, this, collapseLeft);
-    connect(imgVerticalMoveLeft, &QToolButton::clicked, this, collapseLeft);
-    connect(imgVerticalMoveRight, &QToolButton::clicked, this, [this]() {
-        PanelLeft->show();
-        imgVerticalMoveLeft->show();
-        imgVerticalMoveRight->hide();
-    });
+    connect(btnMoveLeft, &QToolButton::clicked, this, showLeft(false));
+    connect(imgVerticalMoveLeft, &QToolButton::clicked, this, showLeft(false));
+    connect(imgVerticalMoveRight, &QToolButton::clicked, this, showLeft(true));
 }
 
 // The grid, the strip under it and the editor pane with its sheets.
@@ -377,16 +377,13 @@ void TfmChild::BuildRightPane(QBoxLayout* bodyLayout) {
     HorizontalSplitter->addWidget(lower);
     right->addWidget(HorizontalSplitter, 1);
     bodyLayout->addWidget(PanelRight, 1);
-    connect(imgHorizontalMoveDown, &QToolButton::clicked, this, [this]() {
-        PanelRightBottom->hide();
-        imgHorizontalMoveDown->hide();
-        imgHorizontalMoveUp->show();
-    });
-    connect(imgHorizontalMoveUp, &QToolButton::clicked, this, [this]() {
-        PanelRightBottom->show();
-        imgHorizontalMoveDown->show();
-        imgHorizontalMoveUp->hide();
-    });
+    const auto showLower = [this](bool shown) {
+        return [=]() {
+            ShowPane(PanelRightBottom, imgHorizontalMoveDown, imgHorizontalMoveUp, shown);
+        };
+    };
+    connect(imgHorizontalMoveDown, &QToolButton::clicked, this, showLower(false));
+    connect(imgHorizontalMoveUp, &QToolButton::clicked, this, showLower(true));
 }
 
 // The record count and the other status panels.

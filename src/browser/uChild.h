@@ -316,6 +316,8 @@ private:
     void BuildRightPane(QBoxLayout* bodyLayout);
     void BuildStatusBar(QBoxLayout* outer);
     void BuildGridMenu();
+    // Shows or collapses a pane, with the button that does the other.
+    static void ShowPane(QWidget* pane, QToolButton* collapse, QToolButton* open, bool shown);
     void ConnectGridLayout();
     void BuildItemsSheet();
     void ShowGridMenu(const QPoint& pos);

@@ -48,6 +48,15 @@ protected:
     // reason as its tip); an empty message shows it did not. A message box
     // at a keystroke would take the keys that follow. True when it changed.
     static bool MarkRefusal(QWidget* editor, const QString& message);
+    // Makes editor read-only (or not) and shows it greyed as such.
+    template <typename E>
+    void ShowEditorReadOnly(E* editor, bool readOnly) {
+        if (editor->isReadOnly() == readOnly) return;
+        editor->setReadOnly(readOnly);
+        QPalette p = editor->palette();
+        p.setColor(QPalette::Base, palette().color(readOnly ? QPalette::Button : QPalette::Base));
+        editor->setPalette(p);
+    }
     // The bound column of the current row; null when there is none.
     TField* Field() const;
     TClientDataSet* DataSet() const;

@@ -55,12 +55,7 @@ bool TPnDbEdit::eventFilter(QObject* o, QEvent* e) {
 
 void TPnDbEdit::SetReadOnly(bool readOnly) {
     TPnBase::SetReadOnly(readOnly);
-    const bool shown = EditorReadOnly();
-    if (FDbEdit->isReadOnly() == shown) return;
-    FDbEdit->setReadOnly(shown);
-    QPalette p = FDbEdit->palette();
-    p.setColor(QPalette::Base, palette().color(shown ? QPalette::Button : QPalette::Base));
-    FDbEdit->setPalette(p);
+    ShowEditorReadOnly(FDbEdit, EditorReadOnly());
 }
 
 QString TPnDbEdit::Text() const { return FDbEdit->text(); }

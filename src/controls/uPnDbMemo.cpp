@@ -33,12 +33,7 @@ TPnDbMemo::TPnDbMemo(QWidget* parent) : TPnBase(parent) {
 
 void TPnDbMemo::SetReadOnly(bool readOnly) {
     TPnBase::SetReadOnly(readOnly);
-    const bool shown = EditorReadOnly();
-    if (FDbMemo->isReadOnly() == shown) return;
-    FDbMemo->setReadOnly(shown);
-    QPalette p = FDbMemo->palette();
-    p.setColor(QPalette::Base, palette().color(shown ? QPalette::Button : QPalette::Base));
-    FDbMemo->setPalette(p);
+    ShowEditorReadOnly(FDbMemo, EditorReadOnly());
 }
 
 QString TPnDbMemo::Text() const { return FDbMemo->toPlainText(); }

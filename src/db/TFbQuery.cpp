@@ -439,6 +439,8 @@ QByteArray TFbQuery::ReadBlobBytes(const unsigned char* quadPtr) const {
     return data;
 }
 
+// One case per kind of column, as the engine describes them: kept together,
+// like the table it is.
 QVariant TFbQuery::Value(int index) const {
     if (IsNull(index)) return QVariant();
     const TFbColumn& c = FColumns[size_t(index)];
