@@ -118,6 +118,22 @@ private slots:
         if (w->Child_DS->Editing()) w->Child_Cancel->trigger();
     }
 
+    // The running program with a saved invoice on its Items sheet and a new
+    // line being typed.
+    static TfmArTran* NewLineOnNewInvoice(TStartup& startup) {
+        TfmMain& m = *startup.fmMain;
+        startup.dmMain->ExecSQL(
+            "INSERT INTO AR_ACCT (ID, NICKNAME, NAME) VALUES (1, 'Acme', 'Acme Trading')");
+        m.Command("Ar_Tran")->trigger();
+        TfmArTran* w = m.fmArTran;
+        w->Child_New->trigger();
+        w->Child_CDS->FieldByName("AR_ACCT_ID")->SetValue(1);
+        w->Child_Save->trigger();
+        w->pg->setCurrentWidget(w->pgTsItems);
+        QTest::mouseClick(w->ItemBtnNew2, Qt::LeftButton);
+        return w;
+    }
+
     // A value the column refuses stops the save that Yes asks for: the
     // program stays, with the typing.
     void refusedValueKeepsTheProgram() {
@@ -126,31 +142,19 @@ private slots:
         LoginAs("ADMIN");
         TStartup startup;
         QVERIFY(startup.Start());
-        TfmMain& m = *startup.fmMain;
-        TdmMain& dm = *startup.dmMain;
-        dm.ExecSQL("INSERT INTO AR_ACCT (ID, NICKNAME, NAME) VALUES (1, 'Acme', 'Acme Trading')");
-        m.Command("Ar_Tran")->trigger();
-        TfmArTran* w = m.fmArTran;
-        w->Child_New->trigger();
-        w->Child_CDS->FieldByName("AR_ACCT_ID")->SetValue(1);
-        w->Child_Save->trigger();
-        w->pg->setCurrentWidget(w->pgTsItems);
-        QTest::mouseClick(w->ItemBtnNew2, Qt::LeftButton);
-        QWidget* qty = EditorOf(w, "QTY", w->Sub_DS);
-        qty->setFocus();
-        QTest::keyClick(qty, Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClicks(qty, "4999999999");
+        TfmArTran* w = NewLineOnNewInvoice(startup);
+        Retype(EditorOf(w, "QTY", w->Sub_DS), "4999999999");
         msgs.Choices = {TAnswer::Yes};
-        m.Command("System_Exit")->trigger();
+        startup.fmMain->Command("System_Exit")->trigger();
         const QStringList shown = msgs.Take();
         QCOMPARE(shown.size(), 2);
         QCOMPARE(shown[0], Ask("Invoices"));
         QVERIFY2(shown[1].startsWith("[Qty] The value is out of range"), qPrintable(shown[1]));
-        QVERIFY(m.isVisible());
+        QVERIFY(startup.fmMain->isVisible());
         QVERIFY(w->Sub_DS->Editing());
         QCOMPARE(static_cast<QLineEdit*>(EditorOf(w, "QTY", w->Sub_DS))->text(),
                  QString("4999999999"));
-        QCOMPARE(dm.SelectValue("SELECT COUNT(*) FROM AR_TRANITEM").toInt(), 0);
+        QCOMPARE(startup.dmMain->SelectValue("SELECT COUNT(*) FROM AR_TRANITEM").toInt(), 0);
         w->itemBtnCancel->click();
     }
 
@@ -162,24 +166,15 @@ private slots:
         LoginAs("ADMIN");
         TStartup startup;
         QVERIFY(startup.Start());
-        TfmMain& m = *startup.fmMain;
-        TdmMain& dm = *startup.dmMain;
-        dm.ExecSQL("INSERT INTO AR_ACCT (ID, NICKNAME, NAME) VALUES (1, 'Acme', 'Acme Trading')");
-        m.Command("Ar_Tran")->trigger();
-        TfmArTran* w = m.fmArTran;
-        w->Child_New->trigger();
-        w->Child_CDS->FieldByName("AR_ACCT_ID")->SetValue(1);
-        w->Child_Save->trigger();
+        TfmArTran* w = NewLineOnNewInvoice(startup);
         QCOMPARE(msgs.Take(), QStringList());
-        w->pg->setCurrentWidget(w->pgTsItems);
-        QVERIFY(w->ItemBtnNew2->isEnabled());
-        QTest::mouseClick(w->ItemBtnNew2, Qt::LeftButton);
+        QVERIFY(w->Sub_DS->Editing());
         QTest::keyClicks(EditorOf(w, "ITEMDESC", w->Sub_DS), "Gift box");
         msgs.Choices = {TAnswer::Yes};
-        m.Command("System_Exit")->trigger();
+        startup.fmMain->Command("System_Exit")->trigger();
         QCOMPARE(msgs.Take(), QStringList{Ask("Invoices")});
-        QVERIFY(!m.isVisible());
-        QCOMPARE(dm.SelectValue("SELECT ITEMDESC FROM AR_TRANITEM").toString(),
+        QVERIFY(!startup.fmMain->isVisible());
+        QCOMPARE(startup.dmMain->SelectValue("SELECT ITEMDESC FROM AR_TRANITEM").toString(),
                  QString("Gift box"));
     }
 };

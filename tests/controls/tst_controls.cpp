@@ -354,8 +354,6 @@ private slots:
         w->Child_Cancel->trigger();
     }
 
-    // A date is typed over the shown one and taken as typed when the typing
-    // ends; a date that does not exist is refused and nothing is stored.
     // A choice the record set refuses is told, the group shows the stored
     // choice again, and it goes on following its record.
     void radioGroupAfterRefusal() {
@@ -389,6 +387,8 @@ private slots:
         cds.Cancel();
     }
 
+    // A date is typed over the shown one and taken as typed when the typing
+    // ends; a date that does not exist is refused and nothing is stored.
     void typedDates_data() {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<int>("endKey");
