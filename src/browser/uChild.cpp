@@ -779,7 +779,13 @@ bool TfmChild::SaveLine() {
         if (!Sub_CDS->IsEmpty()) Sub_CDS->Edit();
         return false;
     }
-    if (inserting) Sub_CDS->Refresh();  // the key the database gave the line
+    if (inserting) {
+        // Read again for the key the database gave the line, and stay on it.
+        const QVariant line =
+            FSubLineField.isEmpty() ? QVariant() : Sub_CDS->FieldByName(FSubLineField)->Value();
+        Sub_CDS->Refresh();
+        if (line.isValid()) Sub_CDS->Locate(FSubLineField, line);
+    }
     // The master row shows what the write derived (totals).
     if (Child_CDS->State() == TDataSetState::Browse) Child_CDS->RefreshRecord();
     ItemBtnNew2->setFocus();

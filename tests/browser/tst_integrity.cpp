@@ -145,6 +145,7 @@ private slots:
         Retype(EditorOf(w.get(), "REF1"), "PO 4411");
         TypeLine(w.get(), "1", "100");
         QCOMPARE(msgs.Take(), QStringList());
+        QCOMPARE(w->Sub_CDS->FieldByName("LINE")->AsInteger(), 2);  // the line just saved
         QVERIFY(!w->Child_DS->Editing());
         QVERIFY(!w->Child_Cancel->isEnabled());  // nothing of the invoice is left unsaved
         QCOMPARE(F.Value("SELECT SYS_TAX_ID||' '||REF1 FROM AR_TRAN"), QString("8 PO 4411"));
