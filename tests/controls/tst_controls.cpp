@@ -233,12 +233,9 @@ private slots:
 
     void dateAndImageControls() {
         TScriptedMessages msgs;
-        TClientDataSet cds;
-        cds.SetConnection(&F.Dm().SQLConn_Main);
-        cds.CommandText = "SELECT * FROM SYS_USER_TODO";
-        TDataSource ds;
-        ds.SetDataSet(&cds);
-        cds.Open();
+        TOpenSet cdsSet(F.Dm(), "SELECT * FROM SYS_USER_TODO");
+        TClientDataSet& cds = cdsSet.Cds;
+        TDataSource& ds = cdsSet.Ds;
         TPnDbDate date;
         date.SetDataField("DUEDATE");
         date.SetDataSource(&ds);
@@ -251,12 +248,9 @@ private slots:
         TPnDbMemo memo;
         memo.resize(100, 40);
         QVERIFY(memo.height() >= 60);
-        TClientDataSet items;
-        items.SetConnection(&F.Dm().SQLConn_Main);
-        items.CommandText = "SELECT * FROM IC_ITEM";
-        TDataSource ids;
-        ids.SetDataSet(&items);
-        items.Open();
+        TOpenSet itemsSet(F.Dm(), "SELECT * FROM IC_ITEM");
+        TClientDataSet& items = itemsSet.Cds;
+        TDataSource& ids = itemsSet.Ds;
         TPnDbImage image;
         image.SetDataField("FILENAME");
         image.SetDataSource(&ids);
@@ -358,12 +352,9 @@ private slots:
     // choice again, and it goes on following its record.
     void radioGroupAfterRefusal() {
         TScriptedMessages msgs;
-        TClientDataSet cds;
-        cds.SetConnection(&F.Dm().SQLConn_Main);
-        cds.CommandText = "SELECT * FROM AR_ACCT";
-        TDataSource ds;
-        ds.SetDataSet(&cds);
-        cds.Open();
+        TOpenSet cdsSet(F.Dm(), "SELECT * FROM AR_ACCT");
+        TClientDataSet& cds = cdsSet.Cds;
+        TDataSource& ds = cdsSet.Ds;
         TDbRadioGroup group("Default Price", {"Standard Price", "Price 1", "Price 2"}, {0, 1, 2});
         group.SetDataField("PRICENO");
         group.SetDataSource(&ds);
@@ -411,12 +402,9 @@ private slots:
         QFETCH(QDate, stored);
         QFETCH(QString, message);
         TScriptedMessages msgs;
-        TClientDataSet cds;
-        cds.SetConnection(&F.Dm().SQLConn_Main);
-        cds.CommandText = "SELECT * FROM SYS_USER_TODO";
-        TDataSource ds;
-        ds.SetDataSet(&cds);
-        cds.Open();
+        TOpenSet cdsSet(F.Dm(), "SELECT * FROM SYS_USER_TODO");
+        TClientDataSet& cds = cdsSet.Cds;
+        TDataSource& ds = cdsSet.Ds;
         QWidget form;
         auto* date = new TPnDbDate(&form);
         date->SetDataField("DUEDATE");
@@ -470,12 +458,9 @@ private slots:
         F.Dm().ExecSQL("INSERT INTO IC_ITEM (ID, ITEMNO, NAME) VALUES (2, 'P-02', 'RICE FLOUR')");
         F.Dm().ExecSQL(QString::fromUtf8(
             "INSERT INTO IC_ITEM (ID, ITEMNO, NAME) VALUES (3, 'Q-03', 'Crème Fraîche')"));
-        TClientDataSet cds;
-        cds.SetConnection(&F.Dm().SQLConn_Main);
-        cds.CommandText = "SELECT * FROM AR_TRANITEM";
-        TDataSource ds;
-        ds.SetDataSet(&cds);
-        cds.Open();
+        TOpenSet cdsSet(F.Dm(), "SELECT * FROM AR_TRANITEM");
+        TClientDataSet& cds = cdsSet.Cds;
+        TDataSource& ds = cdsSet.Ds;
         TPnFkey fk;
         fk.SetDataField("IC_ITEM_ID");
         fk.SetDataSource(&ds);
@@ -501,12 +486,9 @@ private slots:
     void lookupStatementLayout() {
         TScriptedMessages msgs;
         F.Dm().ExecSQL("INSERT INTO IC_ITEM (ID, ITEMNO, NAME) VALUES (5, 'P-05', 'Oat Milk')");
-        TClientDataSet cds;
-        cds.SetConnection(&F.Dm().SQLConn_Main);
-        cds.CommandText = "SELECT L.*\nFROM AR_TRANITEM L";
-        TDataSource ds;
-        ds.SetDataSet(&cds);
-        cds.Open();
+        TOpenSet cdsSet(F.Dm(), "SELECT L.*\nFROM AR_TRANITEM L");
+        TClientDataSet& cds = cdsSet.Cds;
+        TDataSource& ds = cdsSet.Ds;
         TPnFkey fk;
         fk.SetDataField("IC_ITEM_ID");
         fk.SetDataSource(&ds);
@@ -534,12 +516,9 @@ private slots:
     // A statement the database refuses: its message once, and the picker is gone.
     void pickerStatementError() {
         TScriptedMessages msgs;
-        TClientDataSet cds;
-        cds.SetConnection(&F.Dm().SQLConn_Main);
-        cds.CommandText = "SELECT * FROM AR_TRANITEM";
-        TDataSource ds;
-        ds.SetDataSet(&cds);
-        cds.Open();
+        TOpenSet cdsSet(F.Dm(), "SELECT * FROM AR_TRANITEM");
+        TClientDataSet& cds = cdsSet.Cds;
+        TDataSource& ds = cdsSet.Ds;
         TPnFkey fk;
         fk.SetDataField("IC_ITEM_ID");
         fk.SetDataSource(&ds);
@@ -710,12 +689,9 @@ private slots:
 
     void returnSelectionDataField1() {
         TScriptedMessages msgs;
-        TClientDataSet cds;
-        cds.SetConnection(&F.Dm().SQLConn_Main);
-        cds.CommandText = "SELECT * FROM AR_TRANITEM";
-        TDataSource ds;
-        ds.SetDataSet(&cds);
-        cds.Open();
+        TOpenSet cdsSet(F.Dm(), "SELECT * FROM AR_TRANITEM");
+        TClientDataSet& cds = cdsSet.Cds;
+        TDataSource& ds = cdsSet.Ds;
         TPnFkey fk;
         fk.setObjectName("pnItem");
         fk.SetDataField("IC_ITEM_ID");

@@ -174,3 +174,10 @@ void LoginAs(const QString& code) {
         dlg->BitBtn1->click();
     });
 }
+
+TOpenSet::TOpenSet(TdmMain& dm, const QString& sql) {
+    Cds.SetConnection(&dm.SQLConn_Main);
+    Cds.CommandText = sql;
+    Ds.SetDataSet(&Cds);
+    Cds.Open();
+}

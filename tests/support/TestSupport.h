@@ -6,6 +6,8 @@
 #include <functional>
 #include <memory>
 
+#include "TClientDataSet.h"
+#include "TDataSource.h"
 #include "uMessages.h"
 
 // A program folder of its own for one test: fresh copies of the pristine
@@ -68,7 +70,6 @@ class TdmMain;
 class QTreeWidget;
 class QTreeWidgetItem;
 class QWidget;
-class TDataSource;
 
 // One test case's database: a fresh program folder with the pristine
 // databases, and a data module connected to it with the administrator
@@ -126,6 +127,14 @@ std::unique_ptr<W> OpenBrowser() {
 // The editor of the labelled control of w bound to field (of ds when
 // given), to type into as a user does; fails the test when there is none.
 QWidget* EditorOf(QWidget* w, const QString& field, TDataSource* ds = nullptr);
+
+// A record set opened on a statement of dm's database, with its data
+// source, for a control under test.
+struct TOpenSet {
+    TOpenSet(TdmMain& dm, const QString& sql);
+    TClientDataSet Cds;
+    TDataSource Ds;
+};
 
 // The folder node of a browser's tree with this caption; null when none.
 QTreeWidgetItem* FolderNamed(QTreeWidget* tree, const QString& caption);
