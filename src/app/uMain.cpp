@@ -20,6 +20,7 @@
 #include "uCust.h"
 #include "uDefault.h"
 #include "uDmMain.h"
+#include "uDoTemplate.h"
 #include "uICBatch.h"
 #include "uLibProc.h"
 #include "uLogin.h"
@@ -111,6 +112,7 @@ TfmMain::TfmMain(QWidget* parent) : QMainWindow(parent) {
 
 TfmMain::~TfmMain() {
     if (TfmChild::Host() == this) TfmChild::SetHost(nullptr);
+    if (TfmChild::TemplatePrinter() == fmDoTemplate) TfmChild::SetTemplatePrinter(nullptr);
 }
 
 QAction* TfmMain::AddCommand(const QString& name, const QString& caption, bool available) {
@@ -298,8 +300,10 @@ void TfmMain::CreateBusinessWindows() {
     fmArTran = new TfmArTran;
     fmCBAcct = new TfmCBAcct;
     fmCBTran = new TfmCBTran;
+    fmDoTemplate = new TfmDoTemplate;
     fmUserTodo = new TfmUserTodo;
     fmArTran->FReceiptWindow = fmCBTran;
+    TfmChild::SetTemplatePrinter(fmDoTemplate);
     for (TfmChild* child : BusinessWindows()) {
         const QString command = CommandOfChild(child->objectName());
         AddChild(child);
@@ -422,7 +426,8 @@ void TfmMain::CloseAll() {
 QList<TfmChild*> TfmMain::BusinessWindows() const {
     QList<TfmChild*> all;
     for (TfmChild* w : std::initializer_list<TfmChild*>{fmCust, fmSupplier, fmProd, fmICBatch,
-                                                        fmArTran, fmCBAcct, fmCBTran, fmUserTodo})
+                                                        fmArTran, fmCBAcct, fmCBTran, fmDoTemplate,
+                                                        fmUserTodo})
         if (w) all << w;
     return all;
 }

@@ -22,6 +22,7 @@ class TfmCBAcct;
 class TfmCBTran;
 class TfmICBatch;
 class TfmArTran;
+class TfmDoTemplate;
 
 // The main window: a multi-document frame with the menu, the top tool bar and
 // the bottom task bar of the child windows that have been brought up.
@@ -52,6 +53,7 @@ public:
     TfmArTran* fmArTran = nullptr;
     TfmCBAcct* fmCBAcct = nullptr;
     TfmCBTran* fmCBTran = nullptr;
+    TfmDoTemplate* fmDoTemplate = nullptr;
     TfmUserTodo* fmUserTodo = nullptr;
     void System_DictionaryExecute();
     TfmDefault* fmDefault() const { return FDefault; }

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QPointer>
 #include <QScopedValueRollback>
 #include <QSplitter>
 #include <QStackedWidget>
@@ -57,6 +58,46 @@ QString RecordCountText(TClientDataSet* ds) {
 
 void TfmChild::SetHost(IChildHost* host) { g_host = host; }
 IChildHost* TfmChild::Host() { return g_host; }
+
+namespace {
+ITemplatePrinter* g_templatePrinter = nullptr;
+// Every template menu built, so that a copied or deleted template marks
+// them all for rebuilding.
+QList<QPointer<QMenu>>& TemplateMenus() {
+    static QList<QPointer<QMenu>> menus;
+    return menus;
+}
+}  // namespace
+
+void TfmChild::SetTemplatePrinter(ITemplatePrinter* printer) { g_templatePrinter = printer; }
+ITemplatePrinter* TfmChild::TemplatePrinter() { return g_templatePrinter; }
+
+void TfmChild::MarkTemplateMenusStale() {
+    for (const QPointer<QMenu>& m : TemplateMenus())
+        if (m) m->setProperty("Tag", TemplateMenuStale);
+}
+
+void TfmChild::CreateTemplateMenu(int aTmplateType, QMenu* aMenuItem) {
+    if (!TemplateMenus().contains(aMenuItem)) TemplateMenus().append(aMenuItem);
+    if (!aMenuItem->isEmpty() && aMenuItem->property("Tag").toInt() != TemplateMenuStale) return;
+    aMenuItem->clear();
+    if (aTmplateType == 1) {
+        dmMain()->ForEachRow(QStringLiteral("SELECT * FROM SO_DOTEMPLATE ORDER BY ID"),
+                             [this, aMenuItem](const TFbQuery& q) {
+                                 QAction* item =
+                                     aMenuItem->addAction(q.AsString(QStringLiteral("NAME")));
+                                 item->setProperty("Tag", q.AsInteger(QStringLiteral("ID")));
+                                 connect(item, &QAction::triggered, this, [this, item]() {
+                                     Guarded([this, item]() { DoTemplateItemClick(item); });
+                                 });
+                             });
+    }
+    aMenuItem->setProperty("Tag", 0);
+}
+
+void TfmChild::DoTemplateItemClick(QAction* item) {
+    if (g_templatePrinter) g_templatePrinter->PrintWithTemplate(item->property("Tag").toInt());
+}
 
 TfmChild::TfmChild(QWidget* parent) : QWidget(parent) {
     FTableDbChanged = false;

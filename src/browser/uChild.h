@@ -39,6 +39,19 @@ public:
     // 0 while a task-bar button remains, -1 when none does.
     virtual int GetNextToolbarButtonIdx() const = 0;
     virtual TfmChild* ChildOfBottomButton(int index) const = 0;
+    // The options window, opened at page TabIndex.
+    virtual void SetSysOptions(int TabIndex) = 0;
+};
+
+// What a record browser asks of the template window when it prints its
+// rows through a print template; the browser may not include that window.
+class ITemplatePrinter {
+public:
+    virtual ~ITemplatePrinter() = default;
+    // The keys of the documents to print, "1,2,3"; empty when none.
+    virtual void SetOrderInStr(const QString& ids) = 0;
+    // Loads template templateId and previews it for those documents.
+    virtual void PrintWithTemplate(int templateId) = 0;
 };
 
 // One lookup column of a browser.
@@ -190,6 +203,19 @@ public:
     void CloseAllChildren();
     static void SetHost(IChildHost* host);
     static IChildHost* Host();
+
+    // ---- print templates
+    // Fills menu with one item per template (type 1), unless it already has
+    // items and is not marked stale.
+    void CreateTemplateMenu(int aTmplateType, QMenu* aMenuItem);
+    // Prints with the template whose ID is the item's tag.
+    void DoTemplateItemClick(QAction* item);
+    // After a template was copied or deleted: every template menu is built
+    // again the next time it opens.
+    static void MarkTemplateMenusStale();
+    static void SetTemplatePrinter(ITemplatePrinter* printer);
+    static ITemplatePrinter* TemplatePrinter();
+    static constexpr int TemplateMenuStale = 8888;
 
     // ---- components
     QFrame* PanelTop;

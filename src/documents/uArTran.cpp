@@ -7,6 +7,8 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QTabWidget>
+#include <QToolBar>
+#include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <cmath>
@@ -104,6 +106,25 @@ TfmArTran::TfmArTran(QWidget* parent) : TfmChild(parent) {
     connect(dbGridReceipts, &QAbstractItemView::doubleClicked, this,
             GuardedCommand(&TfmArTran::dbGridReceiptsDblClick));
     PopupDbGrid->addSeparator();
+    PreviewInvoicesMenu = PopupDbGrid->addMenu(QStringLiteral("Preview Invoices"));
+    PreviewInvoicesMenu->setObjectName(QStringLiteral("PreviewInvoicesMenu"));
+    connect(PopupDbGrid, &QMenu::aboutToShow, this, GuardedCommand(&TfmArTran::PopupDbGridPopup));
+    btnDoTemplate = new QToolButton(ToolBar2);
+    btnDoTemplate->setObjectName(QStringLiteral("btnDoTemplate"));
+    btnDoTemplate->setText(QStringLiteral("Preview"));
+    btnDoTemplate->setAccessibleName(btnDoTemplate->text());
+    btnDoTemplate->setPopupMode(QToolButton::InstantPopup);
+    PopupPopupMain = new QMenu(btnDoTemplate);
+    PopupPopupMain->setObjectName(QStringLiteral("PopupPopupMain"));
+    N9 = PopupPopupMain->addAction(QStringLiteral("Set Company Info"));
+    PreviewSelectedInvoicesMenu = PopupPopupMain->addMenu(QStringLiteral("Preview Selected Invoices"));
+    PreviewSelectedInvoicesMenu->setObjectName(QStringLiteral("PreviewSelectedInvoicesMenu"));
+    btnDoTemplate->setMenu(PopupPopupMain);
+    ToolBar2->addWidget(btnDoTemplate);
+    connect(PopupPopupMain, &QMenu::aboutToShow, this,
+            GuardedCommand(&TfmArTran::PopupPopupMainPopup));
+    connect(N9, &QAction::triggered, this, GuardedCommand(&TfmArTran::N9Click));
+    PopupDbGrid->addSeparator();
     EnterNewReceipt1 = PopupDbGrid->addAction(QStringLiteral("Enter New Receipt"));
     connect(EnterNewReceipt1, &QAction::triggered, this,
             GuardedCommand(&TfmArTran::EnterNewReceipt1Click));
@@ -113,6 +134,28 @@ TfmArTran::TfmArTran(QWidget* parent) : TfmChild(parent) {
     connect(Child_New, &QAction::triggered, this, GuardedCommand(&TfmArTran::NewInvoiceDefaults));
     pnItem->BtnEdit()->installEventFilter(this);
     LoadAllControls(this);
+}
+
+// Opening either print menu hands the marked invoices to the template
+// window: what a chosen template prints.
+void TfmArTran::PopupDbGridPopup() {
+    CreateTemplateMenu(1, PreviewInvoicesMenu);
+    if (ITemplatePrinter* printer = TemplatePrinter()) printer->SetOrderInStr(GetSelectedIdList());
+}
+
+void TfmArTran::PopupPopupMainPopup() {
+    const bool enabled = Child_CDS->Active() && !Child_CDS->IsEmpty() && !Child_DS->Editing();
+    if (enabled && DBGrid1->SelectedRows().Count() == 0) {
+        DBGrid1->SelectedRows().SetMarked(Child_CDS->KeyOfRow(Child_CDS->RecNo()), true);
+        DBGrid1->SyncMarks();
+    }
+    for (QAction* a : PopupPopupMain->actions()) a->setEnabled(enabled);
+    CreateTemplateMenu(1, PreviewSelectedInvoicesMenu);
+    if (ITemplatePrinter* printer = TemplatePrinter()) printer->SetOrderInStr(GetSelectedIdList());
+}
+
+void TfmArTran::N9Click() {
+    if (IChildHost* host = Host()) host->SetSysOptions(1);
 }
 
 int TfmArTran::CustomerId() const {

@@ -4,6 +4,8 @@
 #include "uChild.h"
 
 class QAction;
+class QMenu;
+class QToolButton;
 class TPnDbEdit;
 class TPnFkey;
 
@@ -32,6 +34,16 @@ public:
     TDataSource* Receipt_DS;
     TDbGrid* dbGridReceipts;
     QAction* EnterNewReceipt1;
+    // Printing: the grid menu's "Preview Invoices" and the toolbar's
+    // "Preview" button with "Set Company Info" and "Preview Selected Invoices".
+    QMenu* PreviewInvoicesMenu;
+    QToolButton* btnDoTemplate;
+    QMenu* PopupPopupMain;
+    QAction* N9;
+    QMenu* PreviewSelectedInvoicesMenu;
+    void PopupDbGridPopup();
+    void PopupPopupMainPopup();
+    void N9Click();
 
     static QString DefaultItemLookupSQL() {
         return QStringLiteral("SELECT ID,ITEMNO,NAME,PRICE0 FROM IC_ITEM");

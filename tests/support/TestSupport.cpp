@@ -75,6 +75,12 @@ bool TScriptedMessages::OpenFile(const QString& caption, const QString& filter, 
     return Answers.isEmpty() ? true : Answers.takeFirst();
 }
 
+bool TScriptedMessages::SaveFile(const QString& caption, const QString& filter, QString& file) {
+    Shown.append({TKind::Confirmation, "Save: " + caption + filter.left(0)});
+    if (!InputValues.isEmpty()) file = InputValues.takeFirst();
+    return Answers.isEmpty() ? true : Answers.takeFirst();
+}
+
 QStringList TScriptedMessages::Take() {
     QStringList texts;
     for (const TMessage& m : Shown) texts << m.Text;

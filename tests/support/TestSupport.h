@@ -50,6 +50,8 @@ public:
     bool Input(const QString& caption, const QString& prompt, QString& value) override;
     // Answers from Answers; the file name from InputValues.
     bool OpenFile(const QString& caption, const QString& filter, QString& file) override;
+    // Likewise, recorded as "Save: " and the caption.
+    bool SaveFile(const QString& caption, const QString& filter, QString& file) override;
 
     // Answers to the next confirmations and input boxes, in order.
     QList<bool> Answers;

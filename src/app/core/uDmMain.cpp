@@ -484,21 +484,26 @@ void TdmMain::SelectSysTreeViewRootByTable(const QString& tbName, int& id, int& 
 
 int TdmMain::InsertSysTreeView(const QString& tbName, const QString& caption, int parentId,
                                int siblingOrder, int imgIndex, int readOnly) {
+    TFbTransaction tra(SQLConn_Main);
+    const int id = InsertSysTreeView(tra, tbName, caption, parentId, siblingOrder, imgIndex, readOnly);
+    tra.Commit();
+    return id;
+}
+
+int TdmMain::InsertSysTreeView(TFbTransaction& tra, const QString& tbName, const QString& caption,
+                               int parentId, int siblingOrder, int imgIndex, int readOnly) {
     const QVariantMap p = {{"TABLENAME", tbName},  {"CAPTION", caption},
                            {"PARENTID", parentId}, {"SIBLINGORDER", siblingOrder},
                            {"IMGINDEX", imgIndex}, {"READONLY", readOnly}};
     // The key is assigned by the database; RETURNING hands back exactly the
     // row written, even when another user adds a folder of the same name.
-    TWorkQuery w(SQLConn_Main,
-                 QStringLiteral("INSERT INTO SYS_TREEVIEW ( TABLENAME, CAPTION, PARENTID, "
-                                "SIBLINGORDER, IMGINDEX, READONLY) VALUES\n"
-                                "(:TABLENAME,:CAPTION,:PARENTID,:SIBLINGORDER,:IMGINDEX,:READONLY) "
-                                "RETURNING ID"));
-    BindParams(w.Query, p);
-    w.Query.Execute();
-    const int id = w.Query.AsInteger(QStringLiteral("ID"));
-    w.Tra.Commit();
-    return id;
+    TFbQuery q(tra, QStringLiteral("INSERT INTO SYS_TREEVIEW ( TABLENAME, CAPTION, PARENTID, "
+                                   "SIBLINGORDER, IMGINDEX, READONLY) VALUES\n"
+                                   "(:TABLENAME,:CAPTION,:PARENTID,:SIBLINGORDER,:IMGINDEX,:READONLY) "
+                                   "RETURNING ID"));
+    BindParams(q, p);
+    q.Execute();
+    return q.AsInteger(QStringLiteral("ID"));
 }
 
 void TdmMain::UpdateSysTreeView(const QString& tbName, const QString& caption, int id) {
@@ -510,6 +515,12 @@ void TdmMain::UpdateSysTreeView(const QString& tbName, const QString& caption, i
 void TdmMain::DeleteSysTreeView(const QString& tbName, int id) {
     ExecSQL(QStringLiteral("DELETE FROM SYS_TREEVIEW WHERE TABLENAME=:TABLENAME AND ID=:ID"),
             {{"TABLENAME", tbName}, {"ID", id}});
+}
+
+void TdmMain::DeleteSysTreeView(TFbTransaction& tra, const QString& tbName, int id) {
+    TFbQuery q(tra, QStringLiteral("DELETE FROM SYS_TREEVIEW WHERE TABLENAME=:TABLENAME AND ID=:ID"));
+    BindParams(q, {{"TABLENAME", tbName}, {"ID", id}});
+    q.Execute();
 }
 
 // ------------------------------------------------------------ lookups

@@ -140,8 +140,13 @@ public:
                                       int& readOnly, QString& caption);
     int InsertSysTreeView(const QString& tbName, const QString& caption, int parentId,
                           int siblingOrder, int imgIndex, int readOnly);
+    // The same in transaction tra, for a node written together with what it
+    // stands for (a print template).
+    int InsertSysTreeView(TFbTransaction& tra, const QString& tbName, const QString& caption,
+                          int parentId, int siblingOrder, int imgIndex, int readOnly);
     void UpdateSysTreeView(const QString& tbName, const QString& caption, int id);
     void DeleteSysTreeView(const QString& tbName, int id);
+    void DeleteSysTreeView(TFbTransaction& tra, const QString& tbName, int id);
 
     // ---- lookup record sets, shared by all windows and found by name
     TClientDataSet* FindLookupCDS(const QString& name) const;

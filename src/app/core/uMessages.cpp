@@ -92,6 +92,14 @@ bool TDialogMessageService::OpenFile(const QString& caption, const QString& filt
     return true;
 }
 
+bool TDialogMessageService::SaveFile(const QString& caption, const QString& filter, QString& file) {
+    const QString chosen =
+        QFileDialog::getSaveFileName(QApplication::activeWindow(), caption, file, filter);
+    if (chosen.isEmpty()) return false;
+    file = chosen;
+    return true;
+}
+
 void ShowInformation(const QString& text) {
     TMessageService::Instance().Show(TMessageService::TKind::Information, text);
 }

@@ -27,6 +27,8 @@ public:
     virtual bool Input(const QString& caption, const QString& prompt, QString& value) = 0;
     // An open-file dialog; false when cancelled.
     virtual bool OpenFile(const QString& caption, const QString& filter, QString& file) = 0;
+    // A save-file dialog; false when cancelled. file holds the proposed name.
+    virtual bool SaveFile(const QString& caption, const QString& filter, QString& file) = 0;
 
     // The service in use (the interactive one unless replaced).
     static TMessageService& Instance();
@@ -43,6 +45,7 @@ public:
     TAnswer Ask(const QString& text) override;
     bool Input(const QString& caption, const QString& prompt, QString& value) override;
     bool OpenFile(const QString& caption, const QString& filter, QString& file) override;
+    bool SaveFile(const QString& caption, const QString& filter, QString& file) override;
 };
 
 // The caption of every message box: the product's title once it is known.

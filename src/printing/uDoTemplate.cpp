@@ -1,0 +1,530 @@
+#include "uDoTemplate.h"
+
+#include <QAction>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLayout>
+#include <QMenu>
+#include <QPixmap>
+#include <QScopeGuard>
+#include <QScrollArea>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeWidget>
+
+#include "TClientDataSet.h"
+#include "TDataSource.h"
+#include "TDisplayFormat.h"
+#include "TFbConnection.h"
+#include "TReportDocument.h"
+#include "TReportPreview.h"
+#include "uDmMain.h"
+#include "uLibProc.h"
+#include "uMessages.h"
+#include "uTemplateCodes.h"
+#include "uTreeView.h"
+
+namespace {
+
+const QString kPostalCodeTitle = QString::fromUtf8("邮编");
+const QString kTickTitle = QString::fromUtf8("勾选项");
+const QString kTick = QString::fromUtf8("√");
+// What a select list holds when no element asks for a column of its set.
+const QString kNoColumns = QStringLiteral("0 AS NO_COLUMNS");
+
+TClientDataSet* ReadOnlySet(QObject* owner, const char* name) {
+    auto* cds = new TClientDataSet(owner);
+    cds->setObjectName(QString::fromLatin1(name));
+    cds->SetConnection(&dmMain()->SQLConn_Main);
+    return cds;
+}
+
+// n / d rounded to the nearest integer, halves to the even neighbour.
+int DivideHalfEven(int n, int d) {
+    int q = n / d;
+    const int r2 = 2 * (n % d);
+    if (r2 > d || (r2 == d && q % 2 != 0)) ++q;
+    return q;
+}
+
+// The last component of a stored path, written with either separator.
+QString LastPathComponent(const QString& path) {
+    const int cut = std::max(path.lastIndexOf('/'), path.lastIndexOf('\\'));
+    return path.mid(cut + 1);
+}
+
+}  // namespace
+
+TfmDoTemplate::TfmDoTemplate(QWidget* parent) : TfmChild(parent), FNoBand(TReportBand::TKind::Detail) {
+    setObjectName(QStringLiteral("fmDoTemplate"));
+    SetCaption(QStringLiteral("Invoice Templates"));
+    SetChildMode(cmEditorOnly);
+    FTableName = QStringLiteral("SO_DOTEMPLATE");
+    FNameField = QStringLiteral("NAME");
+    FSelectList = QStringLiteral("*");
+    FFilterField = QStringLiteral("NOT APPLICABLE");
+    FTVShow = true;
+    FTVCountField.clear();
+    FTVShowCount = false;
+    TreeView1->setProperty("Tag", TreeTagSkipRoot);
+    Child_CDS->CommandText = QStringLiteral("SELECT * FROM SO_DOTEMPLATE");
+
+    // Toolbar: New (a copy of the selected template) and Save stay.
+    Child_Cancel->setVisible(false);
+    Child_Delete->setVisible(false);
+    btnLeftFind->setVisible(false);
+    disconnect(Child_New, nullptr, this, nullptr);
+    connect(Child_New, &QAction::triggered, this,
+            GuardedCommand(&TfmDoTemplate::CopySelectedTemplate));
+    btnPreview = ToolBar2->addAction(QStringLiteral("Preview"));
+    btnPreview->setObjectName(QStringLiteral("btnPreview"));
+    connect(btnPreview, &QAction::triggered, this, GuardedCommand(&TfmDoTemplate::btnPreviewClick));
+    if (QWidget* status = findChild<QWidget*>(QStringLiteral("StatusBar1"))) status->hide();
+
+    // The tree's menu copies and deletes templates instead of folders.
+    disconnect(N12, nullptr, this, nullptr);
+    disconnect(N15, nullptr, this, nullptr);
+    CopySelectedTemplateToNew = N12;
+    CopySelectedTemplateToNew->setText(QStringLiteral("Copy Selected Template To New"));
+    DeleteSelectedTemplate1 = N15;
+    DeleteSelectedTemplate1->setText(QStringLiteral("Delete Selected Template"));
+    N13->setVisible(false);
+    connect(CopySelectedTemplateToNew, &QAction::triggered, this,
+            GuardedCommand(&TfmDoTemplate::CopySelectedTemplate));
+    connect(DeleteSelectedTemplate1, &QAction::triggered, this,
+            GuardedCommand(&TfmDoTemplate::DeleteSelectedTemplate));
+
+    // The design canvas in place of the editor pages.
+    pg->hide();
+    ScrollBox1 = new QScrollArea(PanelRightBottom);
+    ScrollBox1->setObjectName(QStringLiteral("ScrollBox1"));
+    ScrollBox1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    PanelRightBottom->layout()->addWidget(ScrollBox1);
+    PageCanvas = new QWidget;
+    PageCanvas->setObjectName(QStringLiteral("PageCanvas"));
+    ScrollBox1->setWidget(PageCanvas);
+    auto band = [this](const char* name, const QColor& color) {
+        auto* w = new QWidget(PageCanvas);
+        w->setObjectName(QString::fromLatin1(name));
+        w->setAutoFillBackground(true);
+        QPalette p = w->palette();
+        p.setColor(QPalette::Window, color);
+        w->setPalette(p);
+        return w;
+    };
+    HeaderBand = band("HeaderBand", Qt::white);
+    // The item band in a light grey, so that the bands stand apart.
+    DetailBand = band("DetailBand", QColor(0xE4, 0xE4, 0xE4));
+    FooterBand = band("FooterBand", Qt::white);
+    ImageHeader = new QLabel(HeaderBand);
+    ImageHeader->setObjectName(QStringLiteral("ImageHeader"));
+    ImageFooter = new QLabel(FooterBand);
+    ImageFooter->setObjectName(QStringLiteral("ImageFooter"));
+
+    Field_CDS = ReadOnlySet(this, "Field_CDS");
+    Flag_CDS = ReadOnlySet(this, "Flag_CDS");
+    Tran_CDS = ReadOnlySet(this, "Tran_CDS");
+    Query_Detail = ReadOnlySet(this, "Query_Detail");
+
+    // The report: header, a master band of height 0 that starts every
+    // invoice on a new page, the item lines, and the footer.
+    QuickRep1.BaseFont = QFont(QStringLiteral("Segoe UI"), 9);
+    QRBandHeader = QuickRep1.AddBand(TReportBand::TKind::PageHeader);
+    QRBandMaster = QuickRep1.AddBand(TReportBand::TKind::Detail);
+    QRBandMaster->Height = 0;
+    QRBandMaster->ForceNewPage = true;
+    QRSubDetail = QuickRep1.AddBand(TReportBand::TKind::SubDetail);
+    QRSubDetail->DataSet = Query_Detail;
+    QRBandFooter = QuickRep1.AddBand(TReportBand::TKind::PageFooter);
+    QRBandHeader->AfterPrint = [this](TReportBand&) { QRBandHeaderAfterPrint(); };
+    QRImage1 = QRBandHeader->Add<TReportImage>();
+    QRImage1->Name = QStringLiteral("QRImage1");
+    QRImage1->Enabled = false;
+    // The preview asks for its file through the program's dialogs.
+    TReportPreview::SetFileAsker([](const QString& caption, const QString& filter, QString& file) {
+        return TMessageService::Instance().SaveFile(caption, filter, file);
+    });
+    LoadTemplate(0);
+}
+
+TfmDoTemplate::~TfmDoTemplate() = default;
+
+int TfmDoTemplate::MasterInt(const char* field) const {
+    if (!Child_CDS->Active() || Child_CDS->IsEmpty()) return 0;
+    TField* f = Child_CDS->FindField(QString::fromLatin1(field));
+    return f ? f->AsInteger() : 0;
+}
+
+QString TfmDoTemplate::MasterString(const char* field) const {
+    if (!Child_CDS->Active() || Child_CDS->IsEmpty()) return QString();
+    TField* f = Child_CDS->FindField(QString::fromLatin1(field));
+    return f ? f->AsString() : QString();
+}
+
+void TfmDoTemplate::Child_CDSAfterOpen() {
+    TfmChild::Child_CDSAfterOpen();
+    LoadTemplate(Child_CDS->IsEmpty() ? 0 : MasterInt("ID"));
+}
+
+// ------------------------------------------------------------ loading
+
+void TfmDoTemplate::LoadTemplate(int TId) {
+    FCurrentTemplateId = TId;
+    FFlagCDSSQL.clear();
+    FInvCDSSQL = QStringLiteral("AR_TRAN.ID");
+    FItemCDSSQL.clear();
+    Field_CDS->Close();
+    Field_CDS->CommandText = "SELECT * FROM SO_DOTEMPLATEFIELD WHERE SO_DOTEMPLATE_ID=" +
+                             QString::number(TId) + " ORDER BY TITLE,ORDERINGROUP";
+    if (dmMain()->SQLConn_Main.IsConnected()) Field_CDS->Open();
+    // The page first: the footer's copy of the picture is placed by the page height.
+    SetPageSize();
+    SetImage();
+    CreateLabels();
+}
+
+void TfmDoTemplate::SetPageSize() {
+    const QString paper = MasterString("PAPERSIZE");
+    QuickRep1.CustomPaper = IsCustomPaper(paper);
+    if (QuickRep1.CustomPaper)
+        QuickRep1.CustomSize = QSize(MasterInt("PAGE_WIDTH"), MasterInt("PAGE_HEIGHT"));
+    else
+        QuickRep1.Paper = PageSizeIdOfPaper(paper);
+    const bool portrait = !Child_CDS->Active() || Child_CDS->IsEmpty() ||
+                          MasterInt("ORIENTATION") == 1;
+    QuickRep1.Orientation = portrait ? QPageLayout::Portrait : QPageLayout::Landscape;
+    QuickRep1.Title = MasterString("NAME");
+    QRBandHeader->Height = std::max(0, MasterInt("HEADER_HEIGHT"));
+    QRBandFooter->Height = std::max(0, MasterInt("FOOTER_HEIGHT"));
+    const QSize page = QuickRep1.PageSize();
+    QRSubDetail->Height = std::max(0, page.height() - QRBandHeader->Height - QRBandFooter->Height);
+    PlaceBands();
+}
+
+void TfmDoTemplate::PlaceBands() {
+    const QSize page = QuickRep1.PageSize();
+    PageCanvas->setFixedSize(page);
+    HeaderBand->setGeometry(0, 0, page.width(), QRBandHeader->Height);
+    DetailBand->setGeometry(0, QRBandHeader->Height, page.width(), QRSubDetail->Height);
+    FooterBand->setGeometry(0, page.height() - QRBandFooter->Height, page.width(),
+                            QRBandFooter->Height);
+}
+
+void TfmDoTemplate::SetImage() {
+    ImageHeader->hide();
+    ImageFooter->hide();
+    FPicture = QImage();
+    QString file = MasterString("FILENAME");
+    if (file.isEmpty()) return;
+    if (!QFileInfo::exists(file)) file = TemplateImageFolder() + LastPathComponent(file);
+    if (!QFileInfo::exists(file) || !FPicture.load(file)) {
+        FPicture = QImage();
+        return;
+    }
+    const QPixmap pixmap = QPixmap::fromImage(FPicture);
+    ImageHeader->setPixmap(pixmap);
+    ImageHeader->setGeometry(0, 0, pixmap.width(), pixmap.height());
+    ImageFooter->setPixmap(pixmap);
+    ImageFooter->setGeometry(0, QRBandFooter->Height - QuickRep1.PageSize().height(),
+                             pixmap.width(), pixmap.height());
+    ImageHeader->show();
+    ImageFooter->show();
+}
+
+void TfmDoTemplate::ClearLabels() {
+    qDeleteAll(FLabels);
+    FLabels.clear();
+    for (TReportText* e : FQRDbTexts) e->Band()->Remove(e);
+    FQRDbTexts.clear();
+}
+
+void TfmDoTemplate::CreateLabels() {
+    ClearLabels();
+    if (!Field_CDS->Active()) return;
+    auto append = [](QString& list, const QString& column) {
+        if (!list.isEmpty()) list += ',';
+        list += column;
+    };
+    for (Field_CDS->First(); !Field_CDS->Eof(); Field_CDS->Next()) {
+        auto str = [this](const char* f) {
+            return Field_CDS->FieldByName(QString::fromLatin1(f))->AsString();
+        };
+        auto num = [this](const char* f) {
+            return Field_CDS->FieldByName(QString::fromLatin1(f))->AsInteger();
+        };
+        const int id = num("ID");
+        const QString title = str("TITLE");
+        const QString group = str("GROUPNAME");
+        QWidget* designBand = nullptr;
+        TReportBand* printBand = &FNoBand;
+        if (group == QLatin1String("Header")) {
+            designBand = HeaderBand;
+            printBand = QRBandHeader;
+        } else if (group == QLatin1String("Detail")) {
+            designBand = DetailBand;
+            printBand = QRSubDetail;
+        } else if (group == QLatin1String("Footer")) {
+            designBand = FooterBand;
+            printBand = QRBandFooter;
+        }
+
+        auto* label = new QLabel(designBand);
+        auto* text = printBand->Add<TReportText>();
+        label->setObjectName("Label_" + QString::number(id));
+        label->setProperty("Tag", id);
+        text->Name = "QRDbText_" + QString::number(id);
+        text->Tag = id;
+        if (title == kPostalCodeTitle) {
+            label->setText(PutSpacingIntoCaption(QStringLiteral("123456"), num("SPACE")));
+            text->Tag = num("SPACE");
+            text->OnPrint = [this](TReportText& e, QString& v) { QRDBTextOnPrint(e, v); };
+        } else if (title == kTickTitle) {
+            label->setText(kTick);
+        } else {
+            label->setText(title);
+        }
+
+        QFont font(str("FONTNAME"));
+        if (num("FONTSIZE") > 0) font.setPointSize(num("FONTSIZE"));
+        ApplyFontStyleName(font, str("FONTSTYLE"));
+        label->setFont(font);
+        QPalette pal = label->palette();
+        pal.setColor(QPalette::WindowText, ColorOfName(str("FONTCOLOR")));
+        label->setPalette(pal);
+        label->setGeometry(num("LEFT"), num("TOP"), num("WIDTH"), num("HEIGHT"));
+        label->setVisible(designBand && num("VISIBLE") == 1);
+
+        text->Enabled = false;  // until the print state says otherwise
+        text->WordWrap = num("WORDWRAP") == 1;
+        text->AutoSize = !text->WordWrap;
+        text->AlignRight = num("RIGHTADJ") == 1;
+        if (text->AlignRight) label->setAlignment(Qt::AlignRight | Qt::AlignTop);
+        else label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        label->setWordWrap(text->WordWrap);
+        text->Mask = str("FORMATSTR");
+        text->FieldName = str("DATAFIELD");
+        text->Font = font;
+        text->Color = ColorOfName(str("FONTCOLOR"));
+
+        const QString dataSet = str("DATASET");
+        const QString column = str("DATATABLE") + '.' + text->FieldName;
+        text->Kind = TReportText::TKind::Field;
+        if (dataSet == QLatin1String("Flag_CDS")) {
+            append(FFlagCDSSQL, column);
+            text->DataSet = Flag_CDS;
+        } else if (dataSet == QLatin1String("Tran_CDS")) {
+            append(FInvCDSSQL, column);
+            text->DataSet = Tran_CDS;
+        } else if (dataSet == QLatin1String("Item_CDS")) {
+            append(FItemCDSSQL, column);
+            text->DataSet = Query_Detail;
+        } else {
+            // A system value: the hook gives it.
+            text->Kind = TReportText::TKind::Label;
+            text->OnPrint = [this](TReportText& e, QString& v) { QRDBTextOnPrint(e, v); };
+        }
+        FLabels.append(label);
+        FQRDbTexts.push_back(text);
+    }
+    for (QLabel* l : FLabels) l->raise();
+}
+
+// ------------------------------------------------------------ printing
+
+std::unique_ptr<TReportDocument> TfmDoTemplate::BeginPrint(bool withOrder) {
+    CurrInvID = -9999;
+    PageCount = 0;
+    Flag_CDS->Close();
+    Flag_CDS->CommandText = "SELECT " + (FFlagCDSSQL.isEmpty() ? kNoColumns : FFlagCDSSQL) +
+                            " FROM SO_DOTEMPLATESETUP WHERE ID=(SELECT SO_DOTEMPLATE_ID FROM SYS)";
+    Flag_CDS->Open();
+    Tran_CDS->Close();
+    Query_Detail->Close();
+    QRSubDetail->OnLink = nullptr;
+    if (!withOrder) {
+        QuickRep1.DataSet = Flag_CDS;
+    } else if (OrderInStr.isEmpty()) {
+        ShowInformation(QStringLiteral("Please select at lease one record to print"));
+        return nullptr;
+    } else {
+        Tran_CDS->CommandText =
+            "SELECT " + FInvCDSSQL +
+            " FROM AR_TRAN LEFT JOIN AR_ACCT ON AR_TRAN.AR_ACCT_ID=AR_ACCT.ID WHERE AR_TRAN.ID IN (" +
+            OrderInStr + ")";
+        Tran_CDS->Open();
+        Query_Detail->CommandText = "SELECT " + (FItemCDSSQL.isEmpty() ? kNoColumns : FItemCDSSQL) +
+                                    " FROM AR_TRANITEM LEFT JOIN IC_ITEM ON AR_TRANITEM.IC_ITEM_ID "
+                                    "=IC_ITEM.ID WHERE AR_TRAN_ID=:ID ORDER BY LINE";
+        QRSubDetail->OnLink = [this]() {
+            Query_Detail->Close();
+            Query_Detail->Params[QStringLiteral("ID")] =
+                Tran_CDS->FieldByName(QStringLiteral("ID"))->Value();
+            Query_Detail->Open();
+        };
+        QuickRep1.DataSet = Tran_CDS;
+    }
+    ToggleDesignPreviewMode(true);
+    FSavedItemHeight = QRSubDetail->Height;
+    // A template stored with no line count prints one line to the band.
+    const int lines = std::max(1, MasterInt("LINECOUNT"));
+    QRSubDetail->Height = DivideHalfEven(FSavedItemHeight, lines);
+    FPrinting = true;
+    return QuickRep1.Prepare();
+}
+
+void TfmDoTemplate::EndPrint() {
+    if (!FPrinting) return;
+    FPrinting = false;
+    QRSubDetail->Height = FSavedItemHeight;
+    ToggleDesignPreviewMode(false);
+}
+
+void TfmDoTemplate::PreviewTemplate(bool withOrder) {
+    const auto restore = qScopeGuard([this]() { EndPrint(); });
+    std::unique_ptr<TReportDocument> doc = BeginPrint(withOrder);
+    if (!doc) return;
+    TReportPreview preview(*doc, QuickRep1.Title, this);
+    preview.Exec();
+}
+
+void TfmDoTemplate::btnPreviewClick() {
+    if (OrderInStr.isEmpty()) {
+        const int latest = dmMain()->SelectMinOrMaxIntegerWhere(
+            QStringLiteral("ID"), QStringLiteral("AR_TRAN"), QStringLiteral("MAX"),
+            {QStringLiteral("AR_TRANTYPE_ID"), QStringLiteral("1")});
+        if (latest > 0) OrderInStr = QString::number(latest);
+    }
+    PreviewTemplate(!OrderInStr.isEmpty());
+}
+
+void TfmDoTemplate::ToggleDesignPreviewMode(bool SetPreviewMode) {
+    QRImage1->Enabled = false;
+    for (QLabel* l : FLabels) l->setEnabled(!SetPreviewMode);
+    if (!SetPreviewMode) return;
+    // What the canvas shows now prints, where it stands now: moves and font
+    // changes not yet saved included.
+    for (int i = 0; i < FLabels.size(); ++i) {
+        QLabel* l = FLabels[i];
+        TReportText* e = FQRDbTexts[size_t(i)];
+        e->Enabled = !l->isHidden() && e->Band() != &FNoBand;
+        if (!e->Enabled) continue;
+        e->Geometry = l->geometry();
+        e->Font = l->font();
+        e->Color = l->palette().color(QPalette::WindowText);
+    }
+    if (MasterInt("PRINTIMG") == 1 && !FPicture.isNull()) {
+        QRImage1->Picture = FPicture;
+        QRImage1->Geometry = QRect(QPoint(0, 0), FPicture.size());
+        QRImage1->Enabled = true;
+    }
+}
+
+void TfmDoTemplate::QRDBTextOnPrint(TReportText& sender, QString& Value) {
+    if (sender.Kind == TReportText::TKind::Label) {
+        const QString& f = sender.FieldName;
+        const QDate today = TdmMain::Today();
+        if (f == QLatin1String("DATE")) Value = TDisplayFormat::FormatDate(today);
+        else if (f == QLatin1String("YEAR")) Value = today.toString(QStringLiteral("yyyy"));
+        else if (f == QLatin1String("MONTH")) Value = today.toString(QStringLiteral("MM"));
+        else if (f == QLatin1String("DAY")) Value = today.toString(QStringLiteral("dd"));
+        else if (f == QLatin1String("USER")) Value = dmMain()->Curr_User_Name;
+        else if (f == QLatin1String("TICK")) Value = kTick;
+        else if (f == QLatin1String("PAGENO")) Value = QString::number(PageCount);
+        return;
+    }
+    if (sender.FieldName == QLatin1String("ZIPCODE") && !Value.isEmpty())
+        Value = PutSpacingIntoCaption(Value, sender.Tag);
+}
+
+QString TfmDoTemplate::PutSpacingIntoCaption(const QString& Cap, int Spc) {
+    if (Cap.isEmpty() || Spc <= 0) return Cap;
+    const QString gap(Spc, ' ');
+    QString out;
+    for (int i = 0; i < Cap.size(); ++i) {
+        if (i > 0) out += gap;
+        out += Cap[i];
+    }
+    return out;
+}
+
+void TfmDoTemplate::QRBandHeaderAfterPrint() {
+    // Pages printed without invoices count from 1 like an invoice's.
+    const int id = Tran_CDS->Active() && !Tran_CDS->IsEmpty()
+                       ? Tran_CDS->FieldByName(QStringLiteral("ID"))->AsInteger()
+                       : 0;
+    if (id == CurrInvID) {
+        ++PageCount;
+    } else {
+        CurrInvID = id;
+        PageCount = 1;
+    }
+}
+
+void TfmDoTemplate::PrintWithTemplate(int templateId) {
+    ListRowsWhere("ID=" + QString::number(templateId));
+    if (Child_CDS->IsEmpty()) {
+        ShowError(QStringLiteral("This template no longer exists; another user may have deleted it."));
+        return;
+    }
+    PreviewTemplate(true);
+}
+
+// ------------------------------------------------------------ the tree
+
+void TfmDoTemplate::CopySelectedTemplate() {
+    QTreeWidgetItem* from = SelectedFolder();
+    QTreeWidgetItem* top = RootOf(TreeView1);
+    if (!from || !top) return;
+    const int fromId = NodeData(from).ID;
+    TreeView1->blockSignals(true);
+    ScrollBox1->hide();
+    QTreeWidgetItem* selected = from;
+    const auto restore = qScopeGuard([&]() {
+        TreeView1->setCurrentItem(selected);
+        TreeView1->blockSignals(false);
+        ScrollBox1->show();
+        TreeView1Change(selected);
+    });
+    TreeView1->setCurrentItem(top);
+    QString name;
+    if (!InputQuery(QStringLiteral("Template Name"), QStringLiteral("Template Name"), name)) return;
+    if (name.isEmpty()) {
+        ShowError(QStringLiteral("Invalid Folder Name"));
+        return;
+    }
+    TTreeNodeData d;
+    d.ParentID = NodeData(top).ID;
+    d.Caption = name;
+    // The node and the template it stands for are written together: a copy
+    // that fails leaves no node without a template.
+    WriteInTransaction(dmMain()->SQLConn_Main, [&](TFbTransaction& tra) {
+        d.ID = dmMain()->InsertSysTreeView(tra, FTableName, name, d.ParentID, 0, 0, 0);
+        // A source node without a template has said so; nothing is written.
+        if (!dmMain()->CopyDoTemplate(tra, fromId, d.ID, name)) throw EAbort();
+    });
+    selected = AddFolderNode(TreeView1, top, d, FTableName, FTVCountField, FTVShowCount);
+    top->setExpanded(true);
+    MarkTemplateMenusStale();
+}
+
+void TfmDoTemplate::DeleteSelectedTemplate() {
+    QTreeWidgetItem* item = SelectedFolder();
+    if (!item) return;
+    const TTreeNodeData d = NodeData(item);
+    if (d.ReadOnly == 1) {
+        ShowError(QStringLiteral("Selected folder is system folder, cannot delete."));
+        return;
+    }
+    if (item->childCount() > 0) {
+        ShowError(QStringLiteral("Selected folder has sub folder(s), cannot delete."));
+        return;
+    }
+    if (!ConfirmYesNo(QStringLiteral("Are you sure to delete: ") + d.Caption + "?")) return;
+    WriteInTransaction(dmMain()->SQLConn_Main, [&](TFbTransaction& tra) {
+        dmMain()->DeleteSysTreeView(tra, FTableName, d.ID);
+        dmMain()->DeleteDoTemplate(tra, d.ID);
+    });
+    MarkTemplateMenusStale();
+    delete item;  // the tree selects a neighbour, which loads its template
+}
