@@ -209,6 +209,9 @@ INSERT INTO SYS_TAX (ID, NAME, RATE, INCLUSIVE) VALUES (1, 'GST 10%', 10, 0);
 INSERT INTO SYS_TAX (ID, NAME, RATE, INCLUSIVE) VALUES (2, 'GST 10% Inclusive', 10, 1);
 INSERT INTO SYS_TAX (ID, NAME, RATE, INCLUSIVE) VALUES (3, 'VAT 17%', 17, 0);
 
+-- The sender's company details: row 0, the main address, filled in by the user.
+INSERT INTO SO_DOTEMPLATESETUP (ID) VALUES (0);
+
 -- Dictionaries of the standard fields and a few values for each.
 INSERT INTO SYS_DICT (ID, NAME, TABLENAME, FIELD) VALUES (1, 'Customer Group', 'AR_ACCT', 'GROUP');
 INSERT INTO SYS_DICT (ID, NAME, TABLENAME, FIELD) VALUES (2, 'Customer Grade', 'AR_ACCT', 'GRADE');

@@ -28,6 +28,7 @@
 #include "uProd.h"
 #include "uSupplier.h"
 #include "uSysDict.h"
+#include "uSysOptions.h"
 #include "uUserTodo.h"
 
 namespace {
@@ -55,7 +56,7 @@ TfmMain::TfmMain(QWidget* parent) : QMainWindow(parent) {
     // Commands whose windows exist are available; the others stay hidden
     // until their windows are built.
     AddCommand(Cmd::Help_About, "About", true);
-    AddCommand(Cmd::System_Option, "Options", false);
+    AddCommand(Cmd::System_Option, "Options", true);
     AddCommand(Cmd::System_Exit, "Exit", true);
     AddCommand(Cmd::System_Dictionary, "Dictionary", true);
     AddCommand(Cmd::System_User, "User Management", false);
@@ -92,6 +93,7 @@ TfmMain::TfmMain(QWidget* parent) : QMainWindow(parent) {
     connect(Command(Cmd::System_Default), &QAction::triggered, this, &TfmMain::ShowDefaultChild);
     connect(Command(Cmd::System_Dictionary), &QAction::triggered, this,
             &TfmMain::System_DictionaryExecute);
+    connect(Command(Cmd::System_Option), &QAction::triggered, this, [this]() { SetSysOptions(0); });
     connect(Command(Cmd::OnlineHelp), &QAction::triggered, this,
             []() { QDesktopServices::openUrl(QUrl(HelpSite() + "/Help.htm")); });
     connect(Command(Cmd::OnlineTutorial), &QAction::triggered, this,
@@ -260,6 +262,12 @@ void TfmMain::System_LoginExecute() {
 void TfmMain::System_DictionaryExecute() {
     TfmSysDict dlg(this);
     dlg.OpenSets();
+    dlg.exec();
+}
+
+void TfmMain::SetSysOptions(int TabIndex) {
+    TfmSysOptions dlg(this);
+    dlg.SelectPage(TabIndex);
     dlg.exec();
 }
 

@@ -68,10 +68,27 @@ int TDbGridModel::columnCount(const QModelIndex& parent) const {
 
 QVariant TDbGridModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || !FSource || !FSource->DataSet()) return QVariant();
+    TClientDataSet* ds = FSource->DataSet();
     TField* f = FColumns[size_t(index.column())];
+    // In a grid typed into, a value the column refused stays on screen as
+    // typed, to be put right.
+    const bool refused = Editable && f->Refused() && index.row() == ds->RecNo();
     if (role == Qt::DisplayRole) {
         ++DataCalls;
-        return FSource->DataSet()->DisplayTextAt(index.row(), f);
+        return refused ? f->RefusedText() : ds->DisplayTextAt(index.row(), f);
+    }
+    if (role == Qt::EditRole) {
+        if (refused) return f->RefusedText();
+        // The plain value, as it is typed: no display format.
+        const QVariant v = ds->ValueAt(index.row(), f);
+        if (!v.isValid() || v.isNull()) return QString();
+        if (v.userType() == qMetaTypeId<TMoney>()) return v.value<TMoney>().ToString();
+        return v.toString();
+    }
+    if (role == Qt::ForegroundRole && refused) return QColor(Qt::red);
+    if (role == Qt::BackgroundRole) {
+        const auto c = FColors.constFind(f->FieldName.toUpper());
+        if (c != FColors.constEnd()) return *c;
     }
     if (role == Qt::TextAlignmentRole) {
         const TFbType t = f->DataType;
@@ -107,4 +124,43 @@ bool TDbGridModel::setHeaderData(int section, Qt::Orientation o, const QVariant&
     FTitles[size_t(section)] = value.toString();
     emit headerDataChanged(o, section, section);
     return true;
+}
+
+Qt::ItemFlags TDbGridModel::flags(const QModelIndex& index) const {
+    Qt::ItemFlags fl = QAbstractTableModel::flags(index);
+    const TField* f = index.isValid() ? FieldOfColumn(index.column()) : nullptr;
+    if (Editable && f && !f->IsLookup && !f->ReadOnly) fl |= Qt::ItemIsEditable;
+    return fl;
+}
+
+bool TDbGridModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    TClientDataSet* ds = FSource ? FSource->DataSet() : nullptr;
+    TField* f = index.isValid() ? FieldOfColumn(index.column()) : nullptr;
+    if (!Editable || role != Qt::EditRole || !ds || !f || !(flags(index) & Qt::ItemIsEditable))
+        return false;
+    // Only the current row is edited; the grid keeps its cursor on it.
+    if (index.row() != ds->RecNo()) return false;
+    const QString text = value.toString();
+    // Unchanged text starts no edit.
+    if (!f->Refused() && text == data(index, Qt::EditRole).toString()) return false;
+    try {
+        f->SetValue(text.isEmpty() ? QVariant() : QVariant(text));
+    } catch (const EDataSetError& e) {
+        emit dataChanged(index, index);
+        emit ValueRefused(e.Message());
+        return false;
+    } catch (const EAbort&) {
+        return false;
+    } catch (const std::exception& e) {
+        // Nothing may leave through the view's editing machinery.
+        emit ValueRefused(QString::fromUtf8(e.what()));
+        return false;
+    }
+    return true;
+}
+
+void TDbGridModel::SetColumnColor(const QString& fieldName, const QColor& color) {
+    FColors.insert(fieldName.toUpper(), color);
+    if (FRows > 0 && !FColumns.empty())
+        emit dataChanged(index(0, 0), index(FRows - 1, int(FColumns.size()) - 1));
 }

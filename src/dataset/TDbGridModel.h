@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QColor>
+#include <QHash>
 #include <QPointer>
 #include <vector>
 
@@ -24,11 +26,25 @@ public:
     bool setHeaderData(int section, Qt::Orientation o, const QVariant& value,
                        int role = Qt::EditRole) override;
 
+    // Cells are typed into only when the grid asks for it: data columns that
+    // are not read-only take the text into the current row, editing it.
+    bool Editable = false;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+    // A column drawn on a background of its own (a key typed by the user, say).
+    void SetColumnColor(const QString& fieldName, const QColor& color);
+
     TField* FieldOfColumn(int column) const;
     int ColumnOfField(const TField* f) const;
     // Rebuild the column list after fields changed visibility or order.
     void ResetColumns();
 
+signals:
+    // The column refused what was typed into a cell (message as the column
+    // words it); nothing was stored and the cell shows the typed text.
+    void ValueRefused(const QString& message);
+
+public:
     // How many cell texts data() was asked for: only visible rows should be.
     mutable long long DataCalls = 0;
 
@@ -40,4 +56,5 @@ private:
     std::vector<TField*> FColumns;
     std::vector<QString> FTitles;  // empty: the field's caption
     int FRows = 0;
+    QHash<QString, QColor> FColors;  // by field name, upper case
 };

@@ -127,10 +127,11 @@ private slots:
         for (const char* name :
              {"Help_About", "System_Exit", "System_Login", "System_Default", "System_ChangePasswd",
               "System_Dictionary", "System_UserTodo", "CustRelation_Cust", "CustRelation_Supplier",
-              "Prod_Product", "IC_Batch", "Ar_Tran", "Sales_CBAcct", "Sales_CBTran"})
+              "Prod_Product", "IC_Batch", "Ar_Tran", "Sales_CBAcct", "Sales_CBTran",
+              "System_Option"})
             QVERIFY2(m.Command(name)->isVisible(), name);
-        for (const char* name : {"Rpt_Sales", "Template_Do", "System_User", "System_Option",
-                                 "System_Tip", "OnlineUpdate"})
+        for (const char* name :
+             {"Rpt_Sales", "Template_Do", "System_User", "System_Tip", "OnlineUpdate"})
             QVERIFY2(!m.Command(name)->isVisible(), name);
         // Every business window comes up through its command, with its button.
         const QStringList captions = {"Customers", "Suppliers", "Products", "Purchases",
