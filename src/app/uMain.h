@@ -58,7 +58,7 @@ public:
     void System_DictionaryExecute();
     // Opens the options window on the tree entry TabIndex (0 "General",
     // 1 "Company", 2 "Tax Rates"), modally; it is freed when closed.
-    void SetSysOptions(int TabIndex);
+    void SetSysOptions(int TabIndex) override;
     TfmDefault* fmDefault() const { return FDefault; }
 
     void BringUpChildForm(TfmChild* child) override;
