@@ -15,6 +15,16 @@
 INSERT INTO SYS_USER (ID, CODE, NAME, PASSWD, DISABLED, SHOWTIP, LOGINS) VALUES (1, 'MARY', 'Mary Chen', 'mary', 2, 0, 0);
 ALTER SEQUENCE SYS_USER_ID_GEN RESTART WITH 1;
 
+-- The business itself, as its invoices name it (the options window's
+-- "Company" page); payments go to the cheque account below.
+UPDATE SO_DOTEMPLATESETUP SET NAME = 'Silver Pine Trading Pty Ltd',
+  ADDRESS = 'Unit 6, 18 Bridge Road
+Glebe NSW', ZIPCODE = '2038', PHONENO = '555-0100', MOBILENO = '0400 555 010',
+  NOTE1 = 'ABN 51 824 753 556',
+  NOTE2 = 'Please pay to National Bank 062-000 1234 5678 within the agreed terms.',
+  REMARKS = 'Tea, rice, noodles and sauces for cafes, restaurants and grocers.'
+WHERE ID = 0;
+
 -- Customers, in the order they came. Their price level, discount, tax code,
 -- payment habits and what they buy drive the invoices below.
 INSERT INTO AR_ACCT (ID, NICKNAME, NAME, ADDRESS, ZIPCODE, PHONENO, EMAIL, "GROUP", GRADE, DISCTRATE, SYS_TAX_ID, PRICENO, REMARKS, CREATEDATE, SYS_TREEVIEW_ID)

@@ -523,6 +523,152 @@ void TdmMain::DeleteSysTreeView(TFbTransaction& tra, const QString& tbName, int 
     q.Execute();
 }
 
+// ------------------------------------------------------------ print templates
+
+QString TdmMain::CopyDoTemplateFailedMessage(int fromTVId) {
+    return QStringLiteral(
+               "Copy failed, cannot find corresponding SO_DOTEMPLATE.ID for SYS_TREEVIEW_ID: %1")
+        .arg(fromTVId);
+}
+
+bool TdmMain::CopyDoTemplate(int fromTVId, int toTVId, const QString& aName) {
+    bool copied = false;
+    WriteInTransaction(SQLConn_Main, [&](TFbTransaction& tra) {
+        copied = CopyDoTemplate(tra, fromTVId, toTVId, aName);
+    });
+    return copied;
+}
+
+bool TdmMain::CopyDoTemplate(TFbTransaction& tra, int fromTVId, int toTVId, const QString& aName) {
+    int sourceId = 0;
+    {
+        TFbQuery q(tra, "SELECT ID,SYS_TREEVIEW_ID FROM SO_DOTEMPLATE WHERE SYS_TREEVIEW_ID=" +
+                            QString::number(fromTVId));
+        q.Open();
+        if (q.Eof() || q.AsInteger(QStringLiteral("SYS_TREEVIEW_ID")) != fromTVId) {
+            ShowError(CopyDoTemplateFailedMessage(fromTVId));
+            return false;
+        }
+        sourceId = q.AsInteger(QStringLiteral("ID"));
+    }
+    // The key is drawn only once the source is known, so a failed copy uses none.
+    int newId = 0;
+    {
+        TFbQuery gen(tra, QStringLiteral("SELECT GEN_ID(SO_DOTEMPLATE_ID_GEN, 1) FROM SYS"));
+        gen.Open();
+        newId = int(gen.AsInt64(0));
+    }
+    const QString s = QString::number(sourceId);
+    const QString n = QString::number(newId);
+    TFbQuery tpl(tra,
+                 "INSERT INTO SO_DOTEMPLATE (ID,SYS_TREEVIEW_ID, NAME,               "
+                 "PAGE_WIDTH,PAGE_HEIGHT,MARGIN_TOP,MARGIN_LEFT,ORIENTATION,FILENAME,PAPERSIZE,"
+                 "HEADER_HEIGHT,FOOTER_HEIGHT,LINECOUNT,PRINTIMG)\n"
+                 "SELECT " +
+                     n + "," + QString::number(toTVId) + "," + QuotedStr(aName) +
+                     ",PAGE_WIDTH,PAGE_HEIGHT,MARGIN_TOP,MARGIN_LEFT,ORIENTATION,FILENAME,"
+                     "PAPERSIZE,HEADER_HEIGHT,FOOTER_HEIGHT,LINECOUNT,PRINTIMG FROM SO_DOTEMPLATE "
+                     "WHERE ID=" +
+                     s);
+    tpl.Execute();
+    TFbQuery fields(
+        tra,
+        "INSERT INTO SO_DOTEMPLATEFIELD (SO_DOTEMPLATE_ID,GROUPNAME,ORDERINGROUP,TITLE,DATASET,"
+        "DATATABLE,DATAFIELD,VISIBLE,SPACE,FONTNAME,FONTSTYLE,FONTSIZE,FONTCOLOR,\"LEFT\",TOP,"
+        "WIDTH,HEIGHT,WORDWRAP,RIGHTADJ,FORMATSTR,SYS_OBJECT_ID)\n"
+        "SELECT " +
+            n +
+            ",GROUPNAME,ORDERINGROUP,TITLE,DATASET,DATATABLE,DATAFIELD,VISIBLE,SPACE,FONTNAME,"
+            "FONTSTYLE,FONTSIZE,FONTCOLOR,\"LEFT\",TOP,WIDTH,HEIGHT,WORDWRAP,RIGHTADJ,FORMATSTR,"
+            "SYS_OBJECT_ID FROM SO_DOTEMPLATEFIELD WHERE SO_DOTEMPLATE_ID=" +
+            s);
+    fields.Execute();
+    return true;
+}
+
+void TdmMain::DeleteDoTemplate(int TreeViewID) {
+    WriteInTransaction(SQLConn_Main,
+                       [&](TFbTransaction& tra) { DeleteDoTemplate(tra, TreeViewID); });
+}
+
+void TdmMain::DeleteDoTemplate(TFbTransaction& tra, int TreeViewID) {
+    for (const char* sql :
+         {"DELETE FROM SO_DOTEMPLATEFIELD WHERE SO_DOTEMPLATE_ID=(SELECT ID FROM SO_DOTEMPLATE "
+          "WHERE SYS_TREEVIEW_ID=:SYS_TREEVIEW_ID)",
+          "DELETE FROM SO_DOTEMPLATE WHERE SYS_TREEVIEW_ID=:SYS_TREEVIEW_ID"}) {
+        TFbQuery q(tra, QString::fromLatin1(sql));
+        q.SetParam(QStringLiteral("SYS_TREEVIEW_ID"), TreeViewID);
+        q.Execute();
+    }
+}
+
+bool TdmMain::udfDataTableValidInSoDoTemplateField(const QString& dataTable, QString& dataSetName,
+                                                   QString& bandName) {
+    TWorkQuery w(SQLConn_Main,
+                 QStringLiteral("SELECT DISTINCT DATATABLE,DATASET,GROUPNAME FROM "
+                                "SO_DOTEMPLATEFIELD ORDER BY DATATABLE ASC, GROUPNAME DESC"));
+    for (w.Query.Open(); !w.Query.Eof(); w.Query.Next()) {
+        if (w.Query.AsString(QStringLiteral("DATATABLE")) != dataTable) continue;
+        const QString dataSet = w.Query.AsString(QStringLiteral("DATASET"));
+        if (dataSet.isEmpty()) continue;
+        dataSetName = dataSet;
+        bandName = w.Query.AsString(QStringLiteral("GROUPNAME"));
+        return true;
+    }
+    return false;
+}
+
+void TdmMain::insertUdfToDoTemplates(const QString& pBandName, const QString& pDataTable,
+                                     const QString& pDataSet, const QString& pTitle,
+                                     const QString& pField, const QString& pFormat, int pObjId,
+                                     bool pWrap, bool pRightAdj) {
+    WriteInTransaction(SQLConn_Main, [&](TFbTransaction& tra) {
+        insertUdfToDoTemplates(tra, pBandName, pDataTable, pDataSet, pTitle, pField, pFormat,
+                               pObjId, pWrap, pRightAdj);
+    });
+}
+
+void TdmMain::insertUdfToDoTemplates(TFbTransaction& tra, const QString& pBandName,
+                                     const QString& pDataTable, const QString& pDataSet,
+                                     const QString& pTitle, const QString& pField,
+                                     const QString& pFormat, int pObjId, bool pWrap,
+                                     bool pRightAdj) {
+    TFbQuery q(tra, QStringLiteral(
+                        "INSERT INTO SO_DOTEMPLATEFIELD (SO_DOTEMPLATE_ID, GROUPNAME, "
+                        "ORDERINGROUP, TITLE, DATASET, DATATABLE, DATAFIELD, VISIBLE,\"LEFT\", "
+                        "TOP, WORDWRAP, RIGHTADJ, FORMATSTR, SYS_OBJECT_ID)\n"
+                        "SELECT ID,              "
+                        ":GROUPNAME,:ORDERINGROUP,:TITLE,:DATASET,:DATATABLE,:DATAFIELD,:VISIBLE,"
+                        ":LEFT, :TOP,:WORDWRAP,:RIGHTADJ,:FORMATSTR,:SYS_OBJECT_ID FROM "
+                        "SO_DOTEMPLATE"));
+    const QVariantMap p = {{QStringLiteral("GROUPNAME"), pBandName},
+                           {QStringLiteral("ORDERINGROUP"), 999},
+                           {QStringLiteral("TITLE"), pTitle},
+                           {QStringLiteral("DATASET"), pDataSet},
+                           {QStringLiteral("DATATABLE"), pDataTable},
+                           {QStringLiteral("DATAFIELD"), pField},
+                           {QStringLiteral("VISIBLE"), 0},
+                           {QStringLiteral("LEFT"), 0},
+                           {QStringLiteral("TOP"), 0},
+                           {QStringLiteral("WORDWRAP"), pWrap ? 1 : 0},
+                           {QStringLiteral("RIGHTADJ"), pRightAdj ? 1 : 0},
+                           {QStringLiteral("FORMATSTR"), pFormat},
+                           {QStringLiteral("SYS_OBJECT_ID"), pObjId}};
+    BindParams(q, p);
+    q.Execute();
+}
+
+void TdmMain::deleteUdfToDoTemplates(int pObjId) {
+    WriteInTransaction(SQLConn_Main,
+                       [&](TFbTransaction& tra) { deleteUdfToDoTemplates(tra, pObjId); });
+}
+
+void TdmMain::deleteUdfToDoTemplates(TFbTransaction& tra, int pObjId) {
+    TFbQuery q(tra,
+               "DELETE FROM SO_DOTEMPLATEFIELD WHERE SYS_OBJECT_ID=" + QString::number(pObjId));
+    q.Execute();
+}
+
 // ------------------------------------------------------------ lookups
 
 TClientDataSet* TdmMain::FindLookupCDS(const QString& name) const {

@@ -148,6 +148,39 @@ public:
     void DeleteSysTreeView(const QString& tbName, int id);
     void DeleteSysTreeView(TFbTransaction& tra, const QString& tbName, int id);
 
+    // ---- print templates
+    // Copies the template of folder node fromTVId as a new template of node
+    // toTVId named aName: the template row and its elements in one
+    // transaction. False, after the error message and with nothing written,
+    // when node fromTVId has no template.
+    bool CopyDoTemplate(int fromTVId, int toTVId, const QString& aName);
+    // The same in the caller's transaction, so that the caller's own writes
+    // (the new node) commit with the copy or not at all.
+    bool CopyDoTemplate(TFbTransaction& tra, int fromTVId, int toTVId, const QString& aName);
+    static QString CopyDoTemplateFailedMessage(int fromTVId);
+    // Deletes the template of node TreeViewID and its elements together; the
+    // node itself is the caller's (the tra overload lets it go in the same
+    // transaction).
+    void DeleteDoTemplate(int TreeViewID);
+    void DeleteDoTemplate(TFbTransaction& tra, int TreeViewID);
+    // Whether columns of dataTable can be printed, and in which data set and
+    // band: the first placement by band name descending (Header, Footer,
+    // Detail) among the elements that bind that table to a data set.
+    bool udfDataTableValidInSoDoTemplateField(const QString& dataTable, QString& dataSetName,
+                                              QString& bandName);
+    // Adds a hidden element for a new user-defined field to every template.
+    void insertUdfToDoTemplates(const QString& pBandName, const QString& pDataTable,
+                                const QString& pDataSet, const QString& pTitle,
+                                const QString& pField, const QString& pFormat, int pObjId,
+                                bool pWrap, bool pRightAdj);
+    void insertUdfToDoTemplates(TFbTransaction& tra, const QString& pBandName,
+                                const QString& pDataTable, const QString& pDataSet,
+                                const QString& pTitle, const QString& pField,
+                                const QString& pFormat, int pObjId, bool pWrap, bool pRightAdj);
+    // Removes the elements of user-defined field pObjId from every template.
+    void deleteUdfToDoTemplates(int pObjId);
+    void deleteUdfToDoTemplates(TFbTransaction& tra, int pObjId);
+
     // ---- lookup record sets, shared by all windows and found by name
     TClientDataSet* FindLookupCDS(const QString& name) const;
     TClientDataSet* CreateLookupCDS(const QString& name, const QString& sql);
