@@ -33,14 +33,15 @@ long PeakRssMb() {
 // Invoices first..first+count-1 of lines lines each; returns their keys.
 QString AddInvoices(TdmMain& dm, int first, int count, int lines) {
     dm.SQLConn_Main.ExecuteImmediate(
-        QString("EXECUTE BLOCK AS DECLARE I INTEGER = %1; DECLARE L INTEGER; BEGIN WHILE (I < %2) "
-                "DO BEGIN "
-                "INSERT INTO AR_TRAN (ID, INVOICENO, INVOICEDATE, AR_ACCT_ID, SYS_TAX_ID, "
-                "AR_TRANTYPE_ID, SYS_TREEVIEW_ID, AMTGOODS, AMTTAX, AMTTOTAL) VALUES (:I, 'INV' || "
-                ":I, CURRENT_DATE, 1, 1, 1, 10, 20 * %3, 0, 20 * %3); L = 1; WHILE (L <= %3) DO BEGIN "
-                "INSERT INTO AR_TRANITEM (AR_TRAN_ID, LINE, IC_ITEM_ITEMNO, ITEMDESC, QTY, PRICE, "
-                "DISCTRATE, AMOUNT) VALUES (:I, :L, 'P' || :L, 'Product number ' || :L, 2, 10, 0, "
-                "20); L = L + 1; END I = I + 1; END END")
+        QString(
+            "EXECUTE BLOCK AS DECLARE I INTEGER = %1; DECLARE L INTEGER; BEGIN WHILE (I < %2) "
+            "DO BEGIN "
+            "INSERT INTO AR_TRAN (ID, INVOICENO, INVOICEDATE, AR_ACCT_ID, SYS_TAX_ID, "
+            "AR_TRANTYPE_ID, SYS_TREEVIEW_ID, AMTGOODS, AMTTAX, AMTTOTAL) VALUES (:I, 'INV' || "
+            ":I, CURRENT_DATE, 1, 1, 1, 10, 20 * %3, 0, 20 * %3); L = 1; WHILE (L <= %3) DO BEGIN "
+            "INSERT INTO AR_TRANITEM (AR_TRAN_ID, LINE, IC_ITEM_ITEMNO, ITEMDESC, QTY, PRICE, "
+            "DISCTRATE, AMOUNT) VALUES (:I, :L, 'P' || :L, 'Product number ' || :L, 2, 10, 0, "
+            "20); L = L + 1; END I = I + 1; END END")
             .arg(first)
             .arg(first + count)
             .arg(lines));
@@ -108,11 +109,13 @@ int main(int argc, char** argv) {
     TdmMain dm;
     dm.SQLConn_Main.Open(PrepareBenchDatabase(dir));
     dm.Curr_User_Name = "bench";
-    dm.ExecSQL("INSERT INTO AR_ACCT (ID, NICKNAME, NAME, ADDRESS, ZIPCODE) VALUES (1, 'C', "
-               "'Customer Ltd', '1 High Street, Springfield', '12345')");
+    dm.ExecSQL(
+        "INSERT INTO AR_ACCT (ID, NICKNAME, NAME, ADDRESS, ZIPCODE) VALUES (1, 'C', "
+        "'Customer Ltd', '1 High Street, Springfield', '12345')");
     const QString marked = AddInvoices(dm, 1, invoices, lines);
     const QString big = AddInvoices(dm, 100000, bigInvoices, bigLines);
-    const int templateId = dm.SelectValue("SELECT FIRST 1 ID FROM SO_DOTEMPLATE ORDER BY ID").toInt();
+    const int templateId =
+        dm.SelectValue("SELECT FIRST 1 ID FROM SO_DOTEMPLATE ORDER BY ID").toInt();
 
     TfmDoTemplate t;
     t.resize(1280, 800);
@@ -125,18 +128,20 @@ int main(int argc, char** argv) {
         first.push_back(FirstPageMs(t, templateId));
         pdf.push_back(PdfMs(t, dir.path() + "/marked.pdf", &pages));
     }
-    std::printf("%d invoices x %d lines (%d pages): first page shown %.0f ms, PDF of all pages %.0f ms "
-                "(%.1f MB) (medians of 5)\n",
-                invoices, lines, pages, Median(first), Median(pdf),
-                QFileInfo(dir.path() + "/marked.pdf").size() / 1e6);
+    std::printf(
+        "%d invoices x %d lines (%d pages): first page shown %.0f ms, PDF of all pages %.0f ms "
+        "(%.1f MB) (medians of 5)\n",
+        invoices, lines, pages, Median(first), Median(pdf),
+        QFileInfo(dir.path() + "/marked.pdf").size() / 1e6);
 
     const long before = PeakRssMb();
     t.SetOrderInStr(big);
     const double bigMs = PdfMs(t, dir.path() + "/big.pdf", &pages);
-    std::printf("%d invoices x %d lines (%d pages): PDF %.0f ms (%.1f MB); peak memory %ld MB "
-                "(%ld MB before)\n",
-                bigInvoices, bigLines, pages, bigMs, QFileInfo(dir.path() + "/big.pdf").size() / 1e6,
-                PeakRssMb(), before);
+    std::printf(
+        "%d invoices x %d lines (%d pages): PDF %.0f ms (%.1f MB); peak memory %ld MB "
+        "(%ld MB before)\n",
+        bigInvoices, bigLines, pages, bigMs, QFileInfo(dir.path() + "/big.pdf").size() / 1e6,
+        PeakRssMb(), before);
     t.SetOrderInStr(big);
     std::printf("%d invoices x %d lines: first page shown %.0f ms\n", bigInvoices, bigLines,
                 FirstPageMs(t, templateId));

@@ -82,15 +82,14 @@ void TfmChild::CreateTemplateMenu(int aTmplateType, QMenu* aMenuItem) {
     if (!aMenuItem->isEmpty() && aMenuItem->property("Tag").toInt() != TemplateMenuStale) return;
     aMenuItem->clear();
     if (aTmplateType == 1) {
-        dmMain()->ForEachRow(QStringLiteral("SELECT * FROM SO_DOTEMPLATE ORDER BY ID"),
-                             [this, aMenuItem](const TFbQuery& q) {
-                                 QAction* item =
-                                     aMenuItem->addAction(q.AsString(QStringLiteral("NAME")));
-                                 item->setProperty("Tag", q.AsInteger(QStringLiteral("ID")));
-                                 connect(item, &QAction::triggered, this, [this, item]() {
-                                     Guarded([this, item]() { DoTemplateItemClick(item); });
-                                 });
-                             });
+        dmMain()->ForEachRow(
+            QStringLiteral("SELECT * FROM SO_DOTEMPLATE ORDER BY ID"),
+            [this, aMenuItem](const TFbQuery& q) {
+                QAction* item = aMenuItem->addAction(q.AsString(QStringLiteral("NAME")));
+                item->setProperty("Tag", q.AsInteger(QStringLiteral("ID")));
+                connect(item, &QAction::triggered, this,
+                        [this, item]() { Guarded([this, item]() { DoTemplateItemClick(item); }); });
+            });
     }
     aMenuItem->setProperty("Tag", 0);
 }

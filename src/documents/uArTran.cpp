@@ -117,7 +117,8 @@ TfmArTran::TfmArTran(QWidget* parent) : TfmChild(parent) {
     PopupPopupMain = new QMenu(btnDoTemplate);
     PopupPopupMain->setObjectName(QStringLiteral("PopupPopupMain"));
     N9 = PopupPopupMain->addAction(QStringLiteral("Set Company Info"));
-    PreviewSelectedInvoicesMenu = PopupPopupMain->addMenu(QStringLiteral("Preview Selected Invoices"));
+    PreviewSelectedInvoicesMenu =
+        PopupPopupMain->addMenu(QStringLiteral("Preview Selected Invoices"));
     PreviewSelectedInvoicesMenu->setObjectName(QStringLiteral("PreviewSelectedInvoicesMenu"));
     btnDoTemplate->setMenu(PopupPopupMain);
     ToolBar2->addWidget(btnDoTemplate);

@@ -56,7 +56,8 @@ QString LastPathComponent(const QString& path) {
 
 }  // namespace
 
-TfmDoTemplate::TfmDoTemplate(QWidget* parent) : TfmChild(parent), FNoBand(TReportBand::TKind::Detail) {
+TfmDoTemplate::TfmDoTemplate(QWidget* parent)
+    : TfmChild(parent), FNoBand(TReportBand::TKind::Detail) {
     setObjectName(QStringLiteral("fmDoTemplate"));
     SetCaption(QStringLiteral("Invoice Templates"));
     SetChildMode(cmEditorOnly);
@@ -175,9 +176,10 @@ void TfmDoTemplate::LoadTemplate(int TId) {
     FInvCDSSQL = QStringLiteral("AR_TRAN.ID");
     FItemCDSSQL.clear();
     Field_CDS->Close();
-    Field_CDS->CommandText = "SELECT * FROM SO_DOTEMPLATEFIELD WHERE SO_DOTEMPLATE_ID=" +
-                             QString::number(TId) + " ORDER BY TITLE,ORDERINGROUP";
-    if (dmMain()->SQLConn_Main.IsConnected()) Field_CDS->Open();
+    Field_CDS->CommandText =
+        "SELECT * FROM SO_DOTEMPLATEFIELD WHERE SO_DOTEMPLATE_ID=" + QString::number(TId) +
+        " ORDER BY TITLE,ORDERINGROUP";
+    if (dmMain()->SQLConn_Main.Connected()) Field_CDS->Open();
     // The page first: the footer's copy of the picture is placed by the page height.
     SetPageSize();
     SetImage();
@@ -191,8 +193,8 @@ void TfmDoTemplate::SetPageSize() {
         QuickRep1.CustomSize = QSize(MasterInt("PAGE_WIDTH"), MasterInt("PAGE_HEIGHT"));
     else
         QuickRep1.Paper = PageSizeIdOfPaper(paper);
-    const bool portrait = !Child_CDS->Active() || Child_CDS->IsEmpty() ||
-                          MasterInt("ORIENTATION") == 1;
+    const bool portrait =
+        !Child_CDS->Active() || Child_CDS->IsEmpty() || MasterInt("ORIENTATION") == 1;
     QuickRep1.Orientation = portrait ? QPageLayout::Portrait : QPageLayout::Landscape;
     QuickRep1.Title = MasterString("NAME");
     QRBandHeader->Height = std::max(0, MasterInt("HEADER_HEIGHT"));
@@ -299,8 +301,10 @@ void TfmDoTemplate::CreateLabels() {
         text->WordWrap = num("WORDWRAP") == 1;
         text->AutoSize = !text->WordWrap;
         text->AlignRight = num("RIGHTADJ") == 1;
-        if (text->AlignRight) label->setAlignment(Qt::AlignRight | Qt::AlignTop);
-        else label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        if (text->AlignRight)
+            label->setAlignment(Qt::AlignRight | Qt::AlignTop);
+        else
+            label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         label->setWordWrap(text->WordWrap);
         text->Mask = str("FORMATSTR");
         text->FieldName = str("DATAFIELD");
@@ -348,10 +352,10 @@ std::unique_ptr<TReportDocument> TfmDoTemplate::BeginPrint(bool withOrder) {
         ShowInformation(QStringLiteral("Please select at lease one record to print"));
         return nullptr;
     } else {
-        Tran_CDS->CommandText =
-            "SELECT " + FInvCDSSQL +
-            " FROM AR_TRAN LEFT JOIN AR_ACCT ON AR_TRAN.AR_ACCT_ID=AR_ACCT.ID WHERE AR_TRAN.ID IN (" +
-            OrderInStr + ")";
+        Tran_CDS->CommandText = "SELECT " + FInvCDSSQL +
+                                " FROM AR_TRAN LEFT JOIN AR_ACCT ON AR_TRAN.AR_ACCT_ID=AR_ACCT.ID "
+                                "WHERE AR_TRAN.ID IN (" +
+                                OrderInStr + ")";
         Tran_CDS->Open();
         Query_Detail->CommandText = "SELECT " + (FItemCDSSQL.isEmpty() ? kNoColumns : FItemCDSSQL) +
                                     " FROM AR_TRANITEM LEFT JOIN IC_ITEM ON AR_TRANITEM.IC_ITEM_ID "
@@ -424,13 +428,20 @@ void TfmDoTemplate::QRDBTextOnPrint(TReportText& sender, QString& Value) {
     if (sender.Kind == TReportText::TKind::Label) {
         const QString& f = sender.FieldName;
         const QDate today = TdmMain::Today();
-        if (f == QLatin1String("DATE")) Value = TDisplayFormat::FormatDate(today);
-        else if (f == QLatin1String("YEAR")) Value = today.toString(QStringLiteral("yyyy"));
-        else if (f == QLatin1String("MONTH")) Value = today.toString(QStringLiteral("MM"));
-        else if (f == QLatin1String("DAY")) Value = today.toString(QStringLiteral("dd"));
-        else if (f == QLatin1String("USER")) Value = dmMain()->Curr_User_Name;
-        else if (f == QLatin1String("TICK")) Value = kTick;
-        else if (f == QLatin1String("PAGENO")) Value = QString::number(PageCount);
+        if (f == QLatin1String("DATE"))
+            Value = TDisplayFormat::FormatDate(today);
+        else if (f == QLatin1String("YEAR"))
+            Value = today.toString(QStringLiteral("yyyy"));
+        else if (f == QLatin1String("MONTH"))
+            Value = today.toString(QStringLiteral("MM"));
+        else if (f == QLatin1String("DAY"))
+            Value = today.toString(QStringLiteral("dd"));
+        else if (f == QLatin1String("USER"))
+            Value = dmMain()->Curr_User_Name;
+        else if (f == QLatin1String("TICK"))
+            Value = kTick;
+        else if (f == QLatin1String("PAGENO"))
+            Value = QString::number(PageCount);
         return;
     }
     if (sender.FieldName == QLatin1String("ZIPCODE") && !Value.isEmpty())
@@ -464,7 +475,8 @@ void TfmDoTemplate::QRBandHeaderAfterPrint() {
 void TfmDoTemplate::PrintWithTemplate(int templateId) {
     ListRowsWhere("ID=" + QString::number(templateId));
     if (Child_CDS->IsEmpty()) {
-        ShowError(QStringLiteral("This template no longer exists; another user may have deleted it."));
+        ShowError(
+            QStringLiteral("This template no longer exists; another user may have deleted it."));
         return;
     }
     PreviewTemplate(true);

@@ -94,7 +94,7 @@ private:
     void PlaceBands();
     void ClearLabels();
     TReportBand FNoBand;  // holds the elements of rows in no band: never printed
-    QImage FPicture;  // the background picture loaded for this template
+    QImage FPicture;      // the background picture loaded for this template
     int FSavedItemHeight = 0;
     bool FPrinting = false;
 };

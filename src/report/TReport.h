@@ -29,7 +29,7 @@ public:
     virtual ~TReportElement() = default;
 
     QString Name;
-    QRect Geometry;   // within the band
+    QRect Geometry;       // within the band
     bool Enabled = true;  // false: laid out nowhere, printed nowhere
     int Tag = 0;
     TReportBand* Band() const { return FBand; }
@@ -77,15 +77,23 @@ public:
 
 class TReportBand {
 public:
-    enum class TKind { PageHeader, Title, GroupHeader, Detail, SubDetail, GroupFooter, Summary,
-                       PageFooter };
+    enum class TKind {
+        PageHeader,
+        Title,
+        GroupHeader,
+        Detail,
+        SubDetail,
+        GroupFooter,
+        Summary,
+        PageFooter
+    };
 
     explicit TReportBand(TKind kind) : FKind(kind) {}
     TKind Kind() const { return FKind; }
 
     int Height = 0;
     bool Enabled = true;
-    QColor Background;        // invalid: none
+    QColor Background;          // invalid: none
     bool ForceNewPage = false;  // Detail: every record after the first starts a page
 
     // SubDetail: its rows; printed once per row of DataSet after each master
@@ -104,7 +112,8 @@ public:
     // Called after the band has been laid out on a page.
     std::function<void(TReportBand& band)> AfterPrint;
 
-    template <class T> T* Add() {
+    template <class T>
+    T* Add() {
         auto e = std::make_unique<T>();
         e->FBand = this;
         T* p = e.get();
@@ -155,12 +164,12 @@ private:
 struct TPageItem {
     enum class TKind { Text, Image, Fill };
     TKind Kind = TKind::Text;
-    QRectF Rect;          // pixels on the page
-    QStringList Lines;    // Text: the lines as they are drawn
+    QRectF Rect;        // pixels on the page
+    QStringList Lines;  // Text: the lines as they are drawn
     QFont Font;
     QColor Color;
     Qt::Alignment Alignment = Qt::AlignLeft;
-    QImage Picture;       // Image (implicitly shared)
+    QImage Picture;  // Image (implicitly shared)
     const TReportElement* Source = nullptr;
     QString Text() const { return Lines.join('\n'); }
 };

@@ -30,7 +30,7 @@ public:
     bool Complete() const;
     // Pages laid out so far; the whole count once Complete().
     int PageCount() const;
-    int TotalPages();  // lays out everything
+    int TotalPages();                    // lays out everything
     const TReportPage& Page(int index);  // lays out up to it; 0-based
 
     // Paints page index onto the painter, scaled into target (device pixels).

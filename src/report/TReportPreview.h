@@ -18,10 +18,15 @@ public:
     // How the preview asks for a file to save to (PDF offered) and for the
     // printer: the program routes both through its message service, so that
     // tests can answer them. Defaults: Qt's standard dialogs.
-    using TFileAsker = std::function<bool(const QString& caption, const QString& filter, QString& file)>;
+    using TFileAsker =
+        std::function<bool(const QString& caption, const QString& filter, QString& file)>;
     using TPrinterAsker = std::function<bool(QPrinter& printer)>;
+    using TErrorShower = std::function<void(const QString& message)>;
     static void SetFileAsker(TFileAsker asker);
     static void SetPrinterAsker(TPrinterAsker asker);
+    static void SetErrorShower(TErrorShower shower);
+
+    TReportDocument& Document() const;
 
     int CurrentPage() const;  // 0-based
     void ShowPage(int index);
@@ -32,7 +37,14 @@ public:
     bool SavePdf();   // the "Save" button
     bool PrintAll();  // the "Print" button
 
+protected:
+    void resizeEvent(QResizeEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+
 private:
+    void UpdateLabel();
+    void LayoutMore();
+    void Zoom();
     struct TPrivate;
     std::unique_ptr<TPrivate> d;
 };

@@ -485,7 +485,8 @@ void TdmMain::SelectSysTreeViewRootByTable(const QString& tbName, int& id, int& 
 int TdmMain::InsertSysTreeView(const QString& tbName, const QString& caption, int parentId,
                                int siblingOrder, int imgIndex, int readOnly) {
     TFbTransaction tra(SQLConn_Main);
-    const int id = InsertSysTreeView(tra, tbName, caption, parentId, siblingOrder, imgIndex, readOnly);
+    const int id =
+        InsertSysTreeView(tra, tbName, caption, parentId, siblingOrder, imgIndex, readOnly);
     tra.Commit();
     return id;
 }
@@ -497,10 +498,11 @@ int TdmMain::InsertSysTreeView(TFbTransaction& tra, const QString& tbName, const
                            {"IMGINDEX", imgIndex}, {"READONLY", readOnly}};
     // The key is assigned by the database; RETURNING hands back exactly the
     // row written, even when another user adds a folder of the same name.
-    TFbQuery q(tra, QStringLiteral("INSERT INTO SYS_TREEVIEW ( TABLENAME, CAPTION, PARENTID, "
-                                   "SIBLINGORDER, IMGINDEX, READONLY) VALUES\n"
-                                   "(:TABLENAME,:CAPTION,:PARENTID,:SIBLINGORDER,:IMGINDEX,:READONLY) "
-                                   "RETURNING ID"));
+    TFbQuery q(tra,
+               QStringLiteral("INSERT INTO SYS_TREEVIEW ( TABLENAME, CAPTION, PARENTID, "
+                              "SIBLINGORDER, IMGINDEX, READONLY) VALUES\n"
+                              "(:TABLENAME,:CAPTION,:PARENTID,:SIBLINGORDER,:IMGINDEX,:READONLY) "
+                              "RETURNING ID"));
     BindParams(q, p);
     q.Execute();
     return q.AsInteger(QStringLiteral("ID"));
@@ -518,7 +520,8 @@ void TdmMain::DeleteSysTreeView(const QString& tbName, int id) {
 }
 
 void TdmMain::DeleteSysTreeView(TFbTransaction& tra, const QString& tbName, int id) {
-    TFbQuery q(tra, QStringLiteral("DELETE FROM SYS_TREEVIEW WHERE TABLENAME=:TABLENAME AND ID=:ID"));
+    TFbQuery q(tra,
+               QStringLiteral("DELETE FROM SYS_TREEVIEW WHERE TABLENAME=:TABLENAME AND ID=:ID"));
     BindParams(q, {{"TABLENAME", tbName}, {"ID", id}});
     q.Execute();
 }

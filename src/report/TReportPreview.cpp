@@ -1,0 +1,246 @@
+#include "TReportPreview.h"
+
+#include <QElapsedTimer>
+#include <QFileDialog>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QScrollArea>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "TReportDocument.h"
+
+namespace {
+
+TReportPreview::TFileAsker& FileAsker() {
+    static TReportPreview::TFileAsker asker;
+    return asker;
+}
+TReportPreview::TPrinterAsker& PrinterAsker() {
+    static TReportPreview::TPrinterAsker asker;
+    return asker;
+}
+TReportPreview::TErrorShower& ErrorShower() {
+    static TReportPreview::TErrorShower shower;
+    return shower;
+}
+
+// One page, painted from the document when it is shown.
+class TPageView : public QWidget {
+public:
+    TPageView(TReportDocument& doc, QWidget* parent) : QWidget(parent), FDoc(doc) {
+        setObjectName(QStringLiteral("PageView"));
+        setAttribute(Qt::WA_OpaquePaintEvent);
+    }
+    int Page = 0;
+    double Scale = 1;
+    void Resize() {
+        const QSize s = FDoc.PageSize();
+        setFixedSize(int(s.width() * Scale) + 16, int(s.height() * Scale) + 16);
+        update();
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        p.fillRect(rect(), palette().color(QPalette::Dark));
+        const QSize s = FDoc.PageSize();
+        const QRectF page(8, 8, s.width() * Scale, s.height() * Scale);
+        p.fillRect(page, Qt::white);
+        FDoc.Render(Page, p, page);
+    }
+
+private:
+    TReportDocument& FDoc;
+};
+
+}  // namespace
+
+struct TReportPreview::TPrivate {
+    TReportDocument* Doc = nullptr;
+    QScrollArea* Scroll = nullptr;
+    TPageView* View = nullptr;
+    QLabel* PageLabel = nullptr;
+    bool Fit = true;
+};
+
+void TReportPreview::SetFileAsker(TFileAsker asker) { FileAsker() = std::move(asker); }
+void TReportPreview::SetPrinterAsker(TPrinterAsker asker) { PrinterAsker() = std::move(asker); }
+void TReportPreview::SetErrorShower(TErrorShower shower) { ErrorShower() = std::move(shower); }
+
+TReportPreview::TReportPreview(TReportDocument& doc, const QString& title, QWidget* parent)
+    : QDialog(parent, Qt::Window | Qt::WindowStaysOnTopHint | Qt::WindowCloseButtonHint |
+                          Qt::WindowMaximizeButtonHint | Qt::WindowMinimizeButtonHint),
+      d(std::make_unique<TPrivate>()) {
+    d->Doc = &doc;
+    setObjectName(QStringLiteral("fmPreview"));
+    setWindowTitle(title);
+    setFont(QFont(QStringLiteral("Segoe UI"), 9));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    auto* bar = new QToolBar(this);
+    bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    auto button = [this, bar](const QString& text, auto slot) {
+        auto* b = new QToolButton(bar);
+        b->setText(text);
+        b->setAccessibleName(text);
+        b->setObjectName("btn" + QString(text).remove(' ').remove('%'));
+        bar->addWidget(b);
+        connect(b, &QToolButton::clicked, this, slot);
+        return b;
+    };
+    button(QStringLiteral("First"), [this]() { ShowPage(0); });
+    button(QStringLiteral("Prior"), [this]() { ShowPage(CurrentPage() - 1); });
+    d->PageLabel = new QLabel(bar);
+    d->PageLabel->setObjectName(QStringLiteral("PageLabel"));
+    d->PageLabel->setContentsMargins(8, 0, 8, 0);
+    bar->addWidget(d->PageLabel);
+    button(QStringLiteral("Next"), [this]() { ShowPage(CurrentPage() + 1); });
+    button(QStringLiteral("Last"), [this]() { ShowPage(d->Doc->TotalPages() - 1); });
+    bar->addSeparator();
+    button(QStringLiteral("Zoom to Fit"), [this]() {
+        d->Fit = true;
+        Zoom();
+    });
+    button(QStringLiteral("100%"), [this]() {
+        d->Fit = false;
+        Zoom();
+    });
+    bar->addSeparator();
+    button(QStringLiteral("Print"), [this]() { PrintAll(); });
+    button(QStringLiteral("Save"), [this]() { SavePdf(); });
+    bar->addSeparator();
+    button(QStringLiteral("Close"), [this]() { close(); });
+    layout->addWidget(bar);
+    d->Scroll = new QScrollArea(this);
+    d->Scroll->setAlignment(Qt::AlignCenter);
+    d->Scroll->setBackgroundRole(QPalette::Dark);
+    d->View = new TPageView(doc, d->Scroll);
+    d->Scroll->setWidget(d->View);
+    layout->addWidget(d->Scroll, 1);
+    doc.LayoutUntil(1);
+    UpdateLabel();
+    Zoom();
+    // The rest is laid out a little at a time, so that the window answers.
+    QTimer::singleShot(0, this, [this]() { LayoutMore(); });
+}
+
+TReportPreview::~TReportPreview() = default;
+
+TReportDocument& TReportPreview::Document() const { return *d->Doc; }
+
+int TReportPreview::CurrentPage() const { return d->View->Page; }
+
+void TReportPreview::ShowPage(int index) {
+    d->Doc->LayoutUntil(index + 1);
+    const int count = std::max(1, d->Doc->PageCount());
+    d->View->Page = std::clamp(index, 0, count - 1);
+    d->View->update();
+    UpdateLabel();
+}
+
+void TReportPreview::UpdateLabel() {
+    d->PageLabel->setText(QStringLiteral("Page %1 of %2%3")
+                              .arg(d->View->Page + 1)
+                              .arg(std::max(1, d->Doc->PageCount()))
+                              .arg(d->Doc->Complete() ? QString() : QStringLiteral("+")));
+}
+
+void TReportPreview::LayoutMore() {
+    QElapsedTimer t;
+    t.start();
+    while (!d->Doc->Complete() && t.elapsed() < 20) d->Doc->LayoutStep();
+    UpdateLabel();
+    if (!d->Doc->Complete()) QTimer::singleShot(0, this, [this]() { LayoutMore(); });
+}
+
+void TReportPreview::Zoom() {
+    const QSize s = d->Doc->PageSize();
+    if (d->Fit) {
+        const QSize room = d->Scroll->viewport()->size() - QSize(16, 16);
+        d->View->Scale = std::max(
+            0.05, std::min(double(room.width()) / s.width(), double(room.height()) / s.height()));
+    } else {
+        d->View->Scale = logicalDpiX() / 96.0;
+    }
+    d->View->Resize();
+}
+
+void TReportPreview::resizeEvent(QResizeEvent* e) {
+    QDialog::resizeEvent(e);
+    if (d->Fit) Zoom();
+}
+
+void TReportPreview::keyPressEvent(QKeyEvent* e) {
+    switch (e->key()) {
+        case Qt::Key_PageDown:
+            ShowPage(CurrentPage() + 1);
+            return;
+        case Qt::Key_PageUp:
+            ShowPage(CurrentPage() - 1);
+            return;
+        case Qt::Key_Home:
+            ShowPage(0);
+            return;
+        case Qt::Key_End:
+            ShowPage(d->Doc->TotalPages() - 1);
+            return;
+        default:
+            QDialog::keyPressEvent(e);
+    }
+}
+
+int TReportPreview::Exec() {
+    setWindowState(windowState() | Qt::WindowMaximized);
+    return exec();
+}
+
+bool TReportPreview::SavePdf() {
+    QString file = windowTitle().isEmpty() ? QStringLiteral("Report.pdf") : windowTitle() + ".pdf";
+    const QString filter = QStringLiteral("PDF files (*.pdf)");
+    const QString caption = QStringLiteral("Save");
+    bool chosen;
+    if (FileAsker()) {
+        chosen = FileAsker()(caption, filter, file);
+    } else {
+        file = QFileDialog::getSaveFileName(this, caption, file, filter);
+        chosen = !file.isEmpty();
+    }
+    if (!chosen || file.isEmpty()) return false;
+    if (!file.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive)) file += QStringLiteral(".pdf");
+    if (d->Doc->SaveToPdf(file)) return true;
+    const QString message = QStringLiteral("Cannot write the file %1.").arg(file);
+    if (ErrorShower())
+        ErrorShower()(message);
+    else
+        QMessageBox::critical(this, windowTitle(), message);
+    return false;
+}
+
+bool TReportPreview::PrintAll() {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(windowTitle());
+    printer.setFullPage(true);
+    bool chosen;
+    if (PrinterAsker()) {
+        chosen = PrinterAsker()(printer);
+    } else {
+        QPrintDialog dialog(&printer, this);
+        chosen = dialog.exec() == QDialog::Accepted;
+    }
+    if (!chosen) return false;
+    if (d->Doc->Print(printer)) return true;
+    const QString message = QStringLiteral("The printer did not take the pages.");
+    if (ErrorShower())
+        ErrorShower()(message);
+    else
+        QMessageBox::critical(this, windowTitle(), message);
+    return false;
+}
