@@ -210,8 +210,9 @@ private slots:
     void companyEditsAddressZero() {
         QFETCH(bool, rowZero);
         TScriptedMessages msgs;
-        dmMain()->ExecSQL(rowZero ? "UPDATE SO_DOTEMPLATESETUP SET NAME='Old Co' WHERE ID=0"
-                                  : "DELETE FROM SO_DOTEMPLATESETUP WHERE ID=0");
+        dmMain()->ExecSQL(
+            rowZero ? "UPDATE SO_DOTEMPLATESETUP SET NAME='Old Co', ADDRESS=NULL WHERE ID=0"
+                    : "DELETE FROM SO_DOTEMPLATESETUP WHERE ID=0");
         dmMain()->ExecSQL("INSERT INTO SO_DOTEMPLATESETUP (ID, NAME) VALUES (1, 'Branch Co')");
         bool ran;
         OnOptions(ran, [&](TfmSysOptions& d) {
@@ -267,6 +268,7 @@ private slots:
         QFETCH(QString, shown);
         QFETCH(QString, stored);
         TScriptedMessages msgs;
+        dmMain()->ExecSQL("UPDATE SO_DOTEMPLATESETUP SET NAME=NULL WHERE ID=0");
         bool ran;
         OnOptions(ran, [&](TfmSysOptions& d) {
             Retype(EditorOf(&d, "NAME"), "Acme Ltd");
