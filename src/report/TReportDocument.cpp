@@ -481,8 +481,8 @@ void TReportDocument::Render(int index, QPainter& painter, const QRectF& target)
     painter.scale(scale, scale);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    // Point sizes grow with the device's resolution and again with the
-    // scale: divide the scale out once.
+    // The painter is already scaled from page pixels (96 per inch) to the
+    // device: a point size must not grow with the device's resolution too.
     const double dpi = painter.device() ? painter.device()->logicalDpiY() : 96;
     for (const TPageItem& i : page.Items) {
         switch (i.Kind) {
@@ -494,7 +494,7 @@ void TReportDocument::Render(int index, QPainter& painter, const QRectF& target)
                 break;
             case TPageItem::TKind::Text: {
                 QFont f = i.Font;
-                if (f.pointSizeF() > 0) f.setPointSizeF(f.pointSizeF() * 96.0 / (dpi * scale));
+                if (f.pointSizeF() > 0) f.setPointSizeF(f.pointSizeF() * 96.0 / dpi);
                 painter.setFont(f);
                 painter.setPen(i.Color);
                 const QFontMetricsF fm(i.Font, MeasureDevice());

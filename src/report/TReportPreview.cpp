@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QScreen>
 #include <QScrollArea>
 #include <QTimer>
 #include <QToolBar>
@@ -75,8 +76,11 @@ void TReportPreview::SetPrinterAsker(TPrinterAsker asker) { PrinterAsker() = std
 void TReportPreview::SetErrorShower(TErrorShower shower) { ErrorShower() = std::move(shower); }
 
 TReportPreview::TReportPreview(TReportDocument& doc, const QString& title, QWidget* parent)
-    : QDialog(parent, Qt::Window | Qt::WindowStaysOnTopHint | Qt::WindowCloseButtonHint |
-                          Qt::WindowMaximizeButtonHint | Qt::WindowMinimizeButtonHint),
+    // Modal and owned by the program's window, it stays above the program's
+    // windows; above every window of the desktop it would hide the file and
+    // printer dialogs it opens.
+    : QDialog(parent, Qt::Window | Qt::WindowCloseButtonHint | Qt::WindowMaximizeButtonHint |
+                          Qt::WindowMinimizeButtonHint),
       d(std::make_unique<TPrivate>()) {
     d->Doc = &doc;
     setObjectName(QStringLiteral("fmPreview"));
@@ -198,6 +202,8 @@ void TReportPreview::keyPressEvent(QKeyEvent* e) {
 }
 
 int TReportPreview::Exec() {
+    // The whole screen even where no window manager maximises it.
+    if (QScreen* s = screen()) setGeometry(s->availableGeometry());
     setWindowState(windowState() | Qt::WindowMaximized);
     return exec();
 }

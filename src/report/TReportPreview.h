@@ -6,8 +6,8 @@
 class QPrinter;
 class TReportDocument;
 
-// The preview window: maximised, above the program's windows, one page at a
-// time zoomed to fit, with page buttons, Print and Save. Exec() returns when
+// The preview window: maximised, modal above the program's windows, one page
+// at a time zoomed to fit, with page buttons, Print and Save. Exec() returns when
 // the window closes.
 class TReportPreview : public QDialog {
     Q_OBJECT
