@@ -4,6 +4,7 @@
 // its own preview, and copying and deleting templates from its tree.
 
 #include <QAction>
+#include <QContextMenuEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QProcess>
@@ -359,12 +360,18 @@ private slots:
         QCOMPARE(t->TreeView1->currentItem(), copy);
         QCOMPARE(t->FLabels.size(), 6);
 
-        // The invoice window's menu lists it the next time it opens.
+        // The invoice window's menus list it the next time they open: the
+        // grid's pop-up menu here.
         AddInvoices();
         TfmArTran* w = InvoicesWithBothMarked();
         TPreviewSeen seen;
         ReadNextPreview(seen, msgs);
-        PreviewSelectedInvoices(w, "Lines 'B'");
+        ChooseInNextMenu(w->PopupDbGrid, {"Preview Invoices", "Lines 'B'"});
+        // What the window system sends for a right click.
+        const QPoint at = w->DBGrid1->visualRect(w->DBGrid1->model()->index(0, 1)).center();
+        QContextMenuEvent rightClick(QContextMenuEvent::Mouse, at,
+                                     w->DBGrid1->viewport()->mapToGlobal(at), {});
+        QApplication::sendEvent(w->DBGrid1->viewport(), &rightClick);
         QTRY_COMPARE(seen.Pages.size(), 4);
 
         // A node without a template copies nothing and leaves no node.
@@ -393,6 +400,21 @@ private slots:
         QVERIFY(!FolderNamed(t->TreeView1, "Lines 'B'"));
         QCOMPARE(Value("SELECT COUNT(*) FROM SO_DOTEMPLATEFIELD WHERE SO_DOTEMPLATE_ID=100"),
                  QString("6"));
+    }
+
+    // "Set Company Info" opens the options on the company page.
+    void setCompanyInfo() {
+        TScriptedMessages msgs;
+        AddInvoices();
+        TfmArTran* w = InvoicesWithBothMarked();
+        QString title;
+        OnNextModal([&title](QWidget* d) {
+            title = d->windowTitle();
+            d->close();
+        });
+        ChooseInNextMenu(w->PopupPopupMain, {"Set Company Info"});
+        QTest::mouseClick(w->btnDoTemplate, Qt::LeftButton);
+        QTRY_COMPARE(title, QString("Options - Company"));
     }
 
     // As a new user: two invoices marked, the shipped template, a PDF.
