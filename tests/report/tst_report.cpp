@@ -3,6 +3,7 @@
 // wrap or align, the PDF it writes, and its preview window.
 
 #include <QLabel>
+#include <QPrinter>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QToolButton>
@@ -286,6 +287,18 @@ private slots:
         const QString text = Run("pdftotext", {dir.filePath("saved.pdf"), "-"});
         QVERIFY(text.contains("A1") && text.contains("B25"));
         QCOMPARE(text.count('\f'), 3);
+
+        // Print sends every page to the printer chosen.
+        TReportPreview::SetPrinterAsker([&](QPrinter& printer) {
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(dir.filePath("printed.pdf"));
+            return true;
+        });
+        QTest::mouseClick(button("Print"), Qt::LeftButton);
+        TReportPreview::SetPrinterAsker(nullptr);
+        const QString printed = Run("pdftotext", {dir.filePath("printed.pdf"), "-"});
+        QVERIFY(printed.contains("A1") && printed.contains("B25"));
+        QCOMPARE(printed.count('\f'), 3);
     }
 };
 
