@@ -142,10 +142,12 @@ TfmDoTemplate::TfmDoTemplate(QWidget* parent)
     QRImage1 = QRBandHeader->Add<TReportImage>();
     QRImage1->Name = QStringLiteral("QRImage1");
     QRImage1->Enabled = false;
-    // The preview asks for its file through the program's dialogs.
+    // The preview asks for its file and reports its errors through the
+    // program's dialogs.
     TReportPreview::SetFileAsker([](const QString& caption, const QString& filter, QString& file) {
         return TMessageService::Instance().SaveFile(caption, filter, file);
     });
+    TReportPreview::SetErrorShower([](const QString& message) { ShowGeneralError(message); });
     LoadTemplate(0);
 }
 

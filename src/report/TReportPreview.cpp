@@ -69,6 +69,7 @@ struct TReportPreview::TPrivate {
     TPageView* View = nullptr;
     QLabel* PageLabel = nullptr;
     bool Fit = true;
+    bool Failed = false;
 };
 
 void TReportPreview::SetFileAsker(TFileAsker asker) { FileAsker() = std::move(asker); }
@@ -97,7 +98,7 @@ TReportPreview::TReportPreview(TReportDocument& doc, const QString& title, QWidg
         b->setAccessibleName(text);
         b->setObjectName("btn" + QString(text).remove(' ').remove('%'));
         bar->addWidget(b);
-        connect(b, &QToolButton::clicked, this, slot);
+        connect(b, &QToolButton::clicked, this, [this, slot]() { Guarded(slot); });
         return b;
     };
     button(QStringLiteral("First"), [this]() { ShowPage(0); });
@@ -158,11 +159,34 @@ void TReportPreview::UpdateLabel() {
 }
 
 void TReportPreview::LayoutMore() {
+    if (d->Failed) return;
     QElapsedTimer t;
     t.start();
-    while (!d->Doc->Complete() && t.elapsed() < 20) d->Doc->LayoutStep();
+    if (!Guarded([&]() {
+            while (!d->Doc->Complete() && t.elapsed() < 20) d->Doc->LayoutStep();
+        }))
+        return;
     UpdateLabel();
     if (!d->Doc->Complete()) QTimer::singleShot(0, this, [this]() { LayoutMore(); });
+}
+
+// The rest of a report is read while the window is open: a failure then (the
+// connection lost, say) is shown, and the preview closes, since its pages
+// would be incomplete.
+bool TReportPreview::Guarded(const std::function<void()>& f) {
+    try {
+        f();
+        return true;
+    } catch (const std::exception& e) {
+        d->Failed = true;
+        const QString message = QString::fromUtf8(e.what());
+        if (ErrorShower())
+            ErrorShower()(message);
+        else
+            QMessageBox::critical(this, windowTitle(), message);
+        close();
+        return false;
+    }
 }
 
 void TReportPreview::Zoom() {
@@ -185,16 +209,16 @@ void TReportPreview::resizeEvent(QResizeEvent* e) {
 void TReportPreview::keyPressEvent(QKeyEvent* e) {
     switch (e->key()) {
         case Qt::Key_PageDown:
-            ShowPage(CurrentPage() + 1);
+            Guarded([this]() { ShowPage(CurrentPage() + 1); });
             return;
         case Qt::Key_PageUp:
-            ShowPage(CurrentPage() - 1);
+            Guarded([this]() { ShowPage(CurrentPage() - 1); });
             return;
         case Qt::Key_Home:
-            ShowPage(0);
+            Guarded([this]() { ShowPage(0); });
             return;
         case Qt::Key_End:
-            ShowPage(d->Doc->TotalPages() - 1);
+            Guarded([this]() { ShowPage(d->Doc->TotalPages() - 1); });
             return;
         default:
             QDialog::keyPressEvent(e);

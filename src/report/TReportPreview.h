@@ -42,6 +42,7 @@ protected:
     void keyPressEvent(QKeyEvent* e) override;
 
 private:
+    bool Guarded(const std::function<void()>& f);
     void UpdateLabel();
     void LayoutMore();
     void Zoom();

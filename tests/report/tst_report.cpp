@@ -242,6 +242,30 @@ private slots:
         QVERIFY(!r.Prepare()->SaveToPdf(dir.filePath("no/such/folder/out.pdf")));
     }
 
+    // A failure while the rest is read with the window open (a statement
+    // refused for a later record) is shown, and the preview closes.
+    void failureWhileLayingOut() {
+        AddOrders();
+        TOpenSet master(F.Dm(), "SELECT ID FROM AR_TRAN ORDER BY ID");
+        TReport r;
+        r.DataSet = &master.Cds;
+        r.AddBand(TReportBand::TKind::Detail)->ForceNewPage = true;
+        TReportBand* sub = r.AddBand(TReportBand::TKind::SubDetail);
+        sub->OnLink = [&]() {
+            if (master.Cds.FieldByName("ID")->AsInteger() == 3)
+                F.Dm().SelectValue("SELECT NO_SUCH_COLUMN FROM AR_TRAN");
+        };
+        auto doc = r.Prepare();
+        TReportPreview preview(*doc, "Failing");
+        QStringList shown;
+        TReportPreview::SetErrorShower([&](const QString& m) { shown << m; });
+        preview.show();
+        QTRY_VERIFY(!preview.isVisible());
+        TReportPreview::SetErrorShower(nullptr);
+        QCOMPARE(shown.size(), 1);
+        QVERIFY2(shown[0].contains("NO_SUCH_COLUMN"), qPrintable(shown[0]));
+    }
+
     // The preview pages with its buttons and saves what it shows.
     void previewWindow() {
         AddOrders();
