@@ -212,7 +212,7 @@ private:
         Pages.emplace_back();
         FPageOpen = true;
         FY = R.MarginTop;
-        if (auto* header = R.Band(TReportBand::TKind::PageHeader)) Place(*header, false);
+        if (auto* header = R.Band(TReportBand::TKind::PageHeader)) Place(*header);
     }
 
     void ClosePage() {
@@ -220,7 +220,7 @@ private:
         FPageOpen = false;
         if (auto* footer = R.Band(TReportBand::TKind::PageFooter)) {
             FY = FooterTop();
-            Place(*footer, false);
+            Place(*footer);
         }
     }
 
@@ -276,7 +276,7 @@ private:
     }
 
     // Header and footer: at their place on the page.
-    void Place(TReportBand& band, bool) {
+    void Place(TReportBand& band) {
         if (!band.Enabled) return;
         std::vector<TPageItem> items;
         const double h = Measure(band, items);

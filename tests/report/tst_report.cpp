@@ -188,8 +188,7 @@ private slots:
         after->Text = "after";
         auto doc = r.Prepare();
         const TReportPage& page = doc->Page(0);
-        const TPageItem* w = Find(page, wrap->Text);
-        QVERIFY(!w);  // wrapped into lines
+        QVERIFY(!Find(page, wrap->Text));  // wrapped into lines
         const TPageItem* wrapped = nullptr;
         for (const TPageItem& i : page.Items)
             if (i.Source == wrap) wrapped = &i;
