@@ -33,7 +33,8 @@ const QString kTick = QString::fromUtf8("√");
 // What a select list holds when no element asks for a column of its set.
 const QString kNoColumns = QStringLiteral("0 AS NO_COLUMNS");
 
-TClientDataSet* ReadOnlySet(QObject* owner, const char* name) {
+// A record set of the window on the main connection.
+TClientDataSet* OwnSet(QObject* owner, const char* name) {
     auto* cds = new TClientDataSet(owner);
     cds->setObjectName(QString::fromLatin1(name));
     cds->SetConnection(&dmMain()->SQLConn_Main);
@@ -123,10 +124,10 @@ TfmDoTemplate::TfmDoTemplate(QWidget* parent)
     ImageFooter = new QLabel(FooterBand);
     ImageFooter->setObjectName(QStringLiteral("ImageFooter"));
 
-    Field_CDS = ReadOnlySet(this, "Field_CDS");
-    Flag_CDS = ReadOnlySet(this, "Flag_CDS");
-    Tran_CDS = ReadOnlySet(this, "Tran_CDS");
-    Query_Detail = ReadOnlySet(this, "Query_Detail");
+    Field_CDS = OwnSet(this, "Field_CDS");
+    Flag_CDS = OwnSet(this, "Flag_CDS");
+    Tran_CDS = OwnSet(this, "Tran_CDS");
+    Query_Detail = OwnSet(this, "Query_Detail");
 
     // The report: header, a master band of height 0 that starts every
     // invoice on a new page, the item lines, and the footer.
