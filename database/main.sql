@@ -448,7 +448,11 @@ CREATE TABLE SO_DOTEMPLATE (
   FOOTER_HEIGHT    INTEGER,
   LINECOUNT        INTEGER,
   PRINTIMG         INTEGER,
-  SYS_TABLEFLAG_ID ID
+  SYS_TABLEFLAG_ID ID,
+  -- Where the printer puts the page, in millimetres: corrects a printer
+  -- that feeds pre-printed paper off its place.
+  PRINT_OFFSET_X   NUMERIC(5,1) DEFAULT 0,
+  PRINT_OFFSET_Y   NUMERIC(5,1) DEFAULT 0
 );
 
 CREATE TABLE SO_DOTEMPLATEFIELD (

@@ -1085,12 +1085,7 @@ bool TfmChild::ResolvePendingEdits() {
         case TMessageService::TAnswer::Cancel:
             return false;
         case TMessageService::TAnswer::No:
-            for (TClientDataSet* cds : {Sub_CDS, Child_CDS}) {
-                if (!cds->Active()) continue;
-                cds->Cancel();
-                if (cds->ChangeCount() > 0) cds->CancelUpdates();
-            }
-            ShowRecordCount();
+            CancelPendingEdits();
             return true;
         case TMessageService::TAnswer::Yes:
             break;
@@ -1111,6 +1106,15 @@ bool TfmChild::ResolvePendingEdits() {
         saved = SaveMaster();
     });
     return saved;
+}
+
+void TfmChild::CancelPendingEdits() {
+    for (TClientDataSet* cds : {Sub_CDS, Child_CDS}) {
+        if (!cds->Active()) continue;
+        cds->Cancel();
+        if (cds->ChangeCount() > 0) cds->CancelUpdates();
+    }
+    ShowRecordCount();
 }
 
 void TfmChild::Child_CancelExecute() {

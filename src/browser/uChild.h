@@ -125,15 +125,17 @@ public:
     void Child_NewExecute();
     // Saves the master row being edited; false when it stays unsaved (a check
     // failed or the database refused it, with the message shown).
-    bool SaveMaster();
+    virtual bool SaveMaster();
     void Child_SaveExecute();
     // Edits of this window not yet written: a master row or a line being
     // edited, or a change the database refused.
-    bool HasPendingEdits() const;
+    virtual bool HasPendingEdits() const;
     // Before something would drop those edits (a close, the end of the
     // program, another user logging in): Yes saves them, No drops them,
     // Cancel keeps them. False when they stay: Cancel, or a refused save.
     bool ResolvePendingEdits();
+    // Drops those edits: the rows as they are stored.
+    virtual void CancelPendingEdits();
     void Child_CancelExecute();
     void Child_DeleteExecute();
     void Child_RefreshRecordExecute();
@@ -161,7 +163,7 @@ public:
     // ---- folders
     virtual bool TreeIsEmpty() const;
     virtual void LoadTree();
-    void TreeView1Change(QTreeWidgetItem* node);
+    virtual void TreeView1Change(QTreeWidgetItem* node);
     void RefreshTreeViewNodeByTreeViewId(int tvId, int absoluteIdx);
     void N12Click();  // create sub folder
     void N13Click();  // rename folder

@@ -1,6 +1,10 @@
 #include "uDoTemplate.h"
 
 #include <QAction>
+#include <QKeyEvent>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QTreeWidgetItemIterator>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLayout>
@@ -19,7 +23,9 @@
 #include "TFbConnection.h"
 #include "TReportDocument.h"
 #include "TReportPreview.h"
+#include "EFbError.h"
 #include "uDmMain.h"
+#include "uDoTemplateField.h"
 #include "uLibProc.h"
 #include "uMessages.h"
 #include "uTemplateCodes.h"
@@ -32,6 +38,9 @@ const QString kTickTitle = QString::fromUtf8("勾选项");
 const QString kTick = QString::fromUtf8("√");
 // What a select list holds when no element asks for a column of its set.
 const QString kNoColumns = QStringLiteral("0 AS NO_COLUMNS");
+// Below these a saved element could not be seen or grabbed again.
+constexpr int kMinLeftTop = 0;
+constexpr int kMinSize = 10;
 
 // A record set of the window on the main connection.
 TClientDataSet* OwnSet(QObject* owner, const char* name) {
@@ -69,7 +78,6 @@ TfmDoTemplate::TfmDoTemplate(QWidget* parent)
     FTVShow = true;
     FTVCountField.clear();
     FTVShowCount = false;
-    TreeView1->setProperty("Tag", TreeTagSkipRoot);
     Child_CDS->CommandText = QStringLiteral("SELECT * FROM SO_DOTEMPLATE");
 
     // Toolbar: New (a copy of the selected template) and Save stay.
@@ -82,6 +90,20 @@ TfmDoTemplate::TfmDoTemplate(QWidget* parent)
     btnPreview = ToolBar2->addAction(QStringLiteral("Preview"));
     btnPreview->setObjectName(QStringLiteral("btnPreview"));
     connect(btnPreview, &QAction::triggered, this, GuardedCommand(&TfmDoTemplate::btnPreviewClick));
+    PopupFonts = new QMenu(this);
+    N1 = PopupFonts->addAction(QStringLiteral("Set Fonts for Selected Field"));
+    N2 = PopupFonts->addAction(QStringLiteral("Set Fonts for All Fields"));
+    connect(N1, &QAction::triggered, this, GuardedCommand(&TfmDoTemplate::N1Click));
+    connect(N2, &QAction::triggered, this, GuardedCommand(&TfmDoTemplate::N2Click));
+    btnFonts = new QToolButton(this);
+    btnFonts->setObjectName(QStringLiteral("btnFonts"));
+    btnFonts->setText(QStringLiteral("Fonts"));
+    btnFonts->setMenu(PopupFonts);
+    btnFonts->setPopupMode(QToolButton::InstantPopup);
+    ToolBar2->addWidget(btnFonts);
+    btnSetup = ToolBar2->addAction(QStringLiteral("Settings"));
+    btnSetup->setObjectName(QStringLiteral("btnSetup"));
+    connect(btnSetup, &QAction::triggered, this, GuardedCommand(&TfmDoTemplate::btnSetupClick));
     if (QWidget* status = findChild<QWidget*>(QStringLiteral("StatusBar1"))) status->hide();
 
     // The tree's menu copies and deletes templates instead of folders.
@@ -123,6 +145,13 @@ TfmDoTemplate::TfmDoTemplate(QWidget* parent)
     ImageHeader->setObjectName(QStringLiteral("ImageHeader"));
     ImageFooter = new QLabel(FooterBand);
     ImageFooter->setObjectName(QStringLiteral("ImageFooter"));
+    // A click on the empty page lets go of the element; the arrow keys then
+    // belong to the page, not to the scroll bars.
+    PageCanvas->setFocusPolicy(Qt::ClickFocus);
+    for (QWidget* w : {PageCanvas, HeaderBand, DetailBand, FooterBand,
+                       static_cast<QWidget*>(ImageHeader), static_cast<QWidget*>(ImageFooter)})
+        w->installEventFilter(this);
+    CreateNodes();
 
     Field_CDS = OwnSet(this, "Field_CDS");
     Flag_CDS = OwnSet(this, "Flag_CDS");
@@ -168,12 +197,22 @@ QString TfmDoTemplate::MasterString(const char* field) const {
 
 void TfmDoTemplate::Child_CDSAfterOpen() {
     TfmChild::Child_CDSAfterOpen();
+    // Save writes the canvas, which changes without the row being edited.
+    Child_Save->setEnabled(true);
+    FShownNodeId = Child_CDS->IsEmpty() ? -1 : MasterInt("SYS_TREEVIEW_ID");
     LoadTemplate(Child_CDS->IsEmpty() ? 0 : MasterInt("ID"));
+}
+
+void TfmDoTemplate::Child_DSStateChange() {
+    TfmChild::Child_DSStateChange();
+    Child_Save->setEnabled(true);
 }
 
 // ------------------------------------------------------------ loading
 
 void TfmDoTemplate::LoadTemplate(int TId) {
+    SetNodesVisible(false);
+    FCanvasChanged = false;
     FCurrentTemplateId = TId;
     FFlagCDSSQL.clear();
     FInvCDSSQL = QStringLiteral("AR_TRAN.ID");
@@ -200,6 +239,12 @@ void TfmDoTemplate::SetPageSize() {
         !Child_CDS->Active() || Child_CDS->IsEmpty() || MasterInt("ORIENTATION") == 1;
     QuickRep1.Orientation = portrait ? QPageLayout::Portrait : QPageLayout::Landscape;
     QuickRep1.Title = MasterString("NAME");
+    auto millimetres = [this](const char* field) {
+        if (!Child_CDS->Active() || Child_CDS->IsEmpty()) return 0.0;
+        const TField* f = Child_CDS->FindField(QString::fromLatin1(field));
+        return f ? f->AsFloat() : 0.0;
+    };
+    QuickRep1.PrinterOffsetMm = QPointF(millimetres("PRINT_OFFSET_X"), millimetres("PRINT_OFFSET_Y"));
     QRBandHeader->Height = std::max(0, MasterInt("HEADER_HEIGHT"));
     QRBandFooter->Height = std::max(0, MasterInt("FOOTER_HEIGHT"));
     const QSize page = QuickRep1.PageSize();
@@ -238,6 +283,7 @@ void TfmDoTemplate::SetImage() {
 }
 
 void TfmDoTemplate::ClearLabels() {
+    SetNodesVisible(false);
     qDeleteAll(FLabels);
     FLabels.clear();
     for (TReportText* e : FQRDbTexts) e->Band()->Remove(e);
@@ -277,6 +323,7 @@ void TfmDoTemplate::CreateLabels() {
         auto* label = new QLabel(designBand);
         auto* text = printBand->Add<TReportText>();
         label->setObjectName("Label_" + QString::number(id));
+        label->installEventFilter(this);
         label->setProperty("Tag", id);
         text->Name = "QRDbText_" + QString::number(id);
         text->Tag = id;
@@ -396,6 +443,7 @@ void TfmDoTemplate::PreviewTemplate(bool withOrder) {
 }
 
 void TfmDoTemplate::btnPreviewClick() {
+    SetNodesVisible(false);
     if (OrderInStr.isEmpty()) {
         const int latest = dmMain()->SelectMinOrMaxIntegerWhere(
             QStringLiteral("ID"), QStringLiteral("AR_TRAN"), QStringLiteral("MAX"),
@@ -476,6 +524,8 @@ void TfmDoTemplate::QRBandHeaderAfterPrint() {
 }
 
 void TfmDoTemplate::PrintWithTemplate(int templateId) {
+    // Printing loads the chosen template into this window.
+    if (!ResolveTemplateEdits()) return;
     ListRowsWhere("ID=" + QString::number(templateId));
     if (Child_CDS->IsEmpty()) {
         ShowError(
@@ -491,6 +541,9 @@ void TfmDoTemplate::CopySelectedTemplate() {
     QTreeWidgetItem* from = SelectedFolder();
     QTreeWidgetItem* top = RootOf(TreeView1);
     if (!from || !top) return;
+    // The copy is made of the stored template.
+    if (!ResolveTemplateEdits()) return;
+    SetNodesVisible(false);
     const int fromId = NodeData(from).ID;
     TreeView1->blockSignals(true);
     ScrollBox1->hide();
@@ -541,5 +594,406 @@ void TfmDoTemplate::DeleteSelectedTemplate() {
         dmMain()->DeleteDoTemplate(tra, d.ID);
     });
     MarkTemplateMenusStale();
+    if (d.ID == FShownNodeId) {
+        // Its unsaved changes went with it.
+        FCanvasChanged = false;
+        Field_CDS->CancelUpdates();
+        FShownNodeId = -1;
+    }
     delete item;  // the tree selects a neighbour, which loads its template
+}
+
+bool TfmDoTemplate::HasPendingEdits() const {
+    return TfmChild::HasPendingEdits() || FCanvasChanged ||
+           (Field_CDS->Active() && Field_CDS->ChangeCount() > 0);
+}
+
+void TfmDoTemplate::CancelPendingEdits() {
+    const bool reload = FCanvasChanged || Field_CDS->ChangeCount() > 0;
+    TfmChild::CancelPendingEdits();
+    if (Field_CDS->Active()) {
+        Field_CDS->Cancel();
+        if (Field_CDS->ChangeCount() > 0) Field_CDS->CancelUpdates();
+    }
+    // The canvas shows the template as it is stored again.
+    if (reload) LoadTemplate(FCurrentTemplateId);
+}
+
+bool TfmDoTemplate::ResolveTemplateEdits() {
+    if (!HasPendingEdits()) return true;
+    if (ConfirmYesNo(QStringLiteral("Template in editing mode, save now?")))
+        return Child_SaveExecute();
+    CancelPendingEdits();
+    return true;
+}
+
+void TfmDoTemplate::TreeView1Change(QTreeWidgetItem* node) {
+    if (!node) return;
+    if (!ResolveTemplateEdits()) {
+        // A refused save: the changed template stays shown and selected.
+        for (QTreeWidgetItemIterator it(TreeView1); *it; ++it) {
+            if (NodeData(*it).ID != FShownNodeId) continue;
+            const QSignalBlocker blocker(TreeView1);
+            TreeView1->setCurrentItem(*it);
+            break;
+        }
+        return;
+    }
+    SetNodesVisible(false);
+    TfmChild::TreeView1Change(node);
+    FShownNodeId = NodeData(node).ID;
+}
+
+// ------------------------------------------------------------ design
+
+QLabel* TfmDoTemplate::LabelOfId(int id) const {
+    for (QLabel* l : FLabels)
+        if (l->property("Tag").toInt() == id) return l;
+    return nullptr;
+}
+
+void TfmDoTemplate::CreateNodes() {
+    const Qt::CursorShape cursors[8] = {Qt::SizeFDiagCursor, Qt::SizeVerCursor, Qt::SizeBDiagCursor,
+                                        Qt::SizeHorCursor,   Qt::SizeFDiagCursor, Qt::SizeVerCursor,
+                                        Qt::SizeBDiagCursor, Qt::SizeHorCursor};
+    for (int i = 0; i < 8; ++i) {
+        auto* node = new QWidget(PageCanvas);
+        node->setObjectName("Node" + QString::number(i));
+        node->setFixedSize(5, 5);
+        node->setAutoFillBackground(true);
+        QPalette p = node->palette();
+        p.setColor(QPalette::Window, Qt::black);
+        node->setPalette(p);
+        node->setCursor(cursors[i]);
+        node->hide();
+        node->installEventFilter(this);
+        FNodes.append(node);
+    }
+}
+
+void TfmDoTemplate::PositionNodes(QWidget* AroundControl) {
+    auto* control = qobject_cast<QLabel*>(AroundControl);
+    if (!control) return;
+    const int L = control->x(), T = control->y(), W = control->width(), H = control->height();
+    const QPoint at[8] = {{L - 2, T - 2},         {L + W / 2 - 2, T - 2}, {L + W - 2, T - 2},
+                          {L + W - 2, T + H / 2 - 2}, {L + W - 2, T + H - 2}, {L + W / 2 - 2, T + H - 2},
+                          {L - 2, T + H - 2},     {L - 2, T + H / 2 - 2}};
+    QWidget* band = control->parentWidget();
+    for (int i = 0; i < 8; ++i) FNodes[i]->move(band->mapTo(PageCanvas, at[i]));
+    FCurrentNodeControl = control;
+    SetNodesVisible(true);
+}
+
+void TfmDoTemplate::SetNodesVisible(bool Visible) {
+    for (QWidget* node : FNodes) {
+        node->setVisible(Visible);
+        if (Visible) node->raise();
+    }
+    if (!Visible) FCurrentNodeControl = nullptr;
+}
+
+void TfmDoTemplate::ScrollBox1Click() { SetNodesVisible(false); }
+
+void TfmDoTemplate::SetLabelGeometry(QLabel* label, const QRect& r) {
+    if (label->geometry() == r) return;
+    label->setGeometry(r);
+    FCanvasChanged = true;
+}
+
+void TfmDoTemplate::ControlMouseDown(QLabel* label, QMouseEvent* e) {
+    if (e->button() != Qt::LeftButton) return;
+    inReposition = true;
+    oldPos = e->globalPosition().toPoint();
+    PositionNodes(label);
+    FCurrentLabel = label;
+    PageCanvas->setFocus(Qt::MouseFocusReason);
+}
+
+void TfmDoTemplate::ControlMouseMove(QLabel* label, QMouseEvent* e) {
+    if (!inReposition) return;
+    label->setCursor(Qt::SizeAllCursor);
+    const QPoint now = e->globalPosition().toPoint();
+    SetLabelGeometry(label, label->geometry().translated(now - oldPos));
+    oldPos = now;
+    PositionNodes(label);
+}
+
+void TfmDoTemplate::ControlMouseUp(QLabel* label, QMouseEvent*) {
+    if (!inReposition) return;
+    inReposition = false;
+    label->unsetCursor();
+}
+
+void TfmDoTemplate::NodeMouseDown(QWidget*, QMouseEvent* e) {
+    if (e->button() != Qt::LeftButton || !FCurrentNodeControl) return;
+    FNodePositioning = true;
+    oldPos = e->globalPosition().toPoint();
+}
+
+void TfmDoTemplate::NodeMouseMove(QWidget* node, QMouseEvent* e) {
+    QLabel* c = FCurrentNodeControl;
+    if (!FNodePositioning || !c) return;
+    const QPoint now = e->globalPosition().toPoint();
+    const QPoint p = c->parentWidget()->mapFromGlobal(now);
+    int left = c->x(), top = c->y(), right = c->x() + c->width(), bottom = c->y() + c->height();
+    // Each handle owns its edges; the others stay where they are.
+    switch (FNodes.indexOf(node)) {
+        case 0: left = p.x(); top = p.y(); break;
+        case 1: top = p.y(); break;
+        case 2: top = p.y(); right = p.x(); break;
+        case 3: right = p.x(); break;
+        case 4: right = p.x(); bottom = p.y(); break;
+        case 5: bottom = p.y(); break;
+        case 6: left = p.x(); bottom = p.y(); break;
+        case 7: left = p.x(); break;
+        default: return;
+    }
+    SetLabelGeometry(c, QRect(left, top, right - left, bottom - top));
+    oldPos = now;
+    PositionNodes(c);
+}
+
+void TfmDoTemplate::NodeMouseUp(QWidget*, QMouseEvent*) { FNodePositioning = false; }
+
+bool TfmDoTemplate::CanvasKeyPress(QKeyEvent* e) {
+    QLabel* c = FCurrentNodeControl;
+    if (!c) return false;
+    int dx = 0, dy = 0;
+    switch (e->key()) {
+        case Qt::Key_Left: dx = -1; break;
+        case Qt::Key_Right: dx = 1; break;
+        case Qt::Key_Up: dy = -1; break;
+        case Qt::Key_Down: dy = 1; break;
+        default: return false;
+    }
+    QRect r = c->geometry();
+    if (e->modifiers() & Qt::ShiftModifier)
+        r.setSize(QSize(std::max(1, r.width() + dx), std::max(1, r.height() + dy)));
+    else
+        r.translate(dx, dy);
+    SetLabelGeometry(c, r);
+    PositionNodes(c);
+    return true;
+}
+
+bool TfmDoTemplate::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    const bool mouse = type == QEvent::MouseButtonPress || type == QEvent::MouseMove ||
+                       type == QEvent::MouseButtonRelease;
+    if (mouse) {
+        auto* e = static_cast<QMouseEvent*>(event);
+        if (auto* label = qobject_cast<QLabel*>(watched); label && FLabels.contains(label)) {
+            if (type == QEvent::MouseButtonPress) ControlMouseDown(label, e);
+            if (type == QEvent::MouseMove) ControlMouseMove(label, e);
+            if (type == QEvent::MouseButtonRelease) ControlMouseUp(label, e);
+            return true;
+        }
+        if (auto* node = qobject_cast<QWidget*>(watched); node && FNodes.contains(node)) {
+            if (type == QEvent::MouseButtonPress) NodeMouseDown(node, e);
+            if (type == QEvent::MouseMove) NodeMouseMove(node, e);
+            if (type == QEvent::MouseButtonRelease) NodeMouseUp(node, e);
+            return true;
+        }
+        if (type == QEvent::MouseButtonPress) {
+            ScrollBox1Click();
+            PageCanvas->setFocus(Qt::MouseFocusReason);
+        }
+        return false;
+    }
+    if (watched == PageCanvas && type == QEvent::KeyPress)
+        return CanvasKeyPress(static_cast<QKeyEvent*>(event));
+    return TfmChild::eventFilter(watched, event);
+}
+
+void TfmDoTemplate::SetFont(bool forOneFld) {
+    if (forOneFld && !FCurrentLabel) {
+        ShowInformation(QStringLiteral("Please select a field (click on it) first."));
+        return;
+    }
+    QList<QLabel*> targets;
+    if (forOneFld)
+        targets << FCurrentLabel.data();
+    else
+        targets = FLabels;
+    if (targets.isEmpty()) return;
+    QFont font = targets.first()->font();
+    QString color = NameOfColor(targets.first()->palette().color(QPalette::WindowText));
+    if (!TMessageService::Instance().ChooseFont(font, color, ColorNames())) return;
+    for (QLabel* l : targets) {
+        l->setFont(font);
+        QPalette p = l->palette();
+        p.setColor(QPalette::WindowText, ColorOfName(color));
+        l->setPalette(p);
+    }
+    FCanvasChanged = true;
+}
+
+void TfmDoTemplate::SavePageSize() {
+    if (!Child_CDS->Active() || Child_CDS->IsEmpty()) return;
+    if (Child_CDS->State() == TDataSetState::Browse) Child_CDS->Edit();
+    const QSize page = QuickRep1.PageSize();
+    Child_CDS->FieldByName(QStringLiteral("PAGE_WIDTH"))->SetValue(page.width());
+    Child_CDS->FieldByName(QStringLiteral("PAGE_HEIGHT"))->SetValue(page.height());
+    Child_CDS->Post();
+}
+
+void TfmDoTemplate::SaveLabels() {
+    if (!Field_CDS->Active()) return;
+    for (QLabel* l : FLabels) {
+        const int id = l->property("Tag").toInt();
+        const int row = Field_CDS->RowOfKey(id);
+        if (row < 0) {
+            ShowError(QString::fromUtf8("SO_DOTEMPLATEFIELD 中找不到 ID:") + QString::number(id));
+            continue;
+        }
+        Field_CDS->MoveTo(row);
+        Field_CDS->Edit();
+        auto set = [this](const char* f, const QVariant& v) {
+            Field_CDS->FieldByName(QString::fromLatin1(f))->SetValue(v);
+        };
+        set("LEFT", std::max(l->x(), kMinLeftTop));
+        set("TOP", std::max(l->y(), kMinLeftTop));
+        set("WIDTH", std::max(l->width(), kMinSize));
+        set("HEIGHT", std::max(l->height(), kMinSize));
+        const QFont f = l->font();
+        set("FONTNAME", f.family());
+        set("FONTSIZE", f.pointSize());
+        set("FONTSTYLE", FontStyleName(f));
+        set("FONTCOLOR", NameOfColor(l->palette().color(QPalette::WindowText)));
+        Field_CDS->Post();
+    }
+}
+
+bool TfmDoTemplate::Child_SaveExecute() {
+    SavePageSize();
+    SaveLabels();
+    // The page and every element are written together: a template is never
+    // stored half moved. A refusal keeps the canvas as it is, to save again.
+    try {
+        WriteInTransaction(dmMain()->SQLConn_Main, [this](TFbTransaction& tra) {
+            Child_CDS->ApplyUpdates(tra);
+            Field_CDS->ApplyUpdates(tra);
+        });
+    } catch (const EFbError& e) {
+        for (TClientDataSet* cds : {Child_CDS, Field_CDS}) {
+            cds->Cancel();
+            if (cds->ChangeCount() > 0) cds->CancelUpdates();
+        }
+        ShowError(e.Message());
+        return false;
+    }
+    Child_CDS->CommitUpdates();
+    Field_CDS->CommitUpdates();
+    // The canvas shows what is stored, minimums included.
+    for (QLabel* l : FLabels) {
+        const int row = Field_CDS->RowOfKey(l->property("Tag").toInt());
+        if (row < 0) continue;
+        Field_CDS->MoveTo(row);
+        auto num = [this](const char* f) {
+            return Field_CDS->FieldByName(QString::fromLatin1(f))->AsInteger();
+        };
+        l->setGeometry(num("LEFT"), num("TOP"), num("WIDTH"), num("HEIGHT"));
+    }
+    if (FCurrentNodeControl) PositionNodes(FCurrentNodeControl);
+    FCanvasChanged = false;
+    return true;
+}
+
+void TfmDoTemplate::RefreshLabels() {
+    for (QLabel* l : FLabels) {
+        const int id = l->property("Tag").toInt();
+        const int row = Field_CDS->RowOfKey(id);
+        if (row < 0) {
+            ShowError(QString::fromUtf8("SO_DOTEMPLATEFIELD 中找不到 ID:") + QString::number(id));
+            continue;
+        }
+        Field_CDS->MoveTo(row);
+        auto num = [this](const char* f) {
+            return Field_CDS->FieldByName(QString::fromLatin1(f))->AsInteger();
+        };
+        // Only elements of the three bands have a place on the canvas.
+        const bool inBand = l->parentWidget() == HeaderBand || l->parentWidget() == DetailBand ||
+                            l->parentWidget() == FooterBand;
+        l->setVisible(inBand && num("VISIBLE") == 1);
+        if (Field_CDS->FieldByName(QStringLiteral("TITLE"))->AsString() == kPostalCodeTitle)
+            l->setText(PutSpacingIntoCaption(QStringLiteral("123456"), num("SPACE")));
+        if (l->isHidden() && l == FCurrentNodeControl) SetNodesVisible(false);
+    }
+}
+
+void TfmDoTemplate::btnSetupClick() {
+    SetNodesVisible(false);
+    const bool hasTemplate = Child_CDS->Active() && !Child_CDS->IsEmpty();
+    if (hasTemplate) {
+        if (Child_CDS->State() == TDataSetState::Browse) Child_CDS->Edit();
+        const QSize page = QuickRep1.PageSize();
+        Child_CDS->FieldByName(QStringLiteral("PAGE_WIDTH"))->SetValue(page.width());
+        Child_CDS->FieldByName(QStringLiteral("PAGE_HEIGHT"))->SetValue(page.height());
+    }
+
+    // What the canvas holds unsaved, to be kept for elements that the
+    // dialog leaves where they are stored.
+    struct TKept {
+        QRect Geometry;
+        QFont Font;
+        QColor Color;
+        QString Group;
+        int Left, Top;
+    };
+    QHash<int, TKept> kept;
+    auto str = [this](const char* f) {
+        return Field_CDS->FieldByName(QString::fromLatin1(f))->AsString();
+    };
+    auto num = [this](const char* f) {
+        return Field_CDS->FieldByName(QString::fromLatin1(f))->AsInteger();
+    };
+    if (FCanvasChanged && Field_CDS->Active()) {
+        for (QLabel* l : FLabels) {
+            const int row = Field_CDS->RowOfKey(l->property("Tag").toInt());
+            if (row < 0) continue;
+            Field_CDS->MoveTo(row);
+            kept.insert(l->property("Tag").toInt(),
+                        {l->geometry(), l->font(), l->palette().color(QPalette::WindowText),
+                         str("GROUPNAME"), num("LEFT"), num("TOP")});
+        }
+    }
+
+    TfmDoTemplateField dialog(Child_DS, Field_CDS, this);
+    if (Field_CDS->Active()) {
+        for (Field_CDS->First(); !Field_CDS->Eof(); Field_CDS->Next()) {
+            QListWidget* list = dialog.ListOfBand(str("GROUPNAME"));
+            if (!list) continue;
+            auto* item = new QListWidgetItem(str("TITLE"), list);
+            item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+            item->setCheckState(num("VISIBLE") == 1 ? Qt::Checked : Qt::Unchecked);
+        }
+    }
+    dialog.pgSettings->setTabEnabled(1, hasTemplate);
+    dialog.pgSettings->setCurrentIndex(0);
+    dialog.exec();
+    if (!dialog.SaveBtnClicked) return;
+
+    if (!dialog.needReload) {
+        SetPageSize();
+        SetImage();
+        RefreshLabels();
+        return;
+    }
+    const bool wasChanged = FCanvasChanged;
+    LoadTemplate(FCurrentTemplateId);
+    for (QLabel* l : FLabels) {
+        const int id = l->property("Tag").toInt();
+        const auto it = kept.constFind(id);
+        const int row = Field_CDS->RowOfKey(id);
+        if (it == kept.cend() || row < 0) continue;
+        Field_CDS->MoveTo(row);
+        if (str("GROUPNAME") != it->Group || num("LEFT") != it->Left || num("TOP") != it->Top)
+            continue;  // moved by the dialog: its new place wins
+        l->setGeometry(it->Geometry);
+        l->setFont(it->Font);
+        QPalette p = l->palette();
+        p.setColor(QPalette::WindowText, it->Color);
+        l->setPalette(p);
+    }
+    FCanvasChanged = wasChanged;
 }

@@ -2,13 +2,20 @@
 
 #include <QImage>
 #include <QList>
+#include <QPoint>
+#include <QPointer>
 #include <memory>
 #include <vector>
 
 #include "TReport.h"
 #include "uChild.h"
 
+class QKeyEvent;
 class QLabel;
+class QMenu;
+class QMouseEvent;
+class QToolButton;
+class QTreeWidgetItem;
 class QScrollArea;
 class TReportDocument;
 
@@ -51,6 +58,42 @@ public:
     // ---- the template tree: New and Copy copy a template, Delete removes one
     void CopySelectedTemplate();
     void DeleteSelectedTemplate();
+    // Asks to save a changed template before another is shown; on Yes a
+    // refused save keeps the template shown.
+    void TreeView1Change(QTreeWidgetItem* node) override;
+
+    // ---- design: moving and resizing elements on the canvas
+    void CreateNodes();
+    void PositionNodes(QWidget* AroundControl);
+    void SetNodesVisible(bool Visible);
+    void ScrollBox1Click();
+    // Fonts for the clicked element (forOneFld) or for every element.
+    void SetFont(bool forOneFld);
+    void N1Click() { SetFont(true); }
+    void N2Click() { SetFont(false); }
+    // The layout dialog: bands, visibility, element properties, page.
+    void btnSetupClick();
+    // Save: the page size and every element as the canvas shows it, in one
+    // transaction; false when nothing was written (the reason shown).
+    bool Child_SaveExecute();
+    void SavePageSize();
+    void SaveLabels();
+    void RefreshLabels();
+    // Elements moved, resized or given fonts on the canvas and not saved.
+    bool CanvasChanged() const { return FCanvasChanged; }
+
+    // The design element of a template row; nullptr when none.
+    QLabel* LabelOfId(int id) const;
+    // The eight handles, 0 at the top left and clockwise.
+    QList<QWidget*> FNodes;
+    QPointer<QLabel> FCurrentNodeControl;
+    bool FNodePositioning = false;
+    QPointer<QLabel> FCurrentLabel;
+    bool inReposition = false;
+    QPoint oldPos;  // screen coordinates
+    bool SaveMaster() override { return Child_SaveExecute(); }
+    bool HasPendingEdits() const override;
+    void CancelPendingEdits() override;
 
     // ---- state
     int FCurrentTemplateId = 0;
@@ -82,13 +125,32 @@ public:
     QLabel* ImageHeader;
     QLabel* ImageFooter;
     QAction* btnPreview;
+    QToolButton* btnFonts;
+    QMenu* PopupFonts;
+    QAction* N1;  // Set Fonts for Selected Field
+    QAction* N2;  // Set Fonts for All Fields
+    QAction* btnSetup;
     QAction* CopySelectedTemplateToNew;
     QAction* DeleteSelectedTemplate1;
 
 protected:
     void Child_CDSAfterOpen() override;
+    void Child_DSStateChange() override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void ControlMouseDown(QLabel* label, QMouseEvent* e);
+    void ControlMouseMove(QLabel* label, QMouseEvent* e);
+    void ControlMouseUp(QLabel* label, QMouseEvent* e);
+    void NodeMouseDown(QWidget* node, QMouseEvent* e);
+    void NodeMouseMove(QWidget* node, QMouseEvent* e);
+    void NodeMouseUp(QWidget* node, QMouseEvent* e);
+    // Arrow keys move the element with the handles; Shift+arrow resizes it.
+    bool CanvasKeyPress(QKeyEvent* e);
+    void SetLabelGeometry(QLabel* label, const QRect& r);
+    // Asks "Template in editing mode, save now?" when the template has
+    // changes; false when they stay (a refused save).
+    bool ResolveTemplateEdits();
     int MasterInt(const char* field) const;
     QString MasterString(const char* field) const;
     void PlaceBands();
@@ -97,4 +159,6 @@ private:
     QImage FPicture;      // the background picture loaded for this template
     int FSavedItemHeight = 0;
     bool FPrinting = false;
+    bool FCanvasChanged = false;
+    int FShownNodeId = -1;  // the tree node whose template the canvas shows
 };

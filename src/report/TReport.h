@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QPageLayout>
 #include <QPageSize>
+#include <QPointF>
 #include <QRect>
 #include <QSize>
 #include <QString>
@@ -142,6 +143,10 @@ public:
     QSize CustomSize;
     QPageLayout::Orientation Orientation = QPageLayout::Portrait;
     int MarginLeft = 0, MarginTop = 0, MarginRight = 0, MarginBottom = 0;
+    // Millimetres by which everything moves on a printer's page (right and
+    // down when positive): for a printer that feeds paper off its place.
+    // Never applied to the screen or to a PDF file.
+    QPointF PrinterOffsetMm;
     QSize PageSize() const;  // in pixels, after orientation
 
     // The master record set: the Detail band prints once per row. None: the

@@ -8,6 +8,7 @@
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QPrinter>
 #include <QTextLayout>
 #include <cmath>
 
@@ -516,7 +517,13 @@ void TReportDocument::Render(int index, QPainter& painter, const QRectF& target)
     painter.restore();
 }
 
-bool TReportDocument::Print(QPagedPaintDevice& device) {
+bool TReportDocument::Print(QPagedPaintDevice& device) { return Print(device, QPointF()); }
+
+bool TReportDocument::PrintOnPrinter(QPrinter& printer) {
+    return Print(printer, FReport.PrinterOffsetMm);
+}
+
+bool TReportDocument::Print(QPagedPaintDevice& device, QPointF offsetMm) {
     const QSize size = PageSize();
     const bool landscape = size.width() > size.height();
     const QSizeF portraitPt(std::min(size.width(), size.height()) * 72.0 / 96.0,
@@ -532,7 +539,9 @@ bool TReportDocument::Print(QPagedPaintDevice& device) {
     const int pages = TotalPages();
     for (int i = 0; i < pages; ++i) {
         if (i > 0 && !device.newPage()) return false;
-        const QRectF target(0, 0, device.width(), device.height());
+        const QRectF target(offsetMm.x() / 25.4 * device.logicalDpiX(),
+                            offsetMm.y() / 25.4 * device.logicalDpiY(), device.width(),
+                            device.height());
         Render(i, painter,
                QRectF(target.topLeft(),
                       QSizeF(target.width(), target.width() * size.height() / size.width())));

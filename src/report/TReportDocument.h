@@ -38,9 +38,12 @@ public:
     // Paints every page onto a printer or PDF writer, one page each, in the
     // page size and orientation of the report; false when the device fails.
     bool Print(QPagedPaintDevice& device);
+    // Print on a printer: shifted by the report's printer offset.
+    bool PrintOnPrinter(QPrinter& printer);
     bool SaveToPdf(const QString& fileName);
 
 private:
+    bool Print(QPagedPaintDevice& device, QPointF offsetMm);
     TReport& FReport;
     std::unique_ptr<TReportLayout> FLayout;
 };

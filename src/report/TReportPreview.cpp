@@ -266,7 +266,7 @@ bool TReportPreview::PrintAll() {
         chosen = dialog.exec() == QDialog::Accepted;
     }
     if (!chosen) return false;
-    if (d->Doc->Print(printer)) return true;
+    if (d->Doc->PrintOnPrinter(printer)) return true;
     const QString message = QStringLiteral("The printer did not take the pages.");
     if (ErrorShower())
         ErrorShower()(message);

@@ -81,6 +81,15 @@ bool TScriptedMessages::SaveFile(const QString& caption, const QString& filter, 
     return Answers.isEmpty() ? true : Answers.takeFirst();
 }
 
+bool TScriptedMessages::ChooseFont(QFont& font, QString& colorName, const QStringList&) {
+    Shown.append({TKind::Confirmation, QStringLiteral("Font")});
+    if (Fonts.isEmpty()) return false;
+    const QPair<QFont, QString> chosen = Fonts.takeFirst();
+    font = chosen.first;
+    colorName = chosen.second;
+    return true;
+}
+
 QStringList TScriptedMessages::Take() {
     QStringList texts;
     for (const TMessage& m : Shown) texts << m.Text;

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QFont>
 #include <QList>
+#include <QPair>
 #include <QString>
 #include <QTemporaryDir>
 #include <functional>
@@ -52,6 +54,8 @@ public:
     bool OpenFile(const QString& caption, const QString& filter, QString& file) override;
     // Likewise, recorded as "Save: " and the caption.
     bool SaveFile(const QString& caption, const QString& filter, QString& file) override;
+    // Recorded as "Font"; answers from Fonts (cancelled when none is left).
+    bool ChooseFont(QFont& font, QString& colorName, const QStringList& colorNames) override;
 
     // Answers to the next confirmations and input boxes, in order.
     QList<bool> Answers;
@@ -59,6 +63,8 @@ public:
     QList<TAnswer> Choices;
     // Texts typed into the next input boxes, in order.
     QStringList InputValues;
+    // Fonts and colour names chosen in the next font dialogs, in order.
+    QList<QPair<QFont, QString>> Fonts;
     QList<TMessage> Shown;
 
     // Texts of everything shown so far, and clears the record.

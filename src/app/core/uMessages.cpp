@@ -1,6 +1,14 @@
 #include "uMessages.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFontDialog>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QVBoxLayout>
+#include <algorithm>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -97,6 +105,38 @@ bool TDialogMessageService::SaveFile(const QString& caption, const QString& filt
         QFileDialog::getSaveFileName(QApplication::activeWindow(), caption, file, filter);
     if (chosen.isEmpty()) return false;
     file = chosen;
+    return true;
+}
+
+bool TDialogMessageService::ChooseFont(QFont& font, QString& colorName,
+                                      const QStringList& colorNames) {
+    // Qt's font dialog has no colour: it sits in a dialog of ours beside a
+    // list of the colours that can be kept.
+    QDialog dialog(QApplication::activeWindow());
+    dialog.setWindowTitle(QStringLiteral("Font"));
+    auto* fonts = new QFontDialog(font, &dialog);
+    fonts->setWindowFlags(Qt::Widget);
+    fonts->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
+    auto* colors = new QComboBox(&dialog);
+    colors->addItems(colorNames);
+    colors->setCurrentIndex(std::max(0, int(colorNames.indexOf(colorName))));
+    auto* colorLabel = new QLabel(QStringLiteral("Colour"), &dialog);
+    colorLabel->setBuddy(colors);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    auto* row = new QHBoxLayout;
+    row->addWidget(colorLabel);
+    row->addWidget(colors, 1);
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->addWidget(fonts, 1);
+    layout->addLayout(row);
+    layout->addWidget(buttons);
+    colorLabel->setVisible(!colorNames.isEmpty());
+    colors->setVisible(!colorNames.isEmpty());
+    if (dialog.exec() != QDialog::Accepted) return false;
+    font = fonts->currentFont();
+    if (!colorNames.isEmpty()) colorName = colors->currentText();
     return true;
 }
 

@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <functional>
 
+class QFont;
 class QWidget;
 
 // Every message box, confirmation and input box of the program goes through
@@ -29,6 +30,9 @@ public:
     virtual bool OpenFile(const QString& caption, const QString& filter, QString& file) = 0;
     // A save-file dialog; false when cancelled. file holds the proposed name.
     virtual bool SaveFile(const QString& caption, const QString& filter, QString& file) = 0;
+    // A font dialog that also offers the colours named in colorNames; false
+    // when cancelled. font and colorName hold the initial choice.
+    virtual bool ChooseFont(QFont& font, QString& colorName, const QStringList& colorNames) = 0;
 
     // The service in use (the interactive one unless replaced).
     static TMessageService& Instance();
@@ -46,6 +50,7 @@ public:
     bool Input(const QString& caption, const QString& prompt, QString& value) override;
     bool OpenFile(const QString& caption, const QString& filter, QString& file) override;
     bool SaveFile(const QString& caption, const QString& filter, QString& file) override;
+    bool ChooseFont(QFont& font, QString& colorName, const QStringList& colorNames) override;
 };
 
 // The caption of every message box: the product's title once it is known.
