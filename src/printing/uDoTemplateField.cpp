@@ -76,7 +76,12 @@ TfmDoTemplateField::TfmDoTemplateField(TDataSource* master, TClientDataSet* fiel
     btnOk = new QPushButton(QStringLiteral("Ok"), this);
     btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
     // Enter in a box presses neither button: a number typed is not yet checked.
-    for (QPushButton* b : {btnOk, btnCancel}) b->setAutoDefault(false);
+    // Nor do they take the focus: a box is checked as it is left, and the
+    // buttons check it themselves.
+    for (QPushButton* b : {btnOk, btnCancel}) {
+        b->setAutoDefault(false);
+        b->setFocusPolicy(Qt::TabFocus);
+    }
     connect(btnOk, &QPushButton::clicked, this, [this]() { RunGuarded([this]() { OkClick(); }); });
     connect(btnCancel, &QPushButton::clicked, this, &TfmDoTemplateField::reject);
     auto* buttons = new QHBoxLayout;
