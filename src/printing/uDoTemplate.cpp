@@ -154,6 +154,8 @@ TfmDoTemplate::TfmDoTemplate(QWidget* parent)
     CreateNodes();
 
     Field_CDS = OwnSet(this, "Field_CDS");
+    // Another user's change to the same element is refused, not overwritten.
+    Field_CDS->UpdateMode = TUpdateMode::WhereChanged;
     Flag_CDS = OwnSet(this, "Flag_CDS");
     Tran_CDS = OwnSet(this, "Tran_CDS");
     Query_Detail = OwnSet(this, "Query_Detail");

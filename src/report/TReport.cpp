@@ -17,7 +17,10 @@ TReport::~TReport() = default;
 
 QSize TReport::PageSize() const {
     if (CustomPaper) return CustomSize;
-    QSize s = QPageSize(Paper).sizePixels(96);
+    // From millimetres: Qt's own pixel size goes through whole points and
+    // makes A4 793 pixels wide instead of 794.
+    const QSizeF mm = QPageSize(Paper).size(QPageSize::Millimeter);
+    QSize s(qRound(mm.width() * 96 / 25.4), qRound(mm.height() * 96 / 25.4));
     if (Orientation == QPageLayout::Landscape) s.transpose();
     return s;
 }

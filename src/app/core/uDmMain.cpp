@@ -574,6 +574,19 @@ bool TdmMain::CopyDoTemplate(TFbTransaction& tra, int fromTVId, int toTVId, cons
                      "WHERE ID=" +
                      s);
     tpl.Execute();
+    // A database made before the printer offset has no columns for it.
+    TFbQuery offset(tra,
+                    "SELECT COUNT(*) FROM RDB$RELATION_FIELDS WHERE "
+                    "RDB$RELATION_NAME='SO_DOTEMPLATE' AND "
+                    "RDB$FIELD_NAME IN ('PRINT_OFFSET_X','PRINT_OFFSET_Y')");
+    offset.Open();
+    if (offset.AsInt64(0) == 2)
+        TFbQuery(tra,
+                 "UPDATE SO_DOTEMPLATE SET PRINT_OFFSET_X=(SELECT PRINT_OFFSET_X FROM "
+                 "SO_DOTEMPLATE WHERE ID=" +
+                     s + "),PRINT_OFFSET_Y=(SELECT PRINT_OFFSET_Y FROM SO_DOTEMPLATE WHERE ID=" +
+                     s + ") WHERE ID=" + n)
+            .Execute();
     TFbQuery fields(
         tra,
         "INSERT INTO SO_DOTEMPLATEFIELD (SO_DOTEMPLATE_ID,GROUPNAME,ORDERINGROUP,TITLE,DATASET,"
