@@ -226,7 +226,7 @@ QWidget* TfmDoTemplateField::BuildPagePage() {
         if (IsCustomPaper(name)) return;
         QSize size = PaperSizePixels(name);
         const bool portrait = FMaster->FieldByName(QStringLiteral("ORIENTATION"))->AsInteger() == 1;
-        if (portrait != (size.height() >= size.width())) size.transpose();
+        if (!portrait) size.transpose();  // as the page will be laid out
         FMaster->FieldByName(QStringLiteral("PAGE_WIDTH"))->SetValue(size.width());
         FMaster->FieldByName(QStringLiteral("PAGE_HEIGHT"))->SetValue(size.height());
     });
@@ -288,7 +288,15 @@ bool TfmDoTemplateField::CheckPageValues() {
     // The item lines need a band of their own between header and footer.
     const int header = FMaster->FieldByName(QStringLiteral("HEADER_HEIGHT"))->AsInteger();
     const int footer = FMaster->FieldByName(QStringLiteral("FOOTER_HEIGHT"))->AsInteger();
-    const int page = FMaster->FieldByName(QStringLiteral("PAGE_HEIGHT"))->AsInteger();
+    // A standard paper's height is the paper's, in the orientation chosen.
+    const QString paper = FMaster->FieldByName(QStringLiteral("PAPERSIZE"))->AsString();
+    int page = FMaster->FieldByName(QStringLiteral("PAGE_HEIGHT"))->AsInteger();
+    if (!IsCustomPaper(paper)) {
+        const QSize size = PaperSizePixels(paper);
+        const bool portrait =
+            FMaster->FieldByName(QStringLiteral("ORIENTATION"))->AsInteger() == 1;
+        page = portrait ? size.height() : size.width();
+    }
     if (header + footer > page) {
         pgSettings->setCurrentIndex(1);
         ShowError(QStringLiteral("Header Height and Footer Height together are more than the "

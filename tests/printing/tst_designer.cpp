@@ -3,6 +3,7 @@
 // font, save; the layout dialog's bands, ticks, properties and page; a
 // changed template when another is chosen; the printer offset.
 
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -10,6 +11,7 @@
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QRegularExpression>
 #include <QTabBar>
 #include <QTabWidget>
@@ -26,6 +28,7 @@
 #include "TReportPreview.h"
 #include "TestSupport.h"
 #include "uDbCheckBox.h"
+#include "uDbRadioGroup.h"
 #include "uDmMain.h"
 #include "uDoTemplate.h"
 #include "uDoTemplateField.h"
@@ -438,6 +441,42 @@ private slots:
         QCOMPARE(Value("SELECT LINECOUNT || ',' || HEADER_HEIGHT || ',' || FOOTER_HEIGHT || ',' || "
                        "PAGE_WIDTH || ',' || PAGE_HEIGHT FROM SO_DOTEMPLATE WHERE ID=100"),
                  QString("10,100,100,600,500"));
+    }
+
+    // Page settings as a user sets them: the paper names in their order, a
+    // paper and orientation chosen, the picture cleared; "Ok" redraws the page.
+    void pageSettingsApplied() {
+        TScriptedMessages msgs;
+        TfmDoTemplate* t = TemplateWindowAt("Invoice A4");
+        QCOMPARE(t->PageCanvas->size(), QSize(794, 1123));
+        InSettings(t, [&](TfmDoTemplateField* dlg) {
+            ShowPageSettings(dlg);
+            QStringList offered;
+            for (int i = 0; i < dlg->cbPaperSize->count(); ++i) offered << dlg->cbPaperSize->itemText(i);
+            QCOMPARE(offered, PaperNames());
+            QCOMPARE(offered.first(), QString("Default"));
+            QCOMPARE(offered.last(), QString("Custom"));
+            QCOMPARE(dlg->cbPaperSize->currentText(), QString("A4"));
+            dlg->cbPaperSize->setFocus();
+            for (int i = 0; i < 8; ++i) QTest::keyClick(dlg->cbPaperSize, Qt::Key_Up);  // A4 → Letter
+            QCOMPARE(dlg->cbPaperSize->currentText(), QString("Letter"));
+            QCOMPARE(dlg->pnPageWidth->Edit()->text(), QString("816"));
+            QRadioButton* landscape = nullptr;
+            for (QRadioButton* r : dlg->rgOrientation->findChildren<QRadioButton*>())
+                if (r->text() == "Landscape") landscape = r;
+            QVERIFY(landscape);
+            QTest::mouseClick(landscape, Qt::LeftButton, {}, QPoint(5, landscape->height() / 2));
+            QTest::mouseClick(dlg->btnClearImage, Qt::LeftButton);
+            QCOMPARE(dlg->pnFileName->Edit()->text(), QString());
+            QTest::mouseClick(dlg->btnOk, Qt::LeftButton);
+            QVERIFY(!dlg->isVisible());
+        });
+        QCOMPARE(msgs.Take(), QStringList());
+        QCOMPARE(Value("SELECT PAPERSIZE || ',' || ORIENTATION || ',' || COALESCE(FILENAME, '') "
+                       "FROM SO_DOTEMPLATE WHERE ID=1"),
+                 QString("Letter,0,"));
+        QCOMPARE(t->PageCanvas->size(), QSize(1056, 816));
+        QVERIFY(!t->ImageHeader->isVisibleTo(t));
     }
 
     // A template with changes asks before another is shown: Yes saves, No
