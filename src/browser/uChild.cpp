@@ -1,6 +1,7 @@
 #include "uChild.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDate>
 #include <QDateTime>
 #include <QGroupBox>
@@ -1171,6 +1172,10 @@ void TfmChild::SetTopBtnStatus() {
     Child_Save->setEnabled(editing);
     Child_Cancel->setEnabled(editing);
     Child_Delete->setEnabled(!editing && !Child_CDS->IsEmpty());
+    // A focus in the pane greyed out would be handed on along the focus
+    // chain, into another window, which the window area then brings up.
+    QWidget* focus = QApplication::focusWidget();
+    if (editing && focus && PanelLeft->isAncestorOf(focus)) setFocus();
     PanelLeft->setEnabled(!editing);
 }
 

@@ -12,6 +12,7 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -41,6 +42,8 @@ TPnDbEdit* BoundEdit(QWidget* parent, TDataSource* ds, const QString& field,
     pn->Loaded();
     // The dialog's own wording, whatever the column's metadata calls it.
     pn->FLabelCaption->setText(caption);
+    pn->FLabelCaption->adjustSize();
+    pn->setMinimumWidth(pn->FLabelCaption->width() + 16);
     pn->Edit()->setAccessibleName(caption);
     return pn;
 }
@@ -194,7 +197,7 @@ QWidget* TfmDoTemplateField::BuildPagePage() {
                        "Paint Program (or any graphic software\nlike PhotoShop etc.) to draw an "
                        "invoice form and use it here with \"Print Background Image\" \n"
                        "selected."));
-    note->setMaximumHeight(90);
+    note->setFixedHeight(note->fontMetrics().lineSpacing() * 5 + 16);
     ig->addWidget(note, 0, 0, 1, 3);
     pnFileName = BoundEdit(image, FMasterDS, QStringLiteral("FILENAME"),
                            QStringLiteral("Background Image File"));
@@ -248,11 +251,9 @@ QWidget* TfmDoTemplateField::BuildPagePage() {
     // A number that the page cannot take is refused as the box is left.
     for (TPnDbEdit* pn : {pnPageWidth, pnPageHeight, pnHeaderHeight, pnFooterHeight, pnLineCount}) {
         connect(pn->Edit(), &QLineEdit::editingFinished, this, [this, pn]() {
+            if (FTelling || !isVisible()) return;
             const QString problem = PageValueProblem(pn->DataField());
-            if (problem.isEmpty() || !isVisible()) return;
-            ShowError(problem);
-            pn->Edit()->setFocus();
-            pn->Edit()->selectAll();
+            if (!problem.isEmpty()) Refuse(pn, problem);
         });
     }
     return page;
@@ -279,10 +280,7 @@ bool TfmDoTemplateField::CheckPageValues() {
     for (TPnDbEdit* pn : {pnPageWidth, pnPageHeight, pnHeaderHeight, pnFooterHeight, pnLineCount}) {
         const QString problem = PageValueProblem(pn->DataField());
         if (problem.isEmpty()) continue;
-        pgSettings->setCurrentIndex(1);
-        ShowError(problem);
-        pn->Edit()->setFocus();
-        pn->Edit()->selectAll();
+        Refuse(pn, problem);
         return false;
     }
     // The item lines need a band of their own between header and footer.
@@ -298,14 +296,24 @@ bool TfmDoTemplateField::CheckPageValues() {
         page = portrait ? size.height() : size.width();
     }
     if (header + footer > page) {
-        pgSettings->setCurrentIndex(1);
-        ShowError(QStringLiteral("Header Height and Footer Height together are more than the "
-                                 "Paper Height (%1).")
-                      .arg(page));
-        pnHeaderHeight->Edit()->setFocus();
+        Refuse(pnHeaderHeight, QStringLiteral("Header Height and Footer Height together are more "
+                                              "than the Paper Height (%1).")
+                                   .arg(page));
         return false;
     }
     return true;
+}
+
+void TfmDoTemplateField::Refuse(TPnDbEdit* pn, const QString& message) {
+    pgSettings->setCurrentIndex(1);
+    {
+        // The message box takes the focus from the box, which is then left:
+        // that is no second refusal.
+        const QScopedValueRollback<bool> telling(FTelling, true);
+        ShowError(message);
+    }
+    pn->Edit()->setFocus();
+    pn->Edit()->selectAll();
 }
 
 void TfmDoTemplateField::OkClick() {

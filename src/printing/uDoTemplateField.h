@@ -70,6 +70,7 @@ private:
     QString PageValueProblem(const QString& field) const;
     // Shows the first refused page setting and puts the cursor into its box.
     bool CheckPageValues();
+    void Refuse(TPnDbEdit* pn, const QString& message);
     QString BandOfList(const QListWidget* list) const;
     QListWidget* ListAt(const QPoint& globalPos) const;
 
@@ -81,6 +82,7 @@ private:
     QString clbGrpFrom;
     QPoint FPressPos;
     bool FDragging = false;
+    bool FTelling = false;  // a refusal is being shown
 };
 
 // "Field Property": position, format, wrapping and alignment of the current

@@ -7,6 +7,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QPrinter>
 #include <QProcess>
@@ -477,6 +479,32 @@ private slots:
                  QString("Letter,0,"));
         QCOMPARE(t->PageCanvas->size(), QSize(1056, 816));
         QVERIFY(!t->ImageHeader->isVisibleTo(t));
+    }
+
+    // Save and "Settings" edit the template row, which greys the tree out
+    // meanwhile; the focus in the tree must not wander into another window,
+    // which would then come to the front.
+    void templateWindowStaysInFront() {
+        TScriptedMessages msgs;
+        FMain->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(FMain));
+        TfmDoTemplate* t = TemplateWindowAt("Invoice A4");
+        QVERIFY(t->TreeView1->hasFocus());
+        Drag(LabelTitled(t, "Terms"), QPoint(5, 5), QPoint(9, 5));
+        t->TreeView1->setFocus();
+        ClickSave(t);
+        auto focusStaysHere = [this, t]() {
+            QWidget* f = FMain->focusWidget();
+            return f && (f == t || t->isAncestorOf(f));
+        };
+        QVERIFY(focusStaysHere());
+        QCOMPARE(FMain->MdiArea()->activeSubWindow()->widget(), t);
+        QVERIFY(t->isVisible());
+        t->TreeView1->setFocus();
+        InSettings(t, [&](TfmDoTemplateField* dlg) { QTest::mouseClick(dlg->btnOk, Qt::LeftButton); });
+        QVERIFY(focusStaysHere());
+        QCOMPARE(FMain->MdiArea()->activeSubWindow()->widget(), t);
+        QCOMPARE(msgs.Take(), QStringList());
     }
 
     // A template with changes asks before another is shown: Yes saves, No
