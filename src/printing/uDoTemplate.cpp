@@ -821,6 +821,17 @@ void TfmDoTemplate::SetFont(bool forOneFld) {
     QFont font = targets.first()->font();
     QString color = NameOfColor(targets.first()->palette().color(QPalette::WindowText));
     if (!TMessageService::Instance().ChooseFont(font, color, ColorNames())) return;
+    // A template keeps only the styles it has names for; any other would be
+    // saved as "Normal" without a word.
+    QFont named;
+    ApplyFontStyleName(named, FontStyleName(font));
+    if (named.bold() != font.bold() || named.italic() != font.italic() ||
+        named.underline() != font.underline() || font.strikeOut()) {
+        ShowInformation(QStringLiteral("A template keeps bold, italic and underline, one or two of "
+                                       "them, but not strikeout nor all three together. Please "
+                                       "choose another style."));
+        return;
+    }
     for (QLabel* l : targets) {
         l->setFont(font);
         QPalette p = l->palette();

@@ -272,6 +272,26 @@ private slots:
         QTest::mouseClick(t->btnFonts, Qt::LeftButton);
         QCOMPARE(msgs.Take(), QStringList{"Please select a field (click on it) first."});
 
+        // A style that a template cannot keep is refused, not saved as "Normal".
+        for (const char* style : {"strikeout", "all three"}) {
+            QFont f(QStringLiteral("DejaVu Serif"), 14);
+            if (QByteArray(style) == "strikeout") {
+                f.setStrikeOut(true);
+            } else {
+                f.setBold(true);
+                f.setItalic(true);
+                f.setUnderline(true);
+            }
+            msgs.Fonts << qMakePair(f, QStringLiteral("Navy"));
+            ChooseInNextMenu(t->PopupFonts, {"Set Fonts for All Fields"});
+            QTest::mouseClick(t->btnFonts, Qt::LeftButton);
+            QCOMPARE(msgs.Take(),
+                     (QStringList{"Font", "A template keeps bold, italic and underline, one or two "
+                                          "of them, but not strikeout nor all three together. "
+                                          "Please choose another style."}));
+            QVERIFY(!t->CanvasChanged());
+        }
+
         QFont serif(QStringLiteral("DejaVu Serif"), 14);
         serif.setBold(true);
         serif.setItalic(true);
