@@ -1,14 +1,13 @@
 #include "uDoTemplate.h"
 
 #include <QAction>
-#include <QKeyEvent>
-#include <QListWidget>
-#include <QMouseEvent>
-#include <QTreeWidgetItemIterator>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
+#include <QListWidget>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPixmap>
 #include <QScopeGuard>
 #include <QScrollArea>
@@ -16,14 +15,15 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 
+#include "EFbError.h"
 #include "TClientDataSet.h"
 #include "TDataSource.h"
 #include "TDisplayFormat.h"
 #include "TFbConnection.h"
 #include "TReportDocument.h"
 #include "TReportPreview.h"
-#include "EFbError.h"
 #include "uDmMain.h"
 #include "uDoTemplateField.h"
 #include "uLibProc.h"
@@ -246,7 +246,8 @@ void TfmDoTemplate::SetPageSize() {
         const TField* f = Child_CDS->FindField(QString::fromLatin1(field));
         return f ? f->AsFloat() : 0.0;
     };
-    QuickRep1.PrinterOffsetMm = QPointF(millimetres("PRINT_OFFSET_X"), millimetres("PRINT_OFFSET_Y"));
+    QuickRep1.PrinterOffsetMm =
+        QPointF(millimetres("PRINT_OFFSET_X"), millimetres("PRINT_OFFSET_Y"));
     QRBandHeader->Height = std::max(0, MasterInt("HEADER_HEIGHT"));
     QRBandFooter->Height = std::max(0, MasterInt("FOOTER_HEIGHT"));
     const QSize page = QuickRep1.PageSize();
@@ -655,9 +656,9 @@ QLabel* TfmDoTemplate::LabelOfId(int id) const {
 }
 
 void TfmDoTemplate::CreateNodes() {
-    const Qt::CursorShape cursors[8] = {Qt::SizeFDiagCursor, Qt::SizeVerCursor, Qt::SizeBDiagCursor,
-                                        Qt::SizeHorCursor,   Qt::SizeFDiagCursor, Qt::SizeVerCursor,
-                                        Qt::SizeBDiagCursor, Qt::SizeHorCursor};
+    const Qt::CursorShape cursors[8] = {
+        Qt::SizeFDiagCursor, Qt::SizeVerCursor, Qt::SizeBDiagCursor, Qt::SizeHorCursor,
+        Qt::SizeFDiagCursor, Qt::SizeVerCursor, Qt::SizeBDiagCursor, Qt::SizeHorCursor};
     for (int i = 0; i < 8; ++i) {
         auto* node = new QWidget(PageCanvas);
         node->setObjectName("Node" + QString::number(i));
@@ -677,8 +678,9 @@ void TfmDoTemplate::PositionNodes(QWidget* AroundControl) {
     auto* control = qobject_cast<QLabel*>(AroundControl);
     if (!control) return;
     const int L = control->x(), T = control->y(), W = control->width(), H = control->height();
-    const QPoint at[8] = {{L - 2, T - 2},         {L + W / 2 - 2, T - 2}, {L + W - 2, T - 2},
-                          {L + W - 2, T + H / 2 - 2}, {L + W - 2, T + H - 2}, {L + W / 2 - 2, T + H - 2},
+    const QPoint at[8] = {{L - 2, T - 2},         {L + W / 2 - 2, T - 2},
+                          {L + W - 2, T - 2},     {L + W - 2, T + H / 2 - 2},
+                          {L + W - 2, T + H - 2}, {L + W / 2 - 2, T + H - 2},
                           {L - 2, T + H - 2},     {L - 2, T + H / 2 - 2}};
     QWidget* band = control->parentWidget();
     for (int i = 0; i < 8; ++i) FNodes[i]->move(band->mapTo(PageCanvas, at[i]));
@@ -740,15 +742,36 @@ void TfmDoTemplate::NodeMouseMove(QWidget* node, QMouseEvent* e) {
     int left = c->x(), top = c->y(), right = c->x() + c->width(), bottom = c->y() + c->height();
     // Each handle owns its edges; the others stay where they are.
     switch (FNodes.indexOf(node)) {
-        case 0: left = p.x(); top = p.y(); break;
-        case 1: top = p.y(); break;
-        case 2: top = p.y(); right = p.x(); break;
-        case 3: right = p.x(); break;
-        case 4: right = p.x(); bottom = p.y(); break;
-        case 5: bottom = p.y(); break;
-        case 6: left = p.x(); bottom = p.y(); break;
-        case 7: left = p.x(); break;
-        default: return;
+        case 0:
+            left = p.x();
+            top = p.y();
+            break;
+        case 1:
+            top = p.y();
+            break;
+        case 2:
+            top = p.y();
+            right = p.x();
+            break;
+        case 3:
+            right = p.x();
+            break;
+        case 4:
+            right = p.x();
+            bottom = p.y();
+            break;
+        case 5:
+            bottom = p.y();
+            break;
+        case 6:
+            left = p.x();
+            bottom = p.y();
+            break;
+        case 7:
+            left = p.x();
+            break;
+        default:
+            return;
     }
     SetLabelGeometry(c, QRect(left, top, right - left, bottom - top));
     oldPos = now;
@@ -762,11 +785,20 @@ bool TfmDoTemplate::CanvasKeyPress(QKeyEvent* e) {
     if (!c) return false;
     int dx = 0, dy = 0;
     switch (e->key()) {
-        case Qt::Key_Left: dx = -1; break;
-        case Qt::Key_Right: dx = 1; break;
-        case Qt::Key_Up: dy = -1; break;
-        case Qt::Key_Down: dy = 1; break;
-        default: return false;
+        case Qt::Key_Left:
+            dx = -1;
+            break;
+        case Qt::Key_Right:
+            dx = 1;
+            break;
+        case Qt::Key_Up:
+            dy = -1;
+            break;
+        case Qt::Key_Down:
+            dy = 1;
+            break;
+        default:
+            return false;
     }
     QRect r = c->geometry();
     if (e->modifiers() & Qt::ShiftModifier)
@@ -827,9 +859,10 @@ void TfmDoTemplate::SetFont(bool forOneFld) {
     ApplyFontStyleName(named, FontStyleName(font));
     if (named.bold() != font.bold() || named.italic() != font.italic() ||
         named.underline() != font.underline() || font.strikeOut()) {
-        ShowInformation(QStringLiteral("A template keeps bold, italic and underline, one or two of "
-                                       "them, but not strikeout nor all three together. Please "
-                                       "choose another style."));
+        ShowInformation(
+            QStringLiteral("A template keeps bold, italic and underline, one or two of "
+                           "them, but not strikeout nor all three together. Please "
+                           "choose another style."));
         return;
     }
     for (QLabel* l : targets) {

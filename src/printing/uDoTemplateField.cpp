@@ -66,8 +66,7 @@ void EnsureEditing(TClientDataSet* cds) {
 
 // ------------------------------------------------------------ the dialog
 
-TfmDoTemplateField::TfmDoTemplateField(TDataSource* master, TClientDataSet* fields,
-                                       QWidget* parent)
+TfmDoTemplateField::TfmDoTemplateField(TDataSource* master, TClientDataSet* fields, QWidget* parent)
     : QDialog(parent), FMasterDS(master), FMaster(master->DataSet()), FFields(fields) {
     setObjectName(QStringLiteral("fmDoTemplateField"));
     setWindowTitle(QStringLiteral("Invoice Layout Design"));
@@ -139,10 +138,10 @@ QWidget* TfmDoTemplateField::BuildPagePage() {
     g->addWidget(paperLabel, 0, 0);
     g->addWidget(cbPaperSize, 1, 0);
 
-    pnPageWidth = BoundEdit(paper, FMasterDS, QStringLiteral("PAGE_WIDTH"),
-                            QStringLiteral("Paper Width"));
-    pnPageHeight = BoundEdit(paper, FMasterDS, QStringLiteral("PAGE_HEIGHT"),
-                             QStringLiteral("Paper Height"));
+    pnPageWidth =
+        BoundEdit(paper, FMasterDS, QStringLiteral("PAGE_WIDTH"), QStringLiteral("Paper Width"));
+    pnPageHeight =
+        BoundEdit(paper, FMasterDS, QStringLiteral("PAGE_HEIGHT"), QStringLiteral("Paper Height"));
     g->addWidget(pnPageWidth, 2, 0);
     g->addWidget(new QLabel(QStringLiteral("(\"Custom\" paper size needs to manuall set this width "
                                            "in pixels)"),
@@ -153,9 +152,8 @@ QWidget* TfmDoTemplateField::BuildPagePage() {
                                            "height in pixels)"),
                             paper),
                  3, 1);
-    rgOrientation = new TDbRadioGroup(QString(), {QStringLiteral("Portrait"),
-                                                  QStringLiteral("Landscape")},
-                                      {1, 0}, paper);
+    rgOrientation = new TDbRadioGroup(
+        QString(), {QStringLiteral("Portrait"), QStringLiteral("Landscape")}, {1, 0}, paper);
     rgOrientation->setObjectName(QStringLiteral("rgOrientation"));
     rgOrientation->SetDataSource(FMasterDS);
     rgOrientation->SetDataField(QStringLiteral("ORIENTATION"));
@@ -164,9 +162,8 @@ QWidget* TfmDoTemplateField::BuildPagePage() {
                                QStringLiteral("Header Height"));
     pnFooterHeight = BoundEdit(paper, FMasterDS, QStringLiteral("FOOTER_HEIGHT"),
                                QStringLiteral("Footer Height"));
-    pnLineCount =
-        BoundEdit(paper, FMasterDS, QStringLiteral("LINECOUNT"),
-                  QStringLiteral("How many item lines to print within the Detail area"));
+    pnLineCount = BoundEdit(paper, FMasterDS, QStringLiteral("LINECOUNT"),
+                            QStringLiteral("How many item lines to print within the Detail area"));
     g->addWidget(pnHeaderHeight, 4, 0);
     g->addWidget(pnFooterHeight, 5, 0);
     g->addWidget(pnLineCount, 6, 0, 1, 2);
@@ -219,10 +216,10 @@ QWidget* TfmDoTemplateField::BuildPagePage() {
 
     // The paper: a standard one sets width and height as the page will have them.
     const QString current = FMaster->FieldByName(QStringLiteral("PAPERSIZE"))->AsString();
-    cbPaperSize->setCurrentIndex(
-        std::max(0, int(PaperNames().indexOf(IsCustomPaper(current) || PaperNames().contains(current)
-                                                 ? current
-                                                 : QStringLiteral("A4")))));
+    cbPaperSize->setCurrentIndex(std::max(
+        0, int(PaperNames().indexOf(IsCustomPaper(current) || PaperNames().contains(current)
+                                        ? current
+                                        : QStringLiteral("A4")))));
     connect(cbPaperSize, &QComboBox::currentTextChanged, this, [this](const QString& name) {
         EnsureEditing(FMaster);
         FMaster->FieldByName(QStringLiteral("PAPERSIZE"))->SetValue(name);
@@ -272,7 +269,8 @@ QString TfmDoTemplateField::PageValueProblem(const QString& field) const {
         return CaptionOfPageField(field) + QStringLiteral(" cannot be negative.");
     if (custom && (field == QLatin1String("PAGE_WIDTH") || field == QLatin1String("PAGE_HEIGHT")) &&
         v < 1)
-        return CaptionOfPageField(field) + QStringLiteral(" of a \"Custom\" paper must be at least 1 pixel.");
+        return CaptionOfPageField(field) +
+               QStringLiteral(" of a \"Custom\" paper must be at least 1 pixel.");
     return QString();
 }
 
@@ -291,8 +289,7 @@ bool TfmDoTemplateField::CheckPageValues() {
     int page = FMaster->FieldByName(QStringLiteral("PAGE_HEIGHT"))->AsInteger();
     if (!IsCustomPaper(paper)) {
         const QSize size = PaperSizePixels(paper);
-        const bool portrait =
-            FMaster->FieldByName(QStringLiteral("ORIENTATION"))->AsInteger() == 1;
+        const bool portrait = FMaster->FieldByName(QStringLiteral("ORIENTATION"))->AsInteger() == 1;
         page = portrait ? size.height() : size.width();
     }
     if (header + footer > page) {
@@ -459,9 +456,8 @@ bool TfmDoTemplateField::eventFilter(QObject* watched, QEvent* event) {
                 QApplication::setOverrideCursor(Qt::ForbiddenCursor);
             }
             QListWidget* target = ListAt(global);
-            QApplication::changeOverrideCursor(target && target != clbDragFrom
-                                                   ? Qt::DragMoveCursor
-                                                   : Qt::ForbiddenCursor);
+            QApplication::changeOverrideCursor(
+                target && target != clbDragFrom ? Qt::DragMoveCursor : Qt::ForbiddenCursor);
             return true;  // the selection stays on the item dragged
         }
         case QEvent::MouseButtonRelease: {

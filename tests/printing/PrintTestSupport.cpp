@@ -96,12 +96,11 @@ int AddLinesTemplate(TdmMain& dm) {
         "'Footer', 'Company', 'Flag_CDS', 'SO_DOTEMPLATESETUP', 'NAME', 1, 0, 200, 10"};
     for (const char* r : rows)
         dm.ExecSQL(QString::fromUtf8(
-                         "INSERT INTO SO_DOTEMPLATEFIELD (SO_DOTEMPLATE_ID, GROUPNAME, TITLE, "
-                         "DATASET, DATATABLE, DATAFIELD, VISIBLE, SPACE, \"LEFT\", TOP, WIDTH, "
-                         "HEIGHT, FONTNAME, FONTSIZE, FONTSTYLE, FONTCOLOR, WORDWRAP, "
-                         "RIGHTADJ, ORDERINGROUP) VALUES (100, ") +
-                     QString::fromUtf8(r) +
-                     ", 150, 20, 'Segoe UI', 9, 'Normal', 'Black', 0, 0, 0)");
+                       "INSERT INTO SO_DOTEMPLATEFIELD (SO_DOTEMPLATE_ID, GROUPNAME, TITLE, "
+                       "DATASET, DATATABLE, DATAFIELD, VISIBLE, SPACE, \"LEFT\", TOP, WIDTH, "
+                       "HEIGHT, FONTNAME, FONTSIZE, FONTSTYLE, FONTCOLOR, WORDWRAP, "
+                       "RIGHTADJ, ORDERINGROUP) VALUES (100, ") +
+                   QString::fromUtf8(r) + ", 150, 20, 'Segoe UI', 9, 'Normal', 'Black', 0, 0, 0)");
     return node;
 }
 
@@ -113,15 +112,14 @@ void AddInvoices(TdmMain& dm) {
     const int counts[] = {3, 25};
     for (int inv = 1; inv <= 2; ++inv) {
         dm.ExecSQL(QString("INSERT INTO AR_TRAN (ID, INVOICENO, INVOICEDATE, AR_ACCT_ID, "
-                             "AR_TRANTYPE_ID, SYS_TREEVIEW_ID, REF1) VALUES (%1, 'INV-%1', "
-                             "'2026-12-01', %1, 1, 10, 'HIDDEN-REF')")
-                         .arg(inv));
+                           "AR_TRANTYPE_ID, SYS_TREEVIEW_ID, REF1) VALUES (%1, 'INV-%1', "
+                           "'2026-12-01', %1, 1, 10, 'HIDDEN-REF')")
+                       .arg(inv));
         for (int line = 1; line <= counts[inv - 1]; ++line)
-            dm.ExecSQL(
-                QString("INSERT INTO AR_TRANITEM (ID, AR_TRAN_ID, LINE, ITEMDESC, QTY, "
-                        "PRICE, AMOUNT) VALUES (%1, %2, %3, 'Item %2-%3', 1, 10, 10)")
-                    .arg(inv * 100 + line)
-                    .arg(inv)
-                    .arg(line));
+            dm.ExecSQL(QString("INSERT INTO AR_TRANITEM (ID, AR_TRAN_ID, LINE, ITEMDESC, QTY, "
+                               "PRICE, AMOUNT) VALUES (%1, %2, %3, 'Item %2-%3', 1, 10, 10)")
+                           .arg(inv * 100 + line)
+                           .arg(inv)
+                           .arg(line));
     }
 }

@@ -168,16 +168,20 @@ private slots:
     void handles_data() {
         QTest::addColumn<int>("node");
         QTest::addColumn<int>("cursor");
-        QTest::addColumn<QPoint>("at");  // handle's top left, from the element's (L, T, W 150, H 20)
-        QTest::addColumn<QRect>("change");  // left, top, width, height added by a (7, 5) drag
-        QTest::newRow("0 top left") << 0 << int(Qt::SizeFDiagCursor) << QPoint(-2, -2) << QRect(7, 5, -7, -5);
-        QTest::newRow("1 top") << 1 << int(Qt::SizeVerCursor) << QPoint(73, -2) << QRect(0, 5, 0, -5);
-        QTest::newRow("2 top right") << 2 << int(Qt::SizeBDiagCursor) << QPoint(148, -2) << QRect(0, 5, 7, -5);
-        QTest::newRow("3 right") << 3 << int(Qt::SizeHorCursor) << QPoint(148, 8) << QRect(0, 0, 7, 0);
+        // The handle's top left from the element's (L, T, W 150, H 20), and
+        // what a (7, 5) drag adds to left, top, width and height.
+        QTest::addColumn<QPoint>("at");
+        QTest::addColumn<QRect>("change");
+        // clang-format off
+        QTest::newRow("0 top left")     << 0 << int(Qt::SizeFDiagCursor) << QPoint(-2, -2)  << QRect(7, 5, -7, -5);
+        QTest::newRow("1 top")          << 1 << int(Qt::SizeVerCursor)   << QPoint(73, -2)  << QRect(0, 5, 0, -5);
+        QTest::newRow("2 top right")    << 2 << int(Qt::SizeBDiagCursor) << QPoint(148, -2) << QRect(0, 5, 7, -5);
+        QTest::newRow("3 right")        << 3 << int(Qt::SizeHorCursor)   << QPoint(148, 8)  << QRect(0, 0, 7, 0);
         QTest::newRow("4 bottom right") << 4 << int(Qt::SizeFDiagCursor) << QPoint(148, 18) << QRect(0, 0, 7, 5);
-        QTest::newRow("5 bottom") << 5 << int(Qt::SizeVerCursor) << QPoint(73, 18) << QRect(0, 0, 0, 5);
-        QTest::newRow("6 bottom left") << 6 << int(Qt::SizeBDiagCursor) << QPoint(-2, 18) << QRect(7, 0, -7, 5);
-        QTest::newRow("7 left") << 7 << int(Qt::SizeHorCursor) << QPoint(-2, 8) << QRect(7, 0, -7, 0);
+        QTest::newRow("5 bottom")       << 5 << int(Qt::SizeVerCursor)   << QPoint(73, 18)  << QRect(0, 0, 0, 5);
+        QTest::newRow("6 bottom left")  << 6 << int(Qt::SizeBDiagCursor) << QPoint(-2, 18)  << QRect(7, 0, -7, 5);
+        QTest::newRow("7 left")         << 7 << int(Qt::SizeHorCursor)   << QPoint(-2, 8)   << QRect(7, 0, -7, 0);
+        // clang-format on
     }
 
     void handles() {
@@ -215,7 +219,8 @@ private slots:
         auto part = [](int offset, int whole, int size) {
             return offset == 0 ? 0 : offset == whole ? size : size / 2;
         };
-        const QPoint point(part(at.x() + 2, 150, after.width()), part(at.y() + 2, 20, after.height()));
+        const QPoint point(part(at.x() + 2, 150, after.width()),
+                           part(at.y() + 2, 20, after.height()));
         QCOMPARE(handle->pos(), label->mapTo(t->PageCanvas, point - QPoint(2, 2)));
         // A click on the empty page lets the element go.
         QTest::mouseClick(t->DetailBand, Qt::LeftButton, {}, QPoint(500, 150));
@@ -247,8 +252,10 @@ private slots:
         QCOMPARE(LabelTitled(t, "Page No")->geometry(), QRect(12, 11, 149, 21));
         ClickSave(t);
         QCOMPARE(msgs.Take(), QStringList());
-        QCOMPARE(Element("Invoice No", "LEFT") + "," + Element("Invoice No", "TOP"), QString("0,0"));
-        QCOMPARE(Element("Company", "WIDTH") + "," + Element("Company", "HEIGHT"), QString("10,10"));
+        QCOMPARE(Element("Invoice No", "LEFT") + "," + Element("Invoice No", "TOP"),
+                 QString("0,0"));
+        QCOMPARE(Element("Company", "WIDTH") + "," + Element("Company", "HEIGHT"),
+                 QString("10,10"));
         QCOMPARE(Element("Company", "LEFT") + "," + Element("Company", "TOP"), QString("200,10"));
         QCOMPARE(Element("Page No", "LEFT") + "," + Element("Page No", "TOP") + "," +
                      Element("Page No", "WIDTH") + "," + Element("Page No", "HEIGHT"),
@@ -286,9 +293,10 @@ private slots:
             ChooseInNextMenu(t->PopupFonts, {"Set Fonts for All Fields"});
             QTest::mouseClick(t->btnFonts, Qt::LeftButton);
             QCOMPARE(msgs.Take(),
-                     (QStringList{"Font", "A template keeps bold, italic and underline, one or two "
-                                          "of them, but not strikeout nor all three together. "
-                                          "Please choose another style."}));
+                     (QStringList{"Font",
+                                  "A template keeps bold, italic and underline, one or two "
+                                  "of them, but not strikeout nor all three together. "
+                                  "Please choose another style."}));
             QVERIFY(!t->CanvasChanged());
         }
 
@@ -396,7 +404,8 @@ private slots:
                 QVERIFY(prop->isVisible());
                 Retype(prop->pnLeft->Edit(), "25");
                 Retype(prop->pnFormat->Edit(), "#,##0.00");
-                QTest::mouseClick(prop->cbRightAdj, Qt::LeftButton,  {}, QPoint(5, prop->cbRightAdj->height() / 2));
+                QTest::mouseClick(prop->cbRightAdj, Qt::LeftButton, {},
+                                  QPoint(5, prop->cbRightAdj->height() / 2));
                 QTest::mouseClick(prop->btnOk, Qt::LeftButton);
                 QVERIFY(!prop->isVisible());
                 edited = true;
@@ -421,19 +430,31 @@ private slots:
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("message");
-        QTest::newRow("no item lines") << "LINECOUNT" << "0"
+        QTest::newRow("no item lines")
+            << "LINECOUNT"
+            << "0"
             << "How many item lines to print within the Detail area: at least 1.";
-        QTest::newRow("negative lines") << "LINECOUNT" << "-3"
+        QTest::newRow("negative lines")
+            << "LINECOUNT"
+            << "-3"
             << "How many item lines to print within the Detail area: at least 1.";
-        QTest::newRow("negative header") << "HEADER_HEIGHT" << "-1"
-            << "Header Height cannot be negative.";
-        QTest::newRow("negative footer") << "FOOTER_HEIGHT" << "-20"
-            << "Footer Height cannot be negative.";
-        QTest::newRow("negative custom width") << "PAGE_WIDTH" << "-600"
+        QTest::newRow("negative header") << "HEADER_HEIGHT"
+                                         << "-1"
+                                         << "Header Height cannot be negative.";
+        QTest::newRow("negative footer") << "FOOTER_HEIGHT"
+                                         << "-20"
+                                         << "Footer Height cannot be negative.";
+        QTest::newRow("negative custom width")
+            << "PAGE_WIDTH"
+            << "-600"
             << "Paper Width of a \"Custom\" paper must be at least 1 pixel.";
-        QTest::newRow("zero custom height") << "PAGE_HEIGHT" << "0"
+        QTest::newRow("zero custom height")
+            << "PAGE_HEIGHT"
+            << "0"
             << "Paper Height of a \"Custom\" paper must be at least 1 pixel.";
-        QTest::newRow("bands over the page") << "HEADER_HEIGHT" << "450"
+        QTest::newRow("bands over the page")
+            << "HEADER_HEIGHT"
+            << "450"
             << "Header Height and Footer Height together are more than the Paper Height (500).";
     }
 
@@ -474,13 +495,15 @@ private slots:
         InSettings(t, [&](TfmDoTemplateField* dlg) {
             ShowPageSettings(dlg);
             QStringList offered;
-            for (int i = 0; i < dlg->cbPaperSize->count(); ++i) offered << dlg->cbPaperSize->itemText(i);
+            for (int i = 0; i < dlg->cbPaperSize->count(); ++i)
+                offered << dlg->cbPaperSize->itemText(i);
             QCOMPARE(offered, PaperNames());
             QCOMPARE(offered.first(), QString("Default"));
             QCOMPARE(offered.last(), QString("Custom"));
             QCOMPARE(dlg->cbPaperSize->currentText(), QString("A4"));
             dlg->cbPaperSize->setFocus();
-            for (int i = 0; i < 8; ++i) QTest::keyClick(dlg->cbPaperSize, Qt::Key_Up);  // A4 → Letter
+            for (int i = 0; i < 8; ++i)
+                QTest::keyClick(dlg->cbPaperSize, Qt::Key_Up);  // A4 → Letter
             QCOMPARE(dlg->cbPaperSize->currentText(), QString("Letter"));
             QCOMPARE(dlg->pnPageWidth->Edit()->text(), QString("816"));
             QRadioButton* landscape = nullptr;
@@ -521,7 +544,8 @@ private slots:
         QCOMPARE(FMain->MdiArea()->activeSubWindow()->widget(), t);
         QVERIFY(t->isVisible());
         t->TreeView1->setFocus();
-        InSettings(t, [&](TfmDoTemplateField* dlg) { QTest::mouseClick(dlg->btnOk, Qt::LeftButton); });
+        InSettings(t,
+                   [&](TfmDoTemplateField* dlg) { QTest::mouseClick(dlg->btnOk, Qt::LeftButton); });
         QVERIFY(focusStaysHere());
         QCOMPARE(FMain->MdiArea()->activeSubWindow()->widget(), t);
         QCOMPARE(msgs.Take(), QStringList());
@@ -612,8 +636,9 @@ private slots:
             Retype(dlg->pnOffsetY->Edit(), "10");
             QTest::mouseClick(dlg->btnOk, Qt::LeftButton);
         });
-        QCOMPARE(Value("SELECT PRINT_OFFSET_X || ';' || PRINT_OFFSET_Y FROM SO_DOTEMPLATE WHERE ID=100"),
-                 QString("-5.5;10.0"));
+        QCOMPARE(
+            Value("SELECT PRINT_OFFSET_X || ';' || PRINT_OFFSET_Y FROM SO_DOTEMPLATE WHERE ID=100"),
+            QString("-5.5;10.0"));
         QCOMPARE(LabelTitled(t, "Invoice No")->pos(), QPoint(10, 10));
 
         const QString pdf = FOut.filePath("screen.pdf");

@@ -15,10 +15,10 @@
 #include <QTreeWidget>
 #include <QtTest>
 
+#include "PrintTestSupport.h"
 #include "TClientDataSet.h"
 #include "TReportDocument.h"
 #include "TReportPreview.h"
-#include "PrintTestSupport.h"
 #include "TestSupport.h"
 #include "uArTran.h"
 #include "uDbGrid.h"
@@ -28,7 +28,6 @@
 #include "uMain.h"
 #include "uStartup.h"
 #include "uTreeView.h"
-
 
 class TstPrinting : public QObject {
     Q_OBJECT

@@ -273,8 +273,9 @@ private slots:
             "SYS_OBJECT_ID) "
             "VALUES (1, 'Footer', 999, 'Invoices.UDF.Colour', 'Tran_CDS', 'AR_TRAN', 'UDF_COLOUR', "
             "0, 3, 'Courier', 11, 'Bold Italic', 'Teal', 12, 13, 14, 15, 1, 1, '0.000', 77)");
-        F.Dm().ExecSQL("UPDATE SO_DOTEMPLATE SET MARGIN_TOP=7, MARGIN_LEFT=8, PRINT_OFFSET_X=-1.5, "
-                       "PRINT_OFFSET_Y=2.5 WHERE ID=1");
+        F.Dm().ExecSQL(
+            "UPDATE SO_DOTEMPLATE SET MARGIN_TOP=7, MARGIN_LEFT=8, PRINT_OFFSET_X=-1.5, "
+            "PRINT_OFFSET_Y=2.5 WHERE ID=1");
         const int node = NewNode("O'Brien's: copy");
         const QString name = "O'Brien's: copy";
         TScriptedMessages msgs;

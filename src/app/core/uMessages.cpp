@@ -4,14 +4,14 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QFontDialog>
 #include <QHBoxLayout>
+#include <QInputDialog>
 #include <QLabel>
+#include <QMessageBox>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <QFileDialog>
-#include <QInputDialog>
-#include <QMessageBox>
 
 #include "EFbError.h"
 #include "TClientDataSet.h"
@@ -109,7 +109,7 @@ bool TDialogMessageService::SaveFile(const QString& caption, const QString& filt
 }
 
 bool TDialogMessageService::ChooseFont(QFont& font, QString& colorName,
-                                      const QStringList& colorNames) {
+                                       const QStringList& colorNames) {
     // Qt's font dialog has no colour: it sits in a dialog of ours beside a
     // list of the colours that can be kept.
     QDialog dialog(QApplication::activeWindow());
