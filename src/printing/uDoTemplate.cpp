@@ -739,40 +739,18 @@ void TfmDoTemplate::NodeMouseMove(QWidget* node, QMouseEvent* e) {
     if (!FNodePositioning || !c) return;
     const QPoint now = e->globalPosition().toPoint();
     const QPoint p = c->parentWidget()->mapFromGlobal(now);
-    int left = c->x(), top = c->y(), right = c->x() + c->width(), bottom = c->y() + c->height();
-    // Each handle owns its edges; the others stay where they are.
-    switch (FNodes.indexOf(node)) {
-        case 0:
-            left = p.x();
-            top = p.y();
-            break;
-        case 1:
-            top = p.y();
-            break;
-        case 2:
-            top = p.y();
-            right = p.x();
-            break;
-        case 3:
-            right = p.x();
-            break;
-        case 4:
-            right = p.x();
-            bottom = p.y();
-            break;
-        case 5:
-            bottom = p.y();
-            break;
-        case 6:
-            left = p.x();
-            bottom = p.y();
-            break;
-        case 7:
-            left = p.x();
-            break;
-        default:
-            return;
-    }
+    // Each handle owns its edges (left, top, right, bottom); the others stay
+    // where they are.
+    static constexpr bool kOwns[8][4] = {{true, true, false, false}, {false, true, false, false},
+                                         {false, true, true, false}, {false, false, true, false},
+                                         {false, false, true, true}, {false, false, false, true},
+                                         {true, false, false, true}, {true, false, false, false}};
+    const int n = FNodes.indexOf(node);
+    if (n < 0) return;
+    const int left = kOwns[n][0] ? p.x() : c->x();
+    const int top = kOwns[n][1] ? p.y() : c->y();
+    const int right = kOwns[n][2] ? p.x() : c->x() + c->width();
+    const int bottom = kOwns[n][3] ? p.y() : c->y() + c->height();
     SetLabelGeometry(c, QRect(left, top, right - left, bottom - top));
     oldPos = now;
     PositionNodes(c);
