@@ -26,6 +26,7 @@
 #include "uLogin.h"
 #include "uMessages.h"
 #include "uProd.h"
+#include "uReports.h"
 #include "uSupplier.h"
 #include "uSysDict.h"
 #include "uSysOptions.h"
@@ -73,11 +74,11 @@ TfmMain::TfmMain(QWidget* parent) : QMainWindow(parent) {
     AddCommand(Cmd::Sales_CBAcct, "Banks", false);
     AddCommand(Cmd::Sales_CBTran, "Receipts", false);
     AddCommand(Cmd::Template_Do, "Templates", false);
-    AddCommand(Cmd::Rpt_Sales, "Sales Ranking Report", false);
-    AddCommand(Cmd::Rpt_SalesDetail, "Sales Detail Report", false);
-    AddCommand(Cmd::Rpt_SalesAging, "Invoice Aging Report", false);
-    AddCommand(Cmd::Rpt_CB, "Bank Transactions Report", false);
-    AddCommand(Cmd::Rpt_ProdRpt, "Product Transaction Report", false);
+    AddCommand(Cmd::Rpt_Sales, "Sales Ranking Report", true);
+    AddCommand(Cmd::Rpt_SalesDetail, "Sales Detail Report", true);
+    AddCommand(Cmd::Rpt_SalesAging, "Invoice Aging Report", true);
+    AddCommand(Cmd::Rpt_CB, "Bank Transactions Report", true);
+    AddCommand(Cmd::Rpt_ProdRpt, "Product Transaction Report", true);
     AddCommand(Cmd::OnlineHelp, "Online Help", true);
     AddCommand(Cmd::OnlineTutorial, "Online Tutorial", true);
     AddCommand(Cmd::OnlineUpdate, QString::fromUtf8("在线升级"), false);
@@ -99,6 +100,26 @@ TfmMain::TfmMain(QWidget* parent) : QMainWindow(parent) {
     connect(Command(Cmd::OnlineTutorial), &QAction::triggered, this,
             []() { QDesktopServices::openUrl(QUrl(HelpSite() + "/Video.htm")); });
     connect(Command(Cmd::OnlineUpdate), &QAction::triggered, this, &TfmMain::onlineUpdate);
+    // Each report window lives from its command to its closing.
+    auto report = [this](const char* command, auto make) {
+        connect(Command(command), &QAction::triggered, this, [this, make]() {
+            RunGuarded([this, make]() {
+                auto window = make(this);
+                window->exec();
+            });
+        });
+    };
+    report(Cmd::Rpt_Sales, [](QWidget* p) { return std::make_unique<TfmSalesRpt>(p); });
+    report(Cmd::Rpt_SalesDetail,
+           [](QWidget* p) { return std::make_unique<TfmSalesDetailRpt>(p); });
+    report(Cmd::Rpt_SalesAging, [](QWidget* p) {
+        // The ageing counts what is paid as the receipts say now; a failed
+        // recalculation is shown and opens no window.
+        dmMain()->RecalculatePaidAmounts();
+        return std::make_unique<TfmSalesAgingRpt>(p);
+    });
+    report(Cmd::Rpt_CB, [](QWidget* p) { return std::make_unique<TfmCbRpt>(p); });
+    report(Cmd::Rpt_ProdRpt, [](QWidget* p) { return std::make_unique<TfmProdRpt>(p); });
 
     BuildMenus();
     BuildToolBar();

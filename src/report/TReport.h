@@ -69,6 +69,13 @@ public:
     std::function<void(TReportText& element, QString& value)> OnPrint;
 };
 
+// A filled rectangle (a coloured strip under captions); printed behind every
+// text of the page.
+class TReportShape : public TReportElement {
+public:
+    QColor Color;
+};
+
 // A picture; printed behind every text of the page.
 class TReportImage : public TReportElement {
 public:

@@ -296,7 +296,7 @@ private:
         }
         for (TPageItem& i : items) {
             i.Rect.translate(x0, FY);
-            if (i.Kind == TPageItem::TKind::Image)
+            if (i.Kind != TPageItem::TKind::Text)
                 page.Items.insert(page.Items.begin() + FirstTextIndex(page), std::move(i));
             else
                 page.Items.push_back(std::move(i));
@@ -371,6 +371,15 @@ private:
                 i.Source = img;
                 const QSize s = img->Stretch ? img->Geometry.size() : img->Picture.size();
                 i.Rect = QRectF(img->Geometry.topLeft(), s);
+                items.push_back(std::move(i));
+                continue;
+            }
+            if (auto* shape = dynamic_cast<TReportShape*>(e.get())) {
+                TPageItem i;
+                i.Kind = TPageItem::TKind::Fill;
+                i.Color = shape->Color;
+                i.Source = shape;
+                i.Rect = QRectF(shape->Geometry);
                 items.push_back(std::move(i));
                 continue;
             }

@@ -128,9 +128,10 @@ private slots:
              {"Help_About", "System_Exit", "System_Login", "System_Default", "System_ChangePasswd",
               "System_Dictionary", "System_UserTodo", "CustRelation_Cust", "CustRelation_Supplier",
               "Prod_Product", "IC_Batch", "Ar_Tran", "Sales_CBAcct", "Sales_CBTran",
-              "System_Option", "Template_Do"})
+              "System_Option", "Template_Do", "Rpt_Sales", "Rpt_SalesDetail", "Rpt_SalesAging",
+              "Rpt_CB", "Rpt_ProdRpt"})
             QVERIFY2(m.Command(name)->isVisible(), name);
-        for (const char* name : {"Rpt_Sales", "System_User", "System_Tip", "OnlineUpdate"})
+        for (const char* name : {"System_User", "System_Tip", "OnlineUpdate"})
             QVERIFY2(!m.Command(name)->isVisible(), name);
         // Every business window comes up through its command, with its button.
         const QStringList captions = {"Customers", "Suppliers", "Products",
@@ -226,12 +227,12 @@ private slots:
         QStringList shown;
         for (QAction* a : m.menuBar()->actions())
             if (a->isVisible()) shown << a->text();
-        QCOMPARE(shown, (QStringList{"Systems", "Help"}));
+        QCOMPARE(shown, (QStringList{"Systems", "Reports", "Help"}));
         m.SetCommandAvailable("CustRelation_Cust", true);
         shown.clear();
         for (QAction* a : m.menuBar()->actions())
             if (a->isVisible()) shown << a->text();
-        QCOMPARE(shown, (QStringList{"Systems", "Relations", "Help"}));
+        QCOMPARE(shown, (QStringList{"Systems", "Relations", "Reports", "Help"}));
     }
 
     // An error that no handler catches reaches the general error box with its

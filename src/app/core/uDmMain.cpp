@@ -3,6 +3,8 @@
 #include <QComboBox>
 #include <QDate>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QScopeGuard>
 #include <QThread>
 #include <QTime>
 #include <cmath>
@@ -262,6 +264,19 @@ void TdmMain::UpdateSysUser(int aId) {
                 QString::number(aId),
             {{QStringLiteral("LASTDATE"), QDate::currentDate()},
              {QStringLiteral("LASTTIME"), QTime::currentTime()}});
+}
+
+void TdmMain::RecalculatePaidAmounts() {
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    const auto restore = qScopeGuard([]() { QGuiApplication::restoreOverrideCursor(); });
+    WriteInTransaction(SQLConn_Main, [](TFbTransaction& tra) {
+        TFbQuery(tra, QStringLiteral("UPDATE AR_TRAN SET AMTPAID=(SELECT "
+                                     "SUM(CB_TRANTYPE_FACTOR*TRANAMT) FROM CB_TRAN WHERE "
+                                     "AR_TRAN_ID=AR_TRAN.ID)"))
+            .Execute();
+        TFbQuery(tra, QStringLiteral("UPDATE AR_TRAN SET AMTPAID=0 WHERE AMTPAID IS NULL"))
+            .Execute();
+    });
 }
 
 void TdmMain::ExecSQL(const QString& sql, const QVariantMap& params) {

@@ -188,6 +188,9 @@ public:
     // ---- helpers for one-off statements on the main connection
     // Runs a statement with ":NAME" parameters and commits it.
     void ExecSQL(const QString& sql, const QVariantMap& params = {});
+    // Every invoice's paid amount := the signed sum of its receipts (0 when
+    // none), in one transaction, with the hourglass cursor meanwhile.
+    void RecalculatePaidAmounts();
     // The first column of the first row; null when there is no row.
     QVariant SelectValue(const QString& sql, const QVariantMap& params = {});
     // Calls rowFn for every row of a select.
