@@ -110,8 +110,7 @@ TfmMain::TfmMain(QWidget* parent) : QMainWindow(parent) {
         });
     };
     report(Cmd::Rpt_Sales, [](QWidget* p) { return std::make_unique<TfmSalesRpt>(p); });
-    report(Cmd::Rpt_SalesDetail,
-           [](QWidget* p) { return std::make_unique<TfmSalesDetailRpt>(p); });
+    report(Cmd::Rpt_SalesDetail, [](QWidget* p) { return std::make_unique<TfmSalesDetailRpt>(p); });
     report(Cmd::Rpt_SalesAging, [](QWidget* p) {
         // The ageing counts what is paid as the receipts say now; a failed
         // recalculation is shown and opens no window.
@@ -454,9 +453,9 @@ void TfmMain::CloseAll() {
 
 QList<TfmChild*> TfmMain::BusinessWindows() const {
     QList<TfmChild*> all;
-    for (TfmChild* w : std::initializer_list<TfmChild*>{fmCust, fmSupplier, fmProd, fmICBatch,
-                                                        fmArTran, fmCBAcct, fmCBTran, fmDoTemplate,
-                                                        fmUserTodo})
+    for (TfmChild* w :
+         std::initializer_list<TfmChild*>{fmCust, fmSupplier, fmProd, fmICBatch, fmArTran, fmCBAcct,
+                                          fmCBTran, fmDoTemplate, fmUserTodo})
         if (w) all << w;
     return all;
 }

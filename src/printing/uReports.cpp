@@ -12,8 +12,8 @@ namespace {
 
 // The three references of an invoice joined with single spaces; a missing
 // one counts as empty rather than blanking the whole text.
-const QString kRefs = QStringLiteral(
-    "COALESCE(T.REF1,'')||' '||COALESCE(T.REF2,'')||' '||COALESCE(T.REF3,'')");
+const QString kRefs =
+    QStringLiteral("COALESCE(T.REF1,'')||' '||COALESCE(T.REF2,'')||' '||COALESCE(T.REF3,'')");
 
 QComboBox* Choice(QWidget* parent, const char* name, const QStringList& items) {
     auto* c = new QComboBox(parent);
@@ -34,9 +34,9 @@ TfmSalesRpt::TfmSalesRpt(QWidget* parent)
              parent) {
     setObjectName(QStringLiteral("fmSalesRpt"));
     cb1->setItemText(0, QStringLiteral("Self-defined Date Range"));
-    cb2 = Choice(this, "cb2",
-                 {QStringLiteral("Product"), QStringLiteral("Customer"),
-                  QStringLiteral("System User")});
+    cb2 = Choice(
+        this, "cb2",
+        {QStringLiteral("Product"), QStringLiteral("Customer"), QStringLiteral("System User")});
     AddOption(QStringLiteral("Sales By"), cb2);
     const int w = ContentWidth();
     TReportText* rank = AddColumn(QStringLiteral("Rank"), QString(), 0, 50, false);
@@ -53,13 +53,12 @@ void TfmSalesRpt::BitBtn1Click() {
     struct TBy {
         const char *List, *Table, *Join, *Group, *Order;
     };
-    static const TBy by[] = {
-        {"A.ITEMDESC AS NM,SUM(A.AMOUNT)    AS TOTAL", "AR_TRANITEM A ", "A.AR_TRAN_ID=O.ID",
-         "A.ITEMDESC", "SUM(A.AMOUNT)"},
-        {"A.NAME     AS NM,SUM(O.AMTGOODS)  AS TOTAL", "AR_ACCT A", "O.AR_ACCT_ID=A.ID", "A.NAME",
-         "SUM(O.AMTGOODS)"},
-        {"A.NAME     AS NM,SUM(O.AMTGOODS)  AS TOTAL", "SYS_USER A", "O.SYS_USER_ID=A.ID",
-         "A.NAME", "SUM(O.AMTGOODS)"}};
+    static const TBy by[] = {{"A.ITEMDESC AS NM,SUM(A.AMOUNT)    AS TOTAL", "AR_TRANITEM A ",
+                              "A.AR_TRAN_ID=O.ID", "A.ITEMDESC", "SUM(A.AMOUNT)"},
+                             {"A.NAME     AS NM,SUM(O.AMTGOODS)  AS TOTAL", "AR_ACCT A",
+                              "O.AR_ACCT_ID=A.ID", "A.NAME", "SUM(O.AMTGOODS)"},
+                             {"A.NAME     AS NM,SUM(O.AMTGOODS)  AS TOTAL", "SYS_USER A",
+                              "O.SYS_USER_ID=A.ID", "A.NAME", "SUM(O.AMTGOODS)"}};
     if (cb2->currentIndex() < 0) cb2->setCurrentIndex(0);
     const TBy& b = by[Chosen(cb2)];
     OpenWork(QStringLiteral("SELECT %1 FROM AR_TRAN O LEFT JOIN %2 ON %3 WHERE O.INVOICEDATE "
@@ -76,16 +75,15 @@ void TfmSalesRpt::BitBtn1Click() {
 // ------------------------------------------------------------ detail
 
 TfmSalesDetailRpt::TfmSalesDetailRpt(QWidget* parent)
-    : TfmRpt(QStringLiteral("Sales Detail Report"), QStringLiteral("Sales Detail Report"),
-             parent) {
+    : TfmRpt(QStringLiteral("Sales Detail Report"), QStringLiteral("Sales Detail Report"), parent) {
     setObjectName(QStringLiteral("fmSalesDetailRpt"));
-    cb2 = Choice(this, "cb2",
-                 {QStringLiteral("None"), QStringLiteral("Customer"),
-                  QStringLiteral("System User")});
+    cb2 =
+        Choice(this, "cb2",
+               {QStringLiteral("None"), QStringLiteral("Customer"), QStringLiteral("System User")});
     AddOption(QStringLiteral("Sales By"), cb2);
     AddGroup(GroupHeader, GroupName, GroupFooter);
-    FirstColumn = AddColumn(QStringLiteral("Invoice Date"), QStringLiteral("NICKNAME"), 0, 80,
-                            false);
+    FirstColumn =
+        AddColumn(QStringLiteral("Invoice Date"), QStringLiteral("NICKNAME"), 0, 80, false);
     AddColumn(QStringLiteral("Invoice No"), QStringLiteral("INVOICENO"), 84, 90, false);
     AddColumn(QStringLiteral("Refs"), QStringLiteral("REF"), 178, 200, false, QString(), true);
     AddColumn(QStringLiteral("Amount"), QStringLiteral("AMTGOODS"), 382, 80, true, MoneyMask);
@@ -113,8 +111,8 @@ void TfmSalesDetailRpt::BitBtn1Click() {
          "A.NAME,T.INVOICEDATE,T.INVOICENO", "SYS_USER_ID", "NAME", "INVOICEDATE"}};
     if (cb2->currentIndex() < 0) cb2->setCurrentIndex(0);
     const TBy& b = by[Chosen(cb2)];
-    const QString base = "T.INVOICEDATE,T.INVOICENO," + kRefs +
-                         " AS REF,T.AMTGOODS,T.AMTTAX,T.AMTTOTAL,T.AMTPAID";
+    const QString base =
+        "T.INVOICEDATE,T.INVOICENO," + kRefs + " AS REF,T.AMTGOODS,T.AMTTAX,T.AMTTOTAL,T.AMTPAID";
     OpenWork(QStringLiteral("SELECT %1 FROM AR_TRAN %2 WHERE T.INVOICEDATE BETWEEN :D1 AND :D2 "
                             "ORDER BY %3")
                  .arg(base + QString::fromLatin1(b.List), QString::fromLatin1(b.From),
@@ -135,9 +133,9 @@ TfmSalesAgingRpt::TfmSalesAgingRpt(QWidget* parent)
     // No dates: every unpaid invoice, aged today.
     for (QWidget* w : std::initializer_list<QWidget*>{cb1, lbFrom, dtFrom, lbTo, dtTo}) w->hide();
     ShowSelection = false;
-    cb2 = Choice(this, "cb2",
-                 {QStringLiteral("None"), QStringLiteral("Customer"),
-                  QStringLiteral("System User")});
+    cb2 =
+        Choice(this, "cb2",
+               {QStringLiteral("None"), QStringLiteral("Customer"), QStringLiteral("System User")});
     AddOption(QStringLiteral("Group By"), cb2);
     cbWithReceipt = new QCheckBox(QStringLiteral("Include Receipt Details"), this);
     cbWithReceipt->setObjectName(QStringLiteral("cbWithReceipt"));
@@ -271,18 +269,19 @@ TfmProdRpt::TfmProdRpt(QWidget* parent)
 
 void TfmProdRpt::BitBtn1Click() {
     // UNION ALL: two equal movements (two like sales on one invoice) are two.
-    OpenWork("SELECT ANAME,ADATE,ATYPE,ANO,AREF,AQTY FROM "
-             "(SELECT PROD.NAME ANAME,T.INVOICEDATE ADATE,'INVOICE' ATYPE,T.INVOICENO ANO," +
-                 kRefs +
-                 " AS AREF,T.AR_ACCT_ID AACCT,I.QTY*(-1) AQTY "
-                 "FROM AR_TRAN T, AR_TRANITEM I,IC_ITEM PROD WHERE I.AR_TRAN_ID=T.ID AND "
-                 "I.IC_ITEM_ID=PROD.ID AND T.INVOICEDATE BETWEEN :D1 AND :D2 "
-                 "UNION ALL "
-                 "SELECT PROD.NAME ANAME,P.BATCHDATE ADATE,'PURCHASE' ATYPE,P.BATCHNO "
-                 "ANO,P.BATCHDESC AS AREF,P.AP_ACCT_ID AACCT,P.IC_BATCHTYPE_FACTOR*B.QTY AQTY "
-                 "FROM IC_BATCH P,IC_BATCHITEM B,IC_ITEM PROD WHERE B.IC_BATCH_ID=P.ID AND "
-                 "B.IC_ITEM_ID=PROD.ID AND P.BATCHDATE BETWEEN :D3 AND :D4 "
-                 ") A ORDER BY ANAME,ADATE ",
-             DateParams(2));
+    OpenWork(
+        "SELECT ANAME,ADATE,ATYPE,ANO,AREF,AQTY FROM "
+        "(SELECT PROD.NAME ANAME,T.INVOICEDATE ADATE,'INVOICE' ATYPE,T.INVOICENO ANO," +
+            kRefs +
+            " AS AREF,T.AR_ACCT_ID AACCT,I.QTY*(-1) AQTY "
+            "FROM AR_TRAN T, AR_TRANITEM I,IC_ITEM PROD WHERE I.AR_TRAN_ID=T.ID AND "
+            "I.IC_ITEM_ID=PROD.ID AND T.INVOICEDATE BETWEEN :D1 AND :D2 "
+            "UNION ALL "
+            "SELECT PROD.NAME ANAME,P.BATCHDATE ADATE,'PURCHASE' ATYPE,P.BATCHNO "
+            "ANO,P.BATCHDESC AS AREF,P.AP_ACCT_ID AACCT,P.IC_BATCHTYPE_FACTOR*B.QTY AQTY "
+            "FROM IC_BATCH P,IC_BATCHITEM B,IC_ITEM PROD WHERE B.IC_BATCH_ID=P.ID AND "
+            "B.IC_ITEM_ID=PROD.ID AND P.BATCHDATE BETWEEN :D3 AND :D4 "
+            ") A ORDER BY ANAME,ADATE ",
+        DateParams(2));
     TfmRpt::BitBtn1Click();
 }

@@ -89,8 +89,8 @@ TfmRpt::TfmRpt(const QString& caption, const QString& title, QWidget* parent) : 
     // The report.
     QuickRep1.Title = title;
     QuickRep1.Paper = QPageSize::A4;
-    QuickRep1.MarginLeft = QuickRep1.MarginTop = QuickRep1.MarginRight =
-        QuickRep1.MarginBottom = kMargin;
+    QuickRep1.MarginLeft = QuickRep1.MarginTop = QuickRep1.MarginRight = QuickRep1.MarginBottom =
+        kMargin;
     QuickRep1.BaseFont = QFont(QStringLiteral("Arial"), 8);
     QuickRep1.DataSet = Work_CDS;
     const int width = ContentWidth();

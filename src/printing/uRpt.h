@@ -65,8 +65,8 @@ protected:
     // or the summary).
     TReportText* AddField(TReportBand* band, const QString& field, int left, int width,
                           bool alignRight, const QString& mask = QString());
-    TReportText* AddTotal(TReportBand* band, const QString& field, int left, int width,
-                          bool bold, const QString& mask = MoneyMask);
+    TReportText* AddTotal(TReportBand* band, const QString& field, int left, int width, bool bold,
+                          const QString& mask = MoneyMask);
     TReportText* AddLabel(TReportBand* band, const QString& text, int left, int width,
                           bool bold = false);
     // A group header strip showing a column in bold, and its footer.

@@ -49,7 +49,16 @@ QString FormatValue(const QVariant& v, const QString& mask, const TField* f) {
     if (!v.isValid() || v.isNull()) return QString();
     const int t = v.userType();
     const QString m = mask.isEmpty() && f ? f->DisplayFormat : mask;
-    if (t == qMetaTypeId<TMoney>()) return TDisplayFormat::FormatMoney(m, v.value<TMoney>());
+    if (t == qMetaTypeId<TMoney>()) {
+        QString text = TDisplayFormat::FormatMoney(m, v.value<TMoney>());
+        // Without a mask a decimal prints in its shortest exact form (a
+        // quantity of 20 as "20", not "20.0000").
+        if (m.isEmpty() && text.contains('.')) {
+            while (text.endsWith('0')) text.chop(1);
+            if (text.endsWith('.')) text.chop(1);
+        }
+        return text;
+    }
     if (t == QMetaType::Double || t == QMetaType::Float)
         return TDisplayFormat::FormatFloat(m, v.toDouble());
     if (t == QMetaType::Int || t == QMetaType::LongLong)
