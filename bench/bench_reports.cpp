@@ -1,0 +1,131 @@
+// Report benchmark on years of invoices.
+//   bench_reports [invoices]
+// Fills a database with invoices (default 100,000) of three lines over the
+// last two years, a receipt for every other one, and prints for the sales
+// ranking by product, the sales detail and the ageing report with receipts
+// the time from "Preview" to the first page painted (statement and reading
+// included) and what laying out every page would cost; and the
+// recalculation of paid amounts.
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <cstdio>
+
+#include "BenchSupport.h"
+#include "TClientDataSet.h"
+#include "TReportDocument.h"
+#include "TReportPreview.h"
+#include "uDmMain.h"
+#include "uLibProc.h"
+#include "uReports.h"
+
+namespace {
+
+void AddInvoices(TdmMain& dm, int count) {
+    dm.SQLConn_Main.ExecuteImmediate(
+        QString("EXECUTE BLOCK AS DECLARE I INTEGER = 1; DECLARE L INTEGER; BEGIN WHILE (I <= %1) "
+                "DO BEGIN "
+                "INSERT INTO AR_TRAN (ID, INVOICENO, INVOICEDATE, AR_ACCT_ID, SYS_USER_ID, "
+                "AR_TRANTYPE_ID, SYS_TREEVIEW_ID, AMTGOODS, AMTTAX, AMTTOTAL, AMTPAID, REF1) "
+                "VALUES (:I, 'INV' || :I, CURRENT_DATE - MOD(:I, 730), MOD(:I, 50) + 1, 0, 1, "
+                "10, 60, 6, 66, 0, 'PO' || :I); L = 1; WHILE (L <= 3) DO BEGIN "
+                "INSERT INTO AR_TRANITEM (AR_TRAN_ID, LINE, IC_ITEM_ID, ITEMDESC, QTY, PRICE, "
+                "DISCTRATE, AMOUNT) VALUES (:I, :L, MOD(:I + :L, 200) + 1, 'Product ' || "
+                "MOD(:I + :L, 200), 2, 10, 0, 20); L = L + 1; END "
+                "IF (MOD(:I, 2) = 0) THEN INSERT INTO CB_TRAN (ID, CB_ACCT_ID, AR_TRAN_ID, "
+                "TRANDATE, TRANDESC, TRANAMT, CB_TRANTYPE_FACTOR, SYS_TREEVIEW_ID) VALUES (:I, "
+                "1, :I, CURRENT_DATE, 'Part payment', 30, 1, 10); "
+                "I = I + 1; END END")
+            .arg(count));
+}
+
+// Milliseconds from "Preview" to the first page painted in the preview.
+double FirstPageMs(TfmRpt& w) {
+    QElapsedTimer clock;
+    double shown = -1;
+    struct TWatch : QObject {
+        std::function<void(QWidget*)> OnPaint;
+        bool eventFilter(QObject* o, QEvent* e) override {
+            if (e->type() == QEvent::Paint && o->isWidgetType()) {
+                auto* w = static_cast<QWidget*>(o);
+                if (qobject_cast<TReportPreview*>(w->window()) && w != w->window()) OnPaint(w);
+            }
+            return false;
+        }
+    } watch;
+    watch.OnPaint = [&](QWidget* p) {
+        if (shown >= 0) return;
+        QTimer::singleShot(0, p, [&, p]() {
+            if (shown >= 0) return;
+            shown = double(clock.nsecsElapsed()) / 1e6;
+            p->window()->close();
+        });
+    };
+    qApp->installEventFilter(&watch);
+    clock.start();
+    w.BitBtn1->click();
+    qApp->removeEventFilter(&watch);
+    return shown;
+}
+
+// Laying out every page of the rows read, as a report that shows no page
+// before the last is laid out would (the reading is in the first figure).
+double AllPagesMs(TfmRpt& w, int* pages) {
+    return TimeMs([&]() {
+        std::unique_ptr<TReportDocument> doc = w.QuickRep1.Prepare();
+        *pages = doc->TotalPages();
+    });
+}
+
+void Measure(const char* name, TfmRpt& w) {
+    w.dtFrom->setDate(TdmMain::Today().addYears(-2));
+    w.dtTo->setDate(TdmMain::Today());
+    std::vector<double> first;
+    for (int run = 0; run < 5; ++run) first.push_back(FirstPageMs(w));
+    int pages = 0;
+    const double all = AllPagesMs(w, &pages);
+    std::printf(
+        "%-30s %7d rows: first page shown %5.0f ms (median of 5); laying out all %d "
+        "pages %6.0f ms\n",
+        name, w.Work_CDS->RecordCount(), Median(first), pages, all);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const int invoices = argc > 1 ? QString(argv[1]).toInt() : 100000;
+    QTemporaryDir dir;
+    SetProgramFolder(dir.path());
+    TdmMain dm;
+    dm.SQLConn_Main.Open(PrepareBenchDatabase(dir));
+    dm.ExecSQL("INSERT INTO CB_ACCT (ID, NAME) VALUES (1, 'Cheque')");
+    dm.SQLConn_Main.ExecuteImmediate(
+        "EXECUTE BLOCK AS DECLARE I INTEGER = 1; BEGIN WHILE (I <= 50) DO BEGIN INSERT INTO "
+        "AR_ACCT (ID, NICKNAME, NAME) VALUES (:I, 'C' || :I, 'Customer ' || :I); I = I + 1; END "
+        "END");
+    const double fill = TimeMs([&]() { AddInvoices(dm, invoices); });
+    std::printf("%d invoices of 3 lines, %d receipts: filled in %.0f ms\n", invoices, invoices / 2,
+                fill);
+
+    std::vector<double> recalc;
+    for (int run = 0; run < 5; ++run)
+        recalc.push_back(TimeMs([&]() { dm.RecalculatePaidAmounts(); }));
+    std::printf("Recalculation of paid amounts: %.0f ms (median of 5)\n", Median(recalc));
+
+    TfmSalesRpt ranking;
+    Measure("Sales ranking by product", ranking);
+    TfmSalesDetailRpt detail;
+    Measure("Sales detail", detail);
+    TfmSalesAgingRpt ageing;
+    ageing.cbWithReceipt->setChecked(true);
+    Measure("Invoice ageing with receipts", ageing);
+    return 0;
+}
