@@ -155,7 +155,10 @@ public:
             if (FFirstRecord || v != FGroupValues[g]) {
                 for (size_t inner = g; inner < FGroups.size(); ++inner) {
                     FGroupValues[inner] = GroupValue(*FGroups[inner], ds->RecNo());
-                    if (FGroups[inner]->Enabled) PrintBand(*FGroups[inner]);
+                    // A group header keeps with the first line of its group.
+                    const TReportBand* detail = R.Band(TReportBand::TKind::Detail);
+                    if (FGroups[inner]->Enabled)
+                        PrintBand(*FGroups[inner], detail && detail->Enabled ? detail->Height : 0);
                 }
                 break;
             }
@@ -267,11 +270,12 @@ private:
     }
 
     // A band in the flow of the page: on the next page when it does not fit.
-    void PrintBand(TReportBand& band) {
+    // keepWith: the height of what must follow on the same page.
+    void PrintBand(TReportBand& band, int keepWith = 0) {
         if (!band.Enabled) return;
         std::vector<TPageItem> items;
         double h = Measure(band, items);
-        if (FY + h > FooterTop() && FY > R.MarginTop + HeaderHeight()) {
+        if (FY + h + keepWith > FooterTop() && FY > R.MarginTop + HeaderHeight()) {
             ClosePage();
             NewPage();
             items.clear();

@@ -164,6 +164,30 @@ private slots:
                                                     "5.0000", "5.0000", "5.3000"}));
     }
 
+    // A group header that would end a page starts the next one with its
+    // first line instead of standing alone at the bottom.
+    void groupHeaderKeepsWithItsLines() {
+        TOpenSet rows(F.Dm(),
+                      "SELECT 'A' AS G, 1 AS N FROM RDB$DATABASE UNION ALL SELECT 'A', 2 FROM "
+                      "RDB$DATABASE UNION ALL SELECT 'A', 3 FROM RDB$DATABASE UNION ALL SELECT "
+                      "'B', 4 FROM RDB$DATABASE");
+        TReport r;
+        r.CustomPaper = true;
+        r.CustomSize = QSize(300, 100);  // room for five bands of 20
+        r.DataSet = &rows.Cds;
+        TReportBand* gh = r.AddBand(TReportBand::TKind::GroupHeader);
+        gh->GroupField = "G";
+        gh->Height = 20;
+        AddField(gh, &rows.Cds, "G", 0);
+        TReportBand* detail = r.AddBand(TReportBand::TKind::Detail);
+        detail->Height = 20;
+        AddField(detail, &rows.Cds, "N", 0);
+        auto doc = r.Prepare();
+        QCOMPARE(doc->TotalPages(), 2);
+        QCOMPARE(doc->Page(0).Texts(), QStringList({"A", "1", "2", "3"}));
+        QCOMPARE(doc->Page(1).Texts(), QStringList({"B", "4"}));
+    }
+
     // Word wrap keeps the width and pushes what follows down; right
     // alignment keeps the right edge; a disabled element prints nothing.
     void textPlacement() {
