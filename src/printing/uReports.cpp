@@ -149,6 +149,7 @@ TfmSalesAgingRpt::TfmSalesAgingRpt(QWidget* parent)
         "WHERE AR_TRAN_ID=:ID ORDER BY TRANDATE");
 
     AddGroup(GroupHeader, GroupName, GroupFooter);
+    FGroupHeaderHeight = GroupHeader->Height;
     AddColumn(QStringLiteral("Invoice Date"), QStringLiteral("INVOICEDATE"), 0, 70, false);
     AddColumn(QStringLiteral("Invoice No"), QStringLiteral("INVOICENO"), 72, 80, false);
     AddColumn(QStringLiteral("Refs"), QStringLiteral("REF"), 154, 150, false, QString(), true);
@@ -214,6 +215,9 @@ void TfmSalesAgingRpt::BitBtn1Click() {
     OpenWork(sql, {});
     GroupHeader->GroupField = QString::fromLatin1(b.Group);
     GroupName->FieldName = QString::fromLatin1(b.Shows);
+    // Without a grouping the one group's header would be an empty strip.
+    GroupName->Enabled = !GroupName->FieldName.isEmpty();
+    GroupHeader->Height = GroupName->Enabled ? FGroupHeaderHeight : 0;
     ReceiptBand->Enabled = cbWithReceipt->isChecked();
     TfmRpt::BitBtn1Click();
 }

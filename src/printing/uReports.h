@@ -47,6 +47,9 @@ public:
     TReportText* GroupName;
     TReportBand* GroupFooter;
     TReportBand* ReceiptBand;
+
+private:
+    int FGroupHeaderHeight = 0;
 };
 
 // "Bank Transactions Report": every bank transaction of the date range by

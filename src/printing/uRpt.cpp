@@ -75,7 +75,7 @@ TfmRpt::TfmRpt(const QString& caption, const QString& title, QWidget* parent) : 
     auto* main = new QHBoxLayout(this);
     main->addLayout(FOptions, 1);
     main->addLayout(buttons);
-    resize(420, 200);
+    setMinimumWidth(400);
 
     connect(cb1, &QComboBox::currentIndexChanged, this, [this](int i) { cb1Change(i); });
     connect(BitBtn1, &QPushButton::clicked, this,
