@@ -268,7 +268,10 @@ void TfmMain::LoginFinalize() {
         dm->Curr_ProgTag = q.AsInteger(QStringLiteral("PROGTAG"));
     });
     EnablingAllAccess();
-    if (FDefault) FDefault->SetWelcome(QStringLiteral("Welcome, ") + dm->Curr_User_Name);
+    if (FDefault) {
+        FDefault->SetWelcome(QStringLiteral("Welcome, ") + dm->Curr_User_Name);
+        RunGuarded([this]() { FDefault->sbRefreshToDoClick(); });
+    }
     if (fmUserTodo) fmUserTodo->ShowTasksOf(dm->Curr_User_ID);
     setWindowTitle(dm->Curr_ProgName);
 }
@@ -344,6 +347,7 @@ void TfmMain::CreateBusinessWindows() {
 
 void TfmMain::SetDefaultChild(TfmDefault* home) {
     FDefault = home;
+    home->OnHelpItem = [this](int helpId) { a1Click(helpId); };
     QMdiSubWindow* sub = FMdi->addSubWindow(home);
     sub->showMaximized();
     RaiseWindow(home);
