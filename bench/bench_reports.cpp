@@ -5,7 +5,7 @@
 // ranking by product, the sales detail and the ageing report with receipts
 // the time from "Preview" to the first page painted (statement and reading
 // included) and what laying out every page would cost; and the
-// recalculation of paid amounts.
+// recalculation of paid amounts, alone and with the home page's statistics.
 
 #include <QApplication>
 #include <QCheckBox>
@@ -21,6 +21,7 @@
 #include "TClientDataSet.h"
 #include "TReportDocument.h"
 #include "TReportPreview.h"
+#include "uDefault.h"
 #include "uDmMain.h"
 #include "uLibProc.h"
 #include "uReports.h"
