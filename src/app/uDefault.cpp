@@ -25,6 +25,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QValueAxis>
 
 #include "EFbError.h"
 #include "TDisplayFormat.h"
@@ -121,6 +122,7 @@ TfmDefault::TfmDefault(QWidget* parent) : QWidget(parent) {
     // On the home page these do nothing: there is nothing to close.
     stripLayout->addWidget(Button(strip, "btnCloseAll", QStringLiteral("Close All")));
     stripLayout->addWidget(Button(strip, "btnClose", QStringLiteral("Close")));
+    for (QToolButton* b : strip->findChildren<QToolButton*>()) b->setAutoRaise(true);
     layout->addWidget(strip);
 
     // Refresh strip.
@@ -189,7 +191,9 @@ TfmDefault::TfmDefault(QWidget* parent) : QWidget(parent) {
     lvA->setSelectionMode(QAbstractItemView::SingleSelection);
     lvA->setEditTriggers(QAbstractItemView::NoEditTriggers);
     lvA->viewport()->setCursor(Qt::PointingHandCursor);
-    lvA->setFixedHeight(lvA->fontMetrics().lineSpacing() * 3 + 24);
+    lvA->setFixedHeight(lvA->verticalHeader()->defaultSectionSize() * kNoticesShown +
+                        2 * lvA->frameWidth());
+    lvA->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     centre->addWidget(lvA);
     auto* chartStrip = new QHBoxLayout;
     SpeedButton2 = Button(this, "SpeedButton2", QStringLiteral("Refresh Chart"));
@@ -200,6 +204,8 @@ TfmDefault::TfmDefault(QWidget* parent) : QWidget(parent) {
     DBChart1->setObjectName(QStringLiteral("DBChart1"));
     DBChart1->setRenderHint(QPainter::Antialiasing);
     DBChart1->chart()->legend()->hide();
+    // The marks follow the bars whenever the chart lays itself out.
+    connect(DBChart1->chart(), &QChart::plotAreaChanged, this, [this]() { PlaceValueMarks(); });
     centre->addWidget(DBChart1, 1);
     body->addLayout(centre, 1);
     layout->addLayout(body, 1);
@@ -248,8 +254,11 @@ void TfmDefault::sbRefreshToDoClick() {
     FillTodoList(lb3, lb4);
     const QDate today = TdmMain::Today();
     const QLocale locale = QLocale::system();
-    lbDate->setText(QStringLiteral("Today is ") + locale.toString(today, QLocale::LongFormat) +
-                    ' ' + locale.dayName(today.dayOfWeek()) +
+    // The long date without its weekday, which follows it.
+    QString format = locale.dateFormat(QLocale::LongFormat);
+    format.remove(QRegularExpression(QStringLiteral("d{4}[,\\s]*")));
+    lbDate->setText(QStringLiteral("Today is ") + locale.toString(today, format.trimmed()) + ' ' +
+                    locale.dayName(today.dayOfWeek()) +
                     QStringLiteral(", for support please email to: ") + SupportEmail());
 }
 
@@ -289,7 +298,7 @@ void TfmDefault::FillTodoList(QListWidget* today, QListWidget* recent) {
 void TfmDefault::SpeedButton2Click() {
     ChartPeriods.clear();
     ChartValues.clear();
-    QList<double> values;
+    QList<double> amounts;
     // The twelve latest months with invoices, shown oldest first.
     dmMain()->ForEachRow(
         QStringLiteral("SELECT PERIOD,AMT FROM (SELECT FIRST 12 EXTRACT(YEAR FROM "
@@ -300,7 +309,7 @@ void TfmDefault::SpeedButton2Click() {
             const TMoney amount =
                 q.IsNull(QStringLiteral("AMT")) ? TMoney(0) : q.AsMoney(QStringLiteral("AMT"));
             ChartValues << TDisplayFormat::FormatMoney(kChartMask, amount);
-            values << double(amount.Value) / TMoney::Scale;
+            amounts << double(amount.Value) / TMoney::Scale;
         });
     QChart* chart = DBChart1->chart();
     chart->removeAllSeries();
@@ -317,9 +326,9 @@ void TfmDefault::SpeedButton2Click() {
         QColor(0x76, 0xb7, 0xb2), QColor(0x59, 0xa1, 0x4f), QColor(0xed, 0xc9, 0x48),
         QColor(0xb0, 0x7a, 0xa1), QColor(0xff, 0x9d, 0xa7), QColor(0x9c, 0x75, 0x5f),
         QColor(0xba, 0xb0, 0xac), QColor(0x2f, 0x4b, 0x7c), QColor(0x8c, 0xd1, 0x7d)};
-    for (int i = 0; i < values.size(); ++i) {
+    for (int i = 0; i < amounts.size(); ++i) {
         auto* set = new QBarSet(ChartPeriods[i]);
-        for (int j = 0; j < values.size(); ++j) *set << (i == j ? values[i] : 0.0);
+        for (int j = 0; j < amounts.size(); ++j) *set << (i == j ? amounts[i] : 0.0);
         QColor c = colors[i % 12];
         c.setAlphaF(0.65);  // 35 % transparent
         QLinearGradient g(0, 0, 0, 1);
@@ -335,18 +344,22 @@ void TfmDefault::SpeedButton2Click() {
     axis->append(ChartPeriods);
     chart->addAxis(axis, Qt::AlignBottom);
     series->attachAxis(axis);
+    // No value axis is shown; a hidden one leaves room above the tallest
+    // bar for its mark.
+    auto* values = new QValueAxis;
+    double top = 0;
+    for (double v : amounts) top = std::max(top, v);
+    values->setRange(0, top > 0 ? top * 1.12 : 1);
+    values->setVisible(false);
+    chart->addAxis(values, Qt::AlignLeft);
+    series->attachAxis(values);
     // The value marks, with the chart's mask.
-    for (int i = 0; i < values.size(); ++i) {
+    for (int i = 0; i < amounts.size(); ++i) {
         auto* mark = new QGraphicsSimpleTextItem(ChartValues[i], chart);
         mark->setData(0, QStringLiteral("mark"));
         mark->setData(1, i);
-        mark->setData(2, values[i]);
+        mark->setData(2, amounts[i]);
     }
-    PlaceValueMarks();
-}
-
-void TfmDefault::resizeEvent(QResizeEvent* e) {
-    QWidget::resizeEvent(e);
     PlaceValueMarks();
 }
 

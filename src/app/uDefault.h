@@ -66,7 +66,6 @@ public:
 
 protected:
     void showEvent(QShowEvent* e) override;
-    void resizeEvent(QResizeEvent* e) override;
 
 private:
     void lvASelectItem(int row);
