@@ -11,6 +11,7 @@
 
 #include "uDmMain.h"
 #include "uMessages.h"
+#include "uPassword.h"
 
 namespace {
 // Typed password characters show as "#".
@@ -110,7 +111,8 @@ void TfmLogin::LoginClick() {
                            "Please contact system administrator."));
         return;
     }
-    if (q.AsString(QStringLiteral("PASSWD")) != edLogin->text()) {
+    const QString stored = q.AsString(QStringLiteral("PASSWD"));
+    if (!PasswordMatches(stored, edLogin->text())) {
         ShowInformation(QStringLiteral("Invalid Password"));
         return;
     }
@@ -118,6 +120,12 @@ void TfmLogin::LoginClick() {
     const QString name = q.AsString(QStringLiteral("NAME"));
     q.Close();
     w.Tra.Commit();
+    // A password kept as typed by an older version is replaced by its hash
+    // at its first use.
+    if (!stored.isEmpty() && !IsHashedPassword(stored))
+        dm->ExecSQL(QStringLiteral("UPDATE SYS_USER SET PASSWD=:PASSWD WHERE ID=:ID"),
+                    {{QStringLiteral("PASSWD"), HashPassword(edLogin->text())},
+                     {QStringLiteral("ID"), id}});
     dm->UpdateSysUser(id);
     dm->Curr_User_ID = id;
     dm->Curr_User_Name = name;
@@ -139,7 +147,7 @@ void TfmLogin::SetModeForChangePasswd() {
 void TfmLogin::ChangePasswdClick() {
     if (!ConfirmYesNo(QStringLiteral("Are you sure to change password?"))) return;
     dmMain()->ExecSQL(QStringLiteral("UPDATE SYS_USER SET PASSWD=:PASSWD WHERE ID=:ID"),
-                      {{QStringLiteral("PASSWD"), edLogin->text()},
+                      {{QStringLiteral("PASSWD"), HashPassword(edLogin->text())},
                        {QStringLiteral("ID"), dmMain()->Curr_User_ID}});
     accept();
 }

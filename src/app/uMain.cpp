@@ -30,6 +30,7 @@
 #include "uSupplier.h"
 #include "uSysDict.h"
 #include "uSysOptions.h"
+#include "uUser.h"
 #include "uUserTodo.h"
 
 namespace {
@@ -60,7 +61,7 @@ TfmMain::TfmMain(QWidget* parent) : QMainWindow(parent) {
     AddCommand(Cmd::System_Option, "Options", true);
     AddCommand(Cmd::System_Exit, "Exit", true);
     AddCommand(Cmd::System_Dictionary, "Dictionary", true);
-    AddCommand(Cmd::System_User, "User Management", false);
+    AddCommand(Cmd::System_User, "User Management", true);
     AddCommand(Cmd::System_Login, "Change User", true);
     AddCommand(Cmd::System_Default, "Main", true);
     AddCommand(Cmd::System_Tip, "Daily Tips", false);
@@ -155,16 +156,19 @@ void TfmMain::BuildMenus() {
         FTopMenus << m;
         return m;
     };
+    // Entries marked fixed are never offered by the rights editor.
+    auto fixed = [](QAction* a) { a->setProperty("fixed", true); };
     QMenu* sys = menu("Systems", "MenuSystems");
     sys->addAction(Command(Cmd::System_Option));
-    sys->addSeparator();
+    fixed(sys->addSeparator());
     sys->addAction(Command(Cmd::System_Dictionary));
     sys->addAction(Command(Cmd::System_User));
-    sys->addSeparator();
-    sys->addAction(Command(Cmd::System_UserTodo));
-    sys->addAction(Command(Cmd::System_Login));
-    sys->addAction(Command(Cmd::System_ChangePasswd));
-    sys->addAction(Command(Cmd::System_Exit));
+    fixed(sys->addSeparator());
+    for (const char* c :
+         {Cmd::System_UserTodo, Cmd::System_Login, Cmd::System_ChangePasswd, Cmd::System_Exit}) {
+        sys->addAction(Command(c));
+        fixed(Command(c));
+    }
 
     QMenu* rel = menu("Relations", "MenuRelations");
     rel->addAction(Command(Cmd::CustRelation_Cust));
@@ -189,10 +193,11 @@ void TfmMain::BuildMenus() {
     rpt->addAction(Command(Cmd::Rpt_ProdRpt));
 
     QMenu* help = menu("Help", "MenuHelp");
+    fixed(help->menuAction());
     help->addAction(Command(Cmd::System_Tip));
     help->addAction(Command(Cmd::OnlineHelp));
     help->addAction(Command(Cmd::OnlineTutorial));
-    help->addSeparator();
+    fixed(help->addSeparator());
     help->addAction(Command(Cmd::Help_About));
     help->addAction(Command(Cmd::OnlineUpdate));
 }
@@ -236,7 +241,39 @@ void TfmMain::SetCommandAvailable(const QString& name, bool available) {
 void TfmMain::EnablingAllAccess() {
     for (auto it = FCommands.cbegin(); it != FCommands.cend(); ++it)
         it.value()->setVisible(FAvailable.contains(it.key()));
+    for (TfmChild* w : BusinessWindows())
+        if (!w->FDeleteRight.isEmpty()) w->Child_Delete->setVisible(true);
     UpdateMenuVisibility();
+}
+
+void TfmMain::SetUserAccess(int UserId) {
+    QStringList menus;
+    dmMain()->ForEachRow(
+        "SELECT * FROM SYS_USER_ACCESS WHERE SYS_USER_ID=" + QString::number(UserId),
+        [&](const TFbQuery& q) {
+            const int level =
+                q.IsNull(QStringLiteral("LEVEL")) ? 0 : q.AsInteger(QStringLiteral("LEVEL"));
+            const QString action = q.AsString(QStringLiteral("ACTION"));
+            if (level == 0) {
+                menus << action;
+            } else if (level == 1) {
+                // A hidden command leaves menus and tool bars alike.
+                for (QAction* a : FCommands)
+                    if (a->text() == action) a->setVisible(false);
+            } else if (level == 2) {
+                for (TfmChild* w : BusinessWindows())
+                    if (w->FDeleteRight == action) w->Child_Delete->setVisible(false);
+            }
+        });
+    UpdateMenuVisibility();
+    // A whole menu: its caption matched without regard to case or accelerators.
+    for (const QString& action : menus) {
+        for (QMenu* m : FTopMenus) {
+            if (m->title().remove('&').compare(action, Qt::CaseInsensitive) != 0) continue;
+            m->menuAction()->setVisible(false);
+            break;
+        }
+    }
 }
 
 void TfmMain::UpdateMenuVisibility() {
@@ -268,6 +305,7 @@ void TfmMain::LoginFinalize() {
         dm->Curr_ProgTag = q.AsInteger(QStringLiteral("PROGTAG"));
     });
     EnablingAllAccess();
+    SetUserAccess(dm->Curr_User_ID);
     if (FDefault) {
         FDefault->SetWelcome(QStringLiteral("Welcome, ") + dm->Curr_User_Name);
         RunGuarded([this]() { FDefault->sbRefreshToDoClick(); });
@@ -332,6 +370,8 @@ void TfmMain::CreateBusinessWindows() {
     fmCBAcct = new TfmCBAcct;
     fmCBTran = new TfmCBTran;
     fmDoTemplate = new TfmDoTemplate;
+    fmUser = new TfmUser;
+    fmUser->MainMenu = menuBar();
     fmUserTodo = new TfmUserTodo;
     fmArTran->FReceiptWindow = fmCBTran;
     TfmChild::SetTemplatePrinter(fmDoTemplate);
@@ -459,7 +499,7 @@ QList<TfmChild*> TfmMain::BusinessWindows() const {
     QList<TfmChild*> all;
     for (TfmChild* w :
          std::initializer_list<TfmChild*>{fmCust, fmSupplier, fmProd, fmICBatch, fmArTran, fmCBAcct,
-                                          fmCBTran, fmDoTemplate, fmUserTodo})
+                                          fmCBTran, fmDoTemplate, fmUser, fmUserTodo})
         if (w) all << w;
     return all;
 }

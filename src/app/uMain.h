@@ -17,6 +17,7 @@ class TfmDefault;
 class TfmCust;
 class TfmSupplier;
 class TfmProd;
+class TfmUser;
 class TfmUserTodo;
 class TfmCBAcct;
 class TfmCBTran;
@@ -54,6 +55,7 @@ public:
     TfmCBAcct* fmCBAcct = nullptr;
     TfmCBTran* fmCBTran = nullptr;
     TfmDoTemplate* fmDoTemplate = nullptr;
+    TfmUser* fmUser = nullptr;
     TfmUserTodo* fmUserTodo = nullptr;
     void System_DictionaryExecute();
     // Opens the options window on the tree entry TabIndex (0 "General",
@@ -81,6 +83,8 @@ public:
     QAction* Command(const QString& name) const;
     // Shows every command whose window exists; rights then hide some.
     void EnablingAllAccess();
+    // Hides what the rows of SYS_USER_ACCESS take away from user UserId.
+    void SetUserAccess(int UserId);
     // Marks a command's window as built, so that the command is offered.
     void SetCommandAvailable(const QString& name, bool available);
 

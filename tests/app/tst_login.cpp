@@ -11,6 +11,7 @@
 #include "uDefault.h"
 #include "uDmMain.h"
 #include "uLogin.h"
+#include "uPassword.h"
 #include "uMain.h"
 
 namespace {
@@ -190,7 +191,8 @@ private slots:
         QTest::keyClick(dlg.edLogin, Qt::Key_Return);
         QCOMPARE(msgs.Take(), QStringList{"Are you sure to change password?"});
         QVERIFY(dlg.isVisible());
-        QCOMPARE(UserValue("PASSWD", 1).toString(), QString("secret"));
+        // Declined: still the password of the login (stored as its hash since).
+        QVERIFY(PasswordMatches(UserValue("PASSWD", 1).toString(), "secret"));
     }
 
     void changePassword() {
@@ -210,7 +212,9 @@ private slots:
             QCOMPARE(UserValue("PASSWD", 2).toString(), QString(""));
             msgs.Answers = {true};
             dlg.BitBtn3->click();
-            QCOMPARE(UserValue("PASSWD", 2).toString(), QString("n3w"));
+            const QString stored = UserValue("PASSWD", 2).toString();
+            QVERIFY(stored != "n3w" && IsHashedPassword(stored));
+            QVERIFY(PasswordMatches(stored, "n3w"));
         }
         QVERIFY(!TryLogin("BEN", ""));
         QVERIFY(TryLogin("BEN", "n3w"));

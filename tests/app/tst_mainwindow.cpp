@@ -129,19 +129,20 @@ private slots:
               "System_Dictionary", "System_UserTodo", "CustRelation_Cust", "CustRelation_Supplier",
               "Prod_Product", "IC_Batch", "Ar_Tran", "Sales_CBAcct", "Sales_CBTran",
               "System_Option", "Template_Do", "Rpt_Sales", "Rpt_SalesDetail", "Rpt_SalesAging",
-              "Rpt_CB", "Rpt_ProdRpt"})
+              "Rpt_CB", "Rpt_ProdRpt", "System_User"})
             QVERIFY2(m.Command(name)->isVisible(), name);
-        for (const char* name : {"System_User", "System_Tip", "OnlineUpdate"})
+        for (const char* name : {"System_Tip", "OnlineUpdate"})
             QVERIFY2(!m.Command(name)->isVisible(), name);
         // Every business window comes up through its command, with its button.
         const QStringList captions = {"Customers", "Suppliers", "Products",
                                       "Purchases", "Invoices",  "Banks",
-                                      "Receipts",  "Templates", "Todo List"};
+                                      "Receipts",  "Templates", "Todo List",
+                                      "User Management"};
         for (const char* name :
              {"CustRelation_Cust", "CustRelation_Supplier", "Prod_Product", "IC_Batch", "Ar_Tran",
-              "Sales_CBAcct", "Sales_CBTran", "Template_Do", "System_UserTodo"})
+              "Sales_CBAcct", "Sales_CBTran", "Template_Do", "System_UserTodo", "System_User"})
             m.Command(name)->trigger();
-        QCOMPARE(m.BottomButtons().size(), 9);
+        QCOMPARE(m.BottomButtons().size(), 10);
         for (QToolButton* b : m.BottomButtons())
             QVERIFY2(captions.contains(b->text()), qPrintable(b->text()));
         // The to-do window lists the logged-in user's tasks.
