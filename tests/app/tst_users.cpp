@@ -1,0 +1,252 @@
+// Users and rights as an administrator sets them and a user meets them:
+// the user window with its passwords, the rights editor, and what a user
+// sees after logging in.
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QToolBar>
+#include <QToolButton>
+#include <QtTest>
+
+#include "TClientDataSet.h"
+#include "TestSupport.h"
+#include "uArTran.h"
+#include "uCust.h"
+#include "uDbGrid.h"
+#include "uDmMain.h"
+#include "uLogin.h"
+#include "uMain.h"
+#include "uPassword.h"
+#include "uPnDbEdit.h"
+#include "uStartup.h"
+#include "uUser.h"
+
+class TstUsers : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TTestFolder> FFolder;
+    std::unique_ptr<TStartup> FStartup;
+    TfmMain* FMain = nullptr;
+    TdmMain* FDm = nullptr;
+
+    QString Value(const QString& sql) { return FDm->SelectValue(sql).toString(); }
+
+    // "Change User" to code with password, typed as a person does.
+    void ChangeUser(const QString& code, const QString& password) {
+        OnNextModal([code, password](QWidget* w) {
+            auto* dlg = qobject_cast<TfmLogin*>(w);
+            QVERIFY(dlg);
+            dlg->cbLogin->setCurrentIndex(dlg->cbLogin->findText(code));
+            QTest::keyClicks(dlg->edLogin, password);
+            QTest::keyClick(dlg->edLogin, Qt::Key_Return);
+            if (dlg->isVisible()) dlg->reject();
+        });
+        FMain->Command("System_Login")->trigger();
+    }
+
+    void AddUser(int id, const QString& code, const QString& passwd) {
+        FDm->ExecSQL("INSERT INTO SYS_USER (ID, CODE, NAME, PASSWD) VALUES (:ID, :C, :N, :P)",
+                     {{"ID", id}, {"C", code}, {"N", code + " Name"}, {"P", passwd}});
+    }
+
+    void Deny(int user, int level, const QString& action) {
+        FDm->ExecSQL(
+            "INSERT INTO SYS_USER_ACCESS (ID, SYS_USER_ID, \"LEVEL\", \"ACTION\", VISIBLE) "
+            "VALUES (GEN_ID(SYS_USER_ACCESS_ID_GEN, 1), :U, :L, :A, 0)",
+            {{"U", user}, {"L", level}, {"A", action}});
+    }
+
+    QAction* TopMenu(const QString& title) {
+        for (QAction* a : FMain->menuBar()->actions())
+            if (a->text() == title) return a;
+        return nullptr;
+    }
+
+    TfmUser* UserWindowAt(const QString& code) {
+        FMain->Command("System_User")->trigger();
+        TfmUser* u = FMain->fmUser;
+        const int row = u->Child_CDS->RowOfKey(
+            FDm->SelectValue("SELECT ID FROM SYS_USER WHERE CODE='" + code + "'"));
+        if (row < 0) return u;
+        TDbGrid* g = u->DBGrid1;
+        QTest::mouseClick(g->viewport(), Qt::LeftButton, {},
+                          g->visualRect(g->model()->index(row, 1)).center());
+        return u;
+    }
+
+private slots:
+    void init() {
+        FFolder = std::make_unique<TTestFolder>();
+        OnNextModal([](QWidget* w) {
+            if (auto* dlg = qobject_cast<TfmLogin*>(w)) dlg->BitBtn1->click();
+        });
+        FStartup = std::make_unique<TStartup>();
+        QVERIFY(FStartup->Start());
+        FMain = FStartup->fmMain.get();
+        FDm = FStartup->dmMain.get();
+    }
+
+    void cleanup() {
+        FStartup.reset();
+        FFolder.reset();
+    }
+
+    // A user's rows hide a menu, commands (in menus and on the tool bar) and
+    // the invoice window's Delete button; "Change User" back shows all.
+    void rightsAtLogin() {
+        TScriptedMessages msgs;
+        AddUser(1, "ANN", "");
+        Deny(1, 0, "Reports");
+        Deny(1, 1, "Banks");
+        Deny(1, 1, "Products");
+        Deny(1, 2, "Delete Order");
+        Deny(1, 7, "Customers");  // no such level: nothing
+        ChangeUser("ANN", "");
+        QCOMPARE(FDm->Curr_User_ID, 1);
+        QVERIFY(!TopMenu("Reports")->isVisible());
+        QVERIFY(!FMain->Command("Sales_CBAcct")->isVisible());
+        QVERIFY(FMain->Command("Sales_CBTran")->isVisible());
+        QVERIFY(!FMain->Command("Prod_Product")->isVisible());
+        QVERIFY(TopMenu("Products")->isVisible());  // with "Purchases"
+        QVERIFY(FMain->Command("IC_Batch")->isVisible());
+        QVERIFY(FMain->Command("CustRelation_Cust")->isVisible());
+        FMain->Command("Ar_Tran")->trigger();
+        QVERIFY(!FMain->fmArTran->Child_Delete->isVisible());
+        QVERIFY(FMain->fmCust->Child_Delete->isVisible());
+
+        ChangeUser("ADMIN", "");
+        QCOMPARE(FDm->Curr_User_ID, 0);
+        QVERIFY(TopMenu("Reports")->isVisible());
+        QVERIFY(FMain->Command("Sales_CBAcct")->isVisible());
+        QVERIFY(FMain->Command("Prod_Product")->isVisible());
+        QVERIFY(FMain->fmArTran->Child_Delete->isVisible());
+        QCOMPARE(msgs.Take(), QStringList());
+    }
+
+    // The administrator can be neither deleted nor given rights.
+    void administrator() {
+        TScriptedMessages msgs;
+        TfmUser* u = UserWindowAt("ADMIN");
+        QTest::mouseClick(u->ToolBar2->widgetForAction(u->Child_Delete), Qt::LeftButton);
+        QCOMPARE(msgs.Take(), QStringList{"Cannot delete system administrator account"});
+        QCOMPARE(Value("SELECT COUNT(*) FROM SYS_USER WHERE ID=0"), QString("1"));
+        QTest::mouseClick(u->ToolBar2->widgetForAction(u->ToolButton4), Qt::LeftButton);
+        QCOMPARE(msgs.Take(),
+                 QStringList{"System administrator has full access rights, no need to setup for "
+                             "this account, please select other user account."});
+    }
+
+    // As a new administrator would: a user made with a password, no right to
+    // delete invoices and no "Sales" menu; the user logs in and finds them
+    // gone. The password is stored as a hash, the right one opens, a wrong
+    // one does not.
+    void newUserWithRights() {
+        TScriptedMessages msgs;
+        TfmUser* u = UserWindowAt("ADMIN");
+        QTest::mouseClick(u->ToolBar2->widgetForAction(u->Child_New), Qt::LeftButton);
+        QTest::keyClicks(u->pnCode->Edit(), "BOB");
+        QTest::keyClicks(u->pnName->Edit(), "Bob Smith");
+        QTest::keyClicks(u->edPassword, "s3cret'%");
+        QTest::mouseClick(u->ToolBar2->widgetForAction(u->Child_Save), Qt::LeftButton);
+        QCOMPARE(msgs.Take(), QStringList());
+        const QString stored = Value("SELECT PASSWD FROM SYS_USER WHERE CODE='BOB'");
+        QVERIFY2(stored != "s3cret'%" && IsHashedPassword(stored), qPrintable(stored));
+        QVERIFY(u->edPassword->text().isEmpty());
+
+        bool edited = false;
+        OnNextModal([&](QWidget* w) {
+            auto* e = qobject_cast<TfmUserAccess*>(w);
+            QVERIFY2(e, "the rights editor opened");
+            QCOMPARE(e->windowTitle(), QString::fromUtf8("用户权限"));
+            QStringList menus;
+            for (int i = 0; i < e->clbMenu->count(); ++i) menus << e->clbMenu->item(i)->text();
+            QCOMPARE(menus, (QStringList{"Systems", "Relations", "Products", "Sales", "Reports"}));
+            auto* systems = e->findChild<QListWidget*>("clb_Systems");
+            QVERIFY(systems);
+            QStringList items;
+            for (int i = 0; i < systems->count(); ++i) items << systems->item(i)->text();
+            QCOMPARE(items, (QStringList{"Options", "Dictionary", "User Management"}));
+            // Untick "Sales" with the keyboard: its list greys out and unticks.
+            e->clbMenu->setFocus();
+            e->clbMenu->setCurrentRow(3);
+            QTest::keyClick(e->clbMenu, Qt::Key_Space);
+            auto* sales = e->findChild<QListWidget*>("clb_Sales");
+            QVERIFY(sales && !sales->isEnabled());
+            for (int i = 0; i < sales->count(); ++i)
+                QCOMPARE(sales->item(i)->checkState(), Qt::Unchecked);
+            // No deleting invoices.
+            e->clbBtn->setFocus();
+            e->clbBtn->setCurrentRow(3);
+            QCOMPARE(e->clbBtn->currentItem()->text(), QString("Delete Order"));
+            QTest::keyClick(e->clbBtn, Qt::Key_Space);
+            QTest::mouseClick(e->BitBtn1, Qt::LeftButton);
+            edited = true;
+        });
+        QTest::mouseClick(u->ToolBar2->widgetForAction(u->ToolButton4), Qt::LeftButton);
+        QVERIFY(edited);
+        const QString bob = Value("SELECT ID FROM SYS_USER WHERE CODE='BOB'");
+        QCOMPARE(Value("SELECT LIST(\"LEVEL\" || ':' || \"ACTION\", '|') FROM (SELECT \"LEVEL\", "
+                       "\"ACTION\", ID FROM SYS_USER_ACCESS WHERE SYS_USER_ID=" +
+                       bob + " ORDER BY ID)"),
+                 QString("1:Invoices|1:-|1:Banks|1:Receipts|0:Sales|2:Delete Order"));
+
+        ChangeUser("BOB", "wrong");
+        QCOMPARE(msgs.Take(), QStringList{"Invalid Password"});
+        QCOMPARE(FDm->Curr_User_ID, 0);
+        ChangeUser("BOB", "s3cret'%");
+        QCOMPARE(FDm->Curr_User_ID, bob.toInt());
+        QVERIFY(!TopMenu("Sales")->isVisible());
+        QVERIFY(!FMain->fmArTran->Child_Delete->isVisible());
+        QVERIFY(FMain->fmCust->Child_Delete->isVisible());
+
+        // Everything ticked again: no rows left.
+        ChangeUser("ADMIN", "");
+        u = UserWindowAt("BOB");
+        OnNextModal([&](QWidget* w) {
+            auto* e = qobject_cast<TfmUserAccess*>(w);
+            QVERIFY(e);
+            e->clbMenu->setFocus();
+            e->clbMenu->setCurrentRow(3);
+            QTest::keyClick(e->clbMenu, Qt::Key_Space);
+            QCOMPARE(e->clbMenu->item(3)->checkState(), Qt::Checked);
+            QVERIFY(e->findChild<QListWidget*>("clb_Sales")->isEnabled());
+            // Every entry ticked (a separator's row reads the same in every
+            // menu, so the one of "Reports" shows unticked too).
+            for (QListWidget* list : e->FLists->findChildren<QListWidget*>())
+                for (int i = 0; i < list->count(); ++i) list->item(i)->setCheckState(Qt::Checked);
+            e->clbBtn->item(3)->setCheckState(Qt::Checked);
+            QTest::mouseClick(e->BitBtn1, Qt::LeftButton);
+        });
+        QTest::mouseClick(u->ToolBar2->widgetForAction(u->ToolButton4), Qt::LeftButton);
+        QCOMPARE(Value("SELECT COUNT(*) FROM SYS_USER_ACCESS WHERE SYS_USER_ID=" + bob),
+                 QString("0"));
+    }
+
+    // A password kept as typed by an older version opens once more and is
+    // stored as its hash from then on; an empty one stays no password.
+    void plainPasswordConverted() {
+        TScriptedMessages msgs;
+        AddUser(5, "OLD", "plain");
+        AddUser(6, "NOPW", "");
+        ChangeUser("OLD", "plain");
+        QCOMPARE(FDm->Curr_User_ID, 5);
+        const QString stored = Value("SELECT PASSWD FROM SYS_USER WHERE ID=5");
+        QVERIFY(IsHashedPassword(stored));
+        QVERIFY(PasswordMatches(stored, "plain"));
+        ChangeUser("OLD", "plain");
+        QCOMPARE(FDm->Curr_User_ID, 5);
+        ChangeUser("NOPW", "");
+        QCOMPARE(FDm->Curr_User_ID, 6);
+        QCOMPARE(Value("SELECT COALESCE(PASSWD, '') FROM SYS_USER WHERE ID=6"), QString());
+        QCOMPARE(msgs.Take(), QStringList());
+    }
+};
+
+QTEST_MAIN(TstUsers)
+#include "tst_users.moc"
