@@ -31,6 +31,7 @@
 #include "uDbGrid.h"
 #include "uDelete.h"
 #include "uDmMain.h"
+#include "uFlags.h"
 #include "uGridSettings.h"
 #include "uLibProc.h"
 #include "uMessages.h"
@@ -116,9 +117,12 @@ TfmChild::TfmChild(QWidget* parent) : QWidget(parent) {
     Sub_DS = new TDataSource(this);
     Sub_DS->setObjectName(QStringLiteral("Sub_DS"));
     Sub_DS->SetDataSet(Sub_CDS);
+    Flag_CDS = new TClientDataSet(this);
+    Flag_CDS->setObjectName(QStringLiteral("Flag_CDS"));
     if (dmMain()) {
         Child_CDS->SetConnection(&dmMain()->SQLConn_Main);
         Sub_CDS->SetConnection(&dmMain()->SQLConn_Main);
+        Flag_CDS->SetConnection(&dmMain()->SQLConn_Main);
     }
     Child_CDS->OnBeforeOpen = [this](TClientDataSet&) { Child_CDSBeforeOpen(); };
     Child_CDS->OnAfterOpen = [this](TClientDataSet&) { Child_CDSAfterOpen(); };
@@ -365,6 +369,24 @@ void TfmChild::BuildRightPane(QBoxLayout* bodyLayout) {
     DBGrid1 = new TDbGrid(HorizontalSplitter);
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
     DBGrid1->SetDataSource(Child_DS);
+    // The flag column shows the flag's icon, or nothing for a cleared or
+    // deleted flag.
+    DBGrid1->GridModel()->SetColumnPicture(
+        QStringLiteral("SYS_TABLEFLAG_ID"), [this](const QVariant& id) {
+            // While painting no message can be shown: a set that cannot be
+            // read leaves the cells blank, and the flag menu says why.
+            try {
+                OpenFlagCDSIfNeeded();
+            } catch (const std::exception&) {
+                return QPixmap();
+            }
+            const int row = Flag_CDS->RowOfKey(id);
+            if (row < 0) return QPixmap();
+            auto value = [this, row](const char* f) {
+                return Flag_CDS->ValueAt(row, Flag_CDS->FieldByName(QString::fromLatin1(f)));
+            };
+            return FlagIcon(value("IMGID").toInt(), value("IMGIDX").toInt());
+        });
     DBGrid1->setToolTip(
         QStringLiteral("Press Ctrl key to select multiple records, Press right "
                        "mouse button for menus"));
@@ -452,8 +474,13 @@ void TfmChild::BuildGridMenu() {
     MenuItem_Export->setVisible(false);  // arrives with the spreadsheet export
     PopupDbGrid->addAction(Child_RefreshRecord);
     PopupDbGrid->addSeparator();
-    N16 = PopupDbGrid->addAction(QStringLiteral("Set Flag"));
-    N16->setVisible(false);  // arrives with the record flags
+    PopupFlags = new QMenu(QStringLiteral("Set Flag"), PopupDbGrid);
+    PopupFlags->setObjectName(QStringLiteral("PopupFlags"));
+    N16 = PopupDbGrid->addMenu(PopupFlags);
+    N16->setObjectName(QStringLiteral("N16"));
+    N16->setVisible(false);  // for tables whose rows carry a flag
+    connect(PopupFlags, &QMenu::triggered, this,
+            [this](QAction* item) { Guarded([this, item]() { FlagItemClick(item); }); });
     N17 = PopupDbGrid->addAction(QStringLiteral("Move to Folder"));
     PopupDbGrid->addSeparator();
     PopupDbGrid->addAction(Child_DesignField);
@@ -1242,12 +1269,93 @@ void TfmChild::MenuItem_SelectAllClick() {
 
 void TfmChild::ShowGridMenu(const QPoint& pos) {
     const bool enabled = Child_CDS->Active() && !Child_CDS->IsEmpty() && !Child_DS->Editing();
+    N16->setVisible(Child_CDS->FindField(QStringLiteral("SYS_TABLEFLAG_ID")) != nullptr);
+    if (N16->isVisible()) Guarded([this]() { PopupDbGridPopup(); });
     for (QAction* a : PopupDbGrid->actions()) a->setEnabled(enabled);
     if (enabled && DBGrid1->SelectedRows().Count() == 0) {
         DBGrid1->SelectedRows().SetMarked(Child_CDS->KeyOfRow(Child_CDS->RecNo()), true);
         DBGrid1->SyncMarks();
     }
     PopupDbGrid->popup(DBGrid1->viewport()->mapToGlobal(pos));
+}
+
+// ------------------------------------------------------------------ flags
+
+void TfmChild::OpenFlagCDSIfNeeded() {
+    if (Flag_CDS->Active()) return;
+    Flag_CDS->CommandText =
+        "SELECT * FROM SYS_TABLEFLAG WHERE TABLENAME=" + TdmMain::QuotedStr(FTableName) +
+        " ORDER BY ID";
+    Flag_CDS->Open();
+}
+
+void TfmChild::PopupDbGridPopup() {
+    if (!PopupFlags->isEmpty() && N16->property("Tag").toInt() != FlagMenuStale) return;
+    PopupFlags->clear();
+    OpenFlagCDSIfNeeded();
+    auto entry = [this](const QString& caption, int tag, const QPixmap& icon) {
+        QAction* a = PopupFlags->addAction(QIcon(icon), caption);
+        a->setData(tag);
+    };
+    entry(QStringLiteral("Clear Flag"), 0, FlagIcon(0, 0));
+    PopupFlags->addSeparator()->setData(-1);
+    for (int r = 0; r < Flag_CDS->RecordCount(); ++r) {
+        auto value = [this, r](const char* f) {
+            return Flag_CDS->ValueAt(r, Flag_CDS->FieldByName(QString::fromLatin1(f)));
+        };
+        entry(value("TITLE").toString(), value("ID").toInt(),
+              FlagIcon(value("IMGID").toInt(), value("IMGIDX").toInt()));
+    }
+    PopupFlags->addSeparator()->setData(-1);
+    entry(QStringLiteral("New>>>"), 9998, FlagIcon(0, 2));
+    entry(QStringLiteral("Delete>>>"), 9999, FlagIcon(0, 1));
+    N16->setProperty("Tag", 0);
+}
+
+void TfmChild::FlagItemClick(QAction* item) {
+    const int tag = item->data().toInt();
+    if (tag < 0) return;
+    if (tag == 9999) {
+        TfmFlagDel dlg("SELECT ID,TITLE,READONLY FROM SYS_TABLEFLAG WHERE TABLENAME=" +
+                           TdmMain::QuotedStr(FTableName) + " ORDER BY ID",
+                       this);
+        dlg.exec();
+        if (dlg.Deleted) N16->setProperty("Tag", FlagMenuStale);
+        return;
+    }
+    if (tag == 9998) {
+        TfmFlag dlg(this);
+        dlg.exec();
+        if (dlg.ImgId < 0 || dlg.ImgIdx < 0) return;
+        OpenFlagCDSIfNeeded();
+        Flag_CDS->Append();
+        auto set = [this](const char* f, const QVariant& v) {
+            Flag_CDS->FieldByName(QString::fromLatin1(f))->SetValue(v);
+        };
+        set("ID", dmMain()->GetTableNextKey(QStringLiteral("SYS_TABLEFLAG")));
+        set("TABLENAME", FTableName);
+        set("TITLE", dlg.ButtonedEdit1->text());
+        set("IMGID", dlg.ImgId);
+        set("IMGIDX", dlg.ImgIdx);
+        Flag_CDS->Post();
+        // A flag the database refused is not kept half made.
+        if (!ApplyOrUndo(Flag_CDS)) return;
+        N16->setProperty("Tag", FlagMenuStale);
+        return;
+    }
+    // The marked rows, found by key; all of them take the flag, or none.
+    TBookmarkList& marks = DBGrid1->SelectedRows();
+    bool any = false;
+    for (qint64 key : marks.Items()) {
+        const int row = Child_CDS->RowOfKey(key);
+        if (row < 0) continue;
+        Child_CDS->MoveTo(row);
+        Child_CDS->Edit();
+        Child_CDS->FieldByName(QStringLiteral("SYS_TABLEFLAG_ID"))->SetValue(tag);
+        Child_CDS->Post();
+        any = true;
+    }
+    if (any) ApplyOrUndo(Child_CDS);
 }
 
 // ------------------------------------------------------------------ folders

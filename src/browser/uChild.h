@@ -190,6 +190,17 @@ public:
     // Opens the detail set linked to the master (with the master's opening).
     void OpenSubSet();
 
+    // ---- record flags
+    // Reads the table's flag definitions the first time they are needed.
+    void OpenFlagCDSIfNeeded();
+    // Builds the "Set Flag" submenu again when it is empty or marked stale.
+    void PopupDbGridPopup();
+    // Sets the flag of the entry's tag on the marked rows (0 clears it);
+    // 9998 makes a new flag, 9999 deletes flags.
+    void FlagItemClick(QAction* item);
+    static constexpr int FlagMenuStale = 8888;
+    TClientDataSet* Flag_CDS;
+
     // ---- grid presentation
     void DBGrid1TitleClick(int logical);
     void btnAutoAdjClick();
@@ -283,7 +294,8 @@ public:
     QAction* MenuItem_AutoAdj;
     QAction* MenuItem_SelectAll;
     QAction* MenuItem_Export;
-    QAction* N16;  // Set Flag
+    QAction* N16;  // Set Flag (its submenu: PopupFlags)
+    QMenu* PopupFlags;
     QAction* N17;  // Move to Folder
     QMenu* PopupTreeView;
     QAction* N12;

@@ -73,6 +73,17 @@ QVariant TDbGridModel::data(const QModelIndex& index, int role) const {
     // In a grid typed into, a value the column refused stays on screen as
     // typed, to be put right.
     const bool refused = Editable && f->Refused() && index.row() == ds->RecNo();
+    const auto picture =
+        FPictures.isEmpty() ? FPictures.cend() : FPictures.constFind(f->FieldName.toUpper());
+    if (picture != FPictures.cend() && !refused &&
+        (role == Qt::DisplayRole || role == Qt::DecorationRole)) {
+        const QVariant v = ds->ValueAt(index.row(), f);
+        const bool none = !v.isValid() || v.isNull();
+        if (role == Qt::DisplayRole) return none ? QVariant() : QVariant(QString());
+        if (none) return QVariant();
+        const QPixmap p = (*picture)(v);
+        return p.isNull() ? QVariant() : QVariant(p);
+    }
     if (role == Qt::DisplayRole) {
         ++DataCalls;
         return refused ? f->RefusedText() : ds->DisplayTextAt(index.row(), f);
@@ -157,6 +168,13 @@ bool TDbGridModel::setData(const QModelIndex& index, const QVariant& value, int 
         return false;
     }
     return true;
+}
+
+void TDbGridModel::SetColumnPicture(const QString& fieldName,
+                                    const std::function<QPixmap(const QVariant&)>& picture) {
+    FPictures.insert(fieldName.toUpper(), picture);
+    if (FRows > 0 && !FColumns.empty())
+        emit dataChanged(index(0, 0), index(FRows - 1, int(FColumns.size()) - 1));
 }
 
 void TDbGridModel::SetColumnColor(const QString& fieldName, const QColor& color) {

@@ -3,7 +3,9 @@
 #include <QAbstractTableModel>
 #include <QColor>
 #include <QHash>
+#include <QPixmap>
 #include <QPointer>
+#include <functional>
 #include <vector>
 
 #include "TDataSource.h"
@@ -33,6 +35,10 @@ public:
     bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
     // A column drawn on a background of its own (a key typed by the user, say).
     void SetColumnColor(const QString& fieldName, const QColor& color);
+    // A column drawn as a picture of its value instead of the value (a
+    // flag): a non-null value shows no text, and the picture when there is one.
+    void SetColumnPicture(const QString& fieldName,
+                          const std::function<QPixmap(const QVariant&)>& picture);
 
     TField* FieldOfColumn(int column) const;
     int ColumnOfField(const TField* f) const;
@@ -56,5 +62,6 @@ private:
     std::vector<TField*> FColumns;
     std::vector<QString> FTitles;  // empty: the field's caption
     int FRows = 0;
-    QHash<QString, QColor> FColors;  // by field name, upper case
+    QHash<QString, QColor> FColors;                                     // by field name, upper case
+    QHash<QString, std::function<QPixmap(const QVariant&)>> FPictures;  // likewise
 };
