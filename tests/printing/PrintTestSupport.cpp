@@ -49,37 +49,6 @@ const TPageItem* ItemWithText(const std::vector<TPageItem>& items, const QString
     return nullptr;
 }
 
-void ChooseInNextMenu(QMenu* menu, const QStringList& path) {
-    auto* timer = new QTimer(qApp);
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [timer, menu, path]() {
-        if (!menu->isVisible()) return;
-        timer->stop();
-        timer->deleteLater();
-        QMenu* m = menu;
-        for (int step = 0; step < path.size(); ++step) {
-            QAction* target = nullptr;
-            for (QAction* a : m->actions())
-                if (a->text() == path[step]) target = a;
-            if (!target) {
-                qWarning() << "no menu entry" << path[step];
-                m->close();
-                return;
-            }
-            for (int i = 0; i < m->actions().size() * 2 && m->activeAction() != target; ++i)
-                QTest::keyClick(m, Qt::Key_Down);
-            if (step + 1 < path.size()) {
-                QTest::keyClick(m, Qt::Key_Right);
-                QTRY_VERIFY(target->menu() && target->menu()->isVisible());
-                m = target->menu();
-            } else {
-                QTest::keyClick(m, Qt::Key_Return);
-            }
-        }
-    });
-    timer->start();
-}
-
 int AddLinesTemplate(TdmMain& dm) {
     const int node = dm.InsertSysTreeView("SO_DOTEMPLATE", "Lines", 20, 0, 0, 0);
     dm.ExecSQL(

@@ -32,9 +32,6 @@ QToolButton* ButtonNamed(QWidget* w, const QString& text);
 void ReadNextPreview(TPreviewSeen& seen, TScriptedMessages& msgs, const QString& pdf = {});
 // The item of a page printed from the element titled by its text.
 const TPageItem* ItemWithText(const std::vector<TPageItem>& items, const QString& text);
-// Chooses path (menu entry, sub-menu entry, ...) in menu as soon as it
-// opens, with the keyboard as a user does.
-void ChooseInNextMenu(QMenu* menu, const QStringList& path);
 
 // Template "Lines" (ID 100) of lines 30 pixels high: an item band of 300 (a
 // 500 pixel page less a header and a footer of 100) with ten lines. Returns

@@ -77,6 +77,7 @@ private:
 class TdmMain;
 class QTreeWidget;
 class QTreeWidgetItem;
+class QMenu;
 class QWidget;
 
 // One test case's database: a fresh program folder with the pristine
@@ -156,3 +157,7 @@ void LoginAs(const QString& code);
 // Runs fn on the next modal dialog as soon as it is shown (polling the event
 // loop), so that a test can answer a dialog that exec() waits on.
 void OnNextModal(const std::function<void(QWidget*)>& fn);
+
+// Chooses path (menu entry, sub-menu entry, ...) in menu as soon as it
+// opens, with the keyboard as a user does.
+void ChooseInNextMenu(QMenu* menu, const QStringList& path);
