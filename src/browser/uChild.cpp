@@ -31,6 +31,7 @@
 #include "uDbGrid.h"
 #include "uDelete.h"
 #include "uDmMain.h"
+#include "uExport.h"
 #include "uFlags.h"
 #include "uGridSettings.h"
 #include "uLibProc.h"
@@ -471,7 +472,8 @@ void TfmChild::BuildGridMenu() {
     MenuItem_AutoAdj = PopupDbGrid->addAction(QStringLiteral("Auto-adjust Column Widths"));
     MenuItem_SelectAll = PopupDbGrid->addAction(QStringLiteral("Select All Records"));
     MenuItem_Export = PopupDbGrid->addAction(QStringLiteral("Export to Excel"));
-    MenuItem_Export->setVisible(false);  // arrives with the spreadsheet export
+    MenuItem_Export->setObjectName(QStringLiteral("MenuItem_Export"));
+    connect(MenuItem_Export, &QAction::triggered, this, GuardedCommand(&TfmChild::Excel1Click));
     PopupDbGrid->addAction(Child_RefreshRecord);
     PopupDbGrid->addSeparator();
     PopupFlags = new QMenu(QStringLiteral("Set Flag"), PopupDbGrid);
@@ -1277,6 +1279,16 @@ void TfmChild::ShowGridMenu(const QPoint& pos) {
         DBGrid1->SyncMarks();
     }
     PopupDbGrid->popup(DBGrid1->viewport()->mapToGlobal(pos));
+}
+
+// ------------------------------------------------------------------ export
+
+void TfmChild::Excel1Click() {
+    TfmExport dlg(this);
+    dlg.eTableName = FTableName;
+    dlg.eCDS = Child_CDS;
+    dlg.eDbGrid = DBGrid1;
+    dlg.exec();
 }
 
 // ------------------------------------------------------------------ flags

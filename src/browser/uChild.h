@@ -190,6 +190,9 @@ public:
     // Opens the detail set linked to the master (with the master's opening).
     void OpenSubSet();
 
+    // ---- spreadsheet export: the marked rows or all rows into a file
+    void Excel1Click();
+
     // ---- record flags
     // Reads the table's flag definitions the first time they are needed.
     void OpenFlagCDSIfNeeded();
