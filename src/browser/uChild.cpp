@@ -1203,7 +1203,9 @@ void TfmChild::SetTopBtnStatus() {
     Child_Delete->setEnabled(!editing && !Child_CDS->IsEmpty());
     // A focus in the pane greyed out would be handed on along the focus
     // chain, into another window, which the window area then brings up.
-    QWidget* focus = QApplication::focusWidget();
+    // The window's own focus widget: while a message box closes the
+    // application has none, but Qt still hands the window's on.
+    QWidget* focus = window()->focusWidget();
     if (editing && focus && PanelLeft->isAncestorOf(focus)) setFocus();
     PanelLeft->setEnabled(!editing);
 }

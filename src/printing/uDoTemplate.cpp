@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QFileInfo>
+#include <QFontInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
@@ -530,6 +531,13 @@ void TfmDoTemplate::PrintWithTemplate(int templateId) {
     // Printing loads the chosen template into this window.
     if (!ResolveTemplateEdits()) return;
     ListRowsWhere("ID=" + QString::number(templateId));
+    // The tree shows which template the window now holds.
+    for (QTreeWidgetItemIterator it(TreeView1); *it; ++it) {
+        if (NodeData(*it).ID != FShownNodeId) continue;
+        const QSignalBlocker blocker(TreeView1);
+        TreeView1->setCurrentItem(*it);
+        break;
+    }
     if (Child_CDS->IsEmpty()) {
         ShowError(
             QStringLiteral("This template no longer exists; another user may have deleted it."));
@@ -829,8 +837,12 @@ void TfmDoTemplate::SetFont(bool forOneFld) {
         targets = FLabels;
     if (targets.isEmpty()) return;
     QFont font = targets.first()->font();
+    const QString stored = font.family();
+    const QString shown = QFontInfo(font).family();  // what stands in when it is not installed
     QString color = NameOfColor(targets.first()->palette().color(QPalette::WindowText));
     if (!TMessageService::Instance().ChooseFont(font, color, ColorNames())) return;
+    // A family left as the dialog showed it is the stored one, not its stand-in.
+    if (font.family() == shown) font.setFamily(stored);
     // A template keeps only the styles it has names for; any other would be
     // saved as "Normal" without a word.
     QFont named;
@@ -903,7 +915,16 @@ bool TfmDoTemplate::Child_SaveExecute() {
             cds->Cancel();
             if (cds->ChangeCount() > 0) cds->CancelUpdates();
         }
-        ShowError(e.Message());
+        // The rows as they are now: another user's change has been told, and
+        // a second Save stores this layout over it. The canvas stays as it is.
+        RunGuarded([this]() {
+            if (Child_CDS->Active() && !Child_CDS->IsEmpty()) Child_CDS->RefreshRecord();
+            if (Field_CDS->Active()) Field_CDS->Refresh();
+        });
+        ShowError(e.Message() +
+                  QStringLiteral("\rThe template was changed meanwhile, perhaps by another user. "
+                                 "Save again to store this layout over that change, or choose "
+                                 "the template again to see it."));
         return false;
     }
     Child_CDS->CommitUpdates();

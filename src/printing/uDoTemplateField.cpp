@@ -15,6 +15,8 @@
 #include <QScopedValueRollback>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <cmath>
+#include <vector>
 
 #include "EFbError.h"
 #include "TClientDataSet.h"
@@ -48,12 +50,18 @@ TPnDbEdit* BoundEdit(QWidget* parent, TDataSource* ds, const QString& field,
     return pn;
 }
 
+// A printer feeds paper a few millimetres off at most; more is a typing slip.
+constexpr int kMaxOffsetMm = 100;
+
 // The caption of a page setting, for the messages that refuse its value.
 QString CaptionOfPageField(const QString& field) {
     if (field == QLatin1String("PAGE_WIDTH")) return QStringLiteral("Paper Width");
     if (field == QLatin1String("PAGE_HEIGHT")) return QStringLiteral("Paper Height");
     if (field == QLatin1String("HEADER_HEIGHT")) return QStringLiteral("Header Height");
     if (field == QLatin1String("FOOTER_HEIGHT")) return QStringLiteral("Footer Height");
+    if (field == QLatin1String("PRINT_OFFSET_X"))
+        return QStringLiteral("Printer Offset Right (mm)");
+    if (field == QLatin1String("PRINT_OFFSET_Y")) return QStringLiteral("Printer Offset Down (mm)");
     return field;
 }
 
@@ -246,7 +254,10 @@ QWidget* TfmDoTemplateField::BuildPagePage() {
         FMaster->FieldByName(QStringLiteral("FILENAME"))->SetValue(QString());
     });
     // A number that the page cannot take is refused as the box is left.
-    for (TPnDbEdit* pn : {pnPageWidth, pnPageHeight, pnHeaderHeight, pnFooterHeight, pnLineCount}) {
+    std::vector<TPnDbEdit*> checked = {pnPageWidth, pnPageHeight, pnHeaderHeight, pnFooterHeight,
+                                       pnLineCount};
+    if (pnOffsetX) checked.insert(checked.end(), {pnOffsetX, pnOffsetY});
+    for (TPnDbEdit* pn : checked) {
         connect(pn->Edit(), &QLineEdit::editingFinished, this, [this, pn]() {
             if (FTelling || !isVisible()) return;
             const QString problem = PageValueProblem(pn->DataField());
@@ -267,6 +278,10 @@ QString TfmDoTemplateField::PageValueProblem(const QString& field) const {
     if ((field == QLatin1String("HEADER_HEIGHT") || field == QLatin1String("FOOTER_HEIGHT")) &&
         v < 0)
         return CaptionOfPageField(field) + QStringLiteral(" cannot be negative.");
+    if ((field == QLatin1String("PRINT_OFFSET_X") || field == QLatin1String("PRINT_OFFSET_Y")) &&
+        std::abs(f->AsFloat()) > kMaxOffsetMm)
+        return CaptionOfPageField(field) +
+               QStringLiteral(" must be between -%1 and %1.").arg(kMaxOffsetMm);
     if (custom && (field == QLatin1String("PAGE_WIDTH") || field == QLatin1String("PAGE_HEIGHT")) &&
         v < 1)
         return CaptionOfPageField(field) +
@@ -275,7 +290,10 @@ QString TfmDoTemplateField::PageValueProblem(const QString& field) const {
 }
 
 bool TfmDoTemplateField::CheckPageValues() {
-    for (TPnDbEdit* pn : {pnPageWidth, pnPageHeight, pnHeaderHeight, pnFooterHeight, pnLineCount}) {
+    std::vector<TPnDbEdit*> checked = {pnPageWidth, pnPageHeight, pnHeaderHeight, pnFooterHeight,
+                                       pnLineCount};
+    if (pnOffsetX) checked.insert(checked.end(), {pnOffsetX, pnOffsetY});
+    for (TPnDbEdit* pn : checked) {
         const QString problem = PageValueProblem(pn->DataField());
         if (problem.isEmpty()) continue;
         Refuse(pn, problem);

@@ -550,9 +550,12 @@ bool TReportDocument::Print(QPagedPaintDevice& device, QPointF offsetMm) {
     const bool landscape = size.width() > size.height();
     const QSizeF portraitPt(std::min(size.width(), size.height()) * 72.0 / 96.0,
                             std::max(size.width(), size.height()) * 72.0 / 96.0);
-    QPageSize pageSize = FReport.CustomPaper ? QPageSize(portraitPt, QPageSize::Point, QString(),
-                                                         QPageSize::ExactMatch)
-                                             : QPageSize(FReport.Paper);
+    // A standard paper by its name, unless Qt defines it wider than high
+    // (Ledger): then by its size, so that the orientation means what it says.
+    QPageSize pageSize(FReport.Paper);
+    const QSizeF named = pageSize.size(QPageSize::Point);
+    if (FReport.CustomPaper || named.width() > named.height())
+        pageSize = QPageSize(portraitPt, QPageSize::Point, QString(), QPageSize::ExactMatch);
     device.setPageLayout(QPageLayout(pageSize,
                                      landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
                                      QMarginsF(0, 0, 0, 0)));

@@ -325,6 +325,20 @@ private slots:
                      Element("Company", "FONTSTYLE") + "," + Element("Company", "FONTCOLOR"),
                  QString("DejaVu Sans,8,Normal,Red"));
         QCOMPARE(Element("Page No", "FONTCOLOR"), QString("Navy"));
+
+        // A family not installed shows as its stand-in; choosing only a size
+        // keeps the stored family.
+        QLabel* number = LabelTitled(t, "Invoice No");
+        number->setFont(QFont(QStringLiteral("Segoe UI"), 9));
+        QTest::mouseClick(number, Qt::LeftButton, {}, QPoint(5, 5));
+        msgs.Fonts << qMakePair(QFont(QFontInfo(number->font()).family(), 12),
+                                QStringLiteral("Black"));
+        ChooseInNextMenu(t->PopupFonts, {"Set Fonts for Selected Field"});
+        QTest::mouseClick(t->btnFonts, Qt::LeftButton);
+        msgs.Take();
+        ClickSave(t);
+        QCOMPARE(Element("Invoice No", "FONTNAME") + "," + Element("Invoice No", "FONTSIZE"),
+                 QString("Segoe UI,12"));
     }
 
     // The layout dialog: an element dragged from "Fields in Detail" to
@@ -452,6 +466,10 @@ private slots:
             << "PAGE_HEIGHT"
             << "0"
             << "Paper Height of a \"Custom\" paper must be at least 1 pixel.";
+        QTest::newRow("offset off the paper")
+            << "PRINT_OFFSET_X"
+            << "123456"
+            << "Printer Offset Right (mm) must be between -100 and 100.";
         QTest::newRow("bands over the page")
             << "HEADER_HEIGHT"
             << "450"
@@ -475,7 +493,7 @@ private slots:
             QVERIFY(dlg->isVisible());
             QCOMPARE(pn->Edit()->text(), typed);  // kept, to be corrected
             // Leaving the box says the same.
-            if (message.contains("at least") || message.contains("negative")) {
+            if (!message.contains("together")) {
                 QTest::keyClick(pn->Edit(), Qt::Key_Tab);
                 QCOMPARE(msgs.Take(), QStringList{message});
                 QVERIFY(pn->Edit()->hasFocus());
@@ -549,6 +567,14 @@ private slots:
         QVERIFY(focusStaysHere());
         QCOMPARE(FMain->MdiArea()->activeSubWindow()->widget(), t);
         QCOMPARE(msgs.Take(), QStringList());
+        // Saving at the question that choosing another template asks.
+        Drag(LabelTitled(t, "Terms"), QPoint(5, 5), QPoint(9, 5));
+        t->TreeView1->setFocus();
+        msgs.Answers << true;
+        ClickNode(t, "Templates");
+        QCOMPARE(msgs.Take(), QStringList{"Template in editing mode, save now?"});
+        QVERIFY(focusStaysHere());
+        QCOMPARE(FMain->MdiArea()->activeSubWindow()->widget(), t);
     }
 
     // A template with changes asks before another is shown: Yes saves, No
@@ -589,13 +615,18 @@ private slots:
         QCOMPARE(NodeData(t->TreeView1->currentItem()).Caption, QString("Lines"));
         QCOMPARE(number->pos(), QPoint(50, 10));
         QVERIFY(t->HasPendingEdits());
+        // The change was told: a second Save stores this layout over it.
+        ClickSave(t);
+        QCOMPARE(msgs.Take(), QStringList());
+        QCOMPARE(Element("Invoice No", "LEFT"), QString("50"));
+        Drag(number, QPoint(5, 5), QPoint(5 + 1, 5));
         // Closing the window asks too.
         msgs.Choices << TMessageService::TAnswer::Cancel;
         QTest::mouseClick(t->btnClose, Qt::LeftButton);
         QCOMPARE(msgs.Take(),
                  QStringList{"The record being edited in [Invoice Templates] is not saved yet. "
                              "Save it now?"});
-        QCOMPARE(number->pos(), QPoint(50, 10));
+        QCOMPARE(number->pos(), QPoint(51, 10));
     }
 
     // The top node holds no template: the page defaults (A4, no picture)

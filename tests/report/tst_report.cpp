@@ -232,16 +232,22 @@ private slots:
         QTest::addColumn<bool>("custom");
         QTest::addColumn<bool>("landscape");
         QTest::addColumn<QString>("size");  // as pdfinfo gives it, in points
-        QTest::newRow("A4") << false << false << "595 x 842 pts (A4)";
-        QTest::newRow("A4 landscape") << false << true << "842 x 595 pts (A4)";
-        QTest::newRow("800 x 1100 px") << true << false << "600 x 825 pts";
+        QTest::addColumn<int>("paper");
+        QTest::newRow("A4") << false << false << "595 x 842 pts (A4)" << int(QPageSize::A4);
+        QTest::newRow("A4 landscape")
+            << false << true << "842 x 595 pts (A4)" << int(QPageSize::A4);
+        QTest::newRow("800 x 1100 px") << true << false << "600 x 825 pts" << int(QPageSize::A4);
+        // Qt's ledger is wider than high: printed as laid out, not squeezed.
+        QTest::newRow("Ledger") << false << false << "1224 x 792 pts" << int(QPageSize::Ledger);
     }
     void pdfPages() {
         QFETCH(bool, custom);
         QFETCH(bool, landscape);
         QFETCH(QString, size);
+        QFETCH(int, paper);
         TReport r;
         r.Title = "Statement";
+        r.Paper = QPageSize::PageSizeId(paper);
         r.CustomPaper = custom;
         r.CustomSize = QSize(800, 1100);
         if (landscape) r.Orientation = QPageLayout::Landscape;
