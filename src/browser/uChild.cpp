@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDate>
 #include <QDateTime>
 #include <QGroupBox>
@@ -179,6 +180,7 @@ void TfmChild::BuildUi() {
     BuildRightPane(bodyLayout);
     BuildStatusBar(outer);
     BuildGridMenu();
+    BuildQuickFilter();
     ConnectGridLayout();
 }
 
@@ -240,7 +242,7 @@ void TfmChild::BuildCommandStrip(QBoxLayout* outer) {
     PopupActions = new QMenu(btnActions);
     btnActions->setMenu(PopupActions);
     // The quick filters arrive with the saved searches; subclasses fill "Actions".
-    ToolBar2->addWidget(btnFilter)->setVisible(false);
+    FFilterButton = ToolBar2->addWidget(btnFilter);
     ToolBar2->addWidget(btnActions)->setVisible(false);
     connect(Child_New, &QAction::triggered, this, GuardedCommand(&TfmChild::Child_NewExecute));
     connect(Child_Save, &QAction::triggered, this, GuardedCommand(&TfmChild::Child_SaveExecute));
@@ -297,6 +299,7 @@ void TfmChild::BuildNavigationPane(QBoxLayout* bodyLayout) {
     CheckListGridOption->setObjectName(QStringLiteral("CheckListGridOption"));
     CheckListGridOption->setDragDropMode(QAbstractItemView::InternalMove);
     CheckListGridOption->setDefaultDropAction(Qt::MoveAction);
+    BuildSearchPanel();
     PanelLeftStack->addWidget(TreeView1);
     PanelLeftStack->addWidget(PanelLeftBottomBottom);
     PanelLeftStack->addWidget(CheckListGridOption);
@@ -697,6 +700,9 @@ void TfmChild::Child_CDSBeforeOpen() {
 }
 
 void TfmChild::Child_CDSAfterOpen() {
+    // The quick date filter where the window has a date to filter by.
+    FFilterButton->setVisible(!FFilterField.isEmpty() &&
+                              FFilterField != QLatin1String("NOT APPLICABLE"));
     if (DBGrid1->isVisibleTo(this)) {
         LoadGridSettings(DBGrid1, CheckListGridOption, objectName());
         const int logical = DBGrid1->LogicalOfField(FOrderByField);
@@ -937,7 +943,6 @@ void TfmChild::SubBtnViewGridClick() {
 
 void TfmChild::PopulateCDSWithLookupFields(TClientDataSet* cds, const QString& tableName,
                                            bool fillCondBoxes, bool dbChanged) {
-    Q_UNUSED(fillCondBoxes);  // the search panel's lists arrive with the saved searches
     TdmMain* dm = dmMain();
     struct TMeta {
         QString Title, DefaultVal, FormatStr, LookupTable, ResultField;
@@ -945,6 +950,7 @@ void TfmChild::PopulateCDSWithLookupFields(TClientDataSet* cds, const QString& t
         int OrderBy = 0;
     };
     QHash<QString, TMeta> meta;
+    QStringList order;
     dm->ForEachRow("SELECT * FROM SYS_OBJECT WHERE OBJECT = " + TdmMain::QuotedStr(tableName) +
                        " ORDER BY FIELD",
                    [&](const TFbQuery& q) {
@@ -958,6 +964,7 @@ void TfmChild::PopulateCDSWithLookupFields(TClientDataSet* cds, const QString& t
                        m.ResultField = q.AsString("RESULTFIELD");
                        m.OrderBy = q.AsInteger("ORDERBY");
                        meta.insert(q.AsString("FIELD"), m);
+                       order << q.AsString("FIELD");
                    });
     if (dbChanged && cds == Child_CDS) DeleteGridSettings(DBGrid1, objectName());
     cds->ClearFields();
@@ -1015,6 +1022,18 @@ void TfmChild::PopulateCDSWithLookupFields(TClientDataSet* cds, const QString& t
             FOrderByField = m.LookupTable.isEmpty() ? f->FieldName : f->FieldName + "_LOOKUP";
     }
     if (cds == Child_CDS) DBGrid1->GridModel()->ResetColumns();
+    if (fillCondBoxes && cds == Child_CDS) {
+        // The search panel's columns: every column shown, a lookup column by
+        // the text it shows.
+        cbCon1->clear();
+        for (const QString& field : order) {
+            const TMeta& m = meta[field];
+            if (!m.Visible || !cds->FindField(field)) continue;
+            cbCon1->addItem(m.Title, m.LookupTable.isEmpty() ? field : field + "_LOOKUP");
+        }
+        cbCon1->setCurrentIndex(cbCon1->count() > 0 ? 0 : -1);
+        FilterLoad();
+    }
 }
 
 int TfmChild::GetLookupFieldIndexByLookupFieldName(const QString& btb, const QString& val) const {

@@ -10,6 +10,9 @@ class QAction;
 class QBoxLayout;
 class QLabel;
 class QListWidget;
+class QPushButton;
+class QLineEdit;
+class QComboBox;
 class QMenu;
 class QSplitter;
 class QStackedWidget;
@@ -190,6 +193,40 @@ public:
     // Opens the detail set linked to the master (with the master's opening).
     void OpenSubSet();
 
+    // ---- saved searches and the quick date filter
+    void FilterLoad();
+    bool FilterValidateFields(QString& Err);
+    void FilterSetButtonStatus();
+    void lbFilterClick();
+    void lbFilterDblClick() { btnFilterFindClick(); }
+    void btnFilterFindClick();
+    void btnFilterNewClick();
+    void btnFilterDelClick();
+    void cbAndOrCloseUp();
+    // All four items of the "Filter" drop-down; tag 500 None, 501 today,
+    // 502 this week, 503 this month.
+    void popFilterNoClick(QAction* item);
+    // The condition a search puts into its statement.
+    QString FilterCondition() const;
+    // Captions of the three date items of the "Filter" drop-down.
+    void SetQuickFilterCaptions(const QString& today, const QString& week, const QString& month);
+    QListWidget* lbFilter;
+    QComboBox* cbCon1;
+    QComboBox* cbSign1;
+    QLineEdit* edVal1;
+    QComboBox* cbAndOr;
+    QComboBox* cbCon2;
+    QComboBox* cbSign2;
+    QLineEdit* edVal2;
+    QPushButton* btnFilterFind;
+    QPushButton* btnFilterNew;
+    QPushButton* btnFilterDel;
+    QMenu* PopupFilter;
+    QAction* FilterNone;
+    QAction* FilterToday;
+    QAction* FilterWeek;
+    QAction* FilterMonth;
+
     // ---- spreadsheet export: the marked rows or all rows into a file
     void Excel1Click();
 
@@ -234,6 +271,7 @@ public:
     static constexpr int TemplateMenuStale = 8888;
 
     // ---- components
+    QAction* FFilterButton;  // the tool bar's place of btnFilter
     QFrame* PanelTop;
     QLabel* lbChildName;
     QToolButton* btnHelp;
@@ -359,6 +397,8 @@ private:
     void BuildRightPane(QBoxLayout* bodyLayout);
     void BuildStatusBar(QBoxLayout* outer);
     void BuildGridMenu();
+    void BuildSearchPanel();
+    void BuildQuickFilter();
     // Shows or collapses a pane, with the button that does the other.
     static void ShowPane(QWidget* pane, QToolButton* collapse, QToolButton* open, bool shown);
     void ConnectGridLayout();

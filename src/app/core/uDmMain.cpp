@@ -266,6 +266,51 @@ void TdmMain::UpdateSysUser(int aId) {
              {QStringLiteral("LASTTIME"), QTime::currentTime()}});
 }
 
+void TdmMain::InsertSysFilter(const QString& aTABLENAME, const QString& aNAME,
+                              const QString& aFIELD1, const QString& aSIGN1,
+                              const QString& aVALUE1_VARCHAR, const QString& aANDOR,
+                              const QString& aFIELD2, const QString& aSIGN2,
+                              const QString& aVALUE2_VARCHAR, const QDateTime& aVALUE1_DATE,
+                              const QDateTime& aVALUE2_DATE, int aVALUE1_INT, int aVALUE2_INT,
+                              int aLOADORDER, int aTREEVIEWID, bool aVALUE1_BOOLEAN,
+                              bool aVALUE2_BOOLEAN, bool aENABLED, double aVALUE1_FLOAT,
+                              double aVALUE2_FLOAT) {
+    ExecSQL(QStringLiteral(
+                "  INSERT INTO SYS_FILTER ( TABLENAME, NAME, LOADORDER, FIELD1, SIGN1, "
+                "VALUE1_VARCHAR, VALUE1_DATE, VALUE1_INT, VALUE1_FLOAT, VALUE1_BOOLEAN, ANDOR, \n"
+                "  FIELD2, SIGN2, VALUE2_VARCHAR, VALUE2_DATE, VALUE2_INT, VALUE2_FLOAT, "
+                "VALUE2_BOOLEAN, SYS_TREEVIEW_ID, ENABLED)\n"
+                "  VALUES (:TABLENAME,:NAME,:LOADORDER,:FIELD1,:SIGN1,:VALUE1_VARCHAR,:VALUE1_DATE,"
+                ":VALUE1_INT,:VALUE1_FLOAT,:VALUE1_BOOLEAN,:ANDOR, \n"
+                "  :FIELD2,:SIGN2,:VALUE2_VARCHAR,:VALUE2_DATE,:VALUE2_INT,:VALUE2_FLOAT,"
+                ":VALUE2_BOOLEAN,:SYS_TREEVIEW_ID,:ENABLED)"),
+            {{QStringLiteral("TABLENAME"), aTABLENAME},
+             {QStringLiteral("NAME"), aNAME},
+             {QStringLiteral("LOADORDER"), aLOADORDER},
+             {QStringLiteral("FIELD1"), aFIELD1},
+             {QStringLiteral("SIGN1"), aSIGN1},
+             {QStringLiteral("VALUE1_VARCHAR"), aVALUE1_VARCHAR},
+             {QStringLiteral("VALUE1_DATE"), aVALUE1_DATE},
+             {QStringLiteral("VALUE1_INT"), aVALUE1_INT},
+             {QStringLiteral("VALUE1_FLOAT"), aVALUE1_FLOAT},
+             {QStringLiteral("VALUE1_BOOLEAN"), aVALUE1_BOOLEAN ? 1 : 0},
+             {QStringLiteral("ANDOR"), aANDOR},
+             {QStringLiteral("FIELD2"), aFIELD2},
+             {QStringLiteral("SIGN2"), aSIGN2},
+             {QStringLiteral("VALUE2_VARCHAR"), aVALUE2_VARCHAR},
+             {QStringLiteral("VALUE2_DATE"), aVALUE2_DATE},
+             {QStringLiteral("VALUE2_INT"), aVALUE2_INT},
+             {QStringLiteral("VALUE2_FLOAT"), aVALUE2_FLOAT},
+             {QStringLiteral("VALUE2_BOOLEAN"), aVALUE2_BOOLEAN ? 1 : 0},
+             {QStringLiteral("SYS_TREEVIEW_ID"), aTREEVIEWID},
+             {QStringLiteral("ENABLED"), aENABLED ? 1 : 0}});
+}
+
+void TdmMain::DeleteSysFilter(const QString& aTABLENAME, const QString& aNAME) {
+    ExecSQL(QStringLiteral("DELETE FROM SYS_FILTER WHERE TABLENAME=:TABLENAME AND NAME=:NAME"),
+            {{QStringLiteral("TABLENAME"), aTABLENAME}, {QStringLiteral("NAME"), aNAME}});
+}
+
 void TdmMain::RecalculatePaidAmounts() {
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     const auto restore = qScopeGuard([]() { QGuiApplication::restoreOverrideCursor(); });

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDate>
+#include <QDateTime>
 #include <QHash>
 #include <QObject>
 #include <QString>
@@ -188,6 +189,16 @@ public:
     // ---- helpers for one-off statements on the main connection
     // Runs a statement with ":NAME" parameters and commits it.
     void ExecSQL(const QString& sql, const QVariantMap& params = {});
+    // Saved searches of the record browsers (SYS_FILTER).
+    void InsertSysFilter(const QString& aTABLENAME, const QString& aNAME, const QString& aFIELD1,
+                         const QString& aSIGN1, const QString& aVALUE1_VARCHAR,
+                         const QString& aANDOR, const QString& aFIELD2, const QString& aSIGN2,
+                         const QString& aVALUE2_VARCHAR, const QDateTime& aVALUE1_DATE,
+                         const QDateTime& aVALUE2_DATE, int aVALUE1_INT, int aVALUE2_INT,
+                         int aLOADORDER, int aTREEVIEWID, bool aVALUE1_BOOLEAN,
+                         bool aVALUE2_BOOLEAN, bool aENABLED, double aVALUE1_FLOAT,
+                         double aVALUE2_FLOAT);
+    void DeleteSysFilter(const QString& aTABLENAME, const QString& aNAME);
     // Every invoice's paid amount := the signed sum of its receipts (0 when
     // none), in one transaction, with the hourglass cursor meanwhile.
     void RecalculatePaidAmounts();
