@@ -12,6 +12,7 @@
 #include <QGraphicsSimpleTextItem>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QLocale>
@@ -216,8 +217,9 @@ TfmDefault::TfmDefault(QWidget* parent) : QWidget(parent) {
             [this]() { RunGuarded([this]() { SpeedButton2Click(); }); });
     connect(sbAnnouncements, &QToolButton::clicked, this,
             [this]() { RunGuarded([this]() { refreshAnnounceMents(true); }); });
+    // A click opens a notice, and Enter the current one: once each.
     connect(lvA, &QTableWidget::cellClicked, this, [this](int row) { lvASelectItem(row); });
-    connect(lvA, &QTableWidget::cellActivated, this, [this](int row) { lvASelectItem(row); });
+    lvA->installEventFilter(this);
 }
 
 void TfmDefault::SetWelcome(const QString& text) { lbChildName->setText(text); }
@@ -347,9 +349,12 @@ void TfmDefault::SpeedButton2Click() {
     // No value axis is shown; a hidden one leaves room above the tallest
     // bar for its mark.
     auto* values = new QValueAxis;
-    double top = 0;
-    for (double v : amounts) top = std::max(top, v);
-    values->setRange(0, top > 0 ? top * 1.12 : 1);
+    double top = 0, bottom = 0;
+    for (double v : amounts) {
+        top = std::max(top, v);
+        bottom = std::min(bottom, v);  // a month of credit notes
+    }
+    values->setRange(bottom * 1.12, top > 0 ? top * 1.12 : 1);
     values->setVisible(false);
     chart->addAxis(values, Qt::AlignLeft);
     series->attachAxis(values);
@@ -399,7 +404,9 @@ bool TfmDefault::GetInetFile(const QString& fileURL, const QString& FileName) {
     QFile file(FileName);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         throw EFbError(QStringLiteral("Cannot write %1: %2").arg(FileName, file.errorString()));
-    file.write(reply->readAll());
+    const QByteArray body = reply->readAll();
+    if (file.write(body) != body.size() || !file.flush())
+        throw EFbError(QStringLiteral("Cannot write %1: %2").arg(FileName, file.errorString()));
     return true;
 }
 
@@ -471,6 +478,17 @@ void TfmDefault::StoreNotices(const QString& file) {
             q.Execute();
         }
     });
+}
+
+bool TfmDefault::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == lvA && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            lvASelectItem(lvA->currentRow());
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void TfmDefault::lvASelectItem(int row) {

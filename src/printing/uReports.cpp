@@ -41,8 +41,13 @@ TfmSalesRpt::TfmSalesRpt(QWidget* parent)
     const int w = ContentWidth();
     TReportText* rank = AddColumn(QStringLiteral("Rank"), QString(), 0, 50, false);
     rank->Kind = TReportText::TKind::Label;
-    // Numbered in printing order: each laid-out document counts from 1.
-    rank->OnPrint = [this](TReportText&, QString& value) { value = QString::number(++FRank); };
+    // Numbered in printing order, which is the rows' order: the number
+    // follows the row, so a line laid out again on a new page keeps it, and
+    // every rendering counts from 1.
+    rank->OnPrint = [this](TReportText&, QString& value) {
+        FRank = Work_CDS->RecNo() + 1;
+        value = QString::number(FRank);
+    };
     AddColumn(QStringLiteral("Description"), QStringLiteral("NM"), 60, w - 230, false, QString(),
               true, &QRLabelDesc);
     AddColumn(QStringLiteral("Amount"), QStringLiteral("TOTAL"), w - 160, 160, true, MoneyMask);

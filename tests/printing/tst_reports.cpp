@@ -230,6 +230,24 @@ private slots:
         QCOMPARE(msgs.Take().filter("Save").size(), 2);
     }
 
+    // A ranking longer than a page numbers every row once: 1 to 120, none
+    // skipped where a page breaks.
+    void rankingOverPages() {
+        TScriptedMessages msgs;
+        Invoice(1, TdmMain::Today(), 0, 0, "0, 0, 0, 0");
+        for (int i = 1; i <= 120; ++i)
+            Line(100 + i, 1, 0, QString("Item %1").arg(i, 3, 10, QChar('0')), 1,
+                 QString::number(1000 - i));
+        const QStringList lines = Run("Rpt_Sales", nullptr, msgs);
+        QStringList ranks;
+        for (const QString& l : lines) {
+            const QStringList cells = l.split(' ');
+            if (cells.size() == 4 && cells[1] == "Item") ranks << cells[0];
+        }
+        QCOMPARE(ranks.size(), 120);
+        for (int i = 0; i < 120; ++i) QCOMPARE(ranks[i], QString::number(i + 1));
+    }
+
     // Every rendering numbers from 1: the pages printed from the preview
     // carry the same ranks as those shown.
     void rankingPrintedFromPreview() {
@@ -380,7 +398,8 @@ private slots:
         QCOMPARE(withReceipts.mid(inv2 + 1, 2),
                  (QStringList{TDisplayFormat::FormatDate(today.addDays(-1)) + " First part 80.00",
                               TDisplayFormat::FormatDate(today) + " Refund -30.00"}));
-        // An invoice without receipts has none printed under it.
+        // An invoice without receipts has no receipt text under it (its one
+        // empty receipt strip holds none).
         const int inv1 = withReceipts.indexOf(row(1, 0, "100.00"));
         QVERIFY(inv1 >= 0);
         QCOMPARE(withReceipts[inv1 + 1], row(7, 0, "700.00"));
