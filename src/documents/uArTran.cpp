@@ -41,6 +41,9 @@ TMoney TfmArTran::LineAmount(int qty, double price, double discRate) {
 
 TfmArTran::TfmArTran(QWidget* parent) : TfmChild(parent) {
     ConfigureBusinessBrowser(this, "fmArTran", "Invoices", "AR_TRAN", "INVOICENO", "INVOICEDATE");
+    SetQuickFilterCaptions(QStringLiteral("Today's New Invoices"),
+                           QStringLiteral("This Week's New Invoices"),
+                           QStringLiteral("This Month's New Invoices"));
     FDeleteRight = QStringLiteral("Delete Order");
     FSubTableName = QStringLiteral("AR_TRANITEM");
     FSubNameField = QStringLiteral("ITEMDESC");

@@ -13,6 +13,9 @@
 
 TfmCBAcct::TfmCBAcct(QWidget* parent) : TfmChild(parent) {
     ConfigureBusinessBrowser(this, "fmCBAcct", "Banks", "CB_ACCT", "NAME", "OPENDATE");
+    SetQuickFilterCaptions(QStringLiteral("Accounts Created Today"),
+                           QStringLiteral("Accounts Created This Week"),
+                           QStringLiteral("Accounts Created This Month"));
     TreeView1->setProperty("Tag", TreeTagSkipRoot);
     pg->setTabVisible(pg->indexOf(pgTs1), false);
     auto* g = new QGridLayout(gb0);

@@ -14,6 +14,9 @@
 
 TfmCBTran::TfmCBTran(QWidget* parent) : TfmChild(parent) {
     ConfigureBusinessBrowser(this, "fmCBTran", "Payments", "CB_TRAN", "TRANDESC", "TRANDATE");
+    SetQuickFilterCaptions(QStringLiteral("Today's Transactions"),
+                           QStringLiteral("This Week's Transactions"),
+                           QStringLiteral("This Month's Transactions"));
     TreeView1->setProperty("Tag", TreeTagSkipRoot);
     pg->setTabText(0, QStringLiteral("Details"));
     pg->setTabVisible(pg->indexOf(pgTs1), false);

@@ -13,6 +13,9 @@
 
 TfmCust::TfmCust(QWidget* parent) : TfmChild(parent) {
     ConfigureBusinessBrowser(this, "fmCust", "Customers", "AR_ACCT", "NAME", "CREATEDATE");
+    SetQuickFilterCaptions(QStringLiteral("Today's New Customers"),
+                           QStringLiteral("This Week's New Customers"),
+                           QStringLiteral("This Month's New Customers"));
     FDeleteRight = QStringLiteral("Delete Customer");
     pg->setTabText(0, QStringLiteral("Particulars"));
     pg->setTabText(pg->indexOf(pgTs1), QStringLiteral("Groupings"));

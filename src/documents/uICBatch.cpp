@@ -15,6 +15,9 @@
 
 TfmICBatch::TfmICBatch(QWidget* parent) : TfmChild(parent) {
     ConfigureBusinessBrowser(this, "fmICBatch", "Purchases", "IC_BATCH", "BATCHNO", "BATCHDATE");
+    SetQuickFilterCaptions(QStringLiteral("Today's Transactions"),
+                           QStringLiteral("This Week's Transactions"),
+                           QStringLiteral("This Month's Transactions"));
     TreeView1->setProperty("Tag", TreeTagSkipRoot);
     pg->setTabText(0, QStringLiteral("Batch Details"));
     pg->setTabVisible(pg->indexOf(pgTs1), false);

@@ -12,6 +12,9 @@
 
 TfmProd::TfmProd(QWidget* parent) : TfmChild(parent) {
     ConfigureBusinessBrowser(this, "fmProd", "Products", "IC_ITEM", "NAME", "CREATEDATE");
+    SetQuickFilterCaptions(QStringLiteral("Today's New Products"),
+                           QStringLiteral("This Week's New Products"),
+                           QStringLiteral("This Month's New Products"));
     FDeleteRight = QStringLiteral("Delete Product");
     pg->setTabVisible(pg->indexOf(pgTs1), false);
     auto* g = new QGridLayout(gb0);

@@ -9,6 +9,9 @@
 
 TfmSupplier::TfmSupplier(QWidget* parent) : TfmChild(parent) {
     ConfigureBusinessBrowser(this, "fmSupplier", "Suppliers", "AP_ACCT", "NICKNAME", "CREATEDATE");
+    SetQuickFilterCaptions(QStringLiteral("Today's New Suppliers"),
+                           QStringLiteral("This Week's New Suppliers"),
+                           QStringLiteral("This Month's New Suppliers"));
     FDeleteRight = QStringLiteral("Delete Supplier");
     pg->setTabVisible(pg->indexOf(pgTs1), false);
     QGridLayout* g = TwoColumnGrid(gb0);

@@ -17,6 +17,9 @@ TfmUserTodo::TfmUserTodo(QWidget* parent) : TfmChild(parent) {
     FTableName = QStringLiteral("SYS_USER_TODO");
     FNameField = QStringLiteral("SUBJECT");
     FFilterField = QStringLiteral("CREATEDATE");
+    SetQuickFilterCaptions(QStringLiteral("Today's Todo List"),
+                           QStringLiteral("This Week's Todo List"),
+                           QStringLiteral("This Month's Todo List"));
     Child_CDS->CommandText = QStringLiteral("SELECT * FROM SYS_USER_TODO WHERE ID=-1");
     for (QWidget* ts : {pgTs1, pgTs2, pgTsItems}) pg->setTabVisible(pg->indexOf(ts), false);
     pnDueDate = new TPnDbDate(gb0);
