@@ -278,7 +278,6 @@ void TfmChild::BuildNavigationPane(QBoxLayout* bodyLayout) {
                 [this, b]() { Guarded([this, b]() { btnLeftTreeClick(b); }); });
     }
     btnLeftTree->setChecked(true);
-    btnLeftFind->hide();  // the search panel arrives with the saved searches
     titleRow->addStretch(1);
     btnAutoAdj =
         ToolButton(PanelLeftTopTitle, "btnAutoAdj", "Fit", "Auto-adjust Data Columns Width");
