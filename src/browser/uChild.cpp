@@ -260,7 +260,8 @@ void TfmChild::BuildNavigationPane(QBoxLayout* bodyLayout) {
     QWidget* body = bodyLayout->parentWidget();
     PanelLeft = new QWidget(body);
     PanelLeft->setObjectName(QStringLiteral("PanelLeft"));
-    PanelLeft->setFixedWidth(197);
+    // Wide enough for the row of its buttons and the search panel's boxes.
+    PanelLeft->setFixedWidth(250);
     auto* left = new QVBoxLayout(PanelLeft);
     left->setContentsMargins(0, 0, 0, 0);
     PanelLeftTopTitle = new QWidget(PanelLeft);
