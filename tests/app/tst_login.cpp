@@ -11,8 +11,8 @@
 #include "uDefault.h"
 #include "uDmMain.h"
 #include "uLogin.h"
-#include "uPassword.h"
 #include "uMain.h"
+#include "uPassword.h"
 
 namespace {
 const QString Disabled = QString::fromUtf8(

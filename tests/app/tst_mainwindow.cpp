@@ -124,20 +124,35 @@ private slots:
         QVERIFY(m.BottomButtons().isEmpty());
         QVERIFY(!m.FrontWindow());
         // The commands of this build; windows still to come stay hidden.
-        for (const char* name :
-             {"Help_About", "System_Exit", "System_Login", "System_Default", "System_ChangePasswd",
-              "System_Dictionary", "System_UserTodo", "CustRelation_Cust", "CustRelation_Supplier",
-              "Prod_Product", "IC_Batch", "Ar_Tran", "Sales_CBAcct", "Sales_CBTran",
-              "System_Option", "Template_Do", "Rpt_Sales", "Rpt_SalesDetail", "Rpt_SalesAging",
-              "Rpt_CB", "Rpt_ProdRpt", "System_User"})
+        for (const char* name : {"Help_About",
+                                 "System_Exit",
+                                 "System_Login",
+                                 "System_Default",
+                                 "System_ChangePasswd",
+                                 "System_Dictionary",
+                                 "System_UserTodo",
+                                 "CustRelation_Cust",
+                                 "CustRelation_Supplier",
+                                 "Prod_Product",
+                                 "IC_Batch",
+                                 "Ar_Tran",
+                                 "Sales_CBAcct",
+                                 "Sales_CBTran",
+                                 "System_Option",
+                                 "Template_Do",
+                                 "Rpt_Sales",
+                                 "Rpt_SalesDetail",
+                                 "Rpt_SalesAging",
+                                 "Rpt_CB",
+                                 "Rpt_ProdRpt",
+                                 "System_User"})
             QVERIFY2(m.Command(name)->isVisible(), name);
         for (const char* name : {"System_Tip", "OnlineUpdate"})
             QVERIFY2(!m.Command(name)->isVisible(), name);
         // Every business window comes up through its command, with its button.
-        const QStringList captions = {"Customers", "Suppliers", "Products",
-                                      "Purchases", "Invoices",  "Banks",
-                                      "Receipts",  "Templates", "Todo List",
-                                      "User Management"};
+        const QStringList captions = {"Customers", "Suppliers",      "Products", "Purchases",
+                                      "Invoices",  "Banks",          "Receipts", "Templates",
+                                      "Todo List", "User Management"};
         for (const char* name :
              {"CustRelation_Cust", "CustRelation_Supplier", "Prod_Product", "IC_Batch", "Ar_Tran",
               "Sales_CBAcct", "Sales_CBTran", "Template_Do", "System_UserTodo", "System_User"})
