@@ -18,6 +18,7 @@
 #include "uCBTran.h"
 #include "uCommands.h"
 #include "uCust.h"
+#include "uDbPatch.h"
 #include "uDefault.h"
 #include "uDmMain.h"
 #include "uDoTemplate.h"
@@ -304,6 +305,7 @@ void TfmMain::LoginFinalize() {
         dm->Curr_ProgName = q.AsString(QStringLiteral("PROGNAME"));
         dm->Curr_ProgTag = q.AsInteger(QStringLiteral("PROGTAG"));
     });
+    RunGuarded([this]() { dbPatch(false); });
     EnablingAllAccess();
     SetUserAccess(dm->Curr_User_ID);
     if (FDefault) {
@@ -312,6 +314,18 @@ void TfmMain::LoginFinalize() {
     }
     if (fmUserTodo) fmUserTodo->ShowTasksOf(dm->Curr_User_ID);
     setWindowTitle(dm->Curr_ProgName);
+}
+
+void TfmMain::dbPatch(bool Silent) {
+    // Start-up refuses to go on without the upgrade database; a data module
+    // without it (a tool's) has nothing to check.
+    if (!dmMain()->SQLConn_DbPatch.Connected()) return;
+    TfmDbPatch window(this);
+    if (!window.Prepare()) return;
+    if (Silent)
+        window.BitBtn1Click();
+    else
+        window.exec();
 }
 
 void TfmMain::System_LoginExecute() {

@@ -38,6 +38,9 @@ public:
     // module, so start-up calls it before the main window exists.
     static bool LoginOk();
     void LoginFinalize();
+    // The upgrade check of every login completion: newer batches of the
+    // upgrade database, shown in "Upgrade" (or run at once when Silent).
+    void dbPatch(bool Silent);
     void System_LoginExecute();
     void System_ChangePasswdExecute();
 
