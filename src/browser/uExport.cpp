@@ -50,7 +50,9 @@ std::function<void(const QUrl&)>& TfmExport::FileOpener() {
 QString TfmExport::SheetName(const QString& tableName) {
     QString name = tableName;
     name.remove(QRegularExpression(QStringLiteral("[\\[\\]:*?/\\\\]")));
-    name = name.left(31);
+    // The format also refuses a quote at either end of the name.
+    const QRegularExpression quotes(QStringLiteral("^'+|'+$"));
+    name = name.remove(quotes).left(31).remove(quotes);
     return name.isEmpty() ? QStringLiteral("Sheet1") : name;
 }
 
@@ -149,6 +151,9 @@ bool TfmExport::WriteWorkbook(const QString& file, QString& reason) const {
         return false;
     }
     lxw_worksheet* sheet = workbook_add_worksheet(book, SheetName(eTableName).toUtf8().constData());
+    // Should the format refuse the name still, the default one rather than
+    // no sheet at all.
+    if (!sheet) sheet = workbook_add_worksheet(book, nullptr);
     lxw_format* column = workbook_add_format(book);
     format_set_font_name(column, "Arial");
     format_set_font_size(column, 10);

@@ -223,8 +223,9 @@ private slots:
                                         << "does not exist";
         QTest::newRow("a folder's name") << "afolder"
                                          << "is a folder";
-        QTest::newRow("no permission") << "locked/out.xlsx"
-                                       << "";
+        // A place nobody may create files in, the superuser included.
+        QTest::newRow("no permission") << "/sys/tallyvo-export.xlsx"
+                                       << "ermission denied";
     }
 
     void unwritable() {
@@ -258,12 +259,44 @@ private slots:
         QTest::newRow("long") << QString(40, 'X') << QString(31, 'X');
         QTest::newRow("nothing left") << "[]"
                                       << "Sheet1";
+        QTest::newRow("quotes at the ends") << "'CUST'OMER''"
+                                            << "CUST'OMER";
+        QTest::newRow("quote after the cut") << QString(30, 'X') + "'Y" << QString(30, 'X');
     }
 
     void sheetName() {
         QFETCH(QString, table);
         QFETCH(QString, sheet);
         QCOMPARE(TfmExport::SheetName(table), sheet);
+    }
+
+    // The rules hold in the file written.
+    void sheetNameInFile_data() {
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<QString>("sheet");
+        QTest::newRow("long, forbidden characters")
+            << "CUSTOMER[ACCOUNTS]:ALL*?/\\WITH_A_VERY_LONG_NAME"
+            << "CUSTOMERACCOUNTSALLWITH_A_VERY_";
+        QTest::newRow("quoted") << "'CUSTOMER'"
+                                << "CUSTOMER";
+    }
+
+    void sheetNameInFile() {
+        QFETCH(QString, table);
+        QFETCH(QString, sheet);
+        TScriptedMessages msgs;
+        TfmCust* w = CustomersMarked({0});
+        const QString file = FOut.filePath("named.xlsx");
+        Export(w, [&](TfmExport* dlg) {
+            dlg->eTableName = table;
+            QTest::keyClicks(dlg->Edit1, file);
+            msgs.Answers << false;
+            QTest::mouseClick(dlg->BitBtn1, Qt::LeftButton);
+        });
+        const QJsonObject book = ReadBack(file);
+        QVERIFY2(!book.isEmpty(), "the file was read back");
+        QCOMPARE(book["sheets"].toArray().first().toString(), sheet);
+        QCOMPARE(book["rows"].toArray().size(), 2);
     }
 };
 
