@@ -1025,13 +1025,15 @@ void TfmChild::PopulateCDSWithLookupFields(TClientDataSet* cds, const QString& t
     if (fillCondBoxes && cds == Child_CDS) {
         // The search panel's columns: every column shown, a lookup column by
         // the text it shows.
+        const QVariant chosen = cbCon1->currentData();  // kept across a search's reopening
         cbCon1->clear();
         for (const QString& field : order) {
             const TMeta& m = meta[field];
             if (!m.Visible || !cds->FindField(field)) continue;
             cbCon1->addItem(m.Title, m.LookupTable.isEmpty() ? field : field + "_LOOKUP");
         }
-        cbCon1->setCurrentIndex(cbCon1->count() > 0 ? 0 : -1);
+        const int again = chosen.isValid() ? cbCon1->findData(chosen) : -1;
+        cbCon1->setCurrentIndex(again >= 0 ? again : (cbCon1->count() > 0 ? 0 : -1));
         FilterLoad();
     }
 }

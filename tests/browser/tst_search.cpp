@@ -103,6 +103,7 @@ private slots:
         Condition1(w, "Name", "Contains", "50%");
         QTest::mouseClick(w->btnFilterFind, Qt::LeftButton);
         QCOMPARE(Column(w->Child_CDS, "NAME"), QStringList{"O'Brien 50% Ltd"});
+        QCOMPARE(w->cbCon1->currentText(), QString("Name"));  // kept after the search
         Condition1(w, "Name", "Contains", "O'Brien");
         QTest::keyClick(w->edVal1, Qt::Key_Return);
         QCOMPARE(Column(w->Child_CDS, "NAME"), QStringList{"O'Brien 50% Ltd"});
