@@ -243,6 +243,7 @@ void TfmChild::BuildCommandStrip(QBoxLayout* outer) {
     btnActions->setMenu(PopupActions);
     // The quick filters arrive with the saved searches; subclasses fill "Actions".
     FFilterButton = ToolBar2->addWidget(btnFilter);
+    FFilterButton->setVisible(false);  // until the rows are read: where there is a date column
     ToolBar2->addWidget(btnActions)->setVisible(false);
     connect(Child_New, &QAction::triggered, this, GuardedCommand(&TfmChild::Child_NewExecute));
     connect(Child_Save, &QAction::triggered, this, GuardedCommand(&TfmChild::Child_SaveExecute));
