@@ -701,9 +701,6 @@ void TfmChild::Child_CDSBeforeOpen() {
 }
 
 void TfmChild::Child_CDSAfterOpen() {
-    // The quick date filter where the window has a date to filter by.
-    FFilterButton->setVisible(!FFilterField.isEmpty() &&
-                              FFilterField != QLatin1String("NOT APPLICABLE"));
     if (DBGrid1->isVisibleTo(this)) {
         LoadGridSettings(DBGrid1, CheckListGridOption, objectName());
         const int logical = DBGrid1->LogicalOfField(FOrderByField);
@@ -1023,6 +1020,11 @@ void TfmChild::PopulateCDSWithLookupFields(TClientDataSet* cds, const QString& t
             FOrderByField = m.LookupTable.isEmpty() ? f->FieldName : f->FieldName + "_LOOKUP";
     }
     if (cds == Child_CDS) DBGrid1->GridModel()->ResetColumns();
+    if (cds == Child_CDS) {
+        // The quick date filter where the window has a date to filter by.
+        FFilterButton->setVisible(!FFilterField.isEmpty() &&
+                                  FFilterField != QLatin1String("NOT APPLICABLE"));
+    }
     if (fillCondBoxes && cds == Child_CDS) {
         // The search panel's columns: every column shown, a lookup column by
         // the text it shows.

@@ -222,7 +222,7 @@ private slots:
         Customer(4, "d", "First", QDate(2026, 11, 1));
         Customer(5, "e", "October", QDate(2026, 10, 31));
         TfmCust* w = Customers();
-        QVERIFY(w->btnFilter->isVisible());
+        QTRY_VERIFY(w->btnFilter->isVisible());  // once the tool bar has laid itself out
         auto filter = [&](const QString& item) {
             ChooseInNextMenu(w->PopupFilter, {item});
             QTest::mouseClick(w->btnFilter, Qt::LeftButton);
