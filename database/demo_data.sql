@@ -555,3 +555,6 @@ SET TERM ; ^
 -- Paid amounts, recalculated from the receipts exactly as the home page does.
 UPDATE AR_TRAN SET AMTPAID=(SELECT SUM(CB_TRANTYPE_FACTOR*TRANAMT) FROM CB_TRAN WHERE AR_TRAN_ID=AR_TRAN.ID);
 UPDATE AR_TRAN SET AMTPAID=0 WHERE AMTPAID IS NULL;
+
+-- The demo shows the tip of the day after login.
+UPDATE SYS_USER SET SHOWTIP=1 WHERE ID=0;

@@ -7,7 +7,7 @@ VALUES (1, '2026-12-11', 'Tallyvo', 1, 0);
 
 -- The administrator: key 0, code ADMIN, no password.
 INSERT INTO SYS_USER (ID, CODE, NAME, PASSWD, DISABLED, SHOWTIP, SYS_TIP_ID, LOGINS)
-VALUES (0, 'ADMIN', 'Administrator', NULL, 0, 1, 0, 0);
+VALUES (0, 'ADMIN', 'Administrator', NULL, 0, 0, 0, 0);
 
 -- Numbering patterns, and the rows of the tables whose browsers offer
 -- user-defined tab sheets.
@@ -373,3 +373,17 @@ INSERT INTO SYS_TABLEFLAG (ID, TABLENAME, TITLE, IMGID, IMGIDX, READONLY) VALUES
 INSERT INTO SYS_TABLEFLAG (ID, TABLENAME, TITLE, IMGID, IMGIDX, READONLY) VALUES (GEN_ID(SYS_TABLEFLAG_ID_GEN, 1), 'AR_TRAN', 'Green Flag', 1, 3, 1);
 INSERT INTO SYS_TABLEFLAG (ID, TABLENAME, TITLE, IMGID, IMGIDX, READONLY) VALUES (GEN_ID(SYS_TABLEFLAG_ID_GEN, 1), 'AR_ACCT', 'Important', 10, 0, 1);
 INSERT INTO SYS_TABLEFLAG (ID, TABLENAME, TITLE, IMGID, IMGIDX, READONLY) VALUES (GEN_ID(SYS_TABLEFLAG_ID_GEN, 1), 'IC_ITEM', 'Reorder', 14, 2, 1);
+
+-- The tips of the day, shown in ID order.
+INSERT INTO SYS_TIP (ID, SUBJECT, MSG) VALUES (1, 'Mark several rows with Ctrl', 'Hold down Ctrl and click rows in any list to mark several of them. Printing, flags, moving to a folder and the export to a spreadsheet all act on the marked rows, in the order you marked them.');
+INSERT INTO SYS_TIP (ID, SUBJECT, MSG) VALUES (2, 'Search any list by its columns', 'Click "Search" above the folders to search with one or two conditions. A search on the customer of an invoice finds the customer''s name as it is shown. Save a search under a name to use it again.');
+INSERT INTO SYS_TIP (ID, SUBJECT, MSG) VALUES (3, 'Today''s, this week''s and this month''s rows', 'The "Filter" drop-down of a window keeps only the rows of today, this week (from Monday) or this month, by the window''s date.');
+INSERT INTO SYS_TIP (ID, SUBJECT, MSG) VALUES (4, 'Flag what needs attention', 'Right-click a list and choose "Set Flag" to put a coloured flag on the marked rows, for example invoices to follow up. "New>>>" makes your own flags.');
+INSERT INTO SYS_TIP (ID, SUBJECT, MSG) VALUES (5, 'Print invoices on your own paper', 'In "Templates", scan your pre-printed invoice at 96 dpi, set it as the background in "Settings", and drag each field onto its box. "Preview" shows the latest invoice as it will print.');
+INSERT INTO SYS_TIP (ID, SUBJECT, MSG) VALUES (6, 'Printer feeds your paper off its place?', 'In "Settings", "Page Settings", set the printer offset of the template in millimetres. It moves everything on the printer''s page, not on the screen or in a PDF file.');
+INSERT INTO SYS_TIP (ID, SUBJECT, MSG) VALUES (7, 'Save a preview as PDF', 'Every preview has "Save", which writes a PDF of all its pages, ready to e-mail to a customer.');
+INSERT INTO SYS_TIP (ID, SUBJECT, MSG) VALUES (8, 'What is still owed?', '"Reports", "Invoice Aging Report" lists every unpaid invoice by how long it has been open, with the receipts against it if you tick "Include Receipt Details".');
+INSERT INTO SYS_TIP (ID, SUBJECT, MSG) VALUES (9, 'Record a receipt from the invoice', 'On an invoice, right-click and choose "Enter New Receipt": the receipt is linked to the invoice and its paid amount follows.');
+INSERT INTO SYS_TIP (ID, SUBJECT, MSG) VALUES (10, 'Export a list to a spreadsheet', 'Right-click a list and choose "Export to Excel" to write the marked rows, or all rows, into an .xlsx file that any spreadsheet program opens.');
+INSERT INTO SYS_TIP (ID, SUBJECT, MSG) VALUES (11, 'Who may do what', 'In "Systems", "User Management", give each person their own login and password, and take away menus, commands or the right to delete with "权限管理".');
+INSERT INTO SYS_TIP (ID, SUBJECT, MSG) VALUES (12, 'Nothing typed is lost', 'If you close a window or the program with changes not yet saved, Tallyvo asks whether to save them first. If the database refuses a change, what you typed stays on the screen to be corrected.');

@@ -31,6 +31,7 @@
 #include "uSupplier.h"
 #include "uSysDict.h"
 #include "uSysOptions.h"
+#include "uTip.h"
 #include "uUser.h"
 #include "uUserTodo.h"
 
@@ -65,7 +66,7 @@ TfmMain::TfmMain(QWidget* parent) : QMainWindow(parent) {
     AddCommand(Cmd::System_User, "User Management", true);
     AddCommand(Cmd::System_Login, "Change User", true);
     AddCommand(Cmd::System_Default, "Main", true);
-    AddCommand(Cmd::System_Tip, "Daily Tips", false);
+    AddCommand(Cmd::System_Tip, "Daily Tips", true);
     AddCommand(Cmd::System_ChangePasswd, "Change Password", true);
     AddCommand(Cmd::System_UserTodo, "Todo List", false);
     AddCommand(Cmd::CustRelation_Cust, "Customers", false);
@@ -102,6 +103,8 @@ TfmMain::TfmMain(QWidget* parent) : QMainWindow(parent) {
     connect(Command(Cmd::OnlineTutorial), &QAction::triggered, this,
             []() { QDesktopServices::openUrl(QUrl(HelpSite() + "/Video.htm")); });
     connect(Command(Cmd::OnlineUpdate), &QAction::triggered, this, &TfmMain::onlineUpdate);
+    connect(Command(Cmd::System_Tip), &QAction::triggered, this,
+            [this]() { RunGuarded([this]() { System_TipExecute(); }); });
     // Each report window lives from its command to its closing.
     auto report = [this](const char* command, auto make) {
         connect(Command(command), &QAction::triggered, this, [this, make]() {
@@ -314,6 +317,20 @@ void TfmMain::LoginFinalize() {
     }
     if (fmUserTodo) fmUserTodo->ShowTasksOf(dm->Curr_User_ID);
     setWindowTitle(dm->Curr_ProgName);
+    RunGuarded([this]() { ShowTipOfDay(); });
+}
+
+void TfmMain::ShowTipOfDay() {
+    QVariant show;
+    dmMain()->SelectFieldWhere(QStringLiteral("SHOWTIP"), QStringLiteral("SYS_USER"), show,
+                               {QStringLiteral("ID"), QString::number(dmMain()->Curr_User_ID)});
+    if (!show.isNull() && show.toInt() != 0) System_TipExecute();
+}
+
+void TfmMain::System_TipExecute() {
+    TfmTip tip(this);
+    tip.OpenFor(dmMain()->Curr_User_ID);
+    tip.exec();
 }
 
 void TfmMain::dbPatch(bool Silent) {

@@ -41,6 +41,10 @@ public:
     // The upgrade check of every login completion: newer batches of the
     // upgrade database, shown in "Upgrade" (or run at once when Silent).
     void dbPatch(bool Silent);
+    // The tip window after login, for a user who wants it.
+    void ShowTipOfDay();
+    // "Daily Tips".
+    void System_TipExecute();
     void System_LoginExecute();
     void System_ChangePasswdExecute();
 
