@@ -16,6 +16,7 @@
 #include <cstdio>
 
 #include "BenchSupport.h"
+#include "PreviewTiming.h"
 #include "TReportDocument.h"
 #include "TReportPreview.h"
 #include "uDmMain.h"
@@ -52,33 +53,7 @@ QString AddInvoices(TdmMain& dm, int first, int count, int lines) {
 
 // Milliseconds from choosing the template to the first page painted.
 double FirstPageMs(TfmDoTemplate& t, int templateId) {
-    QElapsedTimer clock;
-    double shown = -1;
-    // The preview paints its page as soon as it is on the screen; the time
-    // is taken when that paint is done, and the preview closed.
-    struct TWatch : QObject {
-        std::function<void(QWidget*)> OnPaint;
-        bool eventFilter(QObject* o, QEvent* e) override {
-            if (e->type() == QEvent::Paint && o->isWidgetType()) {
-                auto* w = static_cast<QWidget*>(o);
-                if (qobject_cast<TReportPreview*>(w->window()) && w != w->window()) OnPaint(w);
-            }
-            return false;
-        }
-    } watch;
-    watch.OnPaint = [&](QWidget* w) {
-        if (shown >= 0) return;
-        QTimer::singleShot(0, w, [&, w]() {
-            if (shown >= 0) return;
-            shown = double(clock.nsecsElapsed()) / 1e6;
-            w->window()->close();
-        });
-    };
-    qApp->installEventFilter(&watch);
-    clock.start();
-    t.PrintWithTemplate(templateId);
-    qApp->removeEventFilter(&watch);
-    return shown;
+    return FirstPreviewPageMs([&]() { t.PrintWithTemplate(templateId); });
 }
 
 double PdfMs(TfmDoTemplate& t, const QString& file, int* pages) {

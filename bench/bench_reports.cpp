@@ -18,6 +18,7 @@
 #include <cstdio>
 
 #include "BenchSupport.h"
+#include "PreviewTiming.h"
 #include "TClientDataSet.h"
 #include "TReportDocument.h"
 #include "TReportPreview.h"
@@ -48,31 +49,7 @@ void AddInvoices(TdmMain& dm, int count) {
 
 // Milliseconds from "Preview" to the first page painted in the preview.
 double FirstPageMs(TfmRpt& w) {
-    QElapsedTimer clock;
-    double shown = -1;
-    struct TWatch : QObject {
-        std::function<void(QWidget*)> OnPaint;
-        bool eventFilter(QObject* o, QEvent* e) override {
-            if (e->type() == QEvent::Paint && o->isWidgetType()) {
-                auto* w = static_cast<QWidget*>(o);
-                if (qobject_cast<TReportPreview*>(w->window()) && w != w->window()) OnPaint(w);
-            }
-            return false;
-        }
-    } watch;
-    watch.OnPaint = [&](QWidget* p) {
-        if (shown >= 0) return;
-        QTimer::singleShot(0, p, [&, p]() {
-            if (shown >= 0) return;
-            shown = double(clock.nsecsElapsed()) / 1e6;
-            p->window()->close();
-        });
-    };
-    qApp->installEventFilter(&watch);
-    clock.start();
-    w.BitBtn1->click();
-    qApp->removeEventFilter(&watch);
-    return shown;
+    return FirstPreviewPageMs([&]() { w.BitBtn1->click(); });
 }
 
 // Laying out every page of the rows read, as a report that shows no page

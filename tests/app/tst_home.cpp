@@ -69,21 +69,15 @@ class TstHome : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<TTestFolder> FFolder;
-    std::unique_ptr<TStartup> FStartup;
+    TProgramFixture FProgram;
     TfmMain* FMain = nullptr;
     TdmMain* FDm = nullptr;
     TfmDefault* FHome = nullptr;
 
     void Start(const QString& config = QString()) {
-        FFolder = std::make_unique<TTestFolder>(config);
-        OnNextModal([](QWidget* w) {
-            if (auto* dlg = qobject_cast<TfmLogin*>(w)) dlg->BitBtn1->click();
-        });
-        FStartup = std::make_unique<TStartup>();
-        QVERIFY(FStartup->Start());
-        FMain = FStartup->fmMain.get();
-        FDm = FStartup->dmMain.get();
+        QVERIFY(FProgram.Start(config));
+        FMain = FProgram.Main();
+        FDm = FProgram.Dm();
         FHome = FMain->fmDefault();
     }
 
@@ -93,8 +87,7 @@ private slots:
     void cleanup() {
         TdmMain::SetToday(QDate());
         TfmDefault::UrlOpener() = nullptr;
-        FStartup.reset();
-        FFolder.reset();
+        FProgram.Stop();
     }
 
     // An empty database shows 0 and 0.00; after invoices and a receipt,
@@ -223,8 +216,8 @@ private slots:
                      .toInt(),
                  0);
 
-        FFolder->WriteConfig(TTestFolder::DefaultConfig() + "\n[Web]\nNotices=" + silent.Address() +
-                             "\n");
+        FProgram.Folder().WriteConfig(TTestFolder::DefaultConfig() +
+                                      "\n[Web]\nNotices=" + silent.Address() + "\n");
         const int was = TfmDefault::DownloadTimeoutMs;
         TfmDefault::DownloadTimeoutMs = 300;
         QTest::mouseClick(FHome->sbAnnouncements, Qt::LeftButton);

@@ -20,8 +20,7 @@ class TstTips : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<TTestFolder> FFolder;
-    std::unique_ptr<TStartup> FStartup;
+    TProgramFixture FProgram;
     TfmMain* FMain = nullptr;
     TdmMain* FDm = nullptr;
 
@@ -49,23 +48,15 @@ private:
 
 private slots:
     void init() {
-        FFolder = std::make_unique<TTestFolder>();
-        OnNextModal([](QWidget* w) {
-            if (auto* dlg = qobject_cast<TfmLogin*>(w)) dlg->BitBtn1->click();
-        });
-        FStartup = std::make_unique<TStartup>();
-        QVERIFY(FStartup->Start());
-        FMain = FStartup->fmMain.get();
-        FDm = FStartup->dmMain.get();
+        QVERIFY(FProgram.Start());
+        FMain = FProgram.Main();
+        FDm = FProgram.Dm();
         FDm->ExecSQL(
             "INSERT INTO SYS_USER (ID, CODE, NAME, SHOWTIP, SYS_TIP_ID) VALUES (1, "
             "'ANN', 'Ann', 1, 5)");
     }
 
-    void cleanup() {
-        FStartup.reset();
-        FFolder.reset();
-    }
+    void cleanup() { FProgram.Stop(); }
 
     // Tip 5 after login; "Next >>" twice and Close keep tip 7 for next time.
     void placeKept() {

@@ -30,8 +30,7 @@ class TstUsers : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<TTestFolder> FFolder;
-    std::unique_ptr<TStartup> FStartup;
+    TProgramFixture FProgram;
     TfmMain* FMain = nullptr;
     TdmMain* FDm = nullptr;
 
@@ -82,20 +81,12 @@ private:
 
 private slots:
     void init() {
-        FFolder = std::make_unique<TTestFolder>();
-        OnNextModal([](QWidget* w) {
-            if (auto* dlg = qobject_cast<TfmLogin*>(w)) dlg->BitBtn1->click();
-        });
-        FStartup = std::make_unique<TStartup>();
-        QVERIFY(FStartup->Start());
-        FMain = FStartup->fmMain.get();
-        FDm = FStartup->dmMain.get();
+        QVERIFY(FProgram.Start());
+        FMain = FProgram.Main();
+        FDm = FProgram.Dm();
     }
 
-    void cleanup() {
-        FStartup.reset();
-        FFolder.reset();
-    }
+    void cleanup() { FProgram.Stop(); }
 
     // A user's rows hide a menu, commands (in menus and on the tool bar) and
     // the invoice window's Delete button; "Change User" back shows all.

@@ -67,8 +67,7 @@ class TstExport : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<TTestFolder> FFolder;
-    std::unique_ptr<TStartup> FStartup;
+    TProgramFixture FProgram;
     TfmMain* FMain = nullptr;
     TdmMain* FDm = nullptr;
     QTemporaryDir FOut;
@@ -102,30 +101,20 @@ private:
             ran = true;
             if (dlg->isVisible()) QTest::mouseClick(dlg->BitBtn2, Qt::LeftButton);
         });
-        ChooseInNextMenu(w->PopupDbGrid, {"Export to Excel"});
-        TDbGrid* g = w->DBGrid1;
-        const QPoint at = g->visualRect(g->model()->index(0, 1)).center();
-        QContextMenuEvent e(QContextMenuEvent::Mouse, at, g->viewport()->mapToGlobal(at));
-        QApplication::sendEvent(g->viewport(), &e);
+        ChooseInGridMenu(w->DBGrid1, w->PopupDbGrid, {"Export to Excel"});
         QTRY_VERIFY(ran);
     }
 
 private slots:
     void init() {
-        FFolder = std::make_unique<TTestFolder>();
-        OnNextModal([](QWidget* w) {
-            if (auto* dlg = qobject_cast<TfmLogin*>(w)) dlg->BitBtn1->click();
-        });
-        FStartup = std::make_unique<TStartup>();
-        QVERIFY(FStartup->Start());
-        FMain = FStartup->fmMain.get();
-        FDm = FStartup->dmMain.get();
+        QVERIFY(FProgram.Start());
+        FMain = FProgram.Main();
+        FDm = FProgram.Dm();
     }
 
     void cleanup() {
         TfmExport::FileOpener() = [](const QUrl& u) { QDesktopServices::openUrl(u); };
-        FStartup.reset();
-        FFolder.reset();
+        FProgram.Stop();
     }
 
     // Marked rows in marking order; the header of field names, bold, Arial

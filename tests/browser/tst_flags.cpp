@@ -24,8 +24,7 @@ class TstFlags : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<TTestFolder> FFolder;
-    std::unique_ptr<TStartup> FStartup;
+    TProgramFixture FProgram;
     TfmMain* FMain = nullptr;
     TdmMain* FDm = nullptr;
 
@@ -48,12 +47,7 @@ private:
 
     // The grid's menu by the right mouse button, then path chosen by keyboard.
     void GridMenu(TfmArTran* w, const QStringList& path) {
-        ChooseInNextMenu(w->PopupDbGrid, path);
-        TDbGrid* g = w->DBGrid1;
-        const QPoint at = g->visualRect(g->model()->index(0, 1)).center();
-        QContextMenuEvent e(QContextMenuEvent::Mouse, at, g->viewport()->mapToGlobal(at));
-        QApplication::sendEvent(g->viewport(), &e);
-        QTRY_VERIFY(!w->PopupDbGrid->isVisible());
+        ChooseInGridMenu(w->DBGrid1, w->PopupDbGrid, path);
     }
 
     QModelIndex FlagCell(TfmArTran* w, int row) {
@@ -64,20 +58,12 @@ private:
 
 private slots:
     void init() {
-        FFolder = std::make_unique<TTestFolder>();
-        OnNextModal([](QWidget* w) {
-            if (auto* dlg = qobject_cast<TfmLogin*>(w)) dlg->BitBtn1->click();
-        });
-        FStartup = std::make_unique<TStartup>();
-        QVERIFY(FStartup->Start());
-        FMain = FStartup->fmMain.get();
-        FDm = FStartup->dmMain.get();
+        QVERIFY(FProgram.Start());
+        FMain = FProgram.Main();
+        FDm = FProgram.Dm();
     }
 
-    void cleanup() {
-        FStartup.reset();
-        FFolder.reset();
-    }
+    void cleanup() { FProgram.Stop(); }
 
     // Two marked invoices flagged red: both rows by key, the third not; the
     // grid shows the icon and no number; "Clear Flag" stores 0 and blanks it.

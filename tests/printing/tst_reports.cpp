@@ -55,8 +55,7 @@ class TstReports : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<TTestFolder> FFolder;
-    std::unique_ptr<TStartup> FStartup;
+    TProgramFixture FProgram;
     TfmMain* FMain = nullptr;
     TdmMain* FDm = nullptr;
     QTemporaryDir FOut;
@@ -130,20 +129,14 @@ private:
 
 private slots:
     void init() {
-        FFolder = std::make_unique<TTestFolder>();
-        OnNextModal([](QWidget* w) {
-            if (auto* dlg = qobject_cast<TfmLogin*>(w)) dlg->BitBtn1->click();
-        });
-        FStartup = std::make_unique<TStartup>();
-        QVERIFY(FStartup->Start());
-        FMain = FStartup->fmMain.get();
-        FDm = FStartup->dmMain.get();
+        QVERIFY(FProgram.Start());
+        FMain = FProgram.Main();
+        FDm = FProgram.Dm();
     }
 
     void cleanup() {
         TdmMain::SetToday(QDate());
-        FStartup.reset();
-        FFolder.reset();
+        FProgram.Stop();
     }
 
     // The date presets, chosen with the keyboard, on two days of the year.

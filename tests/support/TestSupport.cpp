@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QFile>
 #include <QMenu>
@@ -11,10 +12,13 @@
 #include <QTreeWidget>
 #include <QtTest>
 
+#include "uDbGrid.h"
 #include "uDmMain.h"
 #include "uLibProc.h"
 #include "uLogin.h"
+#include "uMain.h"
 #include "uPnBase.h"
+#include "uStartup.h"
 #include "uTreeView.h"
 
 QString TTestFolder::TemplateDb(const QString& name) {
@@ -227,4 +231,32 @@ void ChooseInNextMenu(QMenu* menu, const QStringList& path) {
         }
     });
     timer->start();
+}
+
+TProgramFixture::TProgramFixture() = default;
+TProgramFixture::~TProgramFixture() { Stop(); }
+
+bool TProgramFixture::Start(const QString& config) {
+    FFolder = std::make_unique<TTestFolder>(config);
+    OnNextModal([](QWidget* w) {
+        if (auto* dlg = qobject_cast<TfmLogin*>(w)) dlg->BitBtn1->click();
+    });
+    FStartup = std::make_unique<TStartup>();
+    return FStartup->Start();
+}
+
+void TProgramFixture::Stop() {
+    FStartup.reset();
+    FFolder.reset();
+}
+
+TfmMain* TProgramFixture::Main() const { return FStartup->fmMain.get(); }
+TdmMain* TProgramFixture::Dm() const { return FStartup->dmMain.get(); }
+
+void ChooseInGridMenu(TDbGrid* grid, QMenu* menu, const QStringList& path) {
+    ChooseInNextMenu(menu, path);
+    const QPoint at = grid->visualRect(grid->model()->index(0, 1)).center();
+    QContextMenuEvent e(QContextMenuEvent::Mouse, at, grid->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(grid->viewport(), &e);
+    QTRY_VERIFY(!menu->isVisible());
 }

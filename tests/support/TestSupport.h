@@ -100,6 +100,32 @@ private:
     std::unique_ptr<TdmMain> FDm;
 };
 
+class TStartup;
+class TfmMain;
+class TDbGrid;
+
+// The whole program started in a program folder of its own, the
+// administrator logged in. Start() in init(), Stop() in cleanup().
+class TProgramFixture {
+public:
+    TProgramFixture();
+    ~TProgramFixture();
+    // config: the text of Tallyvo.txt, as TTestFolder takes it.
+    bool Start(const QString& config = QString());
+    void Stop();
+    TfmMain* Main() const;
+    TdmMain* Dm() const;
+    TTestFolder& Folder() const { return *FFolder; }
+
+private:
+    std::unique_ptr<TTestFolder> FFolder;
+    std::unique_ptr<TStartup> FStartup;
+};
+
+// Opens grid's pop-up menu with the right mouse button on its first row and
+// chooses path in it by keyboard.
+void ChooseInGridMenu(TDbGrid* grid, QMenu* menu, const QStringList& path);
+
 // A Firebird server of the test's own on 127.0.0.1, for tests of several
 // users at once; stopped with the object.
 class TPrivateServer {
