@@ -440,7 +440,10 @@ void TfmMain::BringUpChildForm(TfmChild* child) {
         RaiseWindow(child);
         FFront = child;
         DownOrCreateBottomButton(child);
-        if (child->FTVShow && child->TreeIsEmpty()) child->LoadTree();
+        if (child->FTVShow && child->TreeIsEmpty()) {
+            child->LoadTree();
+            child->setUdfTabSheets(true);
+        }
         child->BringUpRefresh();
         // Loading may move the focus; the window brought up keeps the front.
         RaiseWindow(child);

@@ -437,9 +437,13 @@ void TfmChild::BuildRightPane(QBoxLayout* bodyLayout) {
     gb1->setObjectName(QStringLiteral("gb1"));
     pgTs2 = sheet("pgTs2", "Sheet 3", &gb2);
     gb2->setObjectName(QStringLiteral("gb2"));
+    auto* pages = new QHBoxLayout;
+    pages->setContentsMargins(0, 0, 0, 0);
+    pages->addWidget(pg, 1);
+    BuildUdfSheets(pages);
     pgTsItems = sheet("pgTsItems", "Items", nullptr);
     BuildItemsSheet();
-    bottom->addWidget(pg);
+    bottom->addLayout(pages);
     lowerLayout->addWidget(PanelRightBottom, 1);
     HorizontalSplitter->addWidget(DBGrid1);
     HorizontalSplitter->addWidget(lower);
@@ -490,7 +494,7 @@ void TfmChild::BuildGridMenu() {
     N17 = PopupDbGrid->addAction(QStringLiteral("Move to Folder"));
     PopupDbGrid->addSeparator();
     PopupDbGrid->addAction(Child_DesignField);
-    Child_DesignField->setVisible(false);  // arrives with the user-defined fields
+    Child_DesignField->setVisible(false);  // for windows with user-defined fields
     connect(MenuItem_AutoAdj, &QAction::triggered, this,
             GuardedCommand(&TfmChild::btnAutoAdjClick));
     connect(MenuItem_SelectAll, &QAction::triggered, this, [this]() { MenuItem_SelectAllClick(); });

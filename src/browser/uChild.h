@@ -57,6 +57,16 @@ public:
     virtual void PrintWithTemplate(int templateId) = 0;
 };
 
+// The fields designer, which the browser opens but may not include.
+class IFieldDesigner {
+public:
+    virtual ~IFieldDesigner() = default;
+    // Opens the designer of child's user-defined fields at sheet sheetNo
+    // (1-5) and returns when it closes: true when fields were created,
+    // deleted or moved, so that the browser must rebuild.
+    virtual bool DesignFields(TfmChild* child, int sheetNo) = 0;
+};
+
 // One lookup column of a browser.
 struct TLookupField {
     QString BaseTableName, BaseFieldName, LookupFieldName, LookupTableName, LookupResultFields,
@@ -257,6 +267,25 @@ public:
     static void SetHost(IChildHost* host);
     static IChildHost* Host();
 
+    // ---- user-defined fields
+    // The window offers user-defined field sheets and "Design Fields".
+    void SetUdfShow(bool show);
+    bool UdfShow() const { return FUdfShow; }
+    // Shows the sheets switched on for the table, with their names; builds
+    // their controls anew when reCreateControls, else only those of sheets
+    // just switched on.
+    void setUdfTabSheets(bool reCreateControls);
+    void clearUdfCtrls();
+    // "Design Fields": the administrator's fields designer.
+    void Child_DesignFieldExecute();
+    // The user-defined sheet (1-5) in front; 0 when another page is.
+    int CurrentUdfSheet() const;
+    static void SetFieldDesigner(IFieldDesigner* designer);
+    QWidget* pgTsUdf[5];
+    QWidget* UdfGb[5];  // the field area of each sheet
+    QWidget* pnUdf1;    // beside the pages while a user-defined sheet is in front
+    QPushButton* btnDesignField;
+
     // ---- print templates
     // Fills menu with one item per template (type 1), unless it already has
     // items and is not marked stale.
@@ -405,6 +434,9 @@ private:
     void BuildItemsSheet();
     void ShowGridMenu(const QPoint& pos);
     void SaveMasterGrid();
+    void BuildUdfSheets(QBoxLayout* beside);
+    bool FUdfShow = false;
+    bool FUdfBuilt[5] = {false, false, false, false, false};
     bool FChangingNode = false;
     int FListedFolderId = -1;  // the folder whose rows are listed; -1: other rows
 };

@@ -44,4 +44,5 @@ void ConfigureBusinessBrowser(TfmChild* w, const QString& name, const QString& c
     w->SubPgCtrlSetAlighClient();
     w->pg->setTabVisible(w->pg->indexOf(w->pgTs2), false);
     w->pg->setTabVisible(w->pg->indexOf(w->pgTsItems), false);
+    w->SetUdfShow(true);
 }

@@ -29,6 +29,7 @@
 #include "uDoTemplateField.h"
 #include "uLibProc.h"
 #include "uMessages.h"
+#include "uSizeHandles.h"
 #include "uTemplateCodes.h"
 #include "uTreeView.h"
 
@@ -664,45 +665,22 @@ QLabel* TfmDoTemplate::LabelOfId(int id) const {
 }
 
 void TfmDoTemplate::CreateNodes() {
-    const Qt::CursorShape cursors[8] = {
-        Qt::SizeFDiagCursor, Qt::SizeVerCursor, Qt::SizeBDiagCursor, Qt::SizeHorCursor,
-        Qt::SizeFDiagCursor, Qt::SizeVerCursor, Qt::SizeBDiagCursor, Qt::SizeHorCursor};
-    for (int i = 0; i < 8; ++i) {
-        auto* node = new QWidget(PageCanvas);
-        node->setObjectName("Node" + QString::number(i));
-        node->setFixedSize(5, 5);
-        node->setAutoFillBackground(true);
-        QPalette p = node->palette();
-        p.setColor(QPalette::Window, Qt::black);
-        node->setPalette(p);
-        node->setCursor(cursors[i]);
-        node->hide();
-        node->installEventFilter(this);
-        FNodes.append(node);
-    }
+    FHandles = new TSizeHandles(PageCanvas);
+    FHandles->SetGeometry = [this](QWidget* c, const QRect& r) {
+        SetLabelGeometry(static_cast<QLabel*>(c), r);
+    };
+    FNodes = FHandles->Nodes();
+}
+
+QLabel* TfmDoTemplate::CurrentNodeControl() const {
+    return qobject_cast<QLabel*>(FHandles->Current());
 }
 
 void TfmDoTemplate::PositionNodes(QWidget* AroundControl) {
-    auto* control = qobject_cast<QLabel*>(AroundControl);
-    if (!control) return;
-    const int L = control->x(), T = control->y(), W = control->width(), H = control->height();
-    const QPoint at[8] = {{L - 2, T - 2},         {L + W / 2 - 2, T - 2},
-                          {L + W - 2, T - 2},     {L + W - 2, T + H / 2 - 2},
-                          {L + W - 2, T + H - 2}, {L + W / 2 - 2, T + H - 2},
-                          {L - 2, T + H - 2},     {L - 2, T + H / 2 - 2}};
-    QWidget* band = control->parentWidget();
-    for (int i = 0; i < 8; ++i) FNodes[i]->move(band->mapTo(PageCanvas, at[i]));
-    FCurrentNodeControl = control;
-    SetNodesVisible(true);
+    if (qobject_cast<QLabel*>(AroundControl)) FHandles->Place(AroundControl);
 }
 
-void TfmDoTemplate::SetNodesVisible(bool Visible) {
-    for (QWidget* node : FNodes) {
-        node->setVisible(Visible);
-        if (Visible) node->raise();
-    }
-    if (!Visible) FCurrentNodeControl = nullptr;
-}
+void TfmDoTemplate::SetNodesVisible(bool Visible) { FHandles->SetVisible(Visible); }
 
 void TfmDoTemplate::ScrollBox1Click() { SetNodesVisible(false); }
 
@@ -736,38 +714,8 @@ void TfmDoTemplate::ControlMouseUp(QLabel* label, QMouseEvent*) {
     label->unsetCursor();
 }
 
-void TfmDoTemplate::NodeMouseDown(QWidget*, QMouseEvent* e) {
-    if (e->button() != Qt::LeftButton || !FCurrentNodeControl) return;
-    FNodePositioning = true;
-    oldPos = e->globalPosition().toPoint();
-}
-
-void TfmDoTemplate::NodeMouseMove(QWidget* node, QMouseEvent* e) {
-    QLabel* c = FCurrentNodeControl;
-    if (!FNodePositioning || !c) return;
-    const QPoint now = e->globalPosition().toPoint();
-    const QPoint p = c->parentWidget()->mapFromGlobal(now);
-    // Each handle owns its edges (left, top, right, bottom); the others stay
-    // where they are.
-    static constexpr bool kOwns[8][4] = {{true, true, false, false}, {false, true, false, false},
-                                         {false, true, true, false}, {false, false, true, false},
-                                         {false, false, true, true}, {false, false, false, true},
-                                         {true, false, false, true}, {true, false, false, false}};
-    const int n = FNodes.indexOf(node);
-    if (n < 0) return;
-    const int left = kOwns[n][0] ? p.x() : c->x();
-    const int top = kOwns[n][1] ? p.y() : c->y();
-    const int right = kOwns[n][2] ? p.x() : c->x() + c->width();
-    const int bottom = kOwns[n][3] ? p.y() : c->y() + c->height();
-    SetLabelGeometry(c, QRect(left, top, right - left, bottom - top));
-    oldPos = now;
-    PositionNodes(c);
-}
-
-void TfmDoTemplate::NodeMouseUp(QWidget*, QMouseEvent*) { FNodePositioning = false; }
-
 bool TfmDoTemplate::CanvasKeyPress(QKeyEvent* e) {
-    QLabel* c = FCurrentNodeControl;
+    QLabel* c = CurrentNodeControl();
     if (!c) return false;
     int dx = 0, dy = 0;
     switch (e->key()) {
@@ -806,12 +754,6 @@ bool TfmDoTemplate::eventFilter(QObject* watched, QEvent* event) {
             if (type == QEvent::MouseButtonPress) ControlMouseDown(label, e);
             if (type == QEvent::MouseMove) ControlMouseMove(label, e);
             if (type == QEvent::MouseButtonRelease) ControlMouseUp(label, e);
-            return true;
-        }
-        if (auto* node = qobject_cast<QWidget*>(watched); node && FNodes.contains(node)) {
-            if (type == QEvent::MouseButtonPress) NodeMouseDown(node, e);
-            if (type == QEvent::MouseMove) NodeMouseMove(node, e);
-            if (type == QEvent::MouseButtonRelease) NodeMouseUp(node, e);
             return true;
         }
         if (type == QEvent::MouseButtonPress) {
@@ -939,7 +881,7 @@ bool TfmDoTemplate::Child_SaveExecute() {
         };
         l->setGeometry(num("LEFT"), num("TOP"), num("WIDTH"), num("HEIGHT"));
     }
-    if (FCurrentNodeControl) PositionNodes(FCurrentNodeControl);
+    if (QLabel* c = CurrentNodeControl()) PositionNodes(c);
     FCanvasChanged = false;
     return true;
 }
@@ -962,7 +904,7 @@ void TfmDoTemplate::RefreshLabels() {
         l->setVisible(inBand && num("VISIBLE") == 1);
         if (Field_CDS->FieldByName(QStringLiteral("TITLE"))->AsString() == kPostalCodeTitle)
             l->setText(PutSpacingIntoCaption(QStringLiteral("123456"), num("SPACE")));
-        if (l->isHidden() && l == FCurrentNodeControl) SetNodesVisible(false);
+        if (l->isHidden() && l == CurrentNodeControl()) SetNodesVisible(false);
     }
 }
 

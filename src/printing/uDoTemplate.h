@@ -12,6 +12,7 @@
 
 class QKeyEvent;
 class QLabel;
+class TSizeHandles;
 class QMenu;
 class QMouseEvent;
 class QToolButton;
@@ -85,9 +86,10 @@ public:
     // The design element of a template row; nullptr when none.
     QLabel* LabelOfId(int id) const;
     // The eight handles, 0 at the top left and clockwise.
+    // The handles (FHandles->Nodes()) around the selected label.
     QList<QWidget*> FNodes;
-    QPointer<QLabel> FCurrentNodeControl;
-    bool FNodePositioning = false;
+    QLabel* CurrentNodeControl() const;
+    TSizeHandles* FHandles = nullptr;
     QPointer<QLabel> FCurrentLabel;
     bool inReposition = false;
     QPoint oldPos;  // screen coordinates
@@ -142,9 +144,6 @@ private:
     void ControlMouseDown(QLabel* label, QMouseEvent* e);
     void ControlMouseMove(QLabel* label, QMouseEvent* e);
     void ControlMouseUp(QLabel* label, QMouseEvent* e);
-    void NodeMouseDown(QWidget* node, QMouseEvent* e);
-    void NodeMouseMove(QWidget* node, QMouseEvent* e);
-    void NodeMouseUp(QWidget* node, QMouseEvent* e);
     // Arrow keys move the element with the handles; Shift+arrow resizes it.
     bool CanvasKeyPress(QKeyEvent* e);
     void SetLabelGeometry(QLabel* label, const QRect& r);

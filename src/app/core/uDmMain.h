@@ -182,6 +182,31 @@ public:
     void deleteUdfToDoTemplates(int pObjId);
     void deleteUdfToDoTemplates(TFbTransaction& tra, int pObjId);
 
+    // ---- user-defined fields
+    // Adds the column described by the current row of cds (the new SYS_OBJECT
+    // row of the field, not yet saved) to its table, and with it the row
+    // itself, the value list of a drop-down and, when needPrint, an element in
+    // every template: all in one transaction, so that a refusal at any step
+    // leaves none of them. False with Err set then, the row still pending.
+    bool createUDF(TClientDataSet* cds, QString& Err, const QString& dropDownDesc,
+                   const QString& tbDesc, bool needPrint, const QString& pBandName,
+                   const QString& pDataTable, const QString& pDataSet);
+    // Removes user-defined field id: its metadata, value list, template
+    // elements and column, all or none.
+    bool deleteUDF(int id, QString& Err);
+    // Where a new field goes on sheet tsNo of table tbName: below the last
+    // one, or in a new column when the sheet is full at hCeiling.
+    void getUDFPosition(const QString& tbName, int tsNo, int hCeiling, int& TabNo, int& Left,
+                        int& Top);
+    void saveUdfPosition(int id, int left, int top, int width, int height);
+    // The list name of data type udfType ("Text Field", ...); empty when unknown.
+    static QString UdfTypeName(int udfType);
+    // The tables a lookup field may look up.
+    static QStringList UdfLookupTables();
+    // Only names of these characters ("A"-"Z", "0"-"9", "_") ever reach a
+    // statement as a column or table name.
+    static bool IsUdfIdentifier(const QString& name);
+
     // ---- lookup record sets, shared by all windows and found by name
     TClientDataSet* FindLookupCDS(const QString& name) const;
     TClientDataSet* CreateLookupCDS(const QString& name, const QString& sql);

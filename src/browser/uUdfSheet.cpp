@@ -1,0 +1,129 @@
+#include "uUdfSheet.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QToolButton>
+
+#include "TFbQuery.h"
+#include "uDbCheckBox.h"
+#include "uDmMain.h"
+#include "uPnDbDate.h"
+#include "uPnDbEdit.h"
+#include "uPnDbImage.h"
+#include "uPnDbMemo.h"
+#include "uPnDictBox.h"
+#include "uPnFkey.h"
+
+namespace {
+
+struct TUdfRow {
+    int Id = 0, Type = 0, Left = 0, Top = 0, Width = 0, Height = 0;
+    bool Required = false;
+    QString Field, Title, LookupTable, ResultField;
+};
+
+// A labelled control of the field's type; null for an unknown type.
+TPnBase* LabelledControl(const TUdfRow& r, QWidget* area) {
+    switch (r.Type) {
+        case 0:
+        case 2:
+            return new TPnDbEdit(area);
+        case 1:
+            return new TPnDbMemo(area);
+        case 3:
+            return new TPnDbDate(area);
+        case 5:
+            return new TPnDictBox(area);
+        case 6: {
+            auto* pn = new TPnFkey(area);
+            // Only the listed tables and checked names are ever stored here.
+            if (TdmMain::UdfLookupTables().contains(r.LookupTable) &&
+                TdmMain::IsUdfIdentifier(r.ResultField))
+                pn->LookupSQL = "SELECT ID," + r.ResultField + " FROM " + r.LookupTable;
+            return pn;
+        }
+        case 7:
+            return new TPnDbImage(area);
+        default:
+            return nullptr;
+    }
+}
+
+}  // namespace
+
+QList<QWidget*> BuildUdfSheet(const QString& table, int sheetNo, QWidget* area, TDataSource* ds,
+                              QObject* mouseFilter) {
+    for (QWidget* old : area->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+        delete old;
+    std::vector<TUdfRow> rows;
+    dmMain()->ForEachRow("SELECT * FROM SYS_OBJECT WHERE OBJECT =" + TdmMain::QuotedStr(table) +
+                             " AND UDF = 1 AND UDFSHEETNO = " + QString::number(sheetNo) +
+                             " ORDER BY UDFTABNO",
+                         [&rows](const TFbQuery& q) {
+                             TUdfRow r;
+                             r.Id = q.AsInteger("ID");
+                             r.Type = q.AsInteger("UDFTYPE");
+                             r.Left = q.AsInteger("UDFLEFT");
+                             r.Top = q.AsInteger("UDFTOP");
+                             r.Width = q.AsInteger("UDFWIDTH");
+                             r.Height = q.AsInteger("UDFHEIGHT");
+                             r.Required = q.AsInteger("REQUIRED") == 1;
+                             r.Field = q.AsString("FIELD");
+                             r.Title = q.AsString("TITLE");
+                             r.LookupTable = q.AsString("LOOKUPTABLE");
+                             r.ResultField = q.AsString("RESULTFIELD");
+                             rows.push_back(r);
+                         });
+    QList<QWidget*> made;
+    for (const TUdfRow& r : rows) {
+        const int width = r.Width < 1 ? 120 : r.Width;
+        const int height = r.Height < 1 ? 45 : r.Height;
+        QWidget* control = nullptr;
+        if (r.Type == 4) {
+            auto* cb = new TDbCheckBox(r.Title, area);
+            // The column is the engine's BOOLEAN.
+            cb->ValueChecked = true;
+            cb->ValueUnchecked = false;
+            cb->setObjectName("cb" + r.Field);
+            if (ds) {
+                cb->SetDataSource(ds);
+                cb->SetDataField(r.Field);
+            }
+            cb->resize(width, cb->sizeHint().height());
+            control = cb;
+        } else if (TPnBase* pn = LabelledControl(r, area)) {
+            pn->setObjectName("pn" + r.Field);
+            pn->SetDataField(r.Field);
+            const bool ownHeight = r.Type == 1 || r.Type == 7;
+            pn->resize(width, ownHeight ? height : pn->sizeHint().height());
+            if (ownHeight) pn->setFixedHeight(height);
+            if (ds) {
+                // The control reads its caption and flags from the metadata.
+                pn->SetDataSource(ds);
+                pn->Loaded();
+            } else {
+                pn->FLabelCaption->setText(r.Title);
+                pn->FLabelCaption->adjustSize();
+                pn->SetRequired(r.Required && (r.Type == 0 || r.Type == 2 || r.Type == 6));
+                pn->Editor()->setEnabled(false);
+                if (auto* fk = qobject_cast<TPnFkey*>(pn)) fk->BtnEdit()->setEnabled(false);
+                if (auto* img = qobject_cast<TPnDbImage*>(pn)) img->Button()->setEnabled(false);
+            }
+            control = pn;
+        }
+        if (!control) continue;
+        control->move(r.Left, r.Top);
+        if (control->width() != width) control->resize(width, control->height());
+        control->setProperty("UdfId", r.Id);
+        if (!ds) {
+            // The field itself takes the mouse, to be selected, moved and sized.
+            for (QWidget* inner : control->findChildren<QWidget*>())
+                inner->setAttribute(Qt::WA_TransparentForMouseEvents);
+            control->setToolTip(UdfDesignHint());
+            if (mouseFilter) control->installEventFilter(mouseFilter);
+        }
+        control->show();
+        made << control;
+    }
+    return made;
+}
