@@ -32,6 +32,7 @@
 #include "uSysDict.h"
 #include "uSysOptions.h"
 #include "uTip.h"
+#include "uUdf.h"
 #include "uUser.h"
 #include "uUserTodo.h"
 
@@ -406,6 +407,7 @@ void TfmMain::CreateBusinessWindows() {
     fmUserTodo = new TfmUserTodo;
     fmArTran->FReceiptWindow = fmCBTran;
     TfmChild::SetTemplatePrinter(fmDoTemplate);
+    TfmChild::SetFieldDesigner(TfmUdf::Designer());
     for (TfmChild* child : BusinessWindows()) {
         const QString command = CommandOfChild(child->objectName());
         AddChild(child);

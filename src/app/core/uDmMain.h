@@ -199,6 +199,7 @@ public:
     void getUDFPosition(const QString& tbName, int tsNo, int hCeiling, int& TabNo, int& Left,
                         int& Top);
     void saveUdfPosition(int id, int left, int top, int width, int height);
+    void saveUdfPosition(TFbTransaction& tra, int id, int left, int top, int width, int height);
     // The list name of data type udfType ("Text Field", ...); empty when unknown.
     static QString UdfTypeName(int udfType);
     // The tables a lookup field may look up.

@@ -178,11 +178,19 @@ void TdmMain::getUDFPosition(const QString& tbName, int tsNo, int hCeiling, int&
 }
 
 void TdmMain::saveUdfPosition(int id, int left, int top, int width, int height) {
-    ExecSQL(QStringLiteral("UPDATE SYS_OBJECT SET UDFLEFT=:LEFT,UDFTOP=:TOP,UDFWIDTH=:WIDTH,"
-                           "UDFHEIGHT=:HEIGHT WHERE ID=:ID"),
-            {{QStringLiteral("LEFT"), left > 0 ? left : 0},
-             {QStringLiteral("TOP"), top > 0 ? top : 0},
-             {QStringLiteral("WIDTH"), width > 0 ? width : 120},
-             {QStringLiteral("HEIGHT"), height > 0 ? height : 45},
-             {QStringLiteral("ID"), id}});
+    WriteInTransaction(SQLConn_Main, [&](TFbTransaction& tra) {
+        saveUdfPosition(tra, id, left, top, width, height);
+    });
+}
+
+void TdmMain::saveUdfPosition(TFbTransaction& tra, int id, int left, int top, int width,
+                              int height) {
+    Exec(tra,
+         QStringLiteral("UPDATE SYS_OBJECT SET UDFLEFT=:LEFT,UDFTOP=:TOP,UDFWIDTH=:WIDTH,"
+                        "UDFHEIGHT=:HEIGHT WHERE ID=:ID"),
+         {{QStringLiteral("LEFT"), left > 0 ? left : 0},
+          {QStringLiteral("TOP"), top > 0 ? top : 0},
+          {QStringLiteral("WIDTH"), width > 0 ? width : 120},
+          {QStringLiteral("HEIGHT"), height > 0 ? height : 45},
+          {QStringLiteral("ID"), id}});
 }
