@@ -228,7 +228,10 @@ void TfmWizardUdf::NewField(int sheetNo, int hCeiling) {
         {"TITLE", "Field" + n}, {"UDF", 1},               {"UDFTYPE", 0},
         {"VISIBLE", 1},       {"READONLY", 0},           {"REQUIRED", 0},
         {"UDFPRINT", 1},      {"UDFSHEETNO", sheetNo},   {"UDFTABNO", tabNo},
-        {"UDFLEFT", left},    {"UDFTOP", top},           {"UDFWIDTH", 120}};
+        {"UDFLEFT", left},    {"UDFTOP", top},           {"UDFWIDTH", 120},
+        // The height the field is built with, so that the next new field
+        // goes below it rather than onto it.
+        {"UDFHEIGHT", 45}};
     for (const auto& [field, value] : values) SetRow(QLatin1String(field), value);
     Udf_CDS->Post();
     edFieldName->setText("FIELD" + n);

@@ -39,7 +39,11 @@ struct TNewField {
     bool NeedPrint = true;
 };
 
-void Click(QAbstractButton* b) { QTest::mouseClick(b, Qt::LeftButton); }
+// Near the left edge: a check box or radio button takes a click only on its
+// mark and text, and a wide one has room beyond them.
+void Click(QAbstractButton* b) {
+    QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(6, b->height() / 2));
+}
 
 }  // namespace
 
@@ -185,6 +189,207 @@ private slots:
         w->MenuItem_TVRefreshClick();
         QVERIFY(w->Child_CDS->Locate("ID", id.toInt()));
         QCOMPARE(pn->Text(), QString("North"));
+    }
+
+    // Each data type through the wizard: the column type the table gets, the
+    // control on the sheet, and a value stored through it where one is typed.
+    void eachDataType_data() {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QString>("column");  // type/length/scale, or the domain
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("memo") << 1 << "37/300/0" << "TPnDbMemo" << "two words" << "two words";
+        QTest::newRow("numeric") << 2 << "16/0/-2" << "TPnDbEdit" << "1234.5" << "1234.50";
+        QTest::newRow("date") << 3 << "12/0/0" << "TPnDbDate" << "" << "";
+        QTest::newRow("check box") << 4 << "23/0/0" << "TDbCheckBox" << "" << "TRUE";
+        QTest::newRow("drop-down") << 5 << "37/30/0" << "TPnDictBox" << "" << "";
+        QTest::newRow("lookup") << 6 << "ID" << "TPnFkey" << "" << "";
+        QTest::newRow("image") << 7 << "37/200/0" << "TPnDbImage" << "" << "";
+    }
+    void eachDataType() {
+        QFETCH(int, type);
+        QFETCH(QString, column);
+        QFETCH(QString, control);
+        QFETCH(QString, typed);
+        QFETCH(QString, stored);
+        TScriptedMessages msgs;
+        // A text field of the products, made earlier, for the lookup to show.
+        FDm->ExecSQL("ALTER TABLE IC_ITEM ADD ORIGIN VARCHAR(30)");
+        FDm->ExecSQL("INSERT INTO SYS_OBJECT (ID, OBJECT, FIELD, TITLE, UDF, UDFTYPE) VALUES "
+                     "(GEN_ID(SYS_OBJECT_ID_GEN, 1), 'IC_ITEM', 'ORIGIN', 'Origin', 1, 0)");
+        TfmCust* w = Customers();
+        Design(w, [&](TfmUdf* fm) {
+            TickSheet(fm, 2, "More");
+            TNewField f{"EXTRA", "Extra", type, {}};
+            if (type == 6)
+                f.Attributes = [](TfmWizardUdf* wz) {
+                    wz->cbTable->setCurrentText("IC_ITEM");
+                    QCOMPARE(wz->cbLookupField->currentText(), QString("ORIGIN"));
+                };
+            QCOMPARE(AddField(fm, f, msgs), QStringList());
+            Click(fm->btnClose);
+        });
+        QCOMPARE(Value("SELECT CASE WHEN RF.RDB$FIELD_SOURCE STARTING WITH 'RDB$' THEN "
+                       "F.RDB$FIELD_TYPE || '/' || COALESCE(F.RDB$CHARACTER_LENGTH, 0) || '/' "
+                       "|| F.RDB$FIELD_SCALE ELSE TRIM(RF.RDB$FIELD_SOURCE) END FROM "
+                       "RDB$RELATION_FIELDS RF JOIN RDB$FIELDS F ON F.RDB$FIELD_NAME = "
+                       "RF.RDB$FIELD_SOURCE WHERE RF.RDB$RELATION_NAME='AR_ACCT' AND "
+                       "RF.RDB$FIELD_NAME='EXTRA'"),
+                 column);
+        QWidget* c = w->UdfGb[1]->findChild<QWidget*>(type == 4 ? "cbEXTRA" : "pnEXTRA");
+        QVERIFY(c);
+        QCOMPARE(QString(c->metaObject()->className()), control);
+        if (type == 5)
+            QCOMPARE(Value("SELECT NAME FROM SYS_DICT WHERE TABLENAME='AR_ACCT' AND "
+                           "FIELD='EXTRA'"),
+                     QString("Customers - Extra"));
+        if (type == 6)
+            QCOMPARE(static_cast<TPnFkey*>(c)->LookupSQL, QString("SELECT ID,ORIGIN FROM IC_ITEM"));
+        if (stored.isEmpty()) return;
+        w->pg->setCurrentWidget(w->pgTsUdf[1]);
+        if (type == 4)
+            Click(static_cast<QCheckBox*>(c));
+        else
+            Retype(static_cast<TPnBase*>(c)->Editor(), typed);
+        w->Child_Save->trigger();
+        QCOMPARE(msgs.Take(), QStringList());
+        QCOMPARE(Value("SELECT CAST(EXTRA AS VARCHAR(300)) FROM AR_ACCT WHERE ID=" +
+                       w->Child_CDS->FieldByName("ID")->AsString()),
+                 stored);
+    }
+
+    // Page 1 takes only names of "A"-"Z", "0"-"9" and "_" that the table's
+    // fields do not have yet, and a caption.
+    void fieldNames_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("message");  // empty: on to page 2
+        const QString chars =
+            "Field name contains invaid characters, please only use upper case \"A\"~\"Z\" or "
+            "\"0\"~\"9\" or \"_\"";
+        auto refused = [](const QString& name, const QString& rule) {
+            return "Invalid field name: " + name + ", error: " + rule +
+                   ", please enter a valid field name and try again.";
+        };
+        QTest::newRow("ORDER_NO") << "ORDER_NO" << "Order" << "";
+        QTest::newRow("leading digit") << "1ST" << "First" << "";
+        QTest::newRow("leading underscore") << "_X" << "X" << "";
+        QTest::newRow("empty") << "" << "C" << refused("", "Field name cannot be empty");
+        QTest::newRow("blanks") << "   " << "C" << refused("   ", "Field name cannot be empty");
+        QTest::newRow("space") << "ORDER NO" << "C"
+                               << refused("ORDER NO", "Field name cannot contain any space");
+        QTest::newRow("lower case") << "Route" << "C" << refused("Route", chars);
+        QTest::newRow("hyphen") << "A-B" << "C" << refused("A-B", chars);
+        QTest::newRow("quote") << "A'B" << "C" << refused("A'B", chars);
+        QTest::newRow("double quote") << "A\"B" << "C" << refused("A\"B", chars);
+        QTest::newRow("semicolon") << "A;DROP" << "C" << refused("A;DROP", chars);
+        QTest::newRow("taken") << "NAME" << "C" << refused("NAME", "Field name already exists");
+        QTest::newRow("no caption") << "ROUTE" << " " << "Caption cannot be empty";
+    }
+    void fieldNames() {
+        QFETCH(QString, name);
+        QFETCH(QString, caption);
+        QFETCH(QString, message);
+        TScriptedMessages msgs;
+        TfmCust* w = Customers();
+        Design(w, [&](TfmUdf* fm) {
+            TickSheet(fm, 1, "");
+            OnNextModal([&](QWidget* dlg) {
+                auto* wz = qobject_cast<TfmWizardUdf*>(dlg);
+                Retype(wz->edFieldName, name);
+                Retype(wz->edCaption, caption);
+                Click(wz->btnNext);
+                QCOMPARE(msgs.Take(), message.isEmpty() ? QStringList() : QStringList{message});
+                QCOMPARE(wz->pgMain->currentIndex(), message.isEmpty() ? 1 : 0);
+                Click(wz->btnCancel);
+            });
+            Click(fm->btnNew);
+            Click(fm->btnClose);
+        });
+        QCOMPARE(Count("SELECT COUNT(*) FROM SYS_OBJECT WHERE UDF=1"), 0);
+    }
+
+    // The numeric page's checks, each with its message; the field is made
+    // only when all pass.
+    void numericAttributes_data() {
+        QTest::addColumn<int>("size");
+        QTest::addColumn<int>("decimals");
+        QTest::addColumn<QString>("defaultValue");
+        QTest::addColumn<QStringList>("messages");
+        const QString decimals = "Field decimal points cannot be greater than field size";
+        QTest::newRow("10,9") << 10 << 9 << "0" << QStringList();
+        QTest::newRow("10,10") << 10 << 10 << "0" << QStringList{decimals};
+        QTest::newRow("size 0, bad default")
+            << 0 << 0 << "ten"
+            << QStringList{"Field size cannot be smaller than 0", decimals,
+                           "Default value is not a valid numeric value"};
+    }
+    void numericAttributes() {
+        QFETCH(int, size);
+        QFETCH(int, decimals);
+        QFETCH(QString, defaultValue);
+        QFETCH(QStringList, messages);
+        TScriptedMessages msgs;
+        TfmCust* w = Customers();
+        QStringList shown;
+        Design(w, [&](TfmUdf* fm) {
+            TickSheet(fm, 1, "");
+            shown = AddField(fm,
+                             {"AMOUNT", "Amount", 2,
+                              [&](TfmWizardUdf* wz) {
+                                  wz->edNumSize->setValue(size);
+                                  wz->edNumDecimal->setValue(decimals);
+                                  Retype(wz->edDefault, defaultValue);
+                              }},
+                             msgs);
+            Click(fm->btnClose);
+        });
+        // The checks are shown at page 3; a refusal keeps the wizard there.
+        QCOMPARE(shown.mid(0, messages.size()), messages);
+        QCOMPARE(Columns("AR_ACCT").contains("AMOUNT"), messages.isEmpty());
+    }
+
+    // Names that pass the characters but not the database (a reserved word,
+    // more than 31 characters) and names or lookups that a caller could pass
+    // around the wizard: refused with a message, nothing made.
+    void hostileNamesMakeNothing_data() {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QString>("lookupTable");
+        QTest::newRow("reserved word") << "ORDER" << 0 << "";
+        QTest::newRow("32 characters") << QString(32, 'A') << 0 << "";
+        QTest::newRow("quote") << "X' VARCHAR(1), Y" << 0 << "";
+        QTest::newRow("lookup table") << "CUST" << 6 << "AR_ACCT; DROP TABLE SYS_USER";
+        QTest::newRow("table off the list") << "CUST" << 6 << "SYS_USER";
+    }
+    void hostileNamesMakeNothing() {
+        QFETCH(QString, field);
+        QFETCH(int, type);
+        QFETCH(QString, lookupTable);
+        const QString before = Footprint();
+        TClientDataSet cds;
+        cds.SetConnection(&FDm->SQLConn_Main);
+        cds.CommandText = "SELECT * FROM SYS_OBJECT WHERE ID=-1";
+        cds.Open();
+        cds.Append();
+        const QList<QPair<QString, QVariant>> values = {
+            {"ID", FDm->GetTableNextKey("SYS_OBJECT")}, {"OBJECT", "AR_ACCT"}, {"FIELD", field},
+            {"TITLE", "T"}, {"UDF", 1}, {"UDFTYPE", type}, {"UDFSIZE", 30},
+            {"LOOKUPTABLE", lookupTable}, {"RESULTFIELD", "NAME"}};
+        try {
+            for (const auto& [f, v] : values) cds.FieldByName(f)->SetValue(v);
+        } catch (const std::exception&) {
+            // The metadata column holds no longer names: refused there already.
+            QCOMPARE(field.size(), 32);
+            return;
+        }
+        cds.Post();
+        QString err;
+        QVERIFY(!FDm->createUDF(&cds, err, "Customers", "Customers", true, "Header", "AR_ACCT",
+                                "MasterDataSet"));
+        QVERIFY(!err.isEmpty());
+        QCOMPARE(Footprint(), before);
     }
 };
 
