@@ -12,6 +12,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "EFbError.h"
 #include "TClientDataSet.h"
 #include "TFbQuery.h"
 #include "uChild.h"
@@ -370,12 +371,19 @@ bool TfmUdf::btnSaveClick() {
             if (c->property("UdfId").isValid())
                 places.append({c->property("UdfId").toInt(), c->geometry()});
     TdmMain* dm = dmMain();
-    if (!ApplyOrKeep(Udf_CDS, {}, [&](TFbTransaction& tra) {
+    // The fields' settings and places together: a refusal keeps both as set.
+    try {
+        WriteInTransaction(dm->SQLConn_Main, [&](TFbTransaction& tra) {
+            if (Udf_CDS->ChangeCount() > 0) Udf_CDS->ApplyUpdates(tra);
             for (const TPlace& p : places)
-                dm->saveUdfPosition(tra, p.Id, p.Geometry.x(), p.Geometry.y(),
-                                    p.Geometry.width(), p.Geometry.height());
-        }))
+                dm->saveUdfPosition(tra, p.Id, p.Geometry.x(), p.Geometry.y(), p.Geometry.width(),
+                                    p.Geometry.height());
+        });
+    } catch (const EFbError& e) {
+        ShowError(e.Message());
         return false;
+    }
+    Udf_CDS->CommitUpdates();
     const int sheet = CurrentSheet();
     Udf_CDS->Close();
     Udf_CDS->Open();
@@ -445,13 +453,14 @@ void TfmUdf::btnDeleteClick() {
                        links += "\n Self-defined Search: " + q.AsString("TABLENAME") + " (" +
                                 q.AsString("NAME") + ")";
                    });
-    dm->ForEachRow("SELECT D.OBJECT,D.FIELD,D.TITLE FROM SYS_OBJECT M, SYS_OBJECT D WHERE "
-                   "M.OBJECT=D.LOOKUPTABLE AND M.FIELD=D.RESULTFIELD AND M.ID=" +
-                       QString::number(id) + " ORDER BY OBJECT,FIELD",
-                   [&links](const TFbQuery& q) {
-                       links += "\n UDF Lookup Field: " + q.AsString("OBJECT") + "." +
-                                q.AsString("FIELD") + " (" + q.AsString("TITLE") + ")";
-                   });
+    dm->ForEachRow(
+        "SELECT D.OBJECT,D.FIELD,D.TITLE FROM SYS_OBJECT M, SYS_OBJECT D WHERE "
+        "M.OBJECT=D.LOOKUPTABLE AND M.FIELD=D.RESULTFIELD AND M.ID=" +
+            QString::number(id) + " ORDER BY OBJECT,FIELD",
+        [&links](const TFbQuery& q) {
+            links += "\n UDF Lookup Field: " + q.AsString("OBJECT") + "." + q.AsString("FIELD") +
+                     " (" + q.AsString("TITLE") + ")";
+        });
     if (!links.isEmpty()) {
         ShowInformation("Cannot delete this user defined field, it is being linked by\n" + links);
         return;

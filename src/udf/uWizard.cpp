@@ -130,8 +130,7 @@ void TfmWizard::SetButtons() {
     const bool last = page == pgMain->count() - 1;
     btnPrior->setEnabled(page > 0);
     btnNext->setText(last ? QStringLiteral("Finish") : QStringLiteral("Next >>"));
-    if (QWidget* w = pgMain->currentWidget())
-        SetTopLabelCap(w->property("Explanation").toString());
+    if (QWidget* w = pgMain->currentWidget()) SetTopLabelCap(w->property("Explanation").toString());
     for (int i = 0; i < FStepLabels.size(); ++i) {
         QPalette p = FStepLabels[i]->palette();
         p.setColor(QPalette::WindowText,

@@ -92,9 +92,9 @@ TfmWizardUdf::TfmWizardUdf(QWidget* parent) : TfmWizard(parent) {
                        "any characters)"));
 
     // 2. Data type
-    QWidget* p2 = AddPage(
-        QStringLiteral("Different data type stores data differently, please chose a most "
-                       "related data type for your field."));
+    QWidget* p2 =
+        AddPage(QStringLiteral("Different data type stores data differently, please chose a most "
+                               "related data type for your field."));
     auto* l2 = new QVBoxLayout(p2);
     auto* group = new QButtonGroup(p2);
     for (int t = 0; t <= 7; ++t) {
@@ -120,7 +120,8 @@ TfmWizardUdf::TfmWizardUdf(QWidget* parent) : TfmWizard(parent) {
     {
         auto* page = new QWidget(pgAttr);
         auto* f = new QFormLayout(page);
-        edTextSize = Row(f, QStringLiteral("Field Size"), Spin(page, "edTextSize", 32765), sizeNote);
+        edTextSize =
+            Row(f, QStringLiteral("Field Size"), Spin(page, "edTextSize", 32765), sizeNote);
         pgAttr->addWidget(page);
     }
     {
@@ -162,14 +163,13 @@ TfmWizardUdf::TfmWizardUdf(QWidget* parent) : TfmWizard(parent) {
     cbRequired = new QCheckBox(QStringLiteral("Required"), p3);
     cbRequired->setObjectName(QStringLiteral("cbRequired"));
     common->addRow(cbRequired);
-    common->addRow(
-        Note(QStringLiteral("(Field is mandatory where user must enter a value)"), p3));
+    common->addRow(Note(QStringLiteral("(Field is mandatory where user must enter a value)"), p3));
     l3->addLayout(common);
     l3->addStretch(1);
 
     // 4. Grid and printing
-    QWidget* p4 = AddPage(QStringLiteral(
-        "Set the following attributes of your data field based on your needs."));
+    QWidget* p4 = AddPage(
+        QStringLiteral("Set the following attributes of your data field based on your needs."));
     auto* l4 = new QVBoxLayout(p4);
     cbVisible = new QCheckBox(QStringLiteral("Visible in Grid"), p4);
     cbVisible->setObjectName(QStringLiteral("cbVisible"));
@@ -189,9 +189,9 @@ TfmWizardUdf::TfmWizardUdf(QWidget* parent) : TfmWizard(parent) {
     fp->addRow(Note(QStringLiteral("(You need to set it to be Visible in Template Designer "
                                    "after the field is created)"),
                     pnPrint));
-    for (auto [edit, caption] : {std::pair{&edBand, "Band Name:"},
-                                 std::pair{&edDataTable, "Data Table:"},
-                                 std::pair{&edDataSet, "Data Set:"}}) {
+    for (auto [edit, caption] :
+         {std::pair{&edBand, "Band Name:"}, std::pair{&edDataTable, "Data Table:"},
+          std::pair{&edDataSet, "Data Set:"}}) {
         *edit = Row(fp, QString::fromLatin1(caption), new QLineEdit(pnPrint));
         (*edit)->setReadOnly(true);
     }
@@ -199,8 +199,8 @@ TfmWizardUdf::TfmWizardUdf(QWidget* parent) : TfmWizard(parent) {
     l4->addStretch(1);
 
     // 5. Done
-    QWidget* p5 = AddPage(QStringLiteral(
-        "Field creation complete, please click 'Finish' to exit this widzard."));
+    QWidget* p5 = AddPage(
+        QStringLiteral("Field creation complete, please click 'Finish' to exit this widzard."));
     auto* l5 = new QVBoxLayout(p5);
     l5->addWidget(new QLabel(QStringLiteral("Field has been created successfully, you can use "
                                             "your mouse drag and drop to change its position."),
@@ -224,11 +224,21 @@ void TfmWizardUdf::NewField(int sheetNo, int hCeiling) {
     Udf_CDS->Append();
     const QString n = QString::number(id);
     const QList<QPair<const char*, QVariant>> values = {
-        {"ID", id},           {"OBJECT", FWizardTbName}, {"FIELD", "FIELD" + n},
-        {"TITLE", "Field" + n}, {"UDF", 1},               {"UDFTYPE", 0},
-        {"VISIBLE", 1},       {"READONLY", 0},           {"REQUIRED", 0},
-        {"UDFPRINT", 1},      {"UDFSHEETNO", sheetNo},   {"UDFTABNO", tabNo},
-        {"UDFLEFT", left},    {"UDFTOP", top},           {"UDFWIDTH", 120},
+        {"ID", id},
+        {"OBJECT", FWizardTbName},
+        {"FIELD", "FIELD" + n},
+        {"TITLE", "Field" + n},
+        {"UDF", 1},
+        {"UDFTYPE", 0},
+        {"VISIBLE", 1},
+        {"READONLY", 0},
+        {"REQUIRED", 0},
+        {"UDFPRINT", 1},
+        {"UDFSHEETNO", sheetNo},
+        {"UDFTABNO", tabNo},
+        {"UDFLEFT", left},
+        {"UDFTOP", top},
+        {"UDFWIDTH", 120},
         // The height the field is built with, so that the next new field
         // goes below it rather than onto it.
         {"UDFHEIGHT", 45}};

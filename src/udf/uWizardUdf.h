@@ -17,9 +17,9 @@ class TfmWizardUdf : public TfmWizard {
 public:
     explicit TfmWizardUdf(QWidget* parent = nullptr);
 
-    QString FWizardTbName;        // the table that gets the column
-    QString FWizardTbDesc;        // its description, in template element titles
-    QString FWizardDropDownDesc;  // likewise, in value-list names
+    QString FWizardTbName;            // the table that gets the column
+    QString FWizardTbDesc;            // its description, in template element titles
+    QString FWizardDropDownDesc;      // likewise, in value-list names
     bool FWizardNeedRefresh = false;  // a field was created
     TClientDataSet* Udf_CDS;          // the new field's SYS_OBJECT row
 

@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -25,6 +26,7 @@
 #include "uMain.h"
 #include "uPnBase.h"
 #include "uPnFkey.h"
+#include "uSizeHandles.h"
 #include "uUdf.h"
 #include "uWizardUdf.h"
 
@@ -61,27 +63,31 @@ private:
     // The columns of table, as the engine lists them.
     QStringList Columns(const QString& table) {
         QStringList out;
-        FDm->ForEachRow("SELECT TRIM(RDB$FIELD_NAME) FROM RDB$RELATION_FIELDS WHERE "
-                        "RDB$RELATION_NAME='" + table + "' ORDER BY RDB$FIELD_POSITION",
-                        [&out](const TFbQuery& q) { out << q.AsString(0); });
+        FDm->ForEachRow(
+            "SELECT TRIM(RDB$FIELD_NAME) FROM RDB$RELATION_FIELDS WHERE "
+            "RDB$RELATION_NAME='" +
+                table + "' ORDER BY RDB$FIELD_POSITION",
+            [&out](const TFbQuery& q) { out << q.AsString(0); });
         return out;
     }
 
     // Everything a field leaves behind: columns, metadata, value lists and
     // template elements.
     QString Footprint() {
-        return Columns("AR_ACCT").join(',') + " | " +
-               Value("SELECT COUNT(*) FROM SYS_OBJECT") + " | " +
-               Value("SELECT COUNT(*) FROM SYS_DICT") + " | " +
+        return Columns("AR_ACCT").join(',') + " | " + Value("SELECT COUNT(*) FROM SYS_OBJECT") +
+               " | " + Value("SELECT COUNT(*) FROM SYS_DICT") + " | " +
                Value("SELECT COUNT(*) FROM SYS_DICTVAL") + " | " +
                Value("SELECT COUNT(*) FROM SO_DOTEMPLATEFIELD");
     }
 
     TfmCust* Customers() {
-        FDm->ExecSQL("INSERT INTO AR_ACCT (ID, NICKNAME, NAME, SYS_TREEVIEW_ID) VALUES "
-                     "(1, 'Acme', 'Acme Trading', 2)");
-        FDm->ExecSQL("INSERT INTO AR_ACCT (ID, NICKNAME, NAME, SYS_TREEVIEW_ID) VALUES "
-                     "(2, 'Birch', 'Birch Ltd', 2)");
+        FDm->ExecSQL(
+            "INSERT INTO AR_ACCT (ID, NICKNAME, NAME, SYS_TREEVIEW_ID) VALUES "
+            "(1, 'Acme', 'Acme Trading', 2)");
+        FDm->ExecSQL(
+            "INSERT INTO AR_ACCT (ID, NICKNAME, NAME, SYS_TREEVIEW_ID) VALUES "
+            "(2, 'Birch', 'Birch Ltd', 2)");
+        FDm->ExecSQL("ALTER SEQUENCE AR_ACCT_ID_GEN RESTART WITH 10");
         FMain->Command("CustRelation_Cust")->trigger();
         return FMain->fmCust;
     }
@@ -199,13 +205,34 @@ private slots:
         QTest::addColumn<QString>("control");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("stored");
-        QTest::newRow("memo") << 1 << "37/300/0" << "TPnDbMemo" << "two words" << "two words";
-        QTest::newRow("numeric") << 2 << "16/0/-2" << "TPnDbEdit" << "1234.5" << "1234.50";
-        QTest::newRow("date") << 3 << "12/0/0" << "TPnDbDate" << "" << "";
-        QTest::newRow("check box") << 4 << "23/0/0" << "TDbCheckBox" << "" << "TRUE";
-        QTest::newRow("drop-down") << 5 << "37/30/0" << "TPnDictBox" << "" << "";
-        QTest::newRow("lookup") << 6 << "ID" << "TPnFkey" << "" << "";
-        QTest::newRow("image") << 7 << "37/200/0" << "TPnDbImage" << "" << "";
+        QTest::newRow("memo") << 1 << "37/300/0"
+                              << "TPnDbMemo"
+                              << "two words"
+                              << "two words";
+        QTest::newRow("numeric") << 2 << "16/0/-2"
+                                 << "TPnDbEdit"
+                                 << "1234.5"
+                                 << "1234.50";
+        QTest::newRow("date") << 3 << "12/0/0"
+                              << "TPnDbDate"
+                              << ""
+                              << "";
+        QTest::newRow("check box") << 4 << "23/0/0"
+                                   << "TDbCheckBox"
+                                   << ""
+                                   << "TRUE";
+        QTest::newRow("drop-down") << 5 << "37/30/0"
+                                   << "TPnDictBox"
+                                   << ""
+                                   << "";
+        QTest::newRow("lookup") << 6 << "ID"
+                                << "TPnFkey"
+                                << ""
+                                << "";
+        QTest::newRow("image") << 7 << "37/200/0"
+                               << "TPnDbImage"
+                               << ""
+                               << "";
     }
     void eachDataType() {
         QFETCH(int, type);
@@ -216,8 +243,9 @@ private slots:
         TScriptedMessages msgs;
         // A text field of the products, made earlier, for the lookup to show.
         FDm->ExecSQL("ALTER TABLE IC_ITEM ADD ORIGIN VARCHAR(30)");
-        FDm->ExecSQL("INSERT INTO SYS_OBJECT (ID, OBJECT, FIELD, TITLE, UDF, UDFTYPE) VALUES "
-                     "(GEN_ID(SYS_OBJECT_ID_GEN, 1), 'IC_ITEM', 'ORIGIN', 'Origin', 1, 0)");
+        FDm->ExecSQL(
+            "INSERT INTO SYS_OBJECT (ID, OBJECT, FIELD, TITLE, UDF, UDFTYPE) VALUES "
+            "(GEN_ID(SYS_OBJECT_ID_GEN, 1), 'IC_ITEM', 'ORIGIN', 'Origin', 1, 0)");
         TfmCust* w = Customers();
         Design(w, [&](TfmUdf* fm) {
             TickSheet(fm, 2, "More");
@@ -272,20 +300,36 @@ private slots:
             return "Invalid field name: " + name + ", error: " + rule +
                    ", please enter a valid field name and try again.";
         };
-        QTest::newRow("ORDER_NO") << "ORDER_NO" << "Order" << "";
-        QTest::newRow("leading digit") << "1ST" << "First" << "";
-        QTest::newRow("leading underscore") << "_X" << "X" << "";
-        QTest::newRow("empty") << "" << "C" << refused("", "Field name cannot be empty");
-        QTest::newRow("blanks") << "   " << "C" << refused("   ", "Field name cannot be empty");
-        QTest::newRow("space") << "ORDER NO" << "C"
-                               << refused("ORDER NO", "Field name cannot contain any space");
-        QTest::newRow("lower case") << "Route" << "C" << refused("Route", chars);
-        QTest::newRow("hyphen") << "A-B" << "C" << refused("A-B", chars);
-        QTest::newRow("quote") << "A'B" << "C" << refused("A'B", chars);
-        QTest::newRow("double quote") << "A\"B" << "C" << refused("A\"B", chars);
-        QTest::newRow("semicolon") << "A;DROP" << "C" << refused("A;DROP", chars);
-        QTest::newRow("taken") << "NAME" << "C" << refused("NAME", "Field name already exists");
-        QTest::newRow("no caption") << "ROUTE" << " " << "Caption cannot be empty";
+        QTest::newRow("ORDER_NO") << "ORDER_NO"
+                                  << "Order"
+                                  << "";
+        QTest::newRow("leading digit") << "1ST"
+                                       << "First"
+                                       << "";
+        QTest::newRow("leading underscore") << "_X"
+                                            << "X"
+                                            << "";
+        QTest::newRow("empty") << ""
+                               << "C" << refused("", "Field name cannot be empty");
+        QTest::newRow("blanks") << "   "
+                                << "C" << refused("   ", "Field name cannot be empty");
+        QTest::newRow("space") << "ORDER NO"
+                               << "C" << refused("ORDER NO", "Field name cannot contain any space");
+        QTest::newRow("lower case") << "Route"
+                                    << "C" << refused("Route", chars);
+        QTest::newRow("hyphen") << "A-B"
+                                << "C" << refused("A-B", chars);
+        QTest::newRow("quote") << "A'B"
+                               << "C" << refused("A'B", chars);
+        QTest::newRow("double quote") << "A\"B"
+                                      << "C" << refused("A\"B", chars);
+        QTest::newRow("semicolon") << "A;DROP"
+                                   << "C" << refused("A;DROP", chars);
+        QTest::newRow("taken") << "NAME"
+                               << "C" << refused("NAME", "Field name already exists");
+        QTest::newRow("no caption") << "ROUTE"
+                                    << " "
+                                    << "Caption cannot be empty";
     }
     void fieldNames() {
         QFETCH(QString, name);
@@ -373,10 +417,15 @@ private slots:
         cds.CommandText = "SELECT * FROM SYS_OBJECT WHERE ID=-1";
         cds.Open();
         cds.Append();
-        const QList<QPair<QString, QVariant>> values = {
-            {"ID", FDm->GetTableNextKey("SYS_OBJECT")}, {"OBJECT", "AR_ACCT"}, {"FIELD", field},
-            {"TITLE", "T"}, {"UDF", 1}, {"UDFTYPE", type}, {"UDFSIZE", 30},
-            {"LOOKUPTABLE", lookupTable}, {"RESULTFIELD", "NAME"}};
+        const QList<QPair<QString, QVariant>> values = {{"ID", FDm->GetTableNextKey("SYS_OBJECT")},
+                                                        {"OBJECT", "AR_ACCT"},
+                                                        {"FIELD", field},
+                                                        {"TITLE", "T"},
+                                                        {"UDF", 1},
+                                                        {"UDFTYPE", type},
+                                                        {"UDFSIZE", 30},
+                                                        {"LOOKUPTABLE", lookupTable},
+                                                        {"RESULTFIELD", "NAME"}};
         try {
             for (const auto& [f, v] : values) cds.FieldByName(f)->SetValue(v);
         } catch (const std::exception&) {
@@ -390,6 +439,248 @@ private slots:
                                 "MasterDataSet"));
         QVERIFY(!err.isEmpty());
         QCOMPARE(Footprint(), before);
+    }
+
+    // A refusal at any step of making a field (the column, its metadata, its
+    // value list, its template elements) leaves the database as it was, and
+    // the wizard on its page with the database's message.
+    void failedCreateLeavesNothing_data() {
+        QTest::addColumn<QString>("injection");
+        QTest::newRow("column") << "ALTER TABLE AR_ACCT ADD ROUTE VARCHAR(5)";
+        QTest::newRow("metadata")
+            << "CREATE TRIGGER T_INJECT FOR SYS_OBJECT BEFORE INSERT AS BEGIN EXCEPTION "
+               "E_INJECT; END";
+        QTest::newRow("value list")
+            << "CREATE TRIGGER T_INJECT FOR SYS_DICT BEFORE INSERT AS BEGIN EXCEPTION "
+               "E_INJECT; END";
+        QTest::newRow("elements")
+            << "CREATE TRIGGER T_INJECT FOR SO_DOTEMPLATEFIELD BEFORE INSERT AS BEGIN "
+               "EXCEPTION E_INJECT; END";
+    }
+    void failedCreateLeavesNothing() {
+        QFETCH(QString, injection);
+        TScriptedMessages msgs;
+        FDm->ExecSQL("CREATE EXCEPTION E_INJECT 'Injected refusal'");
+        FDm->ExecSQL(injection);
+        TfmCust* w = Customers();
+        const QString before = Footprint();
+        QStringList shown;
+        Design(w, [&](TfmUdf* fm) {
+            TickSheet(fm, 1, "");
+            shown = AddField(fm, {"ROUTE", "Route", 5, {}}, msgs);
+            Click(fm->btnClose);
+        });
+        QCOMPARE(shown.size(), 1);
+        QVERIFY2(shown[0].startsWith("Failed creating field, error: ") &&
+                     shown[0].endsWith(", please click the \"Back\" button to fix your settings "
+                                       "and re-try again."),
+                 qPrintable(shown[0]));
+        QCOMPARE(Footprint(), before);
+        QVERIFY(!w->UdfGb[0]->findChild<QWidget*>("pnROUTE"));
+    }
+
+    // Deleting: refused while a saved search or a lookup field uses the
+    // field; asked when records hold values; then the column, metadata,
+    // value list and elements all go. A refusal at any step keeps them all.
+    void deleteField_data() {
+        QTest::addColumn<QString>("injection");
+        QTest::newRow("none") << "";
+        QTest::newRow("metadata") << "CREATE TRIGGER T_INJECT FOR SYS_OBJECT BEFORE DELETE AS "
+                                     "BEGIN EXCEPTION E_INJECT; END";
+        QTest::newRow("value list") << "CREATE TRIGGER T_INJECT FOR SYS_DICTVAL BEFORE DELETE "
+                                       "AS BEGIN EXCEPTION E_INJECT; END";
+        QTest::newRow("elements") << "CREATE TRIGGER T_INJECT FOR SO_DOTEMPLATEFIELD BEFORE "
+                                     "DELETE AS BEGIN EXCEPTION E_INJECT; END";
+        QTest::newRow("column") << "CREATE VIEW V_ROUTE AS SELECT ROUTE FROM AR_ACCT";
+    }
+    void deleteField() {
+        QFETCH(QString, injection);
+        TScriptedMessages msgs;
+        TfmCust* w = Customers();
+        const QString pristine = Footprint();
+        Design(w, [&](TfmUdf* fm) {
+            TickSheet(fm, 1, "");
+            AddField(fm, {"ROUTE", "Route", 5, {}}, msgs);
+            Click(fm->btnClose);
+        });
+        const QString dict =
+            Value("SELECT ID FROM SYS_DICT WHERE TABLENAME='AR_ACCT' AND FIELD='ROUTE'");
+        FDm->ExecSQL("INSERT INTO SYS_DICTVAL (ID, DICTID, DICTVAL) VALUES (900, " + dict +
+                     ", 'North')");
+        FDm->ExecSQL("UPDATE AR_ACCT SET ROUTE='North' WHERE ID=1");
+        FDm->ExecSQL(
+            "INSERT INTO SYS_FILTER (ID, TABLENAME, NAME, FIELD1) VALUES (900, "
+            "'AR_ACCT', 'North round', 'ROUTE')");
+        FDm->ExecSQL(
+            "INSERT INTO SYS_OBJECT (ID, OBJECT, FIELD, TITLE, UDF, UDFTYPE, "
+            "LOOKUPTABLE, RESULTFIELD) VALUES (900, 'AR_TRAN', 'CUSTROUTE', "
+            "'Customer Route', 1, 6, 'AR_ACCT', 'ROUTE')");
+        QVERIFY(Count("SELECT COUNT(*) FROM SO_DOTEMPLATEFIELD WHERE DATAFIELD='ROUTE'") > 0);
+        auto deleteRoute = [&](QList<bool> answers) {
+            Design(w, [&](TfmUdf* fm) {
+                QWidget* c = fm->getGb(1)->findChild<QWidget*>("pnROUTE");
+                QVERIFY(c);
+                QTest::mouseClick(c, Qt::LeftButton, {}, QPoint(5, 5));
+                QCOMPARE(fm->lbType->text(), QString("Drop Down"));
+                msgs.Answers = answers;
+                Click(fm->btnDelete);
+                Click(fm->btnClose);
+            });
+        };
+        QString kept = Footprint();
+        deleteRoute({true});
+        QCOMPARE(msgs.Take(), QStringList({"Are you sure to delete selected field?",
+                                           "Cannot delete this user defined field, it is being "
+                                           "linked by\n\n Self-defined Search: AR_ACCT (North "
+                                           "round)\n UDF Lookup Field: AR_TRAN.CUSTROUTE "
+                                           "(Customer Route)"}));
+        QCOMPARE(Footprint(), kept);
+        FDm->ExecSQL("DELETE FROM SYS_FILTER WHERE ID=900");
+        FDm->ExecSQL("DELETE FROM SYS_OBJECT WHERE ID=900");
+        kept = Footprint();
+        deleteRoute({true, false});
+        QCOMPARE(msgs.Take(), QStringList({"Are you sure to delete selected field?",
+                                           "This UDF field has value(s) in 1 record(s), are you "
+                                           "sure to delete?"}));
+        QCOMPARE(Footprint(), kept);
+
+        if (!injection.isEmpty()) {
+            if (!injection.contains("VIEW")) FDm->ExecSQL("CREATE EXCEPTION E_INJECT 'Injected'");
+            FDm->ExecSQL(injection);
+            kept = Footprint();
+        }
+        deleteRoute({true, true});
+        const QStringList shown = msgs.Take();
+        if (injection.isEmpty()) {
+            QCOMPARE(shown.size(), 2);
+            QCOMPARE(Footprint(), pristine);
+            QVERIFY(!w->UdfGb[0]->findChild<QWidget*>("pnROUTE"));
+            QVERIFY(!w->Child_CDS->FindField("ROUTE"));
+        } else {
+            QCOMPARE(shown.size(), 3);
+            QVERIFY2(shown[2].startsWith("Failed deleting field, error: "), qPrintable(shown[2]));
+            QCOMPARE(Footprint(), kept);
+            QVERIFY(Columns("AR_ACCT").contains("ROUTE"));
+        }
+    }
+
+    // Where new fields go: below the last one (16, 13, 45 high: the next at
+    // 16, 63, tab order 2), and beside a full column.
+    void placement() {
+        TScriptedMessages msgs;
+        TfmCust* w = Customers();
+        Design(w, [&](TfmUdf* fm) {
+            TickSheet(fm, 1, "");
+            QCOMPARE(AddField(fm, {"FIRST", "First", 0, {}}, msgs), QStringList());
+            QCOMPARE(AddField(fm, {"NEXTONE", "Next", 0, {}}, msgs), QStringList());
+            Click(fm->btnClose);
+        });
+        QCOMPARE(Value("SELECT UDFLEFT || ',' || UDFTOP || ',' || UDFHEIGHT || ',' || UDFTABNO "
+                       "FROM SYS_OBJECT WHERE FIELD='FIRST'"),
+                 QString("16,13,45,1"));
+        QCOMPARE(Value("SELECT UDFLEFT || ',' || UDFTOP || ',' || UDFTABNO FROM SYS_OBJECT "
+                       "WHERE FIELD='NEXTONE'"),
+                 QString("16,63,2"));
+        int tab = 0, left = 0, top = 0;
+        FDm->getUDFPosition("AR_ACCT", 1, 100, tab, left, top);
+        QCOMPARE(QList<int>({tab, left, top}), QList<int>({3, 141, 13}));
+        FDm->getUDFPosition("AR_ACCT", 2, 100, tab, left, top);
+        QCOMPARE(QList<int>({tab, left, top}), QList<int>({1, 16, 13}));
+    }
+
+    // The designer: a field dragged and sized is stored by "Save"; closing
+    // without it asks, and No keeps the old place. Sheets switched on and
+    // named are kept on closing, and the browser follows.
+    void designerPlacesAndSheets() {
+        TScriptedMessages msgs;
+        TfmCust* w = Customers();
+        Design(w, [&](TfmUdf* fm) {
+            TickSheet(fm, 1, "");
+            AddField(fm, {"ROUTE", "Route", 0, {}}, msgs);
+            QWidget* c = fm->getGb(1)->findChild<QWidget*>("pnROUTE");
+            QTest::mousePress(c, Qt::LeftButton, {}, QPoint(5, 5));
+            QTest::mouseMove(c, QPoint(35, 25));
+            QTest::mouseRelease(c, Qt::LeftButton, {}, QPoint(35, 25));
+            QCOMPARE(c->pos(), QPoint(46, 33));
+            QVERIFY(fm->btnSave->isEnabled());
+            // The right handle widens it by 40.
+            QWidget* handle = fm->FNodes->Nodes()[3];
+            QTest::mousePress(handle, Qt::LeftButton, {}, QPoint(2, 2));
+            QTest::mouseMove(handle, QPoint(42, 2));
+            QTest::mouseRelease(handle, Qt::LeftButton, {}, QPoint(42, 2));
+            QCOMPARE(c->width(), 160);
+            Click(fm->btnSave);
+            QCOMPARE(msgs.Take(), QStringList());
+            QVERIFY(!fm->btnSave->isEnabled());
+            Click(fm->btnClose);
+        });
+        QCOMPARE(Value("SELECT UDFLEFT || ',' || UDFTOP || ',' || UDFWIDTH FROM SYS_OBJECT "
+                       "WHERE FIELD='ROUTE'"),
+                 QString("46,33,160"));
+        QCOMPARE(w->UdfGb[0]->findChild<QWidget*>("pnROUTE")->geometry().topLeft(), QPoint(46, 33));
+
+        Design(w, [&](TfmUdf* fm) {
+            QWidget* c = fm->getGb(1)->findChild<QWidget*>("pnROUTE");
+            QTest::mousePress(c, Qt::LeftButton, {}, QPoint(5, 5));
+            QTest::mouseMove(c, QPoint(105, 5));
+            QTest::mouseRelease(c, Qt::LeftButton, {}, QPoint(105, 5));
+            // Sheet 2 on without a name; sheet 1's caption changed.
+            Click(fm->cbSheet[1]);
+            QCOMPARE(fm->pgCtrl->tabText(1), QString("UserDefined"));
+            Retype(fm->edSheet[1], "X");
+            Retype(fm->edSheet[1], "");
+            QCOMPARE(fm->pgCtrl->tabText(1), QString("TabSheet2"));
+            msgs.Choices = {TMessageService::TAnswer::No};
+            Click(fm->btnClose);
+        });
+        QCOMPARE(msgs.Take(), QStringList{"The fields changed in [Fields Designer - Customers] "
+                                          "are not saved yet. Save them now?"});
+        QCOMPARE(Value("SELECT UDFLEFT FROM SYS_OBJECT WHERE FIELD='ROUTE'"), QString("46"));
+        QCOMPARE(Value("SELECT UDF2 FROM SYS_TABLENO WHERE TABLENAME='AR_ACCT'"), QString("1"));
+        const int second = w->pg->indexOf(w->pgTsUdf[1]);
+        QVERIFY(w->pg->isTabVisible(second));
+        QCOMPARE(w->pg->tabText(second), QString("UserDefined"));
+
+        // Sheet 1 off: its field goes from the browser, its column stays.
+        Design(w, [&](TfmUdf* fm) {
+            Click(fm->cbSheet[0]);
+            Click(fm->btnClose);
+        });
+        QVERIFY(!w->pg->isTabVisible(w->pg->indexOf(w->pgTsUdf[0])));
+        QVERIFY(!w->UdfGb[0]->findChild<QWidget*>("pnROUTE"));
+        QVERIFY(Columns("AR_ACCT").contains("ROUTE"));
+    }
+
+    // A required text field is required in the browser; a check box has no
+    // mark. Only the administrator may open the designer.
+    void requiredAndAdministrator() {
+        TScriptedMessages msgs;
+        TfmCust* w = Customers();
+        Design(w, [&](TfmUdf* fm) {
+            TickSheet(fm, 1, "");
+            AddField(fm, {"ROUTE", "Route", 0, [](TfmWizardUdf* wz) { Click(wz->cbRequired); }},
+                     msgs);
+            AddField(fm, {"VIP", "VIP", 4, {}}, msgs);
+            Click(fm->btnClose);
+        });
+        auto* pn = w->UdfGb[0]->findChild<TPnBase*>("pnROUTE");
+        QVERIFY(pn->Required());
+        QVERIFY(pn->FLabelStar->isVisibleTo(pn));
+        w->Child_New->trigger();
+        Retype(EditorOf(w, "NICKNAME"), "Cedar");
+        w->Child_Save->trigger();
+        QCOMPARE(msgs.Take(), QStringList{"[Route] Field cannot be empty"});
+        QCOMPARE(w->pg->currentWidget(), w->pgTsUdf[0]);
+        Retype(pn->Editor(), "East");
+        w->Child_Save->trigger();
+        QCOMPARE(msgs.Take(), QStringList());
+        QCOMPARE(Value("SELECT ROUTE FROM AR_ACCT WHERE NICKNAME='Cedar'"), QString("East"));
+
+        FDm->Curr_User_ID = 1;
+        FDm->Curr_User_Name = "Clerk";
+        w->Child_DesignField->trigger();
+        QCOMPARE(msgs.Take(), QStringList{"Please use administrator login to perform this "
+                                          "function, you are currently logged in as: Clerk"});
     }
 };
 
