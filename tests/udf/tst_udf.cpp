@@ -7,6 +7,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -15,14 +16,20 @@
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QTextEdit>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeWidget>
 #include <QtTest>
 
+#include "PrintTestSupport.h"
 #include "TClientDataSet.h"
 #include "TDbGridModel.h"
 #include "TestSupport.h"
 #include "uCust.h"
 #include "uDbGrid.h"
 #include "uDmMain.h"
+#include "uDoTemplate.h"
+#include "uDoTemplateField.h"
 #include "uMain.h"
 #include "uPnBase.h"
 #include "uPnFkey.h"
@@ -681,6 +688,66 @@ private slots:
         w->Child_DesignField->trigger();
         QCOMPARE(msgs.Take(), QStringList{"Please use administrator login to perform this "
                                           "function, you are currently logged in as: Clerk"});
+    }
+
+    // A field offered to the templates is a hidden element of each; ticked
+    // in the template's layout, it prints the customer's value on the invoice.
+    // The search panel finds customers by it.
+    void printsAndSearches() {
+        TScriptedMessages msgs;
+        TfmCust* w = Customers();
+        Design(w, [&](TfmUdf* fm) {
+            TickSheet(fm, 1, "");
+            AddField(fm, {"ROUTE", "Delivery Route", 0, {}}, msgs);
+            Click(fm->btnClose);
+        });
+        QCOMPARE(Value("SELECT COUNT(*) FROM SO_DOTEMPLATEFIELD WHERE DATAFIELD='ROUTE' AND "
+                       "VISIBLE=0"),
+                 Value("SELECT COUNT(*) FROM SO_DOTEMPLATE"));
+        FDm->ExecSQL("UPDATE AR_ACCT SET ROUTE='North Loop' WHERE ID=1");
+        FDm->ExecSQL("UPDATE AR_ACCT SET ROUTE='South Loop' WHERE ID=2");
+
+        w->MenuItem_TVRefreshClick();
+        QTest::mouseClick(w->btnLeftFind, Qt::LeftButton);
+        w->cbCon1->setCurrentIndex(w->cbCon1->findText("Delivery Route"));
+        w->cbSign1->setCurrentIndex(w->cbSign1->findText("Contains"));
+        Retype(w->edVal1, "North");
+        QTest::mouseClick(w->btnFilterFind, Qt::LeftButton);
+        QCOMPARE(w->Child_CDS->RecordCount(), 1);
+        QCOMPARE(w->Child_CDS->FieldByName("NICKNAME")->AsString(), QString("Acme"));
+
+        FMain->Command("Template_Do")->trigger();
+        TfmDoTemplate* t = FMain->fmDoTemplate;
+        QTreeWidgetItem* node = FolderNamed(t->TreeView1, "Invoice A4");
+        QVERIFY(node);
+        QTest::mouseClick(t->TreeView1->viewport(), Qt::LeftButton, {},
+                          t->TreeView1->visualItemRect(node).center());
+        bool ran = false;
+        OnNextModal([&](QWidget* dlgWidget) {
+            auto* dlg = qobject_cast<TfmDoTemplateField*>(dlgWidget);
+            QVERIFY(dlg);
+            const auto items =
+                dlg->clbHeader->findItems("Customers.UDF.Delivery Route", Qt::MatchExactly);
+            QCOMPARE(items.size(), 1);
+            QCOMPARE(items[0]->checkState(), Qt::Unchecked);
+            items[0]->setCheckState(Qt::Checked);
+            QTest::mouseClick(dlg->btnOk, Qt::LeftButton);
+            ran = true;
+        });
+        QTest::mouseClick(t->ToolBar2->widgetForAction(t->btnSetup), Qt::LeftButton);
+        QTRY_VERIFY(ran);
+        QCOMPARE(Value("SELECT VISIBLE FROM SO_DOTEMPLATEFIELD WHERE DATAFIELD='ROUTE' AND "
+                       "SO_DOTEMPLATE_ID=1"),
+                 QString("1"));
+
+        FDm->ExecSQL(
+            "INSERT INTO AR_TRAN (ID, INVOICENO, INVOICEDATE, AR_TRANTYPE_ID, "
+            "SYS_TREEVIEW_ID, AR_ACCT_ID) VALUES (1, 'INV-1', '2026-12-01', 1, 10, 1)");
+        TPreviewSeen seen;
+        ReadNextPreview(seen, msgs);
+        QTest::mouseClick(t->ToolBar2->widgetForAction(t->btnPreview), Qt::LeftButton);
+        QTRY_VERIFY(!seen.Pages.isEmpty());
+        QVERIFY2(seen.Pages[0].contains("North Loop"), qPrintable(seen.Pages[0].join('|')));
     }
 };
 
