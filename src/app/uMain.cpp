@@ -2,7 +2,9 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -14,6 +16,7 @@
 
 #include "uAbout.h"
 #include "uArTran.h"
+#include "uBackup.h"
 #include "uCBAcct.h"
 #include "uCBTran.h"
 #include "uCommands.h"
@@ -68,6 +71,8 @@ TfmMain::TfmMain(QWidget* parent) : QMainWindow(parent) {
     AddCommand(Cmd::System_Login, "Change User", true);
     AddCommand(Cmd::System_Default, "Main", true);
     AddCommand(Cmd::System_Tip, "Daily Tips", true);
+    AddCommand(Cmd::System_Backup, "Backup Database...", true);
+    AddCommand(Cmd::System_Restore, "Restore Database...", true);
     AddCommand(Cmd::System_ChangePasswd, "Change Password", true);
     AddCommand(Cmd::System_UserTodo, "Todo List", false);
     AddCommand(Cmd::CustRelation_Cust, "Customers", false);
@@ -106,6 +111,15 @@ TfmMain::TfmMain(QWidget* parent) : QMainWindow(parent) {
     connect(Command(Cmd::OnlineUpdate), &QAction::triggered, this, &TfmMain::onlineUpdate);
     connect(Command(Cmd::System_Tip), &QAction::triggered, this,
             [this]() { RunGuarded([this]() { System_TipExecute(); }); });
+    connect(Command(Cmd::System_Backup), &QAction::triggered, this,
+            [this]() { RunGuarded([this]() { Backup::BackupDatabase(this); }); });
+    connect(Command(Cmd::System_Restore), &QAction::triggered, this,
+            [this]() { RunGuarded([this]() { System_RestoreExecute(); }); });
+    RestartProgram = []() {
+        QProcess::startDetached(QCoreApplication::applicationFilePath(),
+                                QCoreApplication::arguments().mid(1), QDir::currentPath());
+        QCoreApplication::quit();
+    };
     // Each report window lives from its command to its closing.
     auto report = [this](const char* command, auto make) {
         connect(Command(command), &QAction::triggered, this, [this, make]() {
@@ -168,6 +182,12 @@ void TfmMain::BuildMenus() {
     fixed(sys->addSeparator());
     sys->addAction(Command(Cmd::System_Dictionary));
     sys->addAction(Command(Cmd::System_User));
+    fixed(sys->addSeparator());
+    // For the administrator only, whatever the rights say.
+    for (const char* c : {Cmd::System_Backup, Cmd::System_Restore}) {
+        sys->addAction(Command(c));
+        fixed(Command(c));
+    }
     fixed(sys->addSeparator());
     for (const char* c :
          {Cmd::System_UserTodo, Cmd::System_Login, Cmd::System_ChangePasswd, Cmd::System_Exit}) {
@@ -362,6 +382,12 @@ void TfmMain::SetSysOptions(int TabIndex) {
     TfmSysOptions dlg(this);
     dlg.SelectPage(TabIndex);
     dlg.exec();
+}
+
+void TfmMain::System_RestoreExecute() {
+    // The restored database replaces this one: nothing typed may be lost with it.
+    if (!ResolveAllPendingEdits()) return;
+    if (Backup::RestoreDatabase(this)) RestartProgram();
 }
 
 void TfmMain::System_ChangePasswdExecute() {

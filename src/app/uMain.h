@@ -4,6 +4,7 @@
 #include <QList>
 #include <QMainWindow>
 #include <QSet>
+#include <functional>
 
 #include "uChild.h"
 
@@ -46,6 +47,10 @@ public:
     // "Daily Tips".
     void System_TipExecute();
     void System_LoginExecute();
+    // "Restore Database...": the program starts again on the restored file.
+    void System_RestoreExecute();
+    // Starts the program anew and ends this one.
+    std::function<void()> RestartProgram;
     void System_ChangePasswdExecute();
 
     // ---- child windows

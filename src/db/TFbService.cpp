@@ -1,0 +1,93 @@
+#include "TFbService.h"
+
+#include <QByteArray>
+
+#include "TFbRef.h"
+#include "TFbStatus.h"
+
+using namespace Firebird;
+
+namespace {
+
+// Runs one service action (its start block made by fill) and reads its
+// report line by line until the engine says it is done.
+void Run(const QString& host, const std::function<void(IXpbBuilder*, TFbStatus&)>& fill,
+         const TFbService::TProgress& progress) {
+    IUtil* util = TFbConnection::Util();
+    FbGuard([&](TFbStatus& st) {
+        const TFbRef<IXpbBuilder> attach(
+            util->getXpbBuilder(&st, IXpbBuilder::SPB_ATTACH, nullptr, 0));
+        attach->insertString(&st, isc_spb_user_name, TFbConnection::DefaultUser());
+        attach->insertString(&st, isc_spb_password, TFbConnection::DefaultPassword());
+        const QByteArray manager =
+            (host.isEmpty() ? QString("service_mgr") : host + ":service_mgr").toUtf8();
+        const TFbRef<IProvider> prov(TFbConnection::Master()->getDispatcher());
+        TFbRef<IService> svc(prov->attachServiceManager(
+            &st, manager.constData(), attach->getBufferLength(&st), attach->getBuffer(&st)));
+        const TFbRef<IXpbBuilder> start(
+            util->getXpbBuilder(&st, IXpbBuilder::SPB_START, nullptr, 0));
+        fill(start.get(), st);
+        svc->start(&st, start->getBufferLength(&st), start->getBuffer(&st));
+        const unsigned char ask[] = {isc_info_svc_line};
+        unsigned char answer[16384];
+        for (;;) {
+            svc->query(&st, 0, nullptr, sizeof(ask), ask, sizeof(answer), answer);
+            const unsigned char* p = answer;
+            if (*p != isc_info_svc_line) break;
+            ++p;
+            const int len = int(p[0]) | (int(p[1]) << 8);
+            p += 2;
+            if (len == 0) break;  // the work is done
+            const QString line = QString::fromUtf8(reinterpret_cast<const char*>(p), len);
+            if (progress && !progress(line)) break;
+        }
+        FbEnd(svc, [&](IService* s) { s->detach(&st); });
+    });
+}
+
+}  // namespace
+
+void TFbService::SplitDatabase(const QString& database, QString& host, QString& path) {
+    // "host:/path" or "host/port:/path"; a one-letter drive ("C:\...") is no host.
+    const int colon = database.indexOf(QLatin1Char(':'));
+    if (colon > 1) {
+        host = database.left(colon);
+        path = database.mid(colon + 1);
+    } else {
+        host.clear();
+        path = database;
+    }
+}
+
+void TFbService::Backup(const QString& database, const QString& backupFile,
+                        const TProgress& progress) {
+    QString host, path;
+    SplitDatabase(database, host, path);
+    const QByteArray db = path.toUtf8(), file = backupFile.toUtf8();
+    Run(
+        host,
+        [&](IXpbBuilder* spb, TFbStatus& st) {
+            spb->insertTag(&st, isc_action_svc_backup);
+            spb->insertString(&st, isc_spb_dbname, db.constData());
+            spb->insertString(&st, isc_spb_bkp_file, file.constData());
+            spb->insertTag(&st, isc_spb_verbose);
+        },
+        progress);
+}
+
+void TFbService::Restore(const QString& backupFile, const QString& database,
+                         const TProgress& progress) {
+    QString host, path;
+    SplitDatabase(database, host, path);
+    const QByteArray db = path.toUtf8(), file = backupFile.toUtf8();
+    Run(
+        host,
+        [&](IXpbBuilder* spb, TFbStatus& st) {
+            spb->insertTag(&st, isc_action_svc_restore);
+            spb->insertString(&st, isc_spb_bkp_file, file.constData());
+            spb->insertString(&st, isc_spb_dbname, db.constData());
+            spb->insertInt(&st, isc_spb_options, isc_spb_res_create);
+            spb->insertTag(&st, isc_spb_verbose);
+        },
+        progress);
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+// Firebird's backup and restore through the engine's service manager: a
+// consistent snapshot of a database in use, which copying its file is not.
+// The database strings are those a connection opens: a plain path for the
+// embedded engine, "host:/path" for a server (whose own files the paths
+// then name). Failures raise EFbError with the engine's message.
+class TFbService {
+public:
+    // Called with each line the engine reports; false stops the work.
+    using TProgress = std::function<bool(const QString& line)>;
+
+    static void Backup(const QString& database, const QString& backupFile,
+                       const TProgress& progress = {});
+    // Creates database from backupFile; an existing file is never replaced.
+    static void Restore(const QString& backupFile, const QString& database,
+                        const TProgress& progress = {});
+    // The host part of a database string ("" for the embedded engine) and the path.
+    static void SplitDatabase(const QString& database, QString& host, QString& path);
+};
