@@ -25,21 +25,26 @@ void TDbGridModel::ResetColumns() { Reset(); }
 
 void TDbGridModel::Reset() {
     beginResetModel();
-    // Titles stay with their fields when only the rows change.
-    std::vector<std::pair<TField*, QString>> titles;
-    for (size_t i = 0; i < FColumns.size() && i < FTitles.size(); ++i)
-        if (!FTitles[i].isEmpty()) titles.emplace_back(FColumns[i], FTitles[i]);
+    // Titles stay with their columns, known by name: the fields themselves
+    // may have been freed and made anew (a table that gained a column).
+    std::vector<std::pair<QString, QString>> titles;
+    for (size_t i = 0; i < FColumnNames.size() && i < FTitles.size(); ++i)
+        if (!FTitles[i].isEmpty()) titles.emplace_back(FColumnNames[i], FTitles[i]);
     FColumns.clear();
+    FColumnNames.clear();
     TClientDataSet* ds = FSource ? FSource->DataSet() : nullptr;
     if (ds) {
         for (int i = 0; i < ds->FieldCount(); ++i)
-            if (ds->Field(i)->Visible) FColumns.push_back(ds->Field(i));
+            if (ds->Field(i)->Visible) {
+                FColumns.push_back(ds->Field(i));
+                FColumnNames.push_back(ds->Field(i)->FieldName);
+            }
     }
     FRows = (ds && ds->Active()) ? ds->RecordCount() : 0;
     FTitles.assign(FColumns.size(), QString());
     for (const auto& t : titles)
-        for (size_t i = 0; i < FColumns.size(); ++i)
-            if (FColumns[i] == t.first) FTitles[i] = t.second;
+        for (size_t i = 0; i < FColumnNames.size(); ++i)
+            if (FColumnNames[i] == t.first) FTitles[i] = t.second;
     endResetModel();
 }
 

@@ -60,7 +60,8 @@ private:
 
     QPointer<TDataSource> FSource;
     std::vector<TField*> FColumns;
-    std::vector<QString> FTitles;  // empty: the field's caption
+    std::vector<QString> FColumnNames;  // the field name of each column
+    std::vector<QString> FTitles;       // empty: the field's caption
     int FRows = 0;
     QHash<QString, QColor> FColors;                                     // by field name, upper case
     QHash<QString, std::function<QPixmap(const QVariant&)>> FPictures;  // likewise

@@ -84,6 +84,10 @@ TfmUdf::TfmUdf(QWidget* parent) : QDialog(parent) {
         edSheet[i]->setAccessibleName("TabSheet" + QString::number(tsNo) + " Name");
         edSheet[i]->setMaxLength(50);
         edSheet[i]->installEventFilter(this);
+        // The boxes keep their columns while names come and go.
+        QSizePolicy keep = edSheet[i]->sizePolicy();
+        keep.setRetainSizeWhenHidden(true);
+        edSheet[i]->setSizePolicy(keep);
         tl->addWidget(cbSheet[i], 1, i);
         tl->addWidget(edSheet[i], 2, i);
         connect(cbSheet[i], &QCheckBox::clicked, this,
@@ -132,6 +136,9 @@ TfmUdf::TfmUdf(QWidget* parent) : QDialog(parent) {
     QFont uf = lbType->font();
     uf.setUnderline(true);
     lbType->setFont(uf);
+    QSizePolicy keep = lbType->sizePolicy();
+    keep.setRetainSizeWhenHidden(true);
+    lbType->setSizePolicy(keep);
     rl->addRow(lbType);
     auto row = [rl, right](const QString& caption, QWidget* w) {
         auto* l = new QLabel(caption, right);

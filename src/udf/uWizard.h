@@ -10,7 +10,8 @@ class QTimer;
 class QHBoxLayout;
 
 // The wizard's moving picture: one of ten small drawings of a table taking a
-// new column, animated while it is shown.
+// new column, animated while it is shown. Drawn here rather than read from
+// picture files, so that the wizard looks the same wherever it is installed.
 class TWizardPicture : public QWidget {
     Q_OBJECT
 public:

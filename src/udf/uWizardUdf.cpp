@@ -13,6 +13,7 @@
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
+#include "EFbError.h"
 #include "TClientDataSet.h"
 #include "uDmMain.h"
 #include "uMessages.h"
@@ -37,6 +38,9 @@ W* Row(QFormLayout* form, const QString& caption, W* w, const QString& note = QS
     if (!note.isEmpty()) form->addRow(QString(), Note(note, w->parentWidget()));
     return w;
 }
+
+// The longest text a column of the database's UTF8 holds.
+constexpr int kMaxText = 8191;
 
 QSpinBox* Spin(QWidget* parent, const QString& name, int max) {
     auto* s = new QSpinBox(parent);
@@ -121,15 +125,15 @@ TfmWizardUdf::TfmWizardUdf(QWidget* parent) : TfmWizard(parent) {
         auto* page = new QWidget(pgAttr);
         auto* f = new QFormLayout(page);
         edTextSize =
-            Row(f, QStringLiteral("Field Size"), Spin(page, "edTextSize", 32765), sizeNote);
+            Row(f, QStringLiteral("Field Size"), Spin(page, "edTextSize", kMaxText), sizeNote);
         pgAttr->addWidget(page);
     }
     {
         auto* page = new QWidget(pgAttr);
         auto* f = new QFormLayout(page);
-        edNumSize = Row(f, QStringLiteral("Field Size"), Spin(page, "edNumSize", 99), sizeNote);
+        edNumSize = Row(f, QStringLiteral("Field Size"), Spin(page, "edNumSize", 18), sizeNote);
         edNumDecimal =
-            Row(f, QStringLiteral("Decimal Points"), Spin(page, "edNumDecimal", 99),
+            Row(f, QStringLiteral("Decimal Points"), Spin(page, "edNumDecimal", 18),
                 QStringLiteral("(For example, it is usually set monetary field to 2 decimal "
                                "points)"));
         edFormat = Row(f, QStringLiteral("Display Format"), new QLineEdit(page),
@@ -163,7 +167,8 @@ TfmWizardUdf::TfmWizardUdf(QWidget* parent) : TfmWizard(parent) {
     cbRequired = new QCheckBox(QStringLiteral("Required"), p3);
     cbRequired->setObjectName(QStringLiteral("cbRequired"));
     common->addRow(cbRequired);
-    common->addRow(Note(QStringLiteral("(Field is mandatory where user must enter a value)"), p3));
+    lbRequiredNote = Note(QStringLiteral("(Field is mandatory where user must enter a value)"), p3);
+    common->addRow(lbRequiredNote);
     l3->addLayout(common);
     l3->addStretch(1);
 
@@ -274,6 +279,17 @@ bool TfmWizardUdf::UdfFieldValidate(const QString& fldName, QString& Err) {
         Err = QStringLiteral("Field name already exists");
         return false;
     }
+    // Names the database takes only in quotes (a word of its language such
+    // as ORDER, a leading digit or "_") would fail only at the last page.
+    try {
+        TWorkQuery probe(dmMain()->SQLConn_Main,
+                         "SELECT NULL AS " + fldName + " FROM RDB$DATABASE");
+    } catch (const EFbError&) {
+        Err = QStringLiteral(
+            "Field name must start with a letter \"A\"~\"Z\" and cannot be a reserved word of the "
+            "database");
+        return false;
+    }
     return true;
 }
 
@@ -340,7 +356,10 @@ void TfmWizardUdf::PrepareAttributes() {
             pgAttr->setCurrentIndex(3);
     }
     // Check boxes, dates and pictures have no required mark.
-    cbRequired->setVisible(t == 0 || t == 1 || t == 2 || t == 5 || t == 6);
+    // Only edits and lookups are checked for a value when a record is saved.
+    const bool canRequire = t == 0 || t == 2 || t == 6;
+    cbRequired->setVisible(canRequire);
+    lbRequiredNote->setVisible(canRequire);
 }
 
 bool TfmWizardUdf::CheckAttributes() {
@@ -396,7 +415,7 @@ bool TfmWizardUdf::CheckAttributes() {
     SetRow(QStringLiteral("RESULTFIELD"),
            t == 6 ? QVariant(cbLookupField->currentText()) : QVariant());
     SetRow(QStringLiteral("UDFTABNO"), edTabOrder->value());
-    SetRow(QStringLiteral("REQUIRED"), cbRequired->isVisible() && cbRequired->isChecked() ? 1 : 0);
+    SetRow(QStringLiteral("REQUIRED"), !cbRequired->isHidden() && cbRequired->isChecked() ? 1 : 0);
     return true;
 }
 

@@ -47,6 +47,7 @@ public:
     QComboBox* cbLookupField;
     QSpinBox* edTabOrder;
     QCheckBox* cbRequired;
+    QLabel* lbRequiredNote;
     // Page 4
     QCheckBox* cbVisible;
     QWidget* pnPrint;

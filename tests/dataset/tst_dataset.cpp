@@ -77,6 +77,28 @@ private slots:
 
     void init() { Seed(); }
 
+    // A title given to a grid column stays with that column when the set's
+    // fields are made anew (a table that gained a column), not with whichever
+    // new field happens to take the old one's place.
+    void gridTitlesFollowTheirColumns() {
+        TClientDataSet ds;
+        ds.SetConnection(&FConn);
+        ds.CommandText = "SELECT ID, NICKNAME FROM AR_ACCT";
+        TDataSource src;
+        src.SetDataSet(&ds);
+        TDbGridModel model(&src);
+        ds.Open();
+        QVERIFY(model.setHeaderData(1, Qt::Horizontal, "Short"));
+        ds.Close();
+        ds.ClearFields();
+        ds.CommandText = "SELECT ID, NAME, NICKNAME FROM AR_ACCT";
+        ds.UpdateFieldDefs();
+        model.ResetColumns();
+        ds.Open();
+        QCOMPARE(model.headerData(1, Qt::Horizontal).toString(), QString("NAME"));
+        QCOMPARE(model.headerData(2, Qt::Horizontal).toString(), QString("Short"));
+    }
+
     void openBuildsFieldsFromTheStatement() {
         TClientDataSet ds;
         OpenCust(ds);

@@ -189,6 +189,12 @@ private slots:
         TDbGridModel* m = w->DBGrid1->GridModel();
         const int col = m->ColumnOfField(w->Child_CDS->FieldByName("ROUTE"));
         QVERIFY(col >= 0);
+        // Every column keeps its own title after the fields were made anew.
+        for (int c = 0; c < m->columnCount(); ++c) {
+            // (A sorted column carries its arrow after the title.)
+            const QString title = m->headerData(c, Qt::Horizontal).toString();
+            QVERIFY2(title.startsWith(m->FieldOfColumn(c)->Caption()), qPrintable(title));
+        }
         QCOMPARE(m->headerData(col, Qt::Horizontal).toString(), QString("Route"));
         QVERIFY(w->cbCon1->findText("Route") >= 0);
 
@@ -307,15 +313,18 @@ private slots:
             return "Invalid field name: " + name + ", error: " + rule +
                    ", please enter a valid field name and try again.";
         };
+        const QString unquoted =
+            "Field name must start with a letter \"A\"~\"Z\" and cannot be a reserved word of "
+            "the database";
         QTest::newRow("ORDER_NO") << "ORDER_NO"
                                   << "Order"
                                   << "";
         QTest::newRow("leading digit") << "1ST"
-                                       << "First"
-                                       << "";
+                                       << "First" << refused("1ST", unquoted);
         QTest::newRow("leading underscore") << "_X"
-                                            << "X"
-                                            << "";
+                                            << "X" << refused("_X", unquoted);
+        QTest::newRow("reserved word") << "ORDER"
+                                       << "Order" << refused("ORDER", unquoted);
         QTest::newRow("empty") << ""
                                << "C" << refused("", "Field name cannot be empty");
         QTest::newRow("blanks") << "   "
