@@ -1,6 +1,7 @@
 #include "uDoTemplate.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QFileInfo>
 #include <QFontInfo>
 #include <QKeyEvent>
@@ -342,14 +343,20 @@ void TfmDoTemplate::CreateLabels() {
             label->setText(title);
         }
 
-        QFont font(str("FONTNAME"));
+        // An element without a font of its own (one added for a new field)
+        // takes the program's.
+        QFont font = str("FONTNAME").isEmpty() ? QApplication::font() : QFont(str("FONTNAME"));
         if (num("FONTSIZE") > 0) font.setPointSize(num("FONTSIZE"));
         ApplyFontStyleName(font, str("FONTSTYLE"));
         label->setFont(font);
         QPalette pal = label->palette();
         pal.setColor(QPalette::WindowText, ColorOfName(str("FONTCOLOR")));
         label->setPalette(pal);
-        label->setGeometry(num("LEFT"), num("TOP"), num("WIDTH"), num("HEIGHT"));
+        QRect place(num("LEFT"), num("TOP"), num("WIDTH"), num("HEIGHT"));
+        // An element stored without a size (one added for a new field) shows
+        // at its text's size, so that it can be seen and taken.
+        if (place.width() < 1 || place.height() < 1) place.setSize(label->sizeHint());
+        label->setGeometry(place);
         label->setVisible(designBand && num("VISIBLE") == 1);
 
         text->Enabled = false;  // until the print state says otherwise

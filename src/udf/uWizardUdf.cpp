@@ -356,6 +356,12 @@ void TfmWizardUdf::PrepareAttributes() {
             pgAttr->setCurrentIndex(3);
     }
     // Check boxes, dates and pictures have no required mark.
+    // The page takes the room of its own boxes, not of the largest page.
+    for (int i = 0; i < pgAttr->count(); ++i)
+        pgAttr->widget(i)->setSizePolicy(QSizePolicy::Preferred, i == pgAttr->currentIndex()
+                                                                     ? QSizePolicy::Preferred
+                                                                     : QSizePolicy::Ignored);
+    pgAttr->adjustSize();
     // Only edits and lookups are checked for a value when a record is saved.
     const bool canRequire = t == 0 || t == 2 || t == 6;
     cbRequired->setVisible(canRequire);

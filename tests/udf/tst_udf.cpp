@@ -748,6 +748,12 @@ private slots:
         QCOMPARE(Value("SELECT VISIBLE FROM SO_DOTEMPLATEFIELD WHERE DATAFIELD='ROUTE' AND "
                        "SO_DOTEMPLATE_ID=1"),
                  QString("1"));
+        // On the canvas at the text's size, to be seen and dragged into place.
+        QLabel* shown = nullptr;
+        for (QLabel* l : t->findChildren<QLabel*>())
+            if (l->text() == "Customers.UDF.Delivery Route") shown = l;
+        QVERIFY(shown && !shown->isHidden());
+        QVERIFY(shown->width() > 50 && shown->height() > 5);
 
         FDm->ExecSQL(
             "INSERT INTO AR_TRAN (ID, INVOICENO, INVOICEDATE, AR_TRANTYPE_ID, "
