@@ -2,12 +2,20 @@
 
 int main(int argc, char** argv) {
     TApplication app(argc, argv);
+    // A program that was started again waits for the one before to end.
+    WaitForPreviousInstance(QCoreApplication::arguments());
     // Before the first connection, so that no signal finds the program
     // without its own handling.
     InstallSignalExit();
-    TStartup startup;
-    // A signal during the start sequence ends the program here, before the
-    // message loop would start afresh.
-    if (!startup.Start() || SignalExitRequested()) return 0;
-    return app.exec();
+    int status = 0;
+    {
+        TStartup startup;
+        // A signal during the start sequence ends the program here, before
+        // the message loop would start afresh.
+        if (!startup.Start() || SignalExitRequested()) return 0;
+        status = app.exec();
+    }
+    // The windows and connections are gone: the next program may open the files.
+    if (RestartRequested()) StartAgain();
+    return status;
 }

@@ -4,7 +4,6 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDesktopServices>
-#include <QDir>
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -31,6 +30,7 @@
 #include "uMessages.h"
 #include "uProd.h"
 #include "uReports.h"
+#include "uStartup.h"
 #include "uSupplier.h"
 #include "uSysDict.h"
 #include "uSysOptions.h"
@@ -116,8 +116,7 @@ TfmMain::TfmMain(QWidget* parent) : QMainWindow(parent) {
     connect(Command(Cmd::System_Restore), &QAction::triggered, this,
             [this]() { RunGuarded([this]() { System_RestoreExecute(); }); });
     RestartProgram = []() {
-        QProcess::startDetached(QCoreApplication::applicationFilePath(),
-                                QCoreApplication::arguments().mid(1), QDir::currentPath());
+        RequestRestart();
         QCoreApplication::quit();
     };
     // Each report window lives from its command to its closing.

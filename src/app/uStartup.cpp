@@ -4,7 +4,12 @@
 #include <ibase.h>
 #include <unistd.h>
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
 #include <QSocketNotifier>
+#include <QThread>
 #include <cerrno>
 #include <csignal>
 
@@ -64,6 +69,43 @@ void InstallSignalExit() {
 }
 
 bool SignalExitRequested() { return g_signalExit; }
+
+namespace {
+bool g_restart = false;
+}
+
+void RequestRestart() { g_restart = true; }
+bool RestartRequested() { return g_restart; }
+
+void StartAgain() {
+    QStringList args;
+    for (const QString& a : QCoreApplication::arguments().mid(1))
+        if (!a.startsWith(QLatin1String("--after="))) args << a;
+    args << "--after=" + QString::number(QCoreApplication::applicationPid());
+    QProcess::startDetached(QCoreApplication::applicationFilePath(), args, QDir::currentPath());
+}
+
+namespace {
+// A program that has ended, though its parent may not have collected it yet.
+bool Ended(pid_t pid) {
+    if (::kill(pid, 0) != 0) return true;
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly)) return false;
+    const QByteArray line = stat.readAll();
+    const int close = line.lastIndexOf(')');
+    return close > 0 && line.mid(close + 2, 1) == "Z";
+}
+}  // namespace
+
+void WaitForPreviousInstance(const QStringList& arguments) {
+    for (const QString& a : arguments) {
+        if (!a.startsWith(QLatin1String("--after="))) continue;
+        const pid_t pid = pid_t(a.mid(8).toLongLong());
+        // At most half a minute: a program that does not end by then will
+        // not, and the start reports the database it cannot open.
+        for (int i = 0; pid > 0 && i < 300 && !Ended(pid); ++i) QThread::msleep(100);
+    }
+}
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {}
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QStringList>
 #include <memory>
 
 class TdmMain;
@@ -23,6 +24,16 @@ public:
 void InstallSignalExit();
 // Whether one of those signals has been taken up by the message loop.
 bool SignalExitRequested();
+
+// Starting the program again (after its database was restored): asked for
+// while it runs, done by main() once this program has let go of its
+// databases. The new one waits until this one has ended: the embedded
+// engine opens a database file for one program at a time.
+void RequestRestart();
+bool RestartRequested();
+void StartAgain();
+// "--after=<pid>" on the command line: waits until that program has ended.
+void WaitForPreviousInstance(const QStringList& arguments);
 
 // The start sequence: connections, login, windows, login completion.
 class TStartup {
