@@ -644,12 +644,40 @@ void TClientDataSet::SortView() {
     if (FIndexField.isEmpty()) return;
     TField* f = FindField(FIndexField);
     if (!f) return;
-    if (f->IsLookup) f = FindField(f->KeyFields);
-    if (!f || f->Slot < 0) return;
+    if (f->IsLookup) {
+        SortViewByLookup(f);
+        return;
+    }
+    if (f->Slot < 0) return;
     const int slot = f->Slot;
     const bool desc = FIndexDescending;
     std::stable_sort(FView.begin(), FView.end(), [&](uint32_t a, uint32_t b) {
         const int c = FLayout.Compare(RowOf(a), RowOf(b), slot);
+        return desc ? c > 0 : c < 0;
+    });
+}
+
+void TClientDataSet::SortViewByLookup(const TField* f) {
+    // A lookup column sorts by the text it shows (the customer's name), not
+    // by the key behind it; each key is looked up once.
+    const TField* key = FindField(f->KeyFields);
+    if (!key || key->Slot < 0 || !f->LookupDataSet) return;
+    QHash<QString, QString> shownOfKey;
+    std::vector<QString> shown(FRecords.size());
+    for (uint32_t r : FView) {
+        if (FLayout.IsNull(RowOf(r), key->Slot)) continue;
+        const QVariant k = FLayout.Get(RowOf(r), key->Slot);
+        const QString kt = k.toString();
+        auto it = shownOfKey.constFind(kt);
+        if (it == shownOfKey.cend())
+            it = shownOfKey.insert(
+                kt,
+                f->LookupDataSet->Lookup(f->LookupKeyFields, k, f->LookupResultField).toString());
+        shown[r] = it.value();
+    }
+    const bool desc = FIndexDescending;
+    std::stable_sort(FView.begin(), FView.end(), [&](uint32_t a, uint32_t b) {
+        const int c = QString::compare(shown[a], shown[b], Qt::CaseInsensitive);
         return desc ? c > 0 : c < 0;
     });
 }

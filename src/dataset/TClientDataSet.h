@@ -297,6 +297,7 @@ private:
     void SetState(TDataSetState s);
     void RebuildView(bool keepCurrent);
     void SortView();
+    void SortViewByLookup(const TField* f);
     bool Accepts(const uint8_t* row) const;
     void CompileFilter();
     void AfterMove(bool scrolled);
