@@ -77,6 +77,15 @@ int TableCount() {
 
 QString Stamp() { return QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd-HHmm")); }
 
+// front + stamp + back, with "-2", "-3", ... after the stamp when that file exists.
+QString FreeName(const QString& front, const QString& back) {
+    const QString stamp = Stamp();
+    QString name = front + stamp + back;
+    for (int n = 2; QFileInfo::exists(name); ++n)
+        name = front + stamp + "-" + QString::number(n) + back;
+    return name;
+}
+
 // Restores backupFile to a scratch file and removes it again: a backup that
 // cannot be restored is no backup. Throws the engine's error.
 void CheckByRestoring(const QString& backupFile, TProgress& progress, bool& cancelled) {
@@ -95,7 +104,7 @@ void Backup::BackupDatabase(QWidget* parent) {
     const QString database = LocalDatabaseFile();
     if (database.isEmpty()) return;
     QDir().mkpath(BackupFolder());
-    QString file = BackupFolder() + QFileInfo(database).completeBaseName() + "-" + Stamp() + ".fbk";
+    QString file = FreeName(BackupFolder() + QFileInfo(database).completeBaseName() + "-", ".fbk");
     if (!TMessageService::Instance().SaveFile(QStringLiteral("Backup Database"),
                                               QString::fromLatin1(kFilter), file))
         return;
@@ -151,7 +160,7 @@ bool Backup::RestoreDatabase(QWidget* parent) {
     if (!TMessageService::Instance().OpenFile(QStringLiteral("Restore Database"),
                                               QString::fromLatin1(kFilter), file))
         return false;
-    const QString kept = database + "." + Stamp() + ".bak";
+    const QString kept = FreeName(database + ".", ".bak");
     if (!ConfirmYesNo("Restore the database from " + QDir::toNativeSeparators(file) +
                       "? The current database is kept as " + QDir::toNativeSeparators(kept) +
                       ", and Tallyvo starts again for you to log in."))
