@@ -1304,6 +1304,8 @@ void TfmChild::ShowGridMenu(const QPoint& pos) {
     N16->setVisible(Child_CDS->FindField(QStringLiteral("SYS_TABLEFLAG_ID")) != nullptr);
     if (N16->isVisible()) Guarded([this]() { PopupDbGridPopup(); });
     for (QAction* a : PopupDbGrid->actions()) a->setEnabled(enabled);
+    // Fields are designed for the table, not for a row: an empty table too.
+    Child_DesignField->setEnabled(Child_CDS->Active() && !Child_DS->Editing());
     if (enabled && DBGrid1->SelectedRows().Count() == 0) {
         DBGrid1->SelectedRows().SetMarked(Child_CDS->KeyOfRow(Child_CDS->RecNo()), true);
         DBGrid1->SyncMarks();

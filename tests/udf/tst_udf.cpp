@@ -34,6 +34,7 @@
 #include "uPnBase.h"
 #include "uPnFkey.h"
 #include "uSizeHandles.h"
+#include "uSupplier.h"
 #include "uUdf.h"
 #include "uWizardUdf.h"
 
@@ -665,6 +666,28 @@ private slots:
         QVERIFY(!w->pg->isTabVisible(w->pg->indexOf(w->pgTsUdf[0])));
         QVERIFY(!w->UdfGb[0]->findChild<QWidget*>("pnROUTE"));
         QVERIFY(Columns("AR_ACCT").contains("ROUTE"));
+    }
+
+    // A table without rows gets fields too: "Design Fields" needs no row.
+    void emptyTable() {
+        TScriptedMessages msgs;
+        FMain->Command("CustRelation_Supplier")->trigger();
+        TfmChild* w = FMain->fmSupplier;
+        QCOMPARE(w->Child_CDS->RecordCount(), 0);
+        bool ran = false;
+        OnNextModal([&](QWidget* dlg) {
+            auto* fm = qobject_cast<TfmUdf*>(dlg);
+            QVERIFY(fm);
+            QCOMPARE(fm->windowTitle(), QString("Fields Designer - Suppliers"));
+            TickSheet(fm, 1, "");
+            AddField(fm, {"REGION", "Region", 0, {}}, msgs);
+            Click(fm->btnClose);
+            ran = true;
+        });
+        ChooseInGridMenu(w->DBGrid1, w->PopupDbGrid, {"Design Fields"});
+        QVERIFY(ran);
+        QVERIFY(Columns("AP_ACCT").contains("REGION"));
+        QVERIFY(w->UdfGb[0]->findChild<QWidget*>("pnREGION"));
     }
 
     // A required text field is required in the browser; a check box has no
