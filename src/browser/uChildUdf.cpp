@@ -3,14 +3,12 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include "TClientDataSet.h"
 #include "TFbQuery.h"
 #include "uChild.h"
 #include "uDmMain.h"
-#include "uGridSettings.h"
 #include "uMessages.h"
 #include "uUdfSheet.h"
 
