@@ -1121,8 +1121,11 @@ bool TfmChild::SaveMaster() {
         return false;
     }
     if (inserting) {
-        Child_CDS->Refresh();
-        if (folder) RefreshTreeViewNodeByTreeViewId(NodeData(folder).ID, AbsoluteIndex(folder));
+        // Only the new row is read back, with what the database derived for
+        // it; the folder's other rows and its count need no second reading.
+        Child_CDS->RefreshRecord();
+        Child_CDS->Resort();
+        if (folder) AddToFolderCount(folder, 1, CountedInFolder() ? 1 : 0);
         ShowRecordCount();
     } else {
         Child_CDS->RefreshRecord();  // what the write derived, and other users' columns
@@ -1189,6 +1192,7 @@ void TfmChild::Child_DeleteExecute() {
     const QString name = Child_CDS->FieldByName(FNameField)->AsString();
     if (!ConfirmYesNo(QStringLiteral("Are you sure to delete: ") + name)) return;
     const QVariant key = Child_CDS->FieldByName(QStringLiteral("ID"))->Value();
+    const bool counted = CountedInFolder();
     // The row's own delete is written in the transaction of its dependent
     // rows' deletes: all of them commit, or none.
     const bool deleted = DeleteWithDependencies(
@@ -1213,7 +1217,7 @@ void TfmChild::Child_DeleteExecute() {
     SetTopBtnStatus();
     ShowRecordCount();
     if (QTreeWidgetItem* folder = SelectedFolder())
-        RefreshTreeViewNodeByTreeViewId(NodeData(folder).ID, AbsoluteIndex(folder));
+        AddToFolderCount(folder, -1, counted ? -1 : 0);
     if (!FSubTableName.isEmpty() && Child_CDS->IsEmpty()) SetSubButtonStatus();
 }
 
@@ -1449,6 +1453,21 @@ void TfmChild::RefreshTreeViewNodeByTreeViewId(int tvId, int absoluteIdx) {
     SetNodeData(item, d);
 }
 
+void TfmChild::AddToFolderCount(QTreeWidgetItem* item, int total, int counted) {
+    TTreeNodeData d = NodeData(item);
+    d.RecCountTotal += total;
+    if (!FTVCountField.isEmpty()) d.RecCountByFlag += counted;
+    item->setText(
+        0, d.Caption + CountSuffix(d.RecCountTotal, d.RecCountByFlag, FTVCountField, FTVShowCount));
+    SetNodeData(item, d);
+}
+
+bool TfmChild::CountedInFolder() const {
+    // The folder's second count is of the rows whose count column is 0.
+    const TField* f = FTVCountField.isEmpty() ? nullptr : Child_CDS->FindField(FTVCountField);
+    return f && !f->IsNull() && f->AsInteger() == 0;
+}
+
 void TfmChild::N12Click() {
     QString name;
     if (!InputQuery(QStringLiteral("Folder Name"), QStringLiteral("Folder Name"), name)) return;
@@ -1528,21 +1547,29 @@ void TfmChild::N17Click() {
     if (!picker.btnOkClicked) return;
     const TTreeNodeData dest = picker.SelectedData();
     const int destIdx = picker.SelectedAbsoluteIndex();
+    int moved = 0, movedCounted = 0;
     for (qint64 key : marks.Items()) {
         const int row = Child_CDS->RowOfKey(key);
         if (row < 0) continue;
         Child_CDS->MoveTo(row);
+        if (Child_CDS->FieldByName(QStringLiteral("SYS_TREEVIEW_ID"))->AsInteger() != dest.ID) {
+            ++moved;
+            if (CountedInFolder()) ++movedCounted;
+        }
         Child_CDS->Edit();
         Child_CDS->FieldByName(QStringLiteral("SYS_TREEVIEW_ID"))->SetValue(dest.ID);
         Child_CDS->Post();
     }
     if (!ApplyOrUndo(Child_CDS)) return;  // nothing was moved
     marks.Clear();
-    Child_CDS->Refresh();
-    if (QTreeWidgetItem* src = SelectedFolder())
-        RefreshTreeViewNodeByTreeViewId(NodeData(src).ID, AbsoluteIndex(src));
-    RefreshTreeViewNodeByTreeViewId(dest.ID, destIdx);
-    if (QTreeWidgetItem* d = ItemAtAbsoluteIndex(TreeView1, destIdx)) TreeView1->setCurrentItem(d);
+    // The counts follow the rows moved; the destination is listed next.
+    if (QTreeWidgetItem* src = SelectedFolder()) AddToFolderCount(src, -moved, -movedCounted);
+    QTreeWidgetItem* d = ItemAtAbsoluteIndex(TreeView1, destIdx);
+    if (d) AddToFolderCount(d, moved, movedCounted);
+    if (d && d != SelectedFolder())
+        TreeView1->setCurrentItem(d);
+    else
+        Child_CDS->Refresh();
 }
 
 void TfmChild::MenuItem_TVRefreshClick() { TreeView1Change(SelectedFolder()); }

@@ -178,6 +178,12 @@ public:
     virtual void LoadTree();
     virtual void TreeView1Change(QTreeWidgetItem* node);
     void RefreshTreeViewNodeByTreeViewId(int tvId, int absoluteIdx);
+    // Changes a folder's counts by what was added or taken away, without
+    // counting again (the database's count is read when a folder is chosen
+    // or the tree refreshed, where another user may have changed it).
+    void AddToFolderCount(QTreeWidgetItem* item, int total, int counted);
+    // The current row is one of the folder's second count (FTVCountField 0).
+    bool CountedInFolder() const;
     void N12Click();  // create sub folder
     void N13Click();  // rename folder
     void N15Click();  // delete folder

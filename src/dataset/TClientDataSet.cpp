@@ -570,6 +570,12 @@ void TClientDataSet::RefreshRecord() {
     NotifyData(nullptr);
 }
 
+void TClientDataSet::Resort() {
+    if (!Active() || FState != TDataSetState::Browse) return;
+    RebuildView(true);
+    NotifyLayout();
+}
+
 // ------------------------------------------------------------------ view
 
 void TClientDataSet::CompileFilter() {

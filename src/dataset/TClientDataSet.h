@@ -180,6 +180,9 @@ public:
     void Refresh();
     // Re-reads the current row from the database.
     void RefreshRecord();
+    // Places the rows again by the index and the filter (after a row changed
+    // what it sorts by), the current row staying current.
+    void Resort();
 
     // ---- navigation
     int RecordCount() const { return int(FView.size()); }

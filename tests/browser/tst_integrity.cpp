@@ -312,8 +312,9 @@ private slots:
         theirs.reset();
     }
 
-    // Marks name rows by key: after another user deleted a row and this user
-    // saved a new one (the set is read again), the marked customer moves.
+    // Marks name rows by key: after this user saved a new row (only that
+    // row is read back) and the set was read again with another user's
+    // delete, the marked customer moves.
     void marksSurviveRereading() {
         TScriptedMessages msgs;
         for (int i = 2; i <= 4; ++i)
@@ -329,6 +330,9 @@ private slots:
         QTest::keyClicks(EditorOf(w.get(), "NICKNAME"), "New one");
         Click(w.get(), w->Child_Save);
         QCOMPARE(msgs.Take(), QStringList());
+        QCOMPARE(w->Child_CDS->RecordCount(), 5);
+        QCOMPARE(w->GetSelectedIdList(), QString("4"));
+        w->Child_CDS->Refresh();
         QCOMPARE(w->Child_CDS->RecordCount(), 4);
         QCOMPARE(w->GetSelectedIdList(), QString("4"));
         OnNextModal([](QWidget* dlg) {
@@ -339,6 +343,62 @@ private slots:
         });
         w->N17->trigger();
         QCOMPARE(F.Value("SELECT LIST(ID) FROM AR_ACCT WHERE SYS_TREEVIEW_ID=4"), QString("4"));
+    }
+
+    // A save, a delete and a move touch only their rows: the new row is read
+    // back alone and placed in the sort order, the folder counts follow by
+    // arithmetic, and another user's new row waits for the next reading.
+    void savesTouchOnlyTheirRows() {
+        TScriptedMessages msgs;
+        for (int i = 2; i <= 3; ++i)
+            F.Dm().ExecSQL(QString("INSERT INTO AR_ACCT (ID, NICKNAME, NAME, SYS_TREEVIEW_ID) "
+                                   "VALUES (%1, 'C%1', 'Customer %1', 2)")
+                               .arg(i));
+        F.Dm().ExecSQL("ALTER SEQUENCE AR_ACCT_ID_GEN RESTART WITH 10");
+        auto w = OpenBrowser<TfmCust>();
+        QTreeWidgetItem* general = FolderNamed(w->TreeView1, "General");
+        QTreeWidgetItem* retail = FolderNamed(w->TreeView1, "Retail");
+        const int n = w->Child_CDS->RecordCount();
+        auto caption = [](const char* folder, int count) {
+            return QString("%1 (%2)").arg(folder).arg(count);
+        };
+        QCOMPARE(general->text(0), caption("General", n));
+        F.Dm().ExecSQL("INSERT INTO AR_ACCT (ID, NICKNAME, NAME, SYS_TREEVIEW_ID) VALUES "
+                       "(5, 'Theirs', 'Another user', 2)");
+        Click(w.get(), w->Child_New);
+        QTest::keyClicks(EditorOf(w.get(), "NICKNAME"), "B new");
+        Click(w.get(), w->Child_Save);
+        QCOMPARE(msgs.Take(), QStringList());
+        QCOMPARE(w->Child_CDS->RecordCount(), n + 1);
+        QCOMPARE(general->text(0), caption("General", n + 1));
+        // In the order shown (by short name), and current.
+        QStringList order;
+        for (int r = 0; r < w->Child_CDS->RecordCount(); ++r)
+            order << w->Child_CDS->ValueAt(r, w->Child_CDS->FieldByName("NICKNAME")).toString();
+        QStringList sorted = order;
+        std::sort(sorted.begin(), sorted.end());
+        QCOMPARE(order, sorted);
+        QCOMPARE(w->Child_CDS->FieldByName("NICKNAME")->AsString(), QString("B new"));
+
+        msgs.Answers = {true};
+        Click(w.get(), w->Child_Delete);
+        QCOMPARE(F.Value("SELECT COUNT(*) FROM AR_ACCT WHERE NICKNAME='B new'"), QString("0"));
+        QCOMPARE(general->text(0), caption("General", n));
+
+        QCOMPARE(retail->text(0), QString("Retail"));  // an empty folder shows no count
+        CtrlClickRow(w->DBGrid1, w->Child_CDS, 2);
+        OnNextModal([](QWidget* dlg) {
+            auto* picker = qobject_cast<TfmDialogGetTreeNode*>(dlg);
+            QVERIFY(picker);
+            picker->tvDialog->setCurrentItem(FolderNamed(picker->tvDialog, "Retail"));
+            picker->BitBtn1->click();
+        });
+        w->N17->trigger();
+        QCOMPARE(general->text(0), caption("General", n - 1));
+        QCOMPARE(retail->text(0), caption("Retail", 1));
+        // Choosing a folder reads it from the database: the other user's row too.
+        w->TreeView1->setCurrentItem(general);
+        QCOMPARE(w->Child_CDS->RecordCount(), n);
     }
 
     // A new row refused once and saved after a correction is filed, counted
