@@ -6,7 +6,6 @@
 #include <QLocale>
 #include <QProgressDialog>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 
 #include "EFbError.h"
 #include "TFbService.h"
@@ -28,12 +27,16 @@ bool IsAdministrator() {
     return false;
 }
 
-// The path of the database file, when it is on this computer; empty (after
-// saying why) when it is not.
+// The path of the database file, when it is a file of this computer (the
+// embedded engine, or a server on this computer); empty, after saying why,
+// when it is not.
 QString LocalDatabaseFile() {
     QString host, path;
     TFbService::SplitDatabase(dmMain()->SQLConn_Main.Database(), host, path);
-    if (QFileInfo::exists(path)) return path;
+    const QString machine = host.section(QLatin1Char('/'), 0, 0).toLower();
+    const bool here = machine.isEmpty() || machine == QLatin1String("localhost") ||
+                      machine == QLatin1String("127.0.0.1") || machine == QLatin1String("::1");
+    if (here && QFileInfo::exists(path)) return path;
     ShowInformation(
         "The database " + TdmMain::ShownPath(dmMain()->SQLConn_Main.Database()) +
         " is not a file of this computer. Back it up or restore it on the computer that keeps "
@@ -41,8 +44,23 @@ QString LocalDatabaseFile() {
     return QString();
 }
 
+// Whether file is one of the program's open databases.
+bool IsOpenDatabase(const QString& file) {
+    const QString target = QFileInfo(file).absoluteFilePath();
+    for (const TFbConnection* conn : {&dmMain()->SQLConn_Main, &dmMain()->SQLConn_DbPatch}) {
+        QString host, path;
+        TFbService::SplitDatabase(conn->Database(), host, path);
+        if (!path.isEmpty() && QFileInfo(path).absoluteFilePath() == target) return true;
+        if (QFileInfo::exists(path) && QFileInfo::exists(file) &&
+            QFileInfo(path).canonicalFilePath() == QFileInfo(file).canonicalFilePath())
+            return true;
+    }
+    return false;
+}
+
 // A progress bar over the engine's report: one step per table written or
-// read, with a Cancel button.
+// read, with a Cancel button, which takes effect when the engine's work
+// ends (it cannot be stopped half way).
 class TProgress {
 public:
     TProgress(QWidget* parent, const QString& text, int steps)
@@ -53,25 +71,43 @@ public:
         FDialog.setValue(0);
     }
     void SetText(const QString& text) { FDialog.setLabelText(text); }
-    // The report's line; false when the user cancelled.
+    // The report's line; false once the user cancelled.
     bool Line(const QString& line) {
         static const QRegularExpression step(
             QStringLiteral("(writing|restoring) (data for )?table "));
         if (step.match(line).hasMatch())
             FDialog.setValue(std::min(FDialog.value() + 1, FDialog.maximum() - 1));
-        return !FDialog.wasCanceled();
+        if (FDialog.wasCanceled() && !FCancelled) {
+            FCancelled = true;
+            FDialog.setLabelText(
+                QStringLiteral("Cancelling: the work in hand is finished first..."));
+        }
+        return !FCancelled;
     }
-    bool Cancelled() const { return FDialog.wasCanceled(); }
-    void Done() { FDialog.setValue(FDialog.maximum()); }
+    // Remembered: closing the dialog forgets its Cancel.
+    bool Cancelled() const { return FCancelled || FDialog.wasCanceled(); }
+    void Done() {
+        FCancelled = Cancelled();
+        FDialog.setValue(FDialog.maximum());
+    }
 
 private:
     QProgressDialog FDialog;
+    bool FCancelled = false;
 };
 
 int TableCount() {
     return dmMain()
         ->SelectValue(QStringLiteral("SELECT COUNT(*) FROM RDB$RELATIONS WHERE "
                                      "COALESCE(RDB$SYSTEM_FLAG, 0) = 0"))
+        .toInt();
+}
+
+int OtherConnections() {
+    return dmMain()
+        ->SelectValue(QStringLiteral("SELECT COUNT(*) FROM MON$ATTACHMENTS WHERE "
+                                     "MON$ATTACHMENT_ID <> CURRENT_CONNECTION AND "
+                                     "COALESCE(MON$SYSTEM_FLAG, 0) = 0"))
         .toInt();
 }
 
@@ -86,13 +122,11 @@ QString FreeName(const QString& front, const QString& back) {
     return name;
 }
 
-// Restores backupFile to a scratch file and removes it again: a backup that
-// cannot be restored is no backup. Throws the engine's error.
-void CheckByRestoring(const QString& backupFile, TProgress& progress, bool& cancelled) {
-    QTemporaryDir scratch;
-    const QString db = scratch.filePath(QStringLiteral("check.fdb"));
-    TFbService::Restore(backupFile, db, [&](const QString& line) { return progress.Line(line); });
-    cancelled = progress.Cancelled();
+// A name beside file that no file has.
+QString ScratchBeside(const QString& file, const QString& suffix) {
+    QString name = file + suffix;
+    for (int n = 2; QFileInfo::exists(name); ++n) name = file + "." + QString::number(n) + suffix;
+    return name;
 }
 
 }  // namespace
@@ -109,29 +143,42 @@ void Backup::BackupDatabase(QWidget* parent) {
                                               QString::fromLatin1(kFilter), file))
         return;
     if (QFileInfo(file).suffix().isEmpty()) file += QStringLiteral(".fbk");
-    // The engine writes a new file; the dialog has asked before replacing one.
-    QFile::remove(file);
-    const int tables = TableCount();
-    TProgress progress(parent, QStringLiteral("Backing up the database..."), 4 * tables + 1);
-    bool cancelled = false;
+    if (IsOpenDatabase(file)) {
+        ShowError("A backup cannot be written over a database: " + QDir::toNativeSeparators(file) +
+                  ". Please choose another file name.");
+        return;
+    }
+    // Written under a name of its own and checked; only then does it take
+    // the chosen name, so that a backup it replaces is lost to nothing.
+    const QString part = ScratchBeside(file, QStringLiteral(".part"));
+    const QString check = ScratchBeside(file, QStringLiteral(".check.fdb"));
+    TProgress progress(parent, QStringLiteral("Backing up the database..."), 4 * TableCount() + 1);
     try {
-        TFbService::Backup(dmMain()->SQLConn_Main.Database(), file,
-                           [&](const QString& line) { return progress.Line(line); });
-        cancelled = progress.Cancelled();
-        if (!cancelled) {
+        if (TFbService::Backup(dmMain()->SQLConn_Main.Database(), part,
+                               [&](const QString& line) { return progress.Line(line); })) {
             progress.SetText(QStringLiteral("Checking the backup..."));
-            CheckByRestoring(file, progress, cancelled);
+            // Restored beside the backup, where the engine could write.
+            TFbService::Restore(part, check,
+                                [&](const QString& line) { return progress.Line(line); });
         }
     } catch (const EFbError& e) {
         progress.Done();
-        QFile::remove(file);
+        QFile::remove(part);
+        QFile::remove(check);
         ShowError("The database could not be backed up: " + e.Message());
         return;
     }
     progress.Done();
-    if (cancelled) {
-        QFile::remove(file);
-        ShowInformation(QStringLiteral("The backup was cancelled; no backup file was kept."));
+    QFile::remove(check);
+    if (progress.Cancelled()) {
+        QFile::remove(part);
+        ShowInformation(QStringLiteral("The backup was cancelled; no backup file was written."));
+        return;
+    }
+    if ((QFileInfo::exists(file) && !QFile::remove(file)) || !QFile::rename(part, file)) {
+        ShowError("The backup was written to " + QDir::toNativeSeparators(part) +
+                  " and checked, but could not be given the name " +
+                  QDir::toNativeSeparators(file) + ".");
         return;
     }
     ShowInformation("The database has been backed up to " + QDir::toNativeSeparators(file) + " (" +
@@ -145,17 +192,16 @@ bool Backup::RestoreDatabase(QWidget* parent) {
     const QString database = LocalDatabaseFile();
     if (database.isEmpty()) return false;
     // Another user's work would go on in the file that is put aside.
-    const int others = dm->SelectValue(QStringLiteral("SELECT COUNT(*) FROM MON$ATTACHMENTS WHERE "
-                                                      "MON$ATTACHMENT_ID <> CURRENT_CONNECTION AND "
-                                                      "COALESCE(MON$SYSTEM_FLAG, 0) = 0"))
-                           .toInt();
-    if (others > 0) {
+    auto othersRefuse = []() {
+        const int others = OtherConnections();
+        if (others == 0) return false;
         ShowInformation(QStringLiteral("The database cannot be restored while other users are "
                                        "connected to it (%1 connection(s)). Ask them to close "
                                        "Tallyvo and try again.")
                             .arg(others));
-        return false;
-    }
+        return true;
+    };
+    if (othersRefuse()) return false;
     QString file = BackupFolder();
     if (!TMessageService::Instance().OpenFile(QStringLiteral("Restore Database"),
                                               QString::fromLatin1(kFilter), file))
@@ -167,8 +213,7 @@ bool Backup::RestoreDatabase(QWidget* parent) {
         return false;
     // Restored beside the database first: a backup that fails to restore
     // leaves the database as it is.
-    const QString restored = database + ".restoring";
-    QFile::remove(restored);
+    const QString restored = ScratchBeside(database, QStringLiteral(".restoring"));
     TProgress progress(parent, QStringLiteral("Restoring the database..."), 2 * TableCount() + 1);
     try {
         TFbService::Restore(file, restored,
@@ -186,13 +231,32 @@ bool Backup::RestoreDatabase(QWidget* parent) {
         ShowInformation(QStringLiteral("The restore was cancelled; the database is unchanged."));
         return false;
     }
+    // Someone may have connected meanwhile.
+    if (othersRefuse()) {
+        QFile::remove(restored);
+        return false;
+    }
     // The program lets go of the file before it is put aside.
-    dm->SQLConn_Main.Close();
-    if (!QFile::rename(database, kept) || !QFile::rename(restored, database)) {
-        if (!QFileInfo::exists(database)) QFile::rename(kept, database);
+    try {
+        dm->SQLConn_Main.Close();
+    } catch (const EFbError&) {
+        // Closed all the same; the file is left by this program.
+    }
+    if (!QFile::rename(database, kept)) {
+        QFile::remove(restored);
+        ShowError("The database " + QDir::toNativeSeparators(database) +
+                  " could not be renamed to " + QDir::toNativeSeparators(kept) +
+                  ", so the backup was not put in its place. Tallyvo starts again on the "
+                  "database as it was.");
+        return true;
+    }
+    if (!QFile::rename(restored, database)) {
+        const bool back = QFile::rename(kept, database);
         ShowError("The restored database " + QDir::toNativeSeparators(restored) +
                   " could not be put in the place of " + QDir::toNativeSeparators(database) +
-                  ". Tallyvo starts again on the database as it was.");
+                  (back ? QStringLiteral(". Tallyvo starts again on the database as it was.")
+                        : ". The database is kept as " + QDir::toNativeSeparators(kept) +
+                              "; give it its name back before starting Tallyvo again."));
         return true;
     }
     ShowInformation("The database has been restored from " + QDir::toNativeSeparators(file) +

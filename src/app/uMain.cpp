@@ -111,8 +111,12 @@ TfmMain::TfmMain(QWidget* parent) : QMainWindow(parent) {
     connect(Command(Cmd::OnlineUpdate), &QAction::triggered, this, &TfmMain::onlineUpdate);
     connect(Command(Cmd::System_Tip), &QAction::triggered, this,
             [this]() { RunGuarded([this]() { System_TipExecute(); }); });
-    connect(Command(Cmd::System_Backup), &QAction::triggered, this,
-            [this]() { RunGuarded([this]() { Backup::BackupDatabase(this); }); });
+    connect(Command(Cmd::System_Backup), &QAction::triggered, this, [this]() {
+        RunGuarded([this]() {
+            // A backup holds what is saved: what is being typed is settled first.
+            if (ResolveAllPendingEdits()) Backup::BackupDatabase(this);
+        });
+    });
     connect(Command(Cmd::System_Restore), &QAction::triggered, this,
             [this]() { RunGuarded([this]() { System_RestoreExecute(); }); });
     RestartProgram = []() {

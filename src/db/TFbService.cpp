@@ -10,10 +10,12 @@ using namespace Firebird;
 namespace {
 
 // Runs one service action (its start block made by fill) and reads its
-// report line by line until the engine says it is done.
-void Run(const QString& host, const std::function<void(IXpbBuilder*, TFbStatus&)>& fill,
+// report line by line until the engine says it is done; false when progress
+// asked to stop on the way.
+bool Run(const QString& host, const std::function<void(IXpbBuilder*, TFbStatus&)>& fill,
          const TFbService::TProgress& progress) {
     IUtil* util = TFbConnection::Util();
+    bool stopped = false;
     FbGuard([&](TFbStatus& st) {
         const TFbRef<IXpbBuilder> attach(
             util->getXpbBuilder(&st, IXpbBuilder::SPB_ATTACH, nullptr, 0));
@@ -39,10 +41,13 @@ void Run(const QString& host, const std::function<void(IXpbBuilder*, TFbStatus&)
             p += 2;
             if (len == 0) break;  // the work is done
             const QString line = QString::fromUtf8(reinterpret_cast<const char*>(p), len);
-            if (progress && !progress(line)) break;
+            // Leaving now would leave the engine working on a file that is
+            // about to be removed: the rest is read, and dropped.
+            if (!stopped && progress && !progress(line)) stopped = true;
         }
         FbEnd(svc, [&](IService* s) { s->detach(&st); });
     });
+    return !stopped;
 }
 
 }  // namespace
@@ -59,12 +64,12 @@ void TFbService::SplitDatabase(const QString& database, QString& host, QString& 
     }
 }
 
-void TFbService::Backup(const QString& database, const QString& backupFile,
+bool TFbService::Backup(const QString& database, const QString& backupFile,
                         const TProgress& progress) {
     QString host, path;
     SplitDatabase(database, host, path);
     const QByteArray db = path.toUtf8(), file = backupFile.toUtf8();
-    Run(
+    return Run(
         host,
         [&](IXpbBuilder* spb, TFbStatus& st) {
             spb->insertTag(&st, isc_action_svc_backup);
@@ -75,12 +80,12 @@ void TFbService::Backup(const QString& database, const QString& backupFile,
         progress);
 }
 
-void TFbService::Restore(const QString& backupFile, const QString& database,
+bool TFbService::Restore(const QString& backupFile, const QString& database,
                          const TProgress& progress) {
     QString host, path;
     SplitDatabase(database, host, path);
     const QByteArray db = path.toUtf8(), file = backupFile.toUtf8();
-    Run(
+    return Run(
         host,
         [&](IXpbBuilder* spb, TFbStatus& st) {
             spb->insertTag(&st, isc_action_svc_restore);

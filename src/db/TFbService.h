@@ -10,13 +10,16 @@
 // then name). Failures raise EFbError with the engine's message.
 class TFbService {
 public:
-    // Called with each line the engine reports; false stops the work.
+    // Called with each line the engine reports; false asks to stop. The
+    // engine cannot be stopped half way: the work runs to its end, and the
+    // caller discards what it made.
     using TProgress = std::function<bool(const QString& line)>;
 
-    static void Backup(const QString& database, const QString& backupFile,
+    // False when stopped (the file is complete but unwanted).
+    static bool Backup(const QString& database, const QString& backupFile,
                        const TProgress& progress = {});
     // Creates database from backupFile; an existing file is never replaced.
-    static void Restore(const QString& backupFile, const QString& database,
+    static bool Restore(const QString& backupFile, const QString& database,
                         const TProgress& progress = {});
     // The host part of a database string ("" for the embedded engine) and the path.
     static void SplitDatabase(const QString& database, QString& host, QString& path);

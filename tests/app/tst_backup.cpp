@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QtTest>
 
 #include "TFbConnection.h"
@@ -125,6 +126,36 @@ private slots:
         QCOMPARE(FRestarts, 0);
         QCOMPARE(Value("SELECT NAME FROM AR_ACCT WHERE ID=1"), QString("Acme Ltd"));
         QCOMPARE(DataFiles("*.bak") + DataFiles("*.restoring"), QStringList());
+    }
+
+    // The file chosen for a backup is replaced only by a checked backup, and
+    // never when it is one of the program's databases.
+    void backupTargets() {
+        Start();
+        TScriptedMessages msgs;
+        const QString first = BackUp(msgs);
+        QVERIFY(!first.isEmpty());
+        FDm->ExecSQL("INSERT INTO AR_ACCT (ID, NICKNAME, NAME) VALUES (1, 'Acme', 'Acme Ltd')");
+        const qint64 before = QFileInfo(first).lastModified().toMSecsSinceEpoch();
+        msgs.InputValues = {first};
+        FMain->Command(Cmd::System_Backup)->trigger();
+        QVERIFY2(msgs.Take().value(1).startsWith("The database has been backed up to "),
+                 "the second backup over the first");
+        QVERIFY(QFileInfo(first).lastModified().toMSecsSinceEpoch() >= before);
+        QCOMPARE(QDir(Backup::BackupFolder()).entryList(QDir::Files),
+                 QStringList{QFileInfo(first).fileName()});
+
+        for (const QString& db : {FProgram.Folder().MainDb(), FProgram.Folder().PatchDb()}) {
+            const qint64 size = QFileInfo(db).size();
+            msgs.InputValues = {db};
+            FMain->Command(Cmd::System_Backup)->trigger();
+            QCOMPARE(msgs.Take(), QStringList({"Save: Backup Database",
+                                               "A backup cannot be written over a database: " +
+                                                   QDir::toNativeSeparators(db) +
+                                                   ". Please choose another file name."}));
+            QCOMPARE(QFileInfo(db).size(), size);
+        }
+        QCOMPARE(Value("SELECT NAME FROM AR_ACCT WHERE ID=1"), QString("Acme Ltd"));
     }
 
     // Only the administrator; and not while another user is connected to a
