@@ -15,11 +15,37 @@
 #include "uArTran.h"
 #include "uDmMain.h"
 #include "uLibProc.h"
+#include "uMessages.h"
 #include "uTreeView.h"
+
+namespace {
+// A benchmark has no one to answer a message box: each message is printed
+// (a message in a timed step means the step did not do what it should).
+class TPrintedMessages : public TMessageService {
+public:
+    void Show(TKind, const QString& text) override {
+        std::fprintf(stderr, "message: %s\n", qPrintable(text));
+    }
+    bool Confirm(const QString& text) override {
+        Show(TKind::Confirmation, text);
+        return true;
+    }
+    TAnswer Ask(const QString& text) override {
+        Show(TKind::Confirmation, text);
+        return TAnswer::Yes;
+    }
+    bool Input(const QString&, const QString&, QString&) override { return false; }
+    bool OpenFile(const QString&, const QString&, QString&) override { return false; }
+    bool SaveFile(const QString&, const QString&, QString&) override { return false; }
+    bool ChooseFont(QFont&, QString&, const QStringList&) override { return false; }
+};
+}  // namespace
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    TPrintedMessages messages;
+    TMessageService::SetInstance(&messages);
     const int invoices = argc > 1 ? QString(argv[1]).toInt() : 100000;
     QTemporaryDir dir;
     SetProgramFolder(dir.path());
@@ -39,6 +65,8 @@ int main(int argc, char** argv) {
             "INSERT INTO AR_TRANITEM (AR_TRAN_ID, LINE, QTY, PRICE, DISCTRATE, AMOUNT) "
             "VALUES (:I, :L, 2, 10, 0, 20); L = L + 1; END I = I + 1; END END")
             .arg(invoices));
+    dm.SQLConn_Main.ExecuteImmediate(
+        QString("ALTER SEQUENCE AR_TRAN_ID_GEN RESTART WITH %1").arg(invoices + 1));
     std::printf("invoices: %d, lines: %d\n", invoices, invoices * 5);
 
     std::vector<double> calc;
