@@ -7,6 +7,7 @@
 #include <QDateTime>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHash>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -1125,7 +1126,7 @@ bool TfmChild::SaveMaster() {
         // it; the folder's other rows and its count need no second reading.
         Child_CDS->RefreshRecord();
         Child_CDS->Resort();
-        if (folder) AddToFolderCount(folder, 1, CountedInFolder() ? 1 : 0);
+        AddToFolderCount(FolderOfRow(), 1, CountedInFolder() ? 1 : 0);
         ShowRecordCount();
     } else {
         Child_CDS->RefreshRecord();  // what the write derived, and other users' columns
@@ -1193,6 +1194,7 @@ void TfmChild::Child_DeleteExecute() {
     if (!ConfirmYesNo(QStringLiteral("Are you sure to delete: ") + name)) return;
     const QVariant key = Child_CDS->FieldByName(QStringLiteral("ID"))->Value();
     const bool counted = CountedInFolder();
+    QTreeWidgetItem* rowFolder = FolderOfRow();
     // The row's own delete is written in the transaction of its dependent
     // rows' deletes: all of them commit, or none.
     const bool deleted = DeleteWithDependencies(
@@ -1216,8 +1218,7 @@ void TfmChild::Child_DeleteExecute() {
     Child_CDS->CommitUpdates();
     SetTopBtnStatus();
     ShowRecordCount();
-    if (QTreeWidgetItem* folder = SelectedFolder())
-        AddToFolderCount(folder, -1, counted ? -1 : 0);
+    AddToFolderCount(rowFolder, -1, counted ? -1 : 0);
     if (!FSubTableName.isEmpty() && Child_CDS->IsEmpty()) SetSubButtonStatus();
 }
 
@@ -1453,7 +1454,17 @@ void TfmChild::RefreshTreeViewNodeByTreeViewId(int tvId, int absoluteIdx) {
     SetNodeData(item, d);
 }
 
+QTreeWidgetItem* TfmChild::FolderOfRow() const {
+    const TField* f = Child_CDS->FindField(QStringLiteral("SYS_TREEVIEW_ID"));
+    if (!f || f->IsNull()) return nullptr;
+    const int id = f->AsInteger();
+    for (QTreeWidgetItem* it = RootOf(TreeView1); it; it = NextInTree(it))
+        if (NodeData(it).ID == id) return it;
+    return nullptr;
+}
+
 void TfmChild::AddToFolderCount(QTreeWidgetItem* item, int total, int counted) {
+    if (!item) return;
     TTreeNodeData d = NodeData(item);
     d.RecCountTotal += total;
     if (!FTVCountField.isEmpty()) d.RecCountByFlag += counted;
@@ -1547,14 +1558,16 @@ void TfmChild::N17Click() {
     if (!picker.btnOkClicked) return;
     const TTreeNodeData dest = picker.SelectedData();
     const int destIdx = picker.SelectedAbsoluteIndex();
-    int moved = 0, movedCounted = 0;
+    // Rows moved out of each folder (the rows listed may come from several).
+    QHash<QTreeWidgetItem*, QPair<int, int>> out;
     for (qint64 key : marks.Items()) {
         const int row = Child_CDS->RowOfKey(key);
         if (row < 0) continue;
         Child_CDS->MoveTo(row);
         if (Child_CDS->FieldByName(QStringLiteral("SYS_TREEVIEW_ID"))->AsInteger() != dest.ID) {
-            ++moved;
-            if (CountedInFolder()) ++movedCounted;
+            QPair<int, int>& n = out[FolderOfRow()];
+            ++n.first;
+            if (CountedInFolder()) ++n.second;
         }
         Child_CDS->Edit();
         Child_CDS->FieldByName(QStringLiteral("SYS_TREEVIEW_ID"))->SetValue(dest.ID);
@@ -1563,9 +1576,11 @@ void TfmChild::N17Click() {
     if (!ApplyOrUndo(Child_CDS)) return;  // nothing was moved
     marks.Clear();
     // The counts follow the rows moved; the destination is listed next.
-    if (QTreeWidgetItem* src = SelectedFolder()) AddToFolderCount(src, -moved, -movedCounted);
     QTreeWidgetItem* d = ItemAtAbsoluteIndex(TreeView1, destIdx);
-    if (d) AddToFolderCount(d, moved, movedCounted);
+    for (auto it = out.cbegin(); it != out.cend(); ++it) {
+        AddToFolderCount(it.key(), -it->first, -it->second);
+        AddToFolderCount(d, it->first, it->second);
+    }
     if (d && d != SelectedFolder())
         TreeView1->setCurrentItem(d);
     else

@@ -184,6 +184,8 @@ public:
     void AddToFolderCount(QTreeWidgetItem* item, int total, int counted);
     // The current row is one of the folder's second count (FTVCountField 0).
     bool CountedInFolder() const;
+    // The folder node the current row is filed in; null when none is shown.
+    QTreeWidgetItem* FolderOfRow() const;
     void N12Click();  // create sub folder
     void N13Click();  // rename folder
     void N15Click();  // delete folder

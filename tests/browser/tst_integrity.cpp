@@ -5,6 +5,7 @@
 // row, and another user's change is never overwritten unseen.
 
 #include <QAction>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -363,8 +364,9 @@ private slots:
             return QString("%1 (%2)").arg(folder).arg(count);
         };
         QCOMPARE(general->text(0), caption("General", n));
-        F.Dm().ExecSQL("INSERT INTO AR_ACCT (ID, NICKNAME, NAME, SYS_TREEVIEW_ID) VALUES "
-                       "(5, 'Theirs', 'Another user', 2)");
+        F.Dm().ExecSQL(
+            "INSERT INTO AR_ACCT (ID, NICKNAME, NAME, SYS_TREEVIEW_ID) VALUES "
+            "(5, 'Theirs', 'Another user', 2)");
         Click(w.get(), w->Child_New);
         QTest::keyClicks(EditorOf(w.get(), "NICKNAME"), "B new");
         Click(w.get(), w->Child_Save);
@@ -399,6 +401,26 @@ private slots:
         // Choosing a folder reads it from the database: the other user's row too.
         w->TreeView1->setCurrentItem(general);
         QCOMPARE(w->Child_CDS->RecordCount(), n);
+
+        // Rows found by a search come from two folders; each loses its own.
+        QTest::mouseClick(w->btnLeftFind, Qt::LeftButton);
+        w->cbCon1->setCurrentIndex(w->cbCon1->findText("Short Name"));
+        w->cbSign1->setCurrentIndex(w->cbSign1->findText("Starting With"));
+        Retype(w->edVal1, "C");
+        QTest::mouseClick(w->btnFilterFind, Qt::LeftButton);
+        QCOMPARE(w->Child_CDS->RecordCount(), 2);
+        CtrlClickRow(w->DBGrid1, w->Child_CDS, 2);
+        CtrlClickRow(w->DBGrid1, w->Child_CDS, 3);
+        OnNextModal([](QWidget* dlg) {
+            auto* picker = qobject_cast<TfmDialogGetTreeNode*>(dlg);
+            QVERIFY(picker);
+            picker->tvDialog->setCurrentItem(FolderNamed(picker->tvDialog, "Wholesale"));
+            picker->BitBtn1->click();
+        });
+        w->N17->trigger();
+        QCOMPARE(general->text(0), caption("General", n - 1));  // counted on choosing, less C3
+        QCOMPARE(retail->text(0), QString("Retail"));
+        QCOMPARE(FolderNamed(w->TreeView1, "Wholesale")->text(0), caption("Wholesale", 2));
     }
 
     // A new row refused once and saved after a correction is filed, counted
