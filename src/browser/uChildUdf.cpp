@@ -67,15 +67,9 @@ int TfmChild::CurrentUdfSheet() const {
     return 0;
 }
 
-namespace {
-void ClearArea(QWidget* area) {
-    for (QWidget* c : area->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) delete c;
-}
-}  // namespace
-
 void TfmChild::clearUdfCtrls() {
     for (int i = 0; i < 5; ++i) {
-        ClearArea(UdfGb[i]);
+        ClearUdfSheet(UdfGb[i]);
         FUdfBuilt[i] = false;
     }
 }
@@ -111,7 +105,7 @@ void TfmChild::setUdfTabSheets(bool reCreateControls) {
             BuildUdfSheet(FTableName, n + 1, UdfGb[n], Child_DS);
             FUdfBuilt[n] = true;
         } else if (!on && FUdfBuilt[n]) {
-            ClearArea(UdfGb[n]);
+            ClearUdfSheet(UdfGb[n]);
             FUdfBuilt[n] = false;
         }
     }

@@ -51,10 +51,13 @@ TPnBase* LabelledControl(const TUdfRow& r, QWidget* area) {
 
 }  // namespace
 
+void ClearUdfSheet(QWidget* area) {
+    for (QWidget* c : area->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) delete c;
+}
+
 QList<QWidget*> BuildUdfSheet(const QString& table, int sheetNo, QWidget* area, TDataSource* ds,
                               QObject* mouseFilter) {
-    for (QWidget* old : area->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
-        delete old;
+    ClearUdfSheet(area);
     std::vector<TUdfRow> rows;
     dmMain()->ForEachRow("SELECT * FROM SYS_OBJECT WHERE OBJECT =" + TdmMain::QuotedStr(table) +
                              " AND UDF = 1 AND UDFSHEETNO = " + QString::number(sheetNo) +

@@ -15,6 +15,9 @@ class TDataSource;
 QList<QWidget*> BuildUdfSheet(const QString& table, int sheetNo, QWidget* area, TDataSource* ds,
                               QObject* mouseFilter = nullptr);
 
+// Frees the controls of a field area.
+void ClearUdfSheet(QWidget* area);
+
 // The hint of a field in the designer.
 inline QString UdfDesignHint() {
     return QStringLiteral("Click to select, drag to move, drag the border to resize");

@@ -64,35 +64,36 @@ void TFbService::SplitDatabase(const QString& database, QString& host, QString& 
     }
 }
 
-bool TFbService::Backup(const QString& database, const QString& backupFile,
-                        const TProgress& progress) {
+namespace {
+
+// Backup or restore (action) between database and backupFile, on the
+// machine of the database.
+bool RunAction(unsigned char action, const QString& database, const QString& backupFile,
+               const TFbService::TProgress& progress) {
     QString host, path;
-    SplitDatabase(database, host, path);
+    TFbService::SplitDatabase(database, host, path);
     const QByteArray db = path.toUtf8(), file = backupFile.toUtf8();
     return Run(
         host,
         [&](IXpbBuilder* spb, TFbStatus& st) {
-            spb->insertTag(&st, isc_action_svc_backup);
+            spb->insertTag(&st, action);
             spb->insertString(&st, isc_spb_dbname, db.constData());
             spb->insertString(&st, isc_spb_bkp_file, file.constData());
+            if (action == isc_action_svc_restore)
+                spb->insertInt(&st, isc_spb_options, isc_spb_res_create);
             spb->insertTag(&st, isc_spb_verbose);
         },
         progress);
 }
 
+}  // namespace
+
+bool TFbService::Backup(const QString& database, const QString& backupFile,
+                        const TProgress& progress) {
+    return RunAction(isc_action_svc_backup, database, backupFile, progress);
+}
+
 bool TFbService::Restore(const QString& backupFile, const QString& database,
                          const TProgress& progress) {
-    QString host, path;
-    SplitDatabase(database, host, path);
-    const QByteArray db = path.toUtf8(), file = backupFile.toUtf8();
-    return Run(
-        host,
-        [&](IXpbBuilder* spb, TFbStatus& st) {
-            spb->insertTag(&st, isc_action_svc_restore);
-            spb->insertString(&st, isc_spb_bkp_file, file.constData());
-            spb->insertString(&st, isc_spb_dbname, db.constData());
-            spb->insertInt(&st, isc_spb_options, isc_spb_res_create);
-            spb->insertTag(&st, isc_spb_verbose);
-        },
-        progress);
+    return RunAction(isc_action_svc_restore, database, backupFile, progress);
 }

@@ -83,6 +83,17 @@ private:
                  goods.ToString() + "|" + tax.ToString() + "|" + total.ToString());
     }
 
+    // "Move to Folder" of the marked rows, the folder chosen in its picker.
+    static void MoveMarkedTo(TfmChild* w, const QString& folder) {
+        OnNextModal([folder](QWidget* dlg) {
+            auto* picker = qobject_cast<TfmDialogGetTreeNode*>(dlg);
+            QVERIFY(picker);
+            picker->tvDialog->setCurrentItem(FolderNamed(picker->tvDialog, folder));
+            picker->BitBtn1->click();
+        });
+        w->N17->trigger();
+    }
+
 private slots:
     void init() {
         F.Start();
@@ -336,13 +347,7 @@ private slots:
         w->Child_CDS->Refresh();
         QCOMPARE(w->Child_CDS->RecordCount(), 4);
         QCOMPARE(w->GetSelectedIdList(), QString("4"));
-        OnNextModal([](QWidget* dlg) {
-            auto* picker = qobject_cast<TfmDialogGetTreeNode*>(dlg);
-            QVERIFY(picker);
-            picker->tvDialog->setCurrentItem(FolderNamed(picker->tvDialog, "Retail"));
-            picker->BitBtn1->click();
-        });
-        w->N17->trigger();
+        MoveMarkedTo(w.get(), "Retail");
         QCOMPARE(F.Value("SELECT LIST(ID) FROM AR_ACCT WHERE SYS_TREEVIEW_ID=4"), QString("4"));
     }
 
@@ -389,13 +394,7 @@ private slots:
 
         QCOMPARE(retail->text(0), QString("Retail"));  // an empty folder shows no count
         CtrlClickRow(w->DBGrid1, w->Child_CDS, 2);
-        OnNextModal([](QWidget* dlg) {
-            auto* picker = qobject_cast<TfmDialogGetTreeNode*>(dlg);
-            QVERIFY(picker);
-            picker->tvDialog->setCurrentItem(FolderNamed(picker->tvDialog, "Retail"));
-            picker->BitBtn1->click();
-        });
-        w->N17->trigger();
+        MoveMarkedTo(w.get(), "Retail");
         QCOMPARE(general->text(0), caption("General", n - 1));
         QCOMPARE(retail->text(0), caption("Retail", 1));
         // Choosing a folder reads it from the database: the other user's row too.
@@ -411,13 +410,7 @@ private slots:
         QCOMPARE(w->Child_CDS->RecordCount(), 2);
         CtrlClickRow(w->DBGrid1, w->Child_CDS, 2);
         CtrlClickRow(w->DBGrid1, w->Child_CDS, 3);
-        OnNextModal([](QWidget* dlg) {
-            auto* picker = qobject_cast<TfmDialogGetTreeNode*>(dlg);
-            QVERIFY(picker);
-            picker->tvDialog->setCurrentItem(FolderNamed(picker->tvDialog, "Wholesale"));
-            picker->BitBtn1->click();
-        });
-        w->N17->trigger();
+        MoveMarkedTo(w.get(), "Wholesale");
         QCOMPARE(general->text(0), caption("General", n - 1));  // counted on choosing, less C3
         QCOMPARE(retail->text(0), QString("Retail"));
         QCOMPARE(FolderNamed(w->TreeView1, "Wholesale")->text(0), caption("Wholesale", 2));
