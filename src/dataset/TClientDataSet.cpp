@@ -2,7 +2,9 @@
 
 #include <firebird/Interface.h>
 
+#include <QElapsedTimer>
 #include <QRegularExpression>
+#include <QTimer>
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
@@ -314,9 +316,28 @@ QVariant TField::CheckedValue(const QVariant& v) const {
 
 // ============================================================ TClientDataSet
 
+// The cursor of a set read a packet at a time, with the snapshot it reads
+// in: every row once, in the order asked for, however long the reading takes.
+struct TClientDataSet::TPending final : TFbConnectionClient {
+    TPending(TClientDataSet* owner, TFbConnection& conn, const QString& sql)
+        : Owner(owner), Conn(conn), Tra(conn, TFbIsolation::ReadOnlySnapshot), Query(Tra, sql) {
+        Conn.AddClient(this);
+    }
+    ~TPending() { Conn.RemoveClient(this); }
+    TPending(const TPending&) = delete;
+    TPending& operator=(const TPending&) = delete;
+    void ConnectionClosing() override { Owner->DropPending(); }
+
+    TClientDataSet* Owner;
+    TFbConnection& Conn;
+    TFbTransaction Tra;
+    TFbQuery Query;
+};
+
 TClientDataSet::TClientDataSet(QObject* parent) : QObject(parent) {}
 
 TClientDataSet::~TClientDataSet() {
+    DropPending();
     if (FMaster) {
         auto& d = FMaster->FDetails;
         d.erase(std::remove(d.begin(), d.end(), this), d.end());
@@ -328,6 +349,8 @@ TClientDataSet::~TClientDataSet() {
 void TClientDataSet::ClearStash() { FStash.clear(); }
 
 void TClientDataSet::FreeRecords() {
+    DropPending();
+    FKeysRead.clear();
     FRecords.clear();
     FView.clear();
     FChangeLog.clear();
@@ -395,6 +418,74 @@ QString TClientDataSet::AddCondition(const QString& sql, const QString& conditio
 QString TClientDataSet::SelectText() const {
     if (!FMaster) return CommandText;
     return AddCondition(CommandText, Quote(FDetailField.toUpper()) + " = :MASTER_LINK_VALUE");
+}
+
+bool TClientDataSet::EngineCanSort(const TField* f) const {
+    return f && !f->IsLookup && f->DataType != TFbType::Memo;
+}
+
+QString TClientDataSet::OrderedSelectText() const {
+    // Rows read a packet at a time come in the order shown, so that the
+    // first packet is the first screen: the engine sorts (through an index).
+    const QString sql = SelectText();
+    const TField* f = FIndexField.isEmpty() ? nullptr : FindField(FIndexField);
+    if (!EngineCanSort(f) || TSqlLexer(sql).Find({QStringLiteral("ORDER BY")}) >= 0) return sql;
+    return sql + " ORDER BY " + Quote(f->FieldName) + (FIndexDescending ? " DESC" : "");
+}
+
+void TClientDataSet::DropPending() { FPending.reset(); }
+
+int TClientDataSet::ReadPending(int n) {
+    if (!FPending) return 0;
+    TFbQuery& q = FPending->Query;
+    int added = 0;
+    for (; added < n && !q.Eof(); ++added, q.Next()) {
+        TRecord r;
+        r.Data = FLayout.FromQuery(q, FColumnsOfSlots);
+        FRecords.push_back(std::move(r));
+    }
+    if (q.Eof()) DropPending();
+    if (added > 0) InvalidateLookupIndex();
+    return added;
+}
+
+int TClientDataSet::FetchMore(int n) {
+    if (!FPending || !Active() || n <= 0) return 0;
+    const size_t first = FRecords.size();
+    const int before = int(FView.size());
+    ReadPending(n);
+    for (size_t i = first; i < FRecords.size(); ++i)
+        if (Accepts(FRecords[i].Data.get())) FView.push_back(uint32_t(i));
+    const int after = int(FView.size());
+    if (after > before) {
+        if (FCursor < 0) FCursor = 0;
+        for (TDataSource* s : FSources) s->NotifyRowsAppended(before, after - 1);
+    }
+    return after - before;
+}
+
+void TClientDataSet::FetchRest() {
+    while (FPending) {
+        FetchMore(std::max(PacketRecords, 5000));
+        if (FPending && FetchProgress && !FetchProgress(int(FRecords.size()))) throw EAbort();
+    }
+    if (FetchProgress) FetchProgress(-1);  // done: a progress shown goes
+}
+
+void TClientDataSet::StartIdleFetch() {
+    if (!FetchWhenIdle || !FPending || FIdleFetchQueued) return;
+    FIdleFetchQueued = true;
+    // A slice at a time, short enough that a key or a click waits for none.
+    QTimer::singleShot(FState == TDataSetState::Browse ? 0 : 200, this, [this]() {
+        FIdleFetchQueued = false;
+        if (!FPending || !Active()) return;
+        if (FState == TDataSetState::Browse) {
+            QElapsedTimer t;
+            t.start();
+            while (FPending && t.elapsed() < 8) FetchMore(250);
+        }
+        StartIdleFetch();
+    });
 }
 
 void TClientDataSet::CreateFieldsFrom(const TFbQuery& q) {
@@ -479,13 +570,25 @@ void TClientDataSet::Fetch() {
         }
         if (!key.isValid()) return;  // no master row: no detail rows
     }
+    if (PacketRecords > 0 && !FMaster) {
+        auto p = std::make_unique<TPending>(this, *FConn, OrderedSelectText());
+        for (auto it = Params.cbegin(); it != Params.cend(); ++it)
+            p->Query.SetParam(it.key(), it.value());
+        if (FFields.empty()) CreateFieldsFrom(p->Query);
+        BindFields(p->Query);
+        p->Query.Open();
+        FPending = std::move(p);
+        ReadPending(PacketRecords);
+        StartIdleFetch();
+        return;
+    }
     TFbTransaction tra(*FConn);
     TFbQuery q(tra, SelectText());
     for (auto it = Params.cbegin(); it != Params.cend(); ++it) q.SetParam(it.key(), it.value());
     if (FMaster) q.SetParam(QStringLiteral("MASTER_LINK_VALUE"), key);
     if (FFields.empty()) CreateFieldsFrom(q);
     BindFields(q);
-    LoadRows(q);
+    if (!ReadByKey) LoadRows(q);
     tra.Commit();
 }
 
@@ -514,6 +617,7 @@ void TClientDataSet::Open() {
 
 void TClientDataSet::Close() {
     if (!Active()) return;
+    DropPending();
     FBuffer.reset();
     FreeRecords();
     ClearStash();
@@ -534,11 +638,20 @@ QVariant TClientDataSet::KeyValueOfRecord(uint32_t rec) const {
 void TClientDataSet::Refresh() {
     CheckBrowse("Refresh");
     const QVariant key = FCursor >= 0 ? KeyValueOfRecord(FView[size_t(FCursor)]) : QVariant();
+    const size_t held = FRecords.size();
     Fetch();
+    // As many rows as were read before, so that the row the user was on is
+    // found again where it still is.
+    if (FPending && held > FRecords.size()) ReadPending(int(held - FRecords.size()));
     RebuildView(false);
     FCursor = FView.empty() ? -1 : 0;
     NotifyLayout();
-    if (key.isValid()) Locate(KeyFields.value(0), key);
+    if (key.isValid() && FPending) {
+        const int row = RowOfKey(key);
+        if (row >= 0) FCursor = row;
+    } else if (key.isValid()) {
+        Locate(KeyFields.value(0), key);
+    }
     AfterMove(true);
 }
 
@@ -587,7 +700,18 @@ void TClientDataSet::CompileFilter() {
         c.Day = t.Day;
         for (const QString& v : t.Values) c.Needles.push_back(v.toUtf8());
         c.Values = t.Values;
-        for (const QString& name : t.Fields) c.Fields.push_back(FindField(name));
+        for (const QString& name : t.Fields) {
+            TField* f = FindField(name);
+            c.Fields.push_back(f);
+            const TField* key = f && f->IsLookup ? FindField(f->KeyFields) : nullptr;
+            if (!key || key->Slot < 0 || !f->LookupDataSet) continue;
+            // The shown texts of every key, read together rather than one by one.
+            std::vector<qint64> keys;
+            for (const TRecord& r : FRecords)
+                if (r.Data && !FLayout.IsNull(r.Data.get(), key->Slot))
+                    keys.push_back(FLayout.Int(r.Data.get(), key->Slot));
+            f->LookupDataSet->PrepareLookups(f->LookupKeyFields, keys);
+        }
         FCompiled.push_back(std::move(c));
     }
 }
@@ -668,6 +792,10 @@ void TClientDataSet::SortViewByLookup(const TField* f) {
     // by the key behind it; each key is looked up once.
     const TField* key = FindField(f->KeyFields);
     if (!key || key->Slot < 0 || !f->LookupDataSet) return;
+    std::vector<qint64> keys;
+    for (uint32_t r : FView)
+        if (!FLayout.IsNull(RowOf(r), key->Slot)) keys.push_back(FLayout.Int(RowOf(r), key->Slot));
+    f->LookupDataSet->PrepareLookups(f->LookupKeyFields, keys);
     QHash<QString, QString> shownOfKey;
     std::vector<QString> shown(FRecords.size());
     for (uint32_t r : FView) {
@@ -708,6 +836,7 @@ void TClientDataSet::RebuildView(bool keepCurrent) {
 }
 
 void TClientDataSet::SetFilter(const TFilter& f) {
+    if (Active() && FFiltered && !f.IsEmpty()) FetchRest();  // a filter sees every row
     FFilter = f;
     if (Active() && FFiltered) {
         CheckBrowse("Filter");
@@ -719,6 +848,7 @@ void TClientDataSet::SetFilter(const TFilter& f) {
 
 void TClientDataSet::SetFiltered(bool on) {
     if (FFiltered == on) return;
+    if (on && Active() && !FFilter.IsEmpty()) FetchRest();
     FFiltered = on;
     if (Active()) {
         CheckBrowse("Filter");
@@ -729,7 +859,31 @@ void TClientDataSet::SetFiltered(bool on) {
 }
 
 void TClientDataSet::AddIndex(const QString& name, const QString& field, bool descending) {
-    if (!FindField(field)) throw EDataSetError(QStringLiteral("Field '%1' not found").arg(field));
+    const TField* f = FindField(field);
+    if (!f) throw EDataSetError(QStringLiteral("Field '%1' not found").arg(field));
+    if (Active() && FPending) {
+        CheckBrowse("Sort");
+        if (!EngineCanSort(f) || ChangeCount() > 0) {
+            FetchRest();  // sorted here, over every row
+        } else {
+            // Read again from the start in the new order: the first packet is
+            // the first screen of it.
+            FIndexName = name;
+            FIndexField = field;
+            FIndexDescending = descending;
+            const QVariant key =
+                FCursor >= 0 ? KeyValueOfRecord(FView[size_t(FCursor)]) : QVariant();
+            Fetch();
+            RebuildView(false);
+            const int row = RowOfKey(key);
+            FCursor = row >= 0 ? row : (FView.empty() ? -1 : 0);
+            FBof = FCursor <= 0;
+            FEof = FView.empty();
+            NotifyLayout();
+            AfterMove(true);
+            return;
+        }
+    }
     FIndexName = name;
     FIndexField = field;
     FIndexDescending = descending;
@@ -778,6 +932,8 @@ void TClientDataSet::MoveTo(int row) {
         FBof = FEof = true;
         return;
     }
+    // Past the rows read: the next ones are read first.
+    while (row >= int(FView.size()) && FPending) FetchMore(std::max(PacketRecords, 1));
     FBof = row < 0;
     FEof = row >= int(FView.size());
     const int target = std::clamp(row, 0, int(FView.size()) - 1);
@@ -791,6 +947,7 @@ void TClientDataSet::First() {
     FBof = true;
 }
 void TClientDataSet::Last() {
+    FetchRest();
     MoveTo(int(FView.size()) - 1);
     FEof = true;
 }
@@ -799,7 +956,13 @@ void TClientDataSet::Prior() { MoveTo(FCursor - 1); }
 
 bool TClientDataSet::Locate(const QString& field, const QVariant& value) {
     TField* f = FieldByName(field);
-    for (int i = 0; i < int(FView.size()); ++i) {
+    // Among the rows read first; the rest are read only when it is not there.
+    for (int i = 0;; ++i) {
+        if (i >= int(FView.size())) {
+            if (!FPending) break;
+            FetchRest();
+            if (i >= int(FView.size())) break;
+        }
         const QVariant v = ValueAt(i, f);
         bool eq;
         if (v.userType() == qMetaTypeId<TMoney>() || value.userType() == qMetaTypeId<TMoney>()) {
@@ -1310,10 +1473,58 @@ QVariant TClientDataSet::Lookup(const QString& keyField, const QVariant& key,
     bool ok = false;
     const qint64 k = key.toLongLong(&ok);
     if (!ok) return QVariant();
-    const auto it = FKeyIndex.constFind(k);
+    auto it = FKeyIndex.constFind(k);
+    if (it == FKeyIndex.cend() && ReadByKey && !FKeysRead.contains(k)) {
+        ReadKeys(kf->FieldName, {k});
+        it = FKeyIndex.constFind(k);
+    }
     if (it == FKeyIndex.cend()) return QVariant();
     if (rf->IsLookup) return QVariant();
     return FLayout.Get(FRecords[it.value()].Data.get(), rf->Slot);
+}
+
+void TClientDataSet::PrepareLookups(const QString& keyField, const std::vector<qint64>& keys) {
+    if (!ReadByKey || !Active()) return;
+    std::vector<qint64> missing;
+    for (qint64 k : keys)
+        if (!FKeysRead.contains(k)) missing.push_back(k);
+    std::sort(missing.begin(), missing.end());
+    missing.erase(std::unique(missing.begin(), missing.end()), missing.end());
+    if (!missing.empty()) ReadKeys(keyField, missing);
+}
+
+void TClientDataSet::ReadKeys(const QString& keyField, const std::vector<qint64>& keys) {
+    TField* kf = FindField(keyField);
+    if (!kf || kf->IsLookup || !FConn) return;
+    if (FKeyIndexField != kf->FieldName) {
+        // The index of what is held, which the rows read now join.
+        FKeyIndex.clear();
+        for (uint32_t i = 0; i < FRecords.size(); ++i)
+            if (!FLayout.IsNull(FRecords[i].Data.get(), kf->Slot))
+                FKeyIndex.insert(FLayout.Int(FRecords[i].Data.get(), kf->Slot), i);
+        FKeyIndexField = kf->FieldName;
+    }
+    TFbTransaction tra(*FConn);
+    const size_t batch = 500;
+    for (size_t from = 0; from < keys.size(); from += batch) {
+        QStringList list;
+        for (size_t i = from; i < std::min(keys.size(), from + batch); ++i) {
+            list << QString::number(keys[i]);
+            FKeysRead.insert(keys[i]);
+        }
+        TFbQuery q(
+            tra, AddCondition(CommandText, Quote(kf->FieldName) + " IN (" + list.join(',') + ")"));
+        for (q.Open(); !q.Eof(); q.Next()) {
+            TRecord r;
+            r.Data = FLayout.FromQuery(q, FColumnsOfSlots);
+            const uint32_t rec = uint32_t(FRecords.size());
+            if (!FLayout.IsNull(r.Data.get(), kf->Slot))
+                FKeyIndex.insert(FLayout.Int(r.Data.get(), kf->Slot), rec);
+            FRecords.push_back(std::move(r));
+            FView.push_back(rec);
+        }
+    }
+    tra.Commit();
 }
 
 int TClientDataSet::CountRows(const QString& field, const QVariant& value) const {

@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QHash>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -171,6 +172,23 @@ public:
                            const QString& resultField, const QString& insertAfter = QString());
     void ClearFields();
 
+    // ---- reading in packets
+    // Rows read at Open, and at each FetchMore, when reading a packet at a
+    // time (a set without a master); 0 reads every row at Open. While rows
+    // are left unread, the statement is read in the order of the index (the
+    // engine sorts), and whatever needs every row (a filter, Last, Locate of
+    // a row not yet read, a sort by a lookup column) reads the rest first.
+    int PacketRecords = 0;
+    // Reads the rest a little at a time while the program waits for the user.
+    bool FetchWhenIdle = false;
+    bool AllFetched() const { return FPending == nullptr; }
+    // Reads up to n more rows in the order shown; returns how many were added.
+    int FetchMore(int n);
+    // Reads every row not yet read. FetchProgress, when set, hears the rows
+    // held so far and returns false to stop: FetchRest then throws EAbort.
+    void FetchRest();
+    std::function<bool(int)> FetchProgress;
+
     // ---- open and close
     void Open();
     void Close();
@@ -258,6 +276,13 @@ public:
     // ---- lookups
     // The result column of the row whose keyField equals key.
     QVariant Lookup(const QString& keyField, const QVariant& key, const QString& resultField);
+    // A lookup set that reads the rows of the keys asked for, when first
+    // asked, instead of the whole table at Open: CommandText is then read
+    // with "WHERE <LookupKeyFields> IN (...)". The rows read are kept until
+    // Refresh or Close.
+    bool ReadByKey = false;
+    // Reads the rows of those keys not held yet, in a few statements.
+    void PrepareLookups(const QString& keyField, const std::vector<qint64>& keys);
 
     // Rows held (filter or not), or those whose field equals value.
     int CountRows(const QString& field = QString(), const QVariant& value = QVariant()) const;
@@ -323,6 +348,12 @@ private:
         FKeyIndexField.clear();
     }
     void CheckBrowse(const char* op) const;
+    QString OrderedSelectText() const;
+    bool EngineCanSort(const TField* f) const;
+    int ReadPending(int n);
+    void DropPending();
+    void StartIdleFetch();
+    void ReadKeys(const QString& keyField, const std::vector<qint64>& keys);
 
     TFbConnection* FConn = nullptr;
     std::vector<std::unique_ptr<TField>> FFields;
@@ -359,6 +390,13 @@ private:
         QStringList Values;
     };
     std::vector<TCompiledTerm> FCompiled;
+
+    // The open cursor of a set read a packet at a time, while rows are left.
+    struct TPending;
+    std::unique_ptr<TPending> FPending;
+    bool FIdleFetchQueued = false;
+    // Keys a set read by key has asked the database for (found or not).
+    QSet<qint64> FKeysRead;
 
     std::vector<int> FColumnsOfSlots;  // statement column of each slot
     QString FUpdateTable;

@@ -25,6 +25,7 @@ public:
     void NotifyLayout() { emit LayoutChanged(); }
     void NotifyRowInserted(int row) { emit RowInserted(row); }
     void NotifyRowRemoved(int row) { emit RowRemoved(row); }
+    void NotifyRowsAppended(int first, int last) { emit RowsAppended(first, last); }
     void DataSetDestroyed();
 
 signals:
@@ -36,6 +37,8 @@ signals:
     void LayoutChanged();
     void RowInserted(int row);
     void RowRemoved(int row);
+    // Rows read after the first packet, at the end of the order.
+    void RowsAppended(int first, int last);
 
 private:
     TClientDataSet* FDataSet = nullptr;

@@ -1,5 +1,7 @@
 #include "TDbGridModel.h"
 
+#include <algorithm>
+
 #include "TClientDataSet.h"
 #include "TDataSource.h"
 
@@ -10,6 +12,15 @@ TDbGridModel::TDbGridModel(TDataSource* source, QObject* parent)
     connect(source, &TDataSource::RowInserted, this, [this](int row) {
         beginInsertRows(QModelIndex(), row, row);
         ++FRows;
+        endInsertRows();
+    });
+    connect(source, &TDataSource::RowsAppended, this, [this](int first, int last) {
+        if (first != FRows) {  // not where this model ends: count again
+            Reset();
+            return;
+        }
+        beginInsertRows(QModelIndex(), first, last);
+        FRows = last + 1;
         endInsertRows();
     });
     connect(source, &TDataSource::RowRemoved, this, [this](int row) {
@@ -63,6 +74,17 @@ void TDbGridModel::OnDataChanged(TField* f) {
         return;
     }
     emit dataChanged(index(row, 0), index(row, int(FColumns.size()) - 1));
+}
+
+bool TDbGridModel::canFetchMore(const QModelIndex& parent) const {
+    const TClientDataSet* ds = FSource ? FSource->DataSet() : nullptr;
+    return !parent.isValid() && ds && ds->Active() && !ds->AllFetched();
+}
+
+void TDbGridModel::fetchMore(const QModelIndex& parent) {
+    // The grid scrolled to the last row read: the next packet.
+    TClientDataSet* ds = FSource ? FSource->DataSet() : nullptr;
+    if (!parent.isValid() && ds && ds->Active()) ds->FetchMore(std::max(ds->PacketRecords, 1));
 }
 
 int TDbGridModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : FRows; }

@@ -20,6 +20,8 @@ class TDbGridModel : public QAbstractTableModel {
 public:
     explicit TDbGridModel(TDataSource* source, QObject* parent = nullptr);
 
+    bool canFetchMore(const QModelIndex& parent) const override;
+    void fetchMore(const QModelIndex& parent) override;
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;

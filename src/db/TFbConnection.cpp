@@ -1,6 +1,7 @@
 #include "TFbConnection.h"
 
 #include <QByteArray>
+#include <algorithm>
 #include <utility>
 
 #include "TFbStatus.h"
@@ -62,6 +63,10 @@ void TFbConnection::Open(const QString& database) {
 
 void TFbConnection::Close() {
     if (!FAtt) return;
+    // Clients end their transactions first: a transaction outliving its
+    // attachment cannot be released safely.
+    const std::vector<TFbConnectionClient*> clients = FClients;
+    for (TFbConnectionClient* c : clients) c->ConnectionClosing();
     // A detach refused (e.g. open transactions) still frees the handle.
     TFbRef<IAttachment> att = std::move(FAtt);
     FDatabase.clear();
@@ -93,14 +98,25 @@ void TFbConnection::CreateDatabase(const QString& path) {
     });
 }
 
-TFbTransaction::TFbTransaction(TFbConnection& conn) : FConn(conn) {
+void TFbConnection::AddClient(TFbConnectionClient* c) { FClients.push_back(c); }
+
+void TFbConnection::RemoveClient(TFbConnectionClient* c) {
+    FClients.erase(std::remove(FClients.begin(), FClients.end(), c), FClients.end());
+}
+
+TFbTransaction::TFbTransaction(TFbConnection& conn, TFbIsolation isolation) : FConn(conn) {
     if (!conn.Connected()) throw EFbError(QStringLiteral("Database is not connected"));
     // Read committed so that one-off statements see what other users committed;
     // wait on lock conflicts rather than fail at once.
-    static const unsigned char tpb[] = {isc_tpb_version3, isc_tpb_write, isc_tpb_read_committed,
-                                        isc_tpb_rec_version, isc_tpb_wait};
-    FTra.reset(FbGuard(
-        [&](TFbStatus& st) { return conn.Handle()->startTransaction(&st, sizeof(tpb), tpb); }));
+    static const unsigned char committed[] = {
+        isc_tpb_version3, isc_tpb_write, isc_tpb_read_committed, isc_tpb_rec_version, isc_tpb_wait};
+    static const unsigned char snapshot[] = {isc_tpb_version3, isc_tpb_read, isc_tpb_concurrency,
+                                             isc_tpb_nowait};
+    const bool snap = isolation == TFbIsolation::ReadOnlySnapshot;
+    const unsigned char* tpb = snap ? snapshot : committed;
+    const unsigned length = snap ? sizeof(snapshot) : sizeof(committed);
+    FTra.reset(
+        FbGuard([&](TFbStatus& st) { return conn.Handle()->startTransaction(&st, length, tpb); }));
 }
 
 TFbTransaction::~TFbTransaction() {

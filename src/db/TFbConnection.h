@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <memory>
+#include <vector>
 
 #include "EFbError.h"
 #include "TFbRef.h"
@@ -16,10 +17,16 @@ class IStatus;
 
 class TFbConnection;
 
+// Read committed sees what other users committed as it goes, and may write;
+// a read-only snapshot sees the database as it stood when it started, so a
+// cursor read over a long time meets every row once, in its place.
+enum class TFbIsolation { ReadCommitted, ReadOnlySnapshot };
+
 // One database transaction. Rolled back on destruction unless committed.
 class TFbTransaction {
 public:
-    explicit TFbTransaction(TFbConnection& conn);
+    explicit TFbTransaction(TFbConnection& conn,
+                            TFbIsolation isolation = TFbIsolation::ReadCommitted);
     ~TFbTransaction();
     TFbTransaction(const TFbTransaction&) = delete;
     TFbTransaction& operator=(const TFbTransaction&) = delete;
@@ -34,6 +41,17 @@ public:
 private:
     TFbConnection& FConn;
     TFbRef<Firebird::ITransaction> FTra;
+};
+
+// Something that keeps a transaction open on a connection between calls (a
+// record set reading its rows a packet at a time): it lets it go when the
+// connection closes.
+class TFbConnectionClient {
+public:
+    virtual void ConnectionClosing() = 0;
+
+protected:
+    ~TFbConnectionClient() = default;
 };
 
 // A connection to one database file: a plain path opens it with the embedded
@@ -68,7 +86,11 @@ public:
     static const char* DefaultUser() { return "SYSDBA"; }
     static const char* DefaultPassword() { return "masterkey"; }
 
+    void AddClient(TFbConnectionClient* c);
+    void RemoveClient(TFbConnectionClient* c);
+
 private:
     TFbRef<Firebird::IAttachment> FAtt;
     QString FDatabase;
+    std::vector<TFbConnectionClient*> FClients;
 };

@@ -757,6 +757,8 @@ TClientDataSet* TdmMain::CreateLookupCDS(const QString& name, const QString& sql
     cds->setObjectName(name);
     cds->SetConnection(&SQLConn_Main);
     cds->CommandText = sql;
+    // The rows of the keys shown, when first shown, never the whole table.
+    cds->ReadByKey = true;
     FLookupSets.insert(name.toUpper(), cds);
     return cds;
 }
