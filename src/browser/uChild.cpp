@@ -55,10 +55,6 @@ QToolButton* ToolButton(QWidget* parent, const QString& name, const QString& tex
     return b;
 }
 
-QString RecordCountText(TClientDataSet* ds) {
-    return QStringLiteral("Record Count: ") +
-           (ds->Active() ? QString::number(ds->RecordCount()) : QString());
-}
 }  // namespace
 
 void TfmChild::SetHost(IChildHost* host) { g_host = host; }
@@ -114,6 +110,11 @@ TfmChild::TfmChild(QWidget* parent) : QWidget(parent) {
     // Another user's change to a column this user also changed is refused,
     // never overwritten; changes to different columns both survive.
     Child_CDS->UpdateMode = TUpdateMode::WhereChanged;
+    // Years of rows: the first screen is read at once, the rest as the user
+    // scrolls or while the program waits for the user.
+    Child_CDS->PacketRecords = ChildPacketRows;
+    Child_CDS->FetchWhenIdle = true;
+    Child_CDS->FetchProgress = [this](int held) { return ShowFetchProgress(held); };
     Sub_CDS = new TClientDataSet(this);
     Sub_CDS->setObjectName(QStringLiteral("Sub_CDS"));
     Sub_CDS->UpdateMode = TUpdateMode::WhereAll;
@@ -141,6 +142,10 @@ TfmChild::TfmChild(QWidget* parent) : QWidget(parent) {
     connect(Child_DS, &TDataSource::LayoutChanged, this, &TfmChild::SetSubButtonStatus);
     connect(Sub_DS, &TDataSource::LayoutChanged, this, &TfmChild::SetSubButtonStatus);
     connect(Sub_DS, &TDataSource::RowRemoved, this, &TfmChild::SetSubButtonStatus);
+    connect(Child_DS, &TDataSource::RowsAppended, this, [this]() {
+        if (Child_CDS->AllFetched()) CountListedFolder();
+        ShowRecordCount();
+    });
     BuildUi();
     FLookupFieldsArray.clear();
 }
@@ -703,6 +708,13 @@ void TfmChild::CDSBeforeOpen(TClientDataSet* ds, const QString& tableName, bool 
 void TfmChild::Child_CDSBeforeOpen() {
     CDSBeforeOpen(Child_CDS, FTableName, true, FTableDbChanged);
     FTableDbChanged = false;
+    // Sorted before the first read, so that the engine hands over the first
+    // screen of that order: lists by date open at the newest rows.
+    const TField* f = FOrderByField.isEmpty() ? nullptr : Child_CDS->FindField(FOrderByField);
+    if (f && Child_CDS->IndexName().isEmpty()) {
+        const bool newestFirst = f->DataType == TFbType::Date || f->DataType == TFbType::TimeStamp;
+        Child_CDS->AddIndex((newestFirst ? "D_" : "A_") + f->FieldName, f->FieldName, newestFirst);
+    }
 }
 
 void TfmChild::Child_CDSAfterOpen() {
@@ -1293,13 +1305,26 @@ void TfmChild::ApplyCtrlFlags(TDataSource* ds, QWidget* form) {
     }
 }
 
-void TfmChild::ShowRecordCount() { StatusPanels[0]->setText(RecordCountText(Child_CDS)); }
+void TfmChild::ShowRecordCount() {
+    QString count;
+    if (Child_CDS->Active() && Child_CDS->AllFetched()) {
+        count = QString::number(Child_CDS->RecordCount());
+    } else if (Child_CDS->Active()) {
+        // Rows still being read: the folder's count where a folder is listed.
+        QTreeWidgetItem* node = FListedFolderId >= 0 ? SelectedFolder() : nullptr;
+        count = node && NodeData(node).ID == FListedFolderId
+                    ? QString::number(NodeData(node).RecCountTotal)
+                    : QString::number(Child_CDS->RecordCount()) + '+';
+    }
+    StatusPanels[0]->setText(QStringLiteral("Record Count: ") + count);
+}
 
 QString TfmChild::GetSelectedIdList() {
     return ::GetSelectedIdList(*Child_CDS, DBGrid1->SelectedRows());
 }
 
 void TfmChild::MenuItem_SelectAllClick() {
+    if (!FetchAllRows()) return;
     SelectAll(*Child_CDS, DBGrid1->SelectedRows(), true);
     DBGrid1->SyncMarks();
 }
@@ -1321,6 +1346,7 @@ void TfmChild::ShowGridMenu(const QPoint& pos) {
 // ------------------------------------------------------------------ export
 
 void TfmChild::Excel1Click() {
+    if (!FetchAllRows()) return;  // all rows may be exported
     TfmExport dlg(this);
     dlg.eTableName = FTableName;
     dlg.eCDS = Child_CDS;
@@ -1434,14 +1460,56 @@ void TfmChild::TreeView1Change(QTreeWidgetItem* node) {
     Child_CDS->Open();
     FListedFolderId = d.ID;
     OpenSubSet();
-    // The rows just read are the folder's rows: count them rather than ask
-    // the database to count the same rows again.
+    CountListedFolder();
+}
+
+void TfmChild::CountListedFolder() {
+    // The rows read are the folder's rows: once all are in, count them rather
+    // than ask the database to count the same rows again. Until then the
+    // folder keeps the count it had.
+    QTreeWidgetItem* node = SelectedFolder();
+    if (!node || FListedFolderId < 0 || NodeData(node).ID != FListedFolderId ||
+        !Child_CDS->Active() || !Child_CDS->AllFetched())
+        return;
     TTreeNodeData counted = NodeData(node);
     counted.RecCountTotal = Child_CDS->CountRows();
     counted.RecCountByFlag = FTVCountField.isEmpty() ? 0 : Child_CDS->CountRows(FTVCountField, 0);
     node->setText(0, counted.Caption + CountSuffix(counted.RecCountTotal, counted.RecCountByFlag,
                                                    FTVCountField, FTVShowCount));
     SetNodeData(node, counted);
+}
+
+bool TfmChild::ShowFetchProgress(int held) {
+    if (held < 0) {  // all read
+        FFetchProgress.reset();
+        return true;
+    }
+    if (!FFetchProgress) {
+        if (!FFetchWatch.isValid() || FFetchWatch.elapsed() > 1000) FFetchWatch.start();
+        // Only a reading the user waits for gets a bar.
+        if (FFetchWatch.elapsed() < 500) return true;
+        QTreeWidgetItem* node = FListedFolderId >= 0 ? SelectedFolder() : nullptr;
+        const int total = node ? NodeData(node).RecCountTotal : 0;
+        FFetchProgress = std::make_unique<QProgressDialog>(
+            QStringLiteral("Reading the rows..."), QStringLiteral("Cancel"), 0, total, this);
+        FFetchProgress->setWindowModality(Qt::WindowModal);
+        FFetchProgress->setMinimumDuration(0);
+    }
+    FFetchProgress->setValue(std::min(held, FFetchProgress->maximum()));
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    if (!FFetchProgress->wasCanceled()) return true;
+    FFetchProgress.reset();
+    FFetchWatch.invalidate();
+    return false;
+}
+
+bool TfmChild::FetchAllRows() {
+    try {
+        Child_CDS->FetchRest();
+        return true;
+    } catch (const EAbort&) {
+        return false;  // the user stopped the reading: nothing else happens
+    }
 }
 
 void TfmChild::RefreshTreeViewNodeByTreeViewId(int tvId, int absoluteIdx) {
@@ -1603,7 +1671,11 @@ void TfmChild::ListRowsWhere(const QString& condition) {
 
 void TfmChild::DBGrid1TitleClick(int logical) {
     if (Child_DS->Editing()) return;
-    FOrderByField = SortGridByColumn(Child_CDS, DBGrid1, logical, true);
+    try {
+        FOrderByField = SortGridByColumn(Child_CDS, DBGrid1, logical, true);
+    } catch (const EAbort&) {
+        // Reading the rows to sort was stopped: the order stays.
+    }
 }
 
 void TfmChild::btnAutoAdjClick() { AutoAdjustGridColumns(DBGrid1, objectName()); }

@@ -1,9 +1,12 @@
 #pragma once
 
+#include <QElapsedTimer>
+#include <QProgressDialog>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
 #include <functional>
+#include <memory>
 #include <vector>
 
 class QAction;
@@ -170,6 +173,13 @@ public:
     };
     void ApplyCtrlFlags(TDataSource* ds, QWidget* form);
     void ShowRecordCount();
+    // Counts the listed folder from the rows read, once every row is read.
+    void CountListedFolder();
+    // Reads the rows not yet read, with a bar the user can cancel when it
+    // takes long; false when cancelled.
+    bool FetchAllRows();
+    // Rows read at once when a list opens.
+    static constexpr int ChildPacketRows = 200;
     QString GetSelectedIdList();
     void MenuItem_SelectAllClick();
 
@@ -447,4 +457,7 @@ private:
     bool FUdfBuilt[5] = {false, false, false, false, false};
     bool FChangingNode = false;
     int FListedFolderId = -1;  // the folder whose rows are listed; -1: other rows
+    bool ShowFetchProgress(int held);
+    std::unique_ptr<QProgressDialog> FFetchProgress;
+    QElapsedTimer FFetchWatch;
 };

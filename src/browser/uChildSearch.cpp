@@ -321,6 +321,7 @@ void TfmChild::btnFilterDelClick() {
 // ------------------------------------------------------------ quick date filter
 
 void TfmChild::popFilterNoClick(QAction* item) {
+    if (item->data().toInt() != 500 && !FetchAllRows()) return;  // a filter sees every row
     item->setChecked(true);
     const int tag = item->data().toInt();
     TFilter filter;

@@ -119,6 +119,51 @@ void TdmMain::CheckDatabase(TFbConnection& conn, const QString& key) {
     }
 }
 
+void TdmMain::AddListIndexes(TFbConnection& conn) {
+    // The lists open sorted by these columns, newest or first at the top, and
+    // read only their first screen: through an index in either direction the
+    // engine hands those rows over at once, however long the table. A database
+    // made before they existed gets them here, once.
+    struct TIndex {
+        const char *Name, *Table, *Column;
+        bool Descending;
+    };
+    static const TIndex indexes[] = {
+        {"AR_TRAN_DATE", "AR_TRAN", "INVOICEDATE", false},
+        {"AR_TRAN_DATE_DESC", "AR_TRAN", "INVOICEDATE", true},
+        {"AR_TRAN_NO", "AR_TRAN", "INVOICENO", false},
+        {"AR_TRAN_NO_DESC", "AR_TRAN", "INVOICENO", true},
+        {"CB_TRAN_DATE", "CB_TRAN", "TRANDATE", false},
+        {"CB_TRAN_DATE_DESC", "CB_TRAN", "TRANDATE", true},
+        {"IC_BATCH_DATE", "IC_BATCH", "BATCHDATE", false},
+        {"IC_BATCH_DATE_DESC", "IC_BATCH", "BATCHDATE", true},
+        {"AR_ACCT_NICKNAME", "AR_ACCT", "NICKNAME", false},
+        {"AR_ACCT_NICKNAME_DESC", "AR_ACCT", "NICKNAME", true},
+        {"AP_ACCT_NICKNAME", "AP_ACCT", "NICKNAME", false},
+        {"AP_ACCT_NICKNAME_DESC", "AP_ACCT", "NICKNAME", true},
+        {"IC_ITEM_ITEMNO", "IC_ITEM", "ITEMNO", false},
+        {"IC_ITEM_ITEMNO_DESC", "IC_ITEM", "ITEMNO", true},
+    };
+    QSet<QString> present;
+    {
+        TWorkQuery w(conn, QStringLiteral("SELECT TRIM(RDB$INDEX_NAME) FROM RDB$INDICES"));
+        for (w.Query.Open(); !w.Query.Eof(); w.Query.Next())
+            present.insert(w.Query.Value(0).toString());
+    }
+    for (const TIndex& i : indexes) {
+        if (present.contains(QLatin1String(i.Name))) continue;
+        try {
+            conn.ExecuteImmediate(
+                QStringLiteral("CREATE %1INDEX %2 ON %3 (%4)")
+                    .arg(i.Descending ? "DESCENDING " : "", i.Name, i.Table, i.Column));
+        } catch (const EFbError& e) {
+            // Only slower without it (a read-only file, a table in use): the
+            // next start tries again.
+            qWarning("index %s not made: %s", i.Name, qPrintable(e.Message()));
+        }
+    }
+}
+
 bool TdmMain::ConnectDb(TFbConnection& conn, const QString& key, QString& err) {
     err.clear();
     if (conn.Connected()) return true;
@@ -141,6 +186,7 @@ bool TdmMain::ConnectDb(TFbConnection& conn, const QString& key, QString& err) {
     try {
         conn.Open(path);
         CheckDatabase(conn, key);
+        if (key == QLatin1String("Main")) AddListIndexes(conn);
         Curr_DbFile = QStringLiteral("Database: ") + path;
     } catch (const EFbError& e) {
         conn.Close();

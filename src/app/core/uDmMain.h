@@ -237,6 +237,7 @@ public:
 private:
     // Raises the engine's error when the database lacks what the start needs.
     static void CheckDatabase(TFbConnection& conn, const QString& key);
+    static void AddListIndexes(TFbConnection& conn);
 
     QHash<QString, TClientDataSet*> FLookupSets;
 };
