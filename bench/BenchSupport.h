@@ -7,6 +7,9 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <vector>
 
 inline double Median(std::vector<double> v) {
@@ -21,6 +24,16 @@ double TimeMs(F&& f) {
     t.start();
     f();
     return double(t.nsecsElapsed()) / 1e6;
+}
+
+// "--help" or "-h" anywhere on the command line: prints usage and ends the
+// program with status 0.
+inline void HandleHelp(int argc, char** argv, const char* usage) {
+    for (int i = 1; i < argc; ++i)
+        if (!std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-h")) {
+            std::fputs(usage, stdout);
+            std::exit(0);
+        }
 }
 
 // A program folder of the benchmark's own in dir, with a fresh copy of the
