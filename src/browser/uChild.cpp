@@ -1461,6 +1461,7 @@ void TfmChild::TreeView1Change(QTreeWidgetItem* node) {
     FListedFolderId = d.ID;
     OpenSubSet();
     CountListedFolder();
+    ShowRecordCount();
 }
 
 void TfmChild::CountListedFolder() {

@@ -223,7 +223,8 @@ void TDbGrid::keyPressEvent(QKeyEvent* e) {
                 break;
             case Qt::Key_End:
                 if (e->modifiers() & Qt::ControlModifier) {
-                    GoToRow(ds->RecordCount() - 1);
+                    // The last row of all, not of those read so far.
+                    if (!FSource->Editing()) ds->Last();
                     return;
                 }
                 break;
