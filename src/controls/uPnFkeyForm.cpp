@@ -10,6 +10,7 @@
 #include <QScopedValueRollback>
 #include <QScreen>
 #include <QScrollBar>
+#include <QStringDecoder>
 #include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -39,6 +40,56 @@ QRect PlacePicker(const QRect& control, int defWidth, int defHeight, const QRect
     if (r.left() < workArea.left()) r.moveLeft(workArea.left());
     if (r.right() > workArea.right()) r.moveRight(workArea.right());
     return r;
+}
+
+namespace {
+
+// The initial of each first-level GB2312 hanzi, indexed by its UTF-16 code
+// unit (0 for every other character). Built once from the GB2312 codes, so
+// it follows the same ranges as the database's PY function.
+const QByteArray& InitialsByChar() {
+    static const QByteArray table = []() {
+        // Where each initial's run of codes starts, in GB2312 order; the last
+        // run ends at 55289 (0xD7F9), the last first-level hanzi.
+        static const struct {
+            int From;
+            char Letter;
+        } runs[] = {{45217, 'A'}, {45253, 'B'}, {45761, 'C'}, {46318, 'D'}, {46826, 'E'},
+                    {47010, 'F'}, {47297, 'G'}, {47614, 'H'}, {48119, 'J'}, {49062, 'K'},
+                    {49324, 'L'}, {49896, 'M'}, {50371, 'N'}, {50614, 'O'}, {50622, 'P'},
+                    {50906, 'Q'}, {51387, 'R'}, {51446, 'S'}, {52218, 'T'}, {52698, 'W'},
+                    {52980, 'X'}, {53689, 'Y'}, {54481, 'Z'}};
+        QByteArray t(0x10000, '\0');
+        QStringDecoder gb("GB2312");
+        for (int code = 45217; code <= 55289; ++code) {
+            const int low = code & 0xFF;
+            if (low < 0xA1 || low > 0xFE) continue;
+            const char bytes[2] = {char(code >> 8), char(low)};
+            const QString c = gb.decode(QByteArrayView(bytes, 2));
+            if (c.size() != 1 || c[0] == QChar::ReplacementCharacter) continue;
+            char letter = 'A';
+            for (const auto& r : runs)
+                if (code >= r.From) letter = r.Letter;
+            t[c[0].unicode()] = letter;
+        }
+        return t;
+    }();
+    return table;
+}
+
+}  // namespace
+
+QString PinyinInitials(const QString& text) {
+    const QByteArray& table = InitialsByChar();
+    QString out = text;
+    QChar* d = nullptr;  // detached at the first hanzi only
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char letter = table[text[i].unicode()];
+        if (!letter) continue;
+        if (!d) d = out.data();
+        d[i] = QLatin1Char(letter);
+    }
+    return out;
 }
 
 TfmPnFKey::TfmPnFKey(TPnFkey* owner)
@@ -156,25 +207,75 @@ bool TfmPnFKey::event(QEvent* e) {
     return QWidget::event(e);
 }
 
-QString TfmPnFKey::AddPYFieldsToSQL(const QString& sql) const {
-    if (!dmMain() || !dmMain()->PinyinSearch || !fmFields) return sql;
+QList<TfmPnFKey::TPYColumn> TfmPnFKey::PYColumns() {
+    QList<TPYColumn> columns;
+    if (!dmMain() || !dmMain()->PinyinSearch || !fmFields) return columns;
+    // The statement's own description of its columns, without reading rows.
+    CDS->CommandText = fmLookupSQL;
+    CDS->ClearFields();
+    CDS->UpdateFieldDefs();
+    for (int i = 1; i < fmFields->size() && i < CDS->FieldCount(); ++i) {
+        const TField* f = CDS->Field(i);
+        // Numbers, dates and money have no hanzi; nor has text in NONE (0),
+        // OCTETS (1) or ASCII (2).
+        if (f->SqlCharSet <= 2) continue;
+        if (f->DataType == TFbType::Memo) {
+            columns.append({i, 2000});
+        } else if (f->DataType == TFbType::Text) {
+            // Bytes per character: 4 in UTF8, 3 in UNICODE_FSS; one is enough
+            // to hold the text in any other set.
+            const unsigned per = f->SqlCharSet == 4 ? 4 : f->SqlCharSet == 3 ? 3 : 1;
+            columns.append({i, qMax(1, int(f->SqlLength / per))});
+        }
+    }
+    CDS->ClearFields();
+    return columns;
+}
+
+QString TfmPnFKey::AddPYFieldsToSQL(const QString& sql, const QList<TPYColumn>& columns) const {
+    if (columns.isEmpty()) return sql;
     const TSqlLexer lex(sql);
     const int at = lex.Find({QStringLiteral("FROM")});
     if (at <= 0) return sql;
-    // The new columns follow the last one, before any space or comment ahead of FROM.
+    // The new columns follow the last one, before any space or comment ahead
+    // of FROM. They are only places: computing the initials in the statement
+    // would run over every row of the table at every open. Each is as wide as
+    // its text (one initial per character): the engine moves every row at the
+    // declared width.
     const int from = lex.Tokens()[at - 1].End();
     QString list;
-    for (int i = 1; i < fmFields->size(); ++i)
-        list += ",PY(" + (*fmFields)[i] + ") AS PY_" + QString::number(i);
+    for (const TPYColumn& c : columns)
+        list += ",CAST(NULL AS VARCHAR(" + QString::number(c.Chars) +
+                ") CHARACTER SET UTF8) AS PY_" + QString::number(c.Index);
     return sql.left(from) + list + sql.mid(from);
+}
+
+void TfmPnFKey::FillPYFields(const QList<TPYColumn>& columns) {
+    for (const TPYColumn& c : columns) {
+        const TField* text = CDS->Field(c.Index);
+        const TField* py = CDS->FieldByName("PY_" + QString::number(c.Index));
+        // Where the initials are the text itself, the search finds the row by
+        // the text column already; a memo column is not searched by itself.
+        const bool keepNull = text->DataType == TFbType::Text;
+        for (int row = 0; row < CDS->RecordCount(); ++row) {
+            const QVariant v = CDS->ValueAt(row, text);
+            if (v.isNull()) continue;
+            const QString s = v.toString();
+            const QString initials = PinyinInitials(s);
+            if (keepNull && initials == s) continue;
+            CDS->SetValueAsRead(CDS->BookmarkOfRow(row), py, initials);
+        }
+    }
 }
 
 void TfmPnFKey::OpenLookupDS() {
     CDS->Close();
     CDS->SetConnection(&dmMain()->SQLConn_Main);
-    CDS->CommandText = AddPYFieldsToSQL(fmLookupSQL);
+    const QList<TPYColumn> py = PYColumns();
+    CDS->CommandText = AddPYFieldsToSQL(fmLookupSQL, py);
     CDS->ClearFields();
     CDS->Open();
+    FillPYFields(py);
     DBGrid1->GridModel()->ResetColumns();
     HideIDAndPYColumns();
     lbCount->setText("(" + QString::number(CDS->RecordCount()) + ")");

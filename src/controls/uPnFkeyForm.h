@@ -16,6 +16,11 @@ class TPnFkey;
 // the work area) when it would run off the bottom, kept inside the work area.
 QRect PlacePicker(const QRect& control, int defWidth, int defHeight, const QRect& workArea);
 
+// Pinyin initials of a text: every first-level GB2312 hanzi becomes the
+// upper-case initial of its reading, every other character stays as it is.
+// Gives what the database's PY function gives for the same text.
+QString PinyinInitials(const QString& text);
+
 // The lookup picker: lists the rows of the referenced table, filters them as
 // the user types, and writes the chosen row into the record being edited.
 class TfmPnFKey : public QWidget {
@@ -40,7 +45,19 @@ public:
     void SetSearchText(const QString& text);
 
     void OpenLookupDS();
-    QString AddPYFieldsToSQL(const QString& sql) const;
+    // A shown column whose text can hold hanzi: its index among the fields
+    // and its length in characters.
+    struct TPYColumn {
+        int Index;
+        int Chars;
+    };
+    // Those columns as the statement describes them; none when pinyin search
+    // is off.
+    QList<TPYColumn> PYColumns();
+    // Adds an empty text column PY_<i> for each of columns; FillPYFields
+    // puts the initials into them once the rows are read.
+    QString AddPYFieldsToSQL(const QString& sql, const QList<TPYColumn>& columns) const;
+    void FillPYFields(const QList<TPYColumn>& columns);
     void HideIDAndPYColumns();
     int GetColumnNames();
     void ApplyFilter(bool filterOn);

@@ -1607,3 +1607,10 @@ size_t TClientDataSet::RowBytes() const {
     }
     return n;
 }
+
+void TClientDataSet::SetValueAsRead(TBookmark b, const TField* f, const QVariant& v) {
+    if (!BookmarkValid(b) || !f || f->DataSet() != this || f->IsLookup) return;
+    TRecord& r = FRecords[size_t(b)];
+    FLayout.Set(r.Data, f->Slot, v);
+    if (r.Original) FLayout.Set(r.Original, f->Slot, v);
+}

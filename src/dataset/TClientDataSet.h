@@ -290,6 +290,9 @@ public:
     // ---- values of any row of the current order, without moving
     QVariant ValueAt(int row, const TField* f) const;
     QString DisplayTextAt(int row, const TField* f) const;
+    // Puts a value computed after open into a row as if the statement had read it: no edit, no
+    // change, no events; the filter and order are not applied again.
+    void SetValueAsRead(TBookmark b, const TField* f, const QVariant& v);
 
     // ---- events (one handler each, as the owning window sets them)
     std::function<void(TClientDataSet&)> OnBeforeOpen, OnAfterOpen, OnAfterInsert, OnBeforePost,

@@ -687,6 +687,63 @@ private slots:
         w->Child_Cancel->trigger();
     }
 
+    // The picker's initials are the database's PY function, character for character.
+    void pinyinInitialsAsDatabase_data() {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("hanzi") << QString::fromUtf8("茉莉花茶");
+        QTest::newRow("mixed") << QString::fromUtf8("北京 Trading 公司 No.5");
+        QTest::newRow("latin, digits") << QString::fromUtf8("Café 42, x-1/2");
+        QTest::newRow("empty") << QString("");
+        // Traditional, second-level, extension A, beyond the basic plane, kana, full width.
+        QTest::newRow("outside first level") << QString::fromUtf8("體驗 亍 㐀 𠀀😀 ア Ａ 啊座");
+        QString all;
+        for (char32_t c = 1; c <= 0xFFFF; ++c)
+            if (c < 0xD800 || c > 0xDFFF) all += QString::fromUcs4(&c, 1);
+        QTest::newRow("every character of the basic plane") << all;
+    }
+
+    void pinyinInitialsAsDatabase() {
+        QFETCH(QString, text);
+        // The function takes at most 2000 characters at a time.
+        const QList<uint> chars = text.toUcs4();
+        QString database;
+        for (qsizetype at = 0; at < chars.size() || at == 0; at += 2000) {
+            const QList<uint> part = chars.mid(at, 2000);
+            const QString piece =
+                QString::fromUcs4(reinterpret_cast<const char32_t*>(part.constData()), part.size());
+            database += F.Dm().SelectValue("SELECT PY(:T) FROM SYS", {{"T", piece}}).toString();
+        }
+        QCOMPARE(PinyinInitials(text), database);
+    }
+
+    // Typed initials find a product through the picker; the initials are
+    // worked out for text columns only, and the rows stay as read.
+    void pinyinSearchProducts() {
+        F.Dm().PinyinSearch = true;
+        F.Dm().ExecSQL(QString::fromUtf8(
+            "INSERT INTO IC_ITEM (ID, ITEMNO, NAME, PRICE0) VALUES (1, 'P-1', '红茶叶', 12.5)"));
+        F.Dm().ExecSQL(
+            "INSERT INTO IC_ITEM (ID, ITEMNO, NAME, PRICE0) VALUES (2, 'P-2', 'Jasmine Rice', 3)");
+        TOpenSet lines(F.Dm(), "SELECT * FROM AR_TRANITEM");
+        TPnFkey fk;
+        fk.SetDataField("IC_ITEM_ID");
+        fk.SetDataSource(&lines.Ds);
+        fk.LookupSQL = "SELECT ID,ITEMNO,NAME,PRICE0 FROM IC_ITEM";
+        fk.Loaded();
+        fk.show();
+        lines.Cds.Append();
+        OnPicker([](TfmPnFKey* p) {
+            QVERIFY(p->CDS->FindField("PY_2"));
+            QVERIFY(!p->CDS->FindField("PY_3"));  // the price
+            QTest::keyClicks(p->edLookFor, "cY");
+            QCOMPARE(Column(p->CDS, "NAME"), QStringList{QString::fromUtf8("红茶叶")});
+            QCOMPARE(p->CDS->ChangeCount(), 0);
+            QTest::keyClick(p->edLookFor, Qt::Key_Return);
+        });
+        QTest::keyClicks(fk.BtnEdit(), "h");
+        QCOMPARE(lines.Cds.FieldByName("IC_ITEM_ID")->AsInteger(), 1);
+    }
+
     void returnSelectionDataField1() {
         TScriptedMessages msgs;
         TOpenSet cdsSet(F.Dm(), "SELECT * FROM AR_TRANITEM");
