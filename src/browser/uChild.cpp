@@ -142,11 +142,15 @@ TfmChild::TfmChild(QWidget* parent) : QWidget(parent) {
     connect(Child_DS, &TDataSource::LayoutChanged, this, &TfmChild::SetSubButtonStatus);
     connect(Sub_DS, &TDataSource::LayoutChanged, this, &TfmChild::SetSubButtonStatus);
     connect(Sub_DS, &TDataSource::RowRemoved, this, &TfmChild::SetSubButtonStatus);
+    BuildUi();
+    // The folders' counts may come after the rows (a table of many rows).
+    connect(TreeView1, &QTreeWidget::itemChanged, this, [this]() {
+        if (!Child_CDS->AllFetched()) ShowRecordCount();
+    });
     connect(Child_DS, &TDataSource::RowsAppended, this, [this]() {
         if (Child_CDS->AllFetched()) CountListedFolder();
         ShowRecordCount();
     });
-    BuildUi();
     FLookupFieldsArray.clear();
 }
 
@@ -1312,9 +1316,10 @@ void TfmChild::ShowRecordCount() {
     } else if (Child_CDS->Active()) {
         // Rows still being read: the folder's count where a folder is listed.
         QTreeWidgetItem* node = FListedFolderId >= 0 ? SelectedFolder() : nullptr;
-        count = node && NodeData(node).ID == FListedFolderId
-                    ? QString::number(NodeData(node).RecCountTotal)
-                    : QString::number(Child_CDS->RecordCount()) + '+';
+        const int total =
+            node && NodeData(node).ID == FListedFolderId ? NodeData(node).RecCountTotal : -1;
+        count =
+            total >= 0 ? QString::number(total) : QString::number(Child_CDS->RecordCount()) + '+';
     }
     StatusPanels[0]->setText(QStringLiteral("Record Count: ") + count);
 }
@@ -1490,7 +1495,7 @@ bool TfmChild::ShowFetchProgress(int held) {
         // Only a reading the user waits for gets a bar.
         if (FFetchWatch.elapsed() < 500) return true;
         QTreeWidgetItem* node = FListedFolderId >= 0 ? SelectedFolder() : nullptr;
-        const int total = node ? NodeData(node).RecCountTotal : 0;
+        const int total = node ? std::max(NodeData(node).RecCountTotal, 0) : 0;
         FFetchProgress = std::make_unique<QProgressDialog>(
             QStringLiteral("Reading the rows..."), QStringLiteral("Cancel"), 0, total, this);
         FFetchProgress->setWindowModality(Qt::WindowModal);
@@ -1535,6 +1540,7 @@ QTreeWidgetItem* TfmChild::FolderOfRow() const {
 void TfmChild::AddToFolderCount(QTreeWidgetItem* item, int total, int counted) {
     if (!item) return;
     TTreeNodeData d = NodeData(item);
+    if (d.RecCountTotal < 0) return;  // not counted yet: the count to come includes it
     d.RecCountTotal += total;
     if (!FTVCountField.isEmpty()) d.RecCountByFlag += counted;
     item->setText(

@@ -1,6 +1,7 @@
 #include "uTreeView.h"
 
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -54,7 +55,7 @@ QTreeWidgetItem* NextInTree(QTreeWidgetItem* item) {
 }
 
 QString CountSuffix(int total, int flagged, const QString& countField, bool showCount) {
-    if (total == 0 || !showCount) return QString();
+    if (total <= 0 || !showCount) return QString();
     if (countField.isEmpty()) return QStringLiteral(" (%1)").arg(total);
     return QStringLiteral(" (%1/%2)").arg(flagged).arg(total);
 }
@@ -73,9 +74,64 @@ void CountFolder(const QString& table, int id, const QString& countField, int& t
     }
 }
 
+namespace {
+
+// Tables of more rows than this are counted in the background: a count
+// visits every row, a second for a million.
+const int QuickCountRows = 20000;
+
+bool CountsQuickly(const QString& table) {
+    return dmMain()
+               ->SelectValue(QStringLiteral("SELECT COUNT(*) FROM (SELECT FIRST %1 1 AS X FROM %2)")
+                                 .arg(QuickCountRows + 1)
+                                 .arg(table))
+               .toInt() <= QuickCountRows;
+}
+
+// Every folder's counts in one statement, on a connection of its own; the
+// nodes show them when they come, unless the tree was loaded again meanwhile.
+void CountFoldersInBackground(QTreeWidget* tree, const QString& table, const QString& countField,
+                              bool showCount) {
+    const int generation = tree->property("CountGeneration").toInt() + 1;
+    tree->setProperty("CountGeneration", generation);
+    const QString sql = "SELECT SYS_TREEVIEW_ID, COUNT(*), " +
+                        (countField.isEmpty() ? QStringLiteral("0")
+                                              : "COUNT(IIF(" + countField + " = 0, 1, NULL))") +
+                        " FROM " + table + " GROUP BY SYS_TREEVIEW_ID";
+    QPointer<QTreeWidget> guard(tree);
+    dmMain()->ReadInBackground(
+        [sql](TFbConnection& conn) {
+            QVariantMap counts;
+            TFbTransaction tra(conn);
+            TFbQuery q(tra, sql);
+            for (q.Open(); !q.Eof(); q.Next())
+                counts.insert(q.Value(0).toString(), QVariantList{q.AsInt64(1), q.AsInt64(2)});
+            return QVariant(counts);
+        },
+        [guard, generation, countField, showCount](const QVariant& result) {
+            if (!guard || guard->property("CountGeneration").toInt() != generation) return;
+            const QVariantMap counts = result.toMap();
+            for (QTreeWidgetItem* it = RootOf(guard); it; it = NextInTree(it)) {
+                TTreeNodeData d = NodeData(it);
+                const QVariantList c = counts.value(QString::number(d.ID)).toList();
+                d.RecCountTotal = c.value(0).toInt();
+                d.RecCountByFlag = c.value(1).toInt();
+                it->setText(0, d.Caption + CountSuffix(d.RecCountTotal, d.RecCountByFlag,
+                                                       countField, showCount));
+                SetNodeData(it, d);
+            }
+        });
+}
+
+}  // namespace
+
 QTreeWidgetItem* AddFolderNode(QTreeWidget* tree, QTreeWidgetItem* parent, TTreeNodeData data,
-                               const QString& table, const QString& countField, bool showCount) {
-    CountFolder(table, data.ID, countField, data.RecCountTotal, data.RecCountByFlag);
+                               const QString& table, const QString& countField, bool showCount,
+                               bool count) {
+    if (count)
+        CountFolder(table, data.ID, countField, data.RecCountTotal, data.RecCountByFlag);
+    else
+        data.RecCountTotal = -1;  // counted later
     auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(tree);
     item->setText(0, data.Caption + CountSuffix(data.RecCountTotal, data.RecCountByFlag, countField,
                                                 showCount));
@@ -106,18 +162,22 @@ void LoadSysTreeView(QTreeWidget* tree, const QString& table, bool selectTwice, 
                        d.ReadOnly = q.AsInteger("READONLY");
                        children.insert(d.ParentID, d);
                    });
-    QTreeWidgetItem* rootItem = AddFolderNode(tree, nullptr, root, table, countField, showCount);
+    const bool quick = CountsQuickly(table);
+    tree->setProperty("CountGeneration", tree->property("CountGeneration").toInt() + 1);
+    QTreeWidgetItem* rootItem =
+        AddFolderNode(tree, nullptr, root, table, countField, showCount, quick);
     std::function<void(QTreeWidgetItem*, int)> addChildren = [&](QTreeWidgetItem* p, int id) {
         QList<TTreeNodeData> list = children.values(id);
         std::reverse(list.begin(), list.end());  // values() gives the newest insert first
         for (const TTreeNodeData& d : list) {
             if (d.ID == id) continue;  // a row that names itself as parent
-            QTreeWidgetItem* item = AddFolderNode(tree, p, d, table, countField, showCount);
+            QTreeWidgetItem* item = AddFolderNode(tree, p, d, table, countField, showCount, quick);
             if (children.contains(d.ID)) addChildren(item, d.ID);
         }
     };
     addChildren(rootItem, root.ID);
     tree->expandAll();
+    if (!quick) CountFoldersInBackground(tree, table, countField, showCount);
     block.unblock();
     QTreeWidgetItem* first = NextInTree(rootItem);
     if (first) tree->setCurrentItem(first);

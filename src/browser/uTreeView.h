@@ -38,10 +38,13 @@ inline constexpr int TreeTagSkipRoot = 1;
 QString CountSuffix(int total, int flagged, const QString& countField, bool showCount);
 // Counts folder id of table (and the rows whose count column is 0).
 void CountFolder(const QString& table, int id, const QString& countField, int& total, int& flagged);
-// Adds a counted node under parent (a top node when parent is null).
+// Adds a node under parent (a top node when parent is null), counted unless
+// count is false.
 QTreeWidgetItem* AddFolderNode(QTreeWidget* tree, QTreeWidgetItem* parent, TTreeNodeData data,
-                               const QString& table, const QString& countField, bool showCount);
-// Builds the whole tree of a table and selects the root's first child.
+                               const QString& table, const QString& countField, bool showCount,
+                               bool count = true);
+// Builds the whole tree of a table and selects the root's first child. The
+// folders of a table of many rows are counted in the background.
 void LoadSysTreeView(QTreeWidget* tree, const QString& table, bool selectTwice, bool showCount,
                      const QString& countField);
 

@@ -105,13 +105,16 @@ private:
 private slots:
     void init() {
         F.Start();
-        F.Dm().ExecSQL("INSERT INTO AR_ACCT (ID, NICKNAME, NAME, SYS_TREEVIEW_ID) "
-                       "VALUES (1, 'Zeta', 'Zeta Ltd', 2)");
-        F.Dm().ExecSQL("INSERT INTO AR_ACCT (ID, NICKNAME, NAME, SYS_TREEVIEW_ID) "
-                       "VALUES (2, 'Alpha', 'Alpha Ltd', 2)");
+        F.Dm().ExecSQL(
+            "INSERT INTO AR_ACCT (ID, NICKNAME, NAME, SYS_TREEVIEW_ID) "
+            "VALUES (1, 'Zeta', 'Zeta Ltd', 2)");
+        F.Dm().ExecSQL(
+            "INSERT INTO AR_ACCT (ID, NICKNAME, NAME, SYS_TREEVIEW_ID) "
+            "VALUES (2, 'Alpha', 'Alpha Ltd', 2)");
         F.Dm().ExecSQL("ALTER SEQUENCE AR_ACCT_ID_GEN RESTART WITH 10");
-        F.Dm().ExecSQL("INSERT INTO SYS_TREEVIEW (ID, TABLENAME, CAPTION, PARENTID, SIBLINGORDER, "
-                       "IMGINDEX, READONLY) VALUES (50, 'AR_TRAN', 'Archive', 9, 1, 0, 0)");
+        F.Dm().ExecSQL(
+            "INSERT INTO SYS_TREEVIEW (ID, TABLENAME, CAPTION, PARENTID, SIBLINGORDER, "
+            "IMGINDEX, READONLY) VALUES (50, 'AR_TRAN', 'Archive', 9, 1, 0, 0)");
         // Invoice i dated 61 - i days ago: INV60 yesterday; every third of Alpha.
         F.Dm().SQLConn_Main.ExecuteImmediate(
             QString("EXECUTE BLOCK AS DECLARE I INTEGER = 1; BEGIN WHILE (I <= %1) DO BEGIN "
@@ -230,11 +233,10 @@ private slots:
         const std::vector<qint64> moved = {moving->Child_CDS->KeyOfRow(0).toLongLong(),
                                            moving->Child_CDS->KeyOfRow(3).toLongLong()};
         MoveMarkedTo(moving.get(), "Archive");
-        QCOMPARE(F.Value(QString("SELECT LIST(ID) FROM (SELECT ID FROM AR_TRAN WHERE "
-                                 "SYS_TREEVIEW_ID=50 ORDER BY ID)")),
-                 QString("%1,%2")
-                     .arg(std::min(moved[0], moved[1]))
-                     .arg(std::max(moved[0], moved[1])));
+        QCOMPARE(
+            F.Value(QString("SELECT LIST(ID) FROM (SELECT ID FROM AR_TRAN WHERE "
+                            "SYS_TREEVIEW_ID=50 ORDER BY ID)")),
+            QString("%1,%2").arg(std::min(moved[0], moved[1])).arg(std::max(moved[0], moved[1])));
         QCOMPARE(CountOf(moving.get(), "General"), QString::number(Invoices - 2));
         QCOMPARE(CountOf(moving.get(), "Archive"), QString("2"));
 
@@ -244,6 +246,26 @@ private slots:
         all->MenuItem_SelectAll->trigger();
         QVERIFY(all->Child_CDS->AllFetched());
         QCOMPARE(all->DBGrid1->SelectedRows().Count(), Invoices - 2);
+    }
+
+    // The folders of a table of many rows are counted on a connection of
+    // their own, and show their counts when they come, the list meanwhile
+    // showing its first rows.
+    void manyRowsAreCountedInTheBackground() {
+        F.Dm().SQLConn_Main.ExecuteImmediate(
+            "EXECUTE BLOCK AS DECLARE I INTEGER = 1000; BEGIN WHILE (I < 21000) DO BEGIN "
+            "INSERT INTO AR_TRAN (ID, INVOICENO, AR_ACCT_ID, SYS_TAX_ID, SYS_TREEVIEW_ID) "
+            "VALUES (:I, 'B' || :I, 1, 1, IIF(:I < 1100, 50, 10)); I = I + 1; END END");
+        auto w = OpenBrowser<TfmArTran>();
+        QCOMPARE(w->Child_CDS->RecordCount(), TfmChild::ChildPacketRows);
+        // The count is handed over by the window thread's event loop.
+        QCOMPARE(Folder(w.get(), "General")->text(0), QString("General"));
+        QTRY_COMPARE(Folder(w.get(), "General")->text(0),
+                     QString("General (%1)").arg(Invoices + 19900));
+        QTRY_COMPARE(Folder(w.get(), "Archive")->text(0), QString("Archive (100)"));
+        QTRY_VERIFY(w->Child_CDS->AllFetched());  // read while idle
+        QCOMPARE(w->Child_CDS->RecordCount(), Invoices + 19900);
+        QCOMPARE(w->StatusPanels[0]->text(), QString("Record Count: %1").arg(Invoices + 19900));
     }
 };
 

@@ -724,6 +724,95 @@ private slots:
         ds.ApplyUpdates();
         QCOMPARE(Value("SELECT PRICENO FROM AR_ACCT WHERE ID=7").toInt(), 4);
     }
+
+    // A set read a packet at a time shows the rows as they stood when it
+    // opened, each once and in the order asked for, whatever is written
+    // meanwhile; moving past the rows read, a filter and Last read the rest.
+    void packetsMeetEveryRowOnce() {
+        for (int i = 20; i < 32; ++i)
+            Exec(QString("INSERT INTO AR_ACCT (ID, NICKNAME) VALUES (%1, 'N%1')").arg(i));
+        TClientDataSet ds;
+        ds.SetConnection(&FConn);
+        ds.CommandText = "SELECT ID, NICKNAME FROM AR_ACCT";
+        ds.PacketRecords = 4;
+        ds.UpdateFieldDefs();
+        ds.AddIndex("D_ID", "ID", true);
+        TDataSource src;
+        src.SetDataSet(&ds);
+        TDbGridModel model(&src);
+        ds.Open();
+        auto keys = [&]() {
+            QStringList out;
+            for (int r = 0; r < ds.RecordCount(); ++r) out << ds.KeyOfRow(r).toString();
+            return out.join(',');
+        };
+        QCOMPARE(keys(), QString("31,30,29,28"));
+        QVERIFY(!ds.AllFetched());
+        QCOMPARE(model.rowCount(), 4);
+
+        // Another user adds a row and removes one read and one not read; this
+        // set adds one of its own.
+        Exec("INSERT INTO AR_ACCT (ID, NICKNAME) VALUES (40, 'late')");
+        Exec("DELETE FROM AR_ACCT WHERE ID IN (21, 30)");
+        ds.Append();
+        ds.FieldByName("ID")->SetValue(50);
+        ds.Post();
+        ds.ApplyUpdates();
+        ds.MoveTo(4);  // the last row read
+        ds.Next();     // past it
+        QCOMPARE(ds.RecNo(), 5);
+        QCOMPARE(ds.FieldByName("ID")->AsInteger(), 27);
+        ds.Last();
+        QVERIFY(ds.AllFetched());
+        QCOMPARE(keys(), QString("50,31,30,29,28,27,26,25,24,23,22,21,20,12,7,5,4,3"));
+        QCOMPARE(model.rowCount(), 18);
+
+        // Read again: what the database holds now, as deep as before.
+        ds.Refresh();
+        QCOMPARE(keys(), QString("50,40,31,29,28,27,26,25,24,23,22,20,12,7,5,4,3"));
+        // A sort by a column of the table is read from the start in that
+        // order; a filter reads the rest first.
+        ds.Close();
+        ds.Open();
+        QVERIFY(!ds.AllFetched());
+        ds.AddIndex("A_NICKNAME", "NICKNAME", false);
+        QCOMPARE(ds.RecordCount(), 4);
+        QVERIFY(!ds.AllFetched());
+        ds.SetFilter(TFilter::AnyContains({"NICKNAME"}, "N2"));
+        ds.SetFiltered(true);
+        QVERIFY(ds.AllFetched());
+        QCOMPARE(ds.RecordCount(), 9);  // N20, N22 to N29
+    }
+
+    // A lookup set read by key reads the rows of the keys shown, once, and
+    // reads them again after Refresh.
+    void lookupsReadTheKeysShown() {
+        TClientDataSet cust;
+        cust.SetConnection(&FConn);
+        cust.CommandText = "SELECT ID, NAME FROM AR_ACCT ORDER BY ID";
+        cust.ReadByKey = true;
+        cust.Open();
+        QCOMPARE(cust.RecordCount(), 0);
+        TClientDataSet inv;
+        inv.SetConnection(&FConn);
+        inv.CommandText = "SELECT * FROM AR_TRAN ORDER BY ID";
+        inv.UpdateFieldDefs();
+        TField* shown = inv.AddLookupField("CUST", "AR_ACCT_ID", &cust, "NAME");
+        inv.Open();
+        QCOMPARE(inv.ValueAt(0, shown).toString(), QString("Acme Trading"));
+        QCOMPARE(inv.ValueAt(1, shown).toString(), QString("Bolt & Nut"));
+        QCOMPARE(inv.ValueAt(0, shown).toString(), QString("Acme Trading"));
+        QCOMPARE(cust.RecordCount(), 2);  // customers 7 and 12 only
+
+        Exec("UPDATE AR_ACCT SET NAME = 'Acme Renamed' WHERE ID = 7");
+        QCOMPARE(inv.ValueAt(0, shown).toString(), QString("Acme Trading"));  // kept
+        cust.Refresh();
+        QCOMPARE(cust.RecordCount(), 0);
+        QCOMPARE(inv.ValueAt(0, shown).toString(), QString("Acme Renamed"));
+        // A sort by the lookup column reads the keys together and orders by text.
+        inv.AddIndex("D_CUST", "CUST", true);
+        QCOMPARE(inv.ValueAt(0, shown).toString(), QString("Bolt & Nut"));
+    }
 };
 
 QTEST_MAIN(TstDataSet)

@@ -1,9 +1,11 @@
 #include "uDmMain.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDate>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QPointer>
 #include <QScopeGuard>
 #include <QThread>
 #include <QTime>
@@ -68,7 +70,30 @@ void WriteInTransaction(TFbConnection& conn, const std::function<void(TFbTransac
 TdmMain::TdmMain(QObject* parent) : QObject(parent) { g_dmMain = this; }
 
 TdmMain::~TdmMain() {
+    for (std::thread& t : FBackground) t.join();
     if (g_dmMain == this) g_dmMain = nullptr;
+}
+
+void TdmMain::ReadInBackground(const std::function<QVariant(TFbConnection&)>& read,
+                               const std::function<void(const QVariant&)>& done) {
+    const QString db = SQLConn_Main.Database();
+    QPointer<TdmMain> self(this);
+    FBackground.emplace_back([db, read, done, self]() {
+        QVariant result;
+        try {
+            TFbConnection conn;
+            conn.Open(db);
+            result = read(conn);
+        } catch (const EFbError&) {
+            return;  // nothing found: what the windows show stays
+        }
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [self, done, result]() {
+                if (self) done(result);
+            },
+            Qt::QueuedConnection);
+    });
 }
 
 TdmMain::TCreateResult TdmMain::DataModuleCreate(const std::function<bool()>& login) {

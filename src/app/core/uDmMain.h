@@ -8,6 +8,8 @@
 #include <QStringList>
 #include <QVariant>
 #include <functional>
+#include <thread>
+#include <vector>
 
 #include "TFbConnection.h"
 #include "TFbQuery.h"
@@ -228,6 +230,12 @@ public:
     // Every invoice's paid amount := the signed sum of its receipts (0 when
     // none), in one transaction, with the hourglass cursor meanwhile.
     void RecalculatePaidAmounts();
+    // Runs a long read on a thread of its own, with a connection of its own
+    // to the main database (given its path), so that the windows stay
+    // responsive; done then runs in the window thread with what it found.
+    // Waited for before the data module goes.
+    void ReadInBackground(const std::function<QVariant(TFbConnection&)>& read,
+                          const std::function<void(const QVariant&)>& done);
     // The first column of the first row; null when there is no row.
     QVariant SelectValue(const QString& sql, const QVariantMap& params = {});
     // Calls rowFn for every row of a select.
@@ -235,6 +243,7 @@ public:
                     const QVariantMap& params = {});
 
 private:
+    std::vector<std::thread> FBackground;
     // Raises the engine's error when the database lacks what the start needs.
     static void CheckDatabase(TFbConnection& conn, const QString& key);
     static void AddListIndexes(TFbConnection& conn);
