@@ -420,8 +420,27 @@ QString TClientDataSet::SelectText() const {
     return AddCondition(CommandText, Quote(FDetailField.toUpper()) + " = :MASTER_LINK_VALUE");
 }
 
-bool TClientDataSet::EngineCanSort(const TField* f) const {
-    return f && !f->IsLookup && f->DataType != TFbType::Memo;
+bool TClientDataSet::EngineCanSort(const TField* f, bool descending) const {
+    // Only through an index does the engine hand over the first rows of an
+    // order at once; without one it sorts every row first, and reading them
+    // all to sort here is quicker.
+    if (!f || f->IsLookup || f->Origin.isEmpty() || FUpdateTable.isEmpty() || !FConn) return false;
+    const QString key = f->Origin + (descending ? "/D" : "/A");
+    const auto known = FIndexed.constFind(key);
+    if (known != FIndexed.cend()) return known.value();
+    TFbTransaction tra(*FConn);
+    TFbQuery q(tra,
+               "SELECT FIRST 1 1 FROM RDB$INDICES I JOIN RDB$INDEX_SEGMENTS S ON "
+               "S.RDB$INDEX_NAME = I.RDB$INDEX_NAME WHERE I.RDB$RELATION_NAME = :T AND "
+               "S.RDB$FIELD_NAME = :F AND S.RDB$FIELD_POSITION = 0 AND "
+               "COALESCE(I.RDB$INDEX_TYPE, 0) = :D AND COALESCE(I.RDB$INDEX_INACTIVE, 0) = 0");
+    q.SetParam(QStringLiteral("T"), FUpdateTable);
+    q.SetParam(QStringLiteral("F"), f->Origin);
+    q.SetParam(QStringLiteral("D"), descending ? 1 : 0);
+    q.Open();
+    const bool indexed = !q.Eof();
+    FIndexed.insert(key, indexed);
+    return indexed;
 }
 
 QString TClientDataSet::OrderedSelectText() const {
@@ -429,11 +448,16 @@ QString TClientDataSet::OrderedSelectText() const {
     // first packet is the first screen: the engine sorts (through an index).
     const QString sql = SelectText();
     const TField* f = FIndexField.isEmpty() ? nullptr : FindField(FIndexField);
-    if (!EngineCanSort(f) || TSqlLexer(sql).Find({QStringLiteral("ORDER BY")}) >= 0) return sql;
+    if (!EngineCanSort(f, FIndexDescending) ||
+        TSqlLexer(sql).Find({QStringLiteral("ORDER BY")}) >= 0)
+        return sql;
     return sql + " ORDER BY " + Quote(f->FieldName) + (FIndexDescending ? " DESC" : "");
 }
 
-void TClientDataSet::DropPending() { FPending.reset(); }
+void TClientDataSet::DropPending() {
+    FPending.reset();
+    FAddedWhileReading.clear();
+}
 
 int TClientDataSet::ReadPending(int n) {
     if (!FPending) return 0;
@@ -453,9 +477,37 @@ int TClientDataSet::FetchMore(int n) {
     if (!FPending || !Active() || n <= 0) return 0;
     const size_t first = FRecords.size();
     const int before = int(FView.size());
+    const std::vector<uint32_t> added = FAddedWhileReading;  // the last packet forgets them
     ReadPending(n);
+    std::vector<uint32_t> read;
     for (size_t i = first; i < FRecords.size(); ++i)
-        if (Accepts(FRecords[i].Data.get())) FView.push_back(uint32_t(i));
+        if (Accepts(FRecords[i].Data.get())) read.push_back(uint32_t(i));
+    // Rows added here that sort after every row read so far wait at the end;
+    // rows read now that sort before them go ahead of them.
+    const TField* f = FIndexField.isEmpty() ? nullptr : FindField(FIndexField);
+    size_t waiting = 0;
+    if (f && !f->IsLookup && f->Slot >= 0)
+        while (waiting < FView.size() &&
+               std::find(added.begin(), added.end(), FView[FView.size() - 1 - waiting]) !=
+                   added.end())
+            ++waiting;
+    if (waiting > 0 && !read.empty()) {
+        const qint64 current = FCursor >= 0 ? qint64(FView[size_t(FCursor)]) : -1;
+        const std::vector<uint32_t> tail(FView.end() - std::ptrdiff_t(waiting), FView.end());
+        FView.resize(FView.size() - waiting);
+        const int slot = f->Slot;
+        const bool desc = FIndexDescending;
+        std::merge(read.begin(), read.end(), tail.begin(), tail.end(), std::back_inserter(FView),
+                   [&](uint32_t a, uint32_t b) {
+                       const int c = FLayout.Compare(RowOf(a), RowOf(b), slot);
+                       return desc ? c > 0 : c < 0;
+                   });
+        if (current >= 0)
+            FCursor = int(std::find(FView.begin(), FView.end(), uint32_t(current)) - FView.begin());
+        NotifyLayout();
+        return int(read.size());
+    }
+    FView.insert(FView.end(), read.begin(), read.end());
     const int after = int(FView.size());
     if (after > before) {
         if (FCursor < 0) FCursor = 0;
@@ -482,7 +534,12 @@ void TClientDataSet::StartIdleFetch() {
         if (FState == TDataSetState::Browse) {
             QElapsedTimer t;
             t.start();
-            while (FPending && t.elapsed() < 8) FetchMore(250);
+            try {
+                while (FPending && t.elapsed() < 8) FetchMore(250);
+            } catch (...) {
+                DropPending();  // a reading that failed is not tried again and again
+                throw;
+            }
         }
         StartIdleFetch();
     });
@@ -863,7 +920,7 @@ void TClientDataSet::AddIndex(const QString& name, const QString& field, bool de
     if (!f) throw EDataSetError(QStringLiteral("Field '%1' not found").arg(field));
     if (Active() && FPending) {
         CheckBrowse("Sort");
-        if (!EngineCanSort(f) || ChangeCount() > 0) {
+        if (!EngineCanSort(f, descending) || ChangeCount() > 0) {
             FetchRest();  // sorted here, over every row
         } else {
             // Read again from the start in the new order: the first packet is
@@ -1051,6 +1108,7 @@ void TClientDataSet::Insert() {
     r.Status = rsInserted;
     FRecords.push_back(std::move(r));
     const uint32_t rec = uint32_t(FRecords.size() - 1);
+    if (FPending) FAddedWhileReading.push_back(rec);
     const int at = FCursor < 0 ? 0 : FCursor;
     FView.insert(FView.begin() + at, rec);
     FCursor = at;
@@ -1508,10 +1566,8 @@ void TClientDataSet::ReadKeys(const QString& keyField, const std::vector<qint64>
     const size_t batch = 500;
     for (size_t from = 0; from < keys.size(); from += batch) {
         QStringList list;
-        for (size_t i = from; i < std::min(keys.size(), from + batch); ++i) {
-            list << QString::number(keys[i]);
-            FKeysRead.insert(keys[i]);
-        }
+        const size_t to = std::min(keys.size(), from + batch);
+        for (size_t i = from; i < to; ++i) list << QString::number(keys[i]);
         TFbQuery q(
             tra, AddCondition(CommandText, Quote(kf->FieldName) + " IN (" + list.join(',') + ")"));
         for (q.Open(); !q.Eof(); q.Next()) {
@@ -1523,6 +1579,8 @@ void TClientDataSet::ReadKeys(const QString& keyField, const std::vector<qint64>
             FRecords.push_back(std::move(r));
             FView.push_back(rec);
         }
+        // Found or not, a key read is not asked for again until Refresh.
+        for (size_t i = from; i < to; ++i) FKeysRead.insert(keys[i]);
     }
     tra.Commit();
 }

@@ -352,7 +352,7 @@ private:
     }
     void CheckBrowse(const char* op) const;
     QString OrderedSelectText() const;
-    bool EngineCanSort(const TField* f) const;
+    bool EngineCanSort(const TField* f, bool descending) const;
     int ReadPending(int n);
     void DropPending();
     void StartIdleFetch();
@@ -398,8 +398,11 @@ private:
     struct TPending;
     std::unique_ptr<TPending> FPending;
     bool FIdleFetchQueued = false;
+    std::vector<uint32_t> FAddedWhileReading;  // records inserted while rows were left
     // Keys a set read by key has asked the database for (found or not).
     QSet<qint64> FKeysRead;
+    // Whether the update table has an index on a column, per direction.
+    mutable QHash<QString, bool> FIndexed;
 
     std::vector<int> FColumnsOfSlots;  // statement column of each slot
     QString FUpdateTable;
