@@ -19,6 +19,7 @@
 #include <QMenu>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
+#include <QPointer>
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <QStackedBarSeries>
@@ -237,22 +238,62 @@ void TfmDefault::showEvent(QShowEvent* e) {
 
 // ------------------------------------------------------------ statistics
 
+namespace {
+
+// The home page's figures: counts of customers, products, invoices and unpaid
+// invoices, then the invoices' sums. One pass over the invoices: years of
+// invoices take a second a pass.
+QVariantList HomeFigures(TFbConnection& conn) {
+    TFbTransaction tra(conn);
+    TFbQuery q(tra, QStringLiteral(
+                        "SELECT (SELECT COUNT(*) FROM AR_ACCT), (SELECT COUNT(*) FROM IC_ITEM), "
+                        "COUNT(*), COUNT(IIF(AMTTOTAL>AMTPAID, 1, NULL)), SUM(AMTTOTAL), "
+                        "SUM(AMTPAID), SUM(AMTTOTAL-AMTPAID), SUM(AMTTAX) FROM AR_TRAN"));
+    QVariantList values;
+    q.Open();
+    for (int i = 0; !q.Eof() && i < q.FieldCount(); ++i) values << q.Value(i);
+    return values;
+}
+
+// More invoices than are worked through while the user waits.
+bool ManyInvoices() {
+    return dmMain()
+               ->SelectValue(
+                   QStringLiteral("SELECT COUNT(*) FROM (SELECT FIRST 20001 1 AS X FROM AR_TRAN)"))
+               .toInt() > 20000;
+}
+
+}  // namespace
+
 void TfmDefault::sbRefreshToDoClick() {
-    dmMain()->RecalculatePaidAmounts();
-    FillStatsBox({QStringLiteral("SELECT COUNT(*) FROM AR_ACCT"),
-                  QStringLiteral("SELECT COUNT(*) FROM IC_ITEM"),
-                  QStringLiteral("SELECT COUNT(*) FROM AR_TRAN"),
-                  QStringLiteral("SELECT COUNT(*) FROM AR_TRAN WHERE AMTTOTAL>AMTPAID")},
-                 {QStringLiteral("Customers"), QStringLiteral("Products"),
-                  QStringLiteral("Invoices"), QStringLiteral("Unpaid Invoices")},
-                 false, lb1);
-    FillStatsBox({QStringLiteral("SELECT SUM(AMTTOTAL) FROM AR_TRAN"),
-                  QStringLiteral("SELECT SUM(AMTPAID)  FROM AR_TRAN"),
-                  QStringLiteral("SELECT SUM(AMTTOTAL-AMTPAID) FROM AR_TRAN"),
-                  QStringLiteral("SELECT SUM(AMTTAX) FROM AR_TRAN")},
-                 {QStringLiteral("Value Sold"), QStringLiteral("Value Paid"),
-                  QStringLiteral("Value UnPaid"), QStringLiteral("Value Tax")},
-                 true, lb2);
+    QPointer<TfmDefault> self(this);
+    auto show = [self](const QVariant& figures) {
+        if (!self) return;
+        const QVariantList values = figures.toList();
+        FillStatsBox(values.mid(0, 4),
+                     {QStringLiteral("Customers"), QStringLiteral("Products"),
+                      QStringLiteral("Invoices"), QStringLiteral("Unpaid Invoices")},
+                     false, self->lb1);
+        FillStatsBox(values.mid(4, 4),
+                     {QStringLiteral("Value Sold"), QStringLiteral("Value Paid"),
+                      QStringLiteral("Value UnPaid"), QStringLiteral("Value Tax")},
+                     true, self->lb2);
+    };
+    if (ManyInvoices()) {
+        // Years of invoices: the paid amounts and the figures are worked out
+        // on a connection of their own and shown when they come.
+        lb1->clear();
+        lb2->clear();
+        dmMain()->ReadInBackground(
+            [](TFbConnection& conn) {
+                TdmMain::RecalculatePaidAmounts(conn);
+                return QVariant(HomeFigures(conn));
+            },
+            show);
+    } else {
+        dmMain()->RecalculatePaidAmounts();
+        show(HomeFigures(dmMain()->SQLConn_Main));
+    }
     FillTodoList(lb3, lb4);
     const QDate today = TdmMain::Today();
     const QLocale locale = QLocale::system();
@@ -264,11 +305,11 @@ void TfmDefault::sbRefreshToDoClick() {
                     QStringLiteral(", for support please email to: ") + SupportEmail());
 }
 
-void TfmDefault::FillStatsBox(const QStringList& statements, const QStringList& captions,
-                              bool money, QListWidget* list) {
+void TfmDefault::FillStatsBox(const QVariantList& values, const QStringList& captions, bool money,
+                              QListWidget* list) {
     list->clear();
-    for (int i = 0; i < statements.size(); ++i) {
-        const QVariant v = dmMain()->SelectValue(statements[i]);
+    for (int i = 0; i < captions.size(); ++i) {
+        const QVariant v = values.value(i);
         QString text;
         if (money)
             text =
@@ -301,18 +342,35 @@ void TfmDefault::SpeedButton2Click() {
     ChartPeriods.clear();
     ChartValues.clear();
     QList<double> amounts;
-    // The twelve latest months with invoices, shown oldest first.
-    dmMain()->ForEachRow(
-        QStringLiteral("SELECT PERIOD,AMT FROM (SELECT FIRST 12 EXTRACT(YEAR FROM "
-                       "INVOICEDATE)*100+EXTRACT(MONTH FROM INVOICEDATE) AS PERIOD,SUM(AMTTOTAL) "
-                       "AS AMT FROM AR_TRAN GROUP BY 1 ORDER BY 1 DESC) ORDER BY 1"),
-        [&](const TFbQuery& q) {
-            ChartPeriods << q.AsString(QStringLiteral("PERIOD"));
-            const TMoney amount =
-                q.IsNull(QStringLiteral("AMT")) ? TMoney(0) : q.AsMoney(QStringLiteral("AMT"));
-            ChartValues << TDisplayFormat::FormatMoney(kChartMask, amount);
-            amounts << double(amount.Value) / TMoney::Scale;
+    // The twelve latest months with invoices, shown oldest first. The twelve
+    // calendar months up to the newest invoice are those when each of them
+    // has invoices; only otherwise are older months looked for, through
+    // every invoice.
+    const QString latest = QStringLiteral(
+        "SELECT PERIOD,AMT FROM (SELECT FIRST 12 EXTRACT(YEAR FROM "
+        "INVOICEDATE)*100+EXTRACT(MONTH FROM INVOICEDATE) AS PERIOD,SUM(AMTTOTAL) "
+        "AS AMT FROM AR_TRAN %1 GROUP BY 1 ORDER BY 1 DESC) ORDER BY 1");
+    const QDate newest = dmMain()->SelectValue("SELECT MAX(INVOICEDATE) FROM AR_TRAN").toDate();
+    const QString recent =
+        newest.isValid()
+            ? "WHERE INVOICEDATE >= '" +
+                  QDate(newest.year(), newest.month(), 1).addMonths(-11).toString(Qt::ISODate) + "'"
+            : QString();
+    QList<std::pair<QString, TMoney>> months;
+    for (const QString& where : {recent, QString()}) {
+        months.clear();
+        dmMain()->ForEachRow(latest.arg(where), [&](const TFbQuery& q) {
+            months.append(
+                {q.AsString(QStringLiteral("PERIOD")),
+                 q.IsNull(QStringLiteral("AMT")) ? TMoney(0) : q.AsMoney(QStringLiteral("AMT"))});
         });
+        if (months.size() >= 12 || where.isEmpty()) break;
+    }
+    for (const auto& [period, amount] : months) {
+        ChartPeriods << period;
+        ChartValues << TDisplayFormat::FormatMoney(kChartMask, amount);
+        amounts << double(amount.Value) / TMoney::Scale;
+    }
     QChart* chart = DBChart1->chart();
     chart->removeAllSeries();
     for (QAbstractAxis* a : chart->axes()) {

@@ -28,8 +28,8 @@ public:
     void SpeedButton2Click();
     // The notices; with reloadUrl, downloaded from the publisher first.
     void refreshAnnounceMents(bool reloadUrl);
-    // One line per statement: caption (value), money with its mask.
-    static void FillStatsBox(const QStringList& statements, const QStringList& captions, bool money,
+    // One line per caption: caption (value), money with its mask, 0 for null.
+    static void FillStatsBox(const QVariantList& values, const QStringList& captions, bool money,
                              QListWidget* list);
     void FillTodoList(QListWidget* today, QListWidget* recent);
     // Downloads fileURL into FileName, giving up after a few seconds.

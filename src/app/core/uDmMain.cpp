@@ -385,12 +385,19 @@ void TdmMain::DeleteSysFilter(const QString& aTABLENAME, const QString& aNAME) {
 void TdmMain::RecalculatePaidAmounts() {
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     const auto restore = qScopeGuard([]() { QGuiApplication::restoreOverrideCursor(); });
-    WriteInTransaction(SQLConn_Main, [](TFbTransaction& tra) {
-        TFbQuery(tra, QStringLiteral("UPDATE AR_TRAN SET AMTPAID=(SELECT "
-                                     "SUM(CB_TRANTYPE_FACTOR*TRANAMT) FROM CB_TRAN WHERE "
-                                     "AR_TRAN_ID=AR_TRAN.ID)"))
-            .Execute();
-        TFbQuery(tra, QStringLiteral("UPDATE AR_TRAN SET AMTPAID=0 WHERE AMTPAID IS NULL"))
+    RecalculatePaidAmounts(SQLConn_Main);
+}
+
+void TdmMain::RecalculatePaidAmounts(TFbConnection& conn) {
+    // Only the invoices whose paid amount differs are written: the receipts
+    // keep it in step as they are saved, and rewriting every invoice made a
+    // new version of each of a million rows at every start.
+    WriteInTransaction(conn, [](TFbTransaction& tra) {
+        const QString paid = QStringLiteral(
+            "COALESCE((SELECT SUM(CB_TRANTYPE_FACTOR*TRANAMT) FROM CB_TRAN WHERE "
+            "AR_TRAN_ID=AR_TRAN.ID), 0)");
+        TFbQuery(tra,
+                 "UPDATE AR_TRAN SET AMTPAID=" + paid + " WHERE AMTPAID IS DISTINCT FROM " + paid)
             .Execute();
     });
 }

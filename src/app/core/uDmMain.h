@@ -230,6 +230,8 @@ public:
     // Every invoice's paid amount := the signed sum of its receipts (0 when
     // none), in one transaction, with the hourglass cursor meanwhile.
     void RecalculatePaidAmounts();
+    // The same on a connection of the caller's (any thread), without the cursor.
+    static void RecalculatePaidAmounts(TFbConnection& conn);
     // Runs a long read on a thread of its own, with a connection of its own
     // to the main database (given its path), so that the windows stay
     // responsive; done then runs in the window thread with what it found.
