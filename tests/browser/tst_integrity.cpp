@@ -35,15 +35,6 @@ void Click(TfmChild* w, QAction* a) {
     QTest::mouseClick(b, Qt::LeftButton);
 }
 
-// Ctrl-clicks the grid row showing the row with this key.
-void CtrlClickRow(TDbGrid* grid, TClientDataSet* cds, int key) {
-    const int row = cds->RowOfKey(key);
-    QVERIFY(row >= 0);
-    grid->scrollTo(grid->model()->index(row, 0));
-    const QRect r = grid->visualRect(grid->model()->index(row, 0));
-    QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::ControlModifier, r.center());
-}
-
 }  // namespace
 
 class TstIntegrity : public QObject {
@@ -84,15 +75,6 @@ private:
     }
 
     // "Move to Folder" of the marked rows, the folder chosen in its picker.
-    static void MoveMarkedTo(TfmChild* w, const QString& folder) {
-        OnNextModal([folder](QWidget* dlg) {
-            auto* picker = qobject_cast<TfmDialogGetTreeNode*>(dlg);
-            QVERIFY(picker);
-            picker->tvDialog->setCurrentItem(FolderNamed(picker->tvDialog, folder));
-            picker->BitBtn1->click();
-        });
-        w->N17->trigger();
-    }
 
 private slots:
     void init() {

@@ -34,12 +34,6 @@ void Click(TfmChild* w, QAction* a) {
     QTest::mouseClick(b, Qt::LeftButton);
 }
 
-void CtrlClickRow(TDbGrid* grid, int row) {
-    grid->scrollTo(grid->model()->index(row, 0));
-    const QRect r = grid->visualRect(grid->model()->index(row, 0));
-    QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::ControlModifier, r.center());
-}
-
 void ClickTitle(TfmChild* w, const QString& field) {
     QHeaderView* h = w->DBGrid1->horizontalHeader();
     const int logical = w->DBGrid1->LogicalOfField(field);
@@ -83,16 +77,6 @@ private:
 
     static QString CountOf(TfmChild* w, const QString& folder) {
         return QString::number(NodeData(Folder(w, folder)).RecCountTotal);
-    }
-
-    static void MoveMarkedTo(TfmChild* w, const QString& folder) {
-        OnNextModal([folder](QWidget* dlg) {
-            auto* picker = qobject_cast<TfmDialogGetTreeNode*>(dlg);
-            QVERIFY(picker);
-            picker->tvDialog->setCurrentItem(FolderNamed(picker->tvDialog, folder));
-            picker->BitBtn1->click();
-        });
-        w->N17->trigger();
     }
 
     // Scrolls the grid to its end as far as the rows read go, as a mouse does.
@@ -194,8 +178,8 @@ private slots:
         TScriptedMessages msgs;
         auto w = Partly();
         TClientDataSet* cds = w->Child_CDS;
-        CtrlClickRow(w->DBGrid1, 1);
-        CtrlClickRow(w->DBGrid1, 2);
+        CtrlClickRow(w->DBGrid1, cds, cds->KeyOfRow(1).toLongLong());
+        CtrlClickRow(w->DBGrid1, cds, cds->KeyOfRow(2).toLongLong());
         ScrollToBottom(w.get());
         QVERIFY(cds->RecordCount() > Packet);
         std::vector<qint64> marked = w->DBGrid1->SelectedRows().Items();
@@ -228,8 +212,10 @@ private slots:
         // Moved while partly read: the two marked rows, and the counts of both folders.
         auto moving = Partly();
         QVERIFY(!moving->Child_CDS->AllFetched());
-        CtrlClickRow(moving->DBGrid1, 0);
-        CtrlClickRow(moving->DBGrid1, 3);
+        CtrlClickRow(moving->DBGrid1, moving->Child_CDS,
+                     moving->Child_CDS->KeyOfRow(0).toLongLong());
+        CtrlClickRow(moving->DBGrid1, moving->Child_CDS,
+                     moving->Child_CDS->KeyOfRow(3).toLongLong());
         const std::vector<qint64> moved = {moving->Child_CDS->KeyOfRow(0).toLongLong(),
                                            moving->Child_CDS->KeyOfRow(3).toLongLong()};
         MoveMarkedTo(moving.get(), "Archive");

@@ -12,6 +12,7 @@
 #include <QTreeWidget>
 #include <QtTest>
 
+#include "uChild.h"
 #include "uDbGrid.h"
 #include "uDmMain.h"
 #include "uLibProc.h"
@@ -259,4 +260,22 @@ void ChooseInGridMenu(TDbGrid* grid, QMenu* menu, const QStringList& path) {
     QContextMenuEvent e(QContextMenuEvent::Mouse, at, grid->viewport()->mapToGlobal(at));
     QApplication::sendEvent(grid->viewport(), &e);
     QTRY_VERIFY(!menu->isVisible());
+}
+
+void CtrlClickRow(TDbGrid* grid, TClientDataSet* cds, qint64 key) {
+    const int row = cds->RowOfKey(key);
+    QVERIFY(row >= 0);
+    grid->scrollTo(grid->model()->index(row, 0));
+    const QRect r = grid->visualRect(grid->model()->index(row, 0));
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::ControlModifier, r.center());
+}
+
+void MoveMarkedTo(TfmChild* w, const QString& folder) {
+    OnNextModal([folder](QWidget* dlg) {
+        auto* picker = qobject_cast<TfmDialogGetTreeNode*>(dlg);
+        QVERIFY(picker);
+        picker->tvDialog->setCurrentItem(FolderNamed(picker->tvDialog, folder));
+        picker->BitBtn1->click();
+    });
+    w->N17->trigger();
 }

@@ -184,6 +184,14 @@ void LoginAs(const QString& code);
 // loop), so that a test can answer a dialog that exec() waits on.
 void OnNextModal(const std::function<void(QWidget*)>& fn);
 
+class TDbGrid;
+class TfmChild;
+// Ctrl-clicks the grid row showing the row with this key, as a user marks it.
+void CtrlClickRow(TDbGrid* grid, TClientDataSet* cds, qint64 key);
+// Moves the marked rows of w to folder through the grid menu's command and
+// the folder picker, as a user does.
+void MoveMarkedTo(TfmChild* w, const QString& folder);
+
 // Chooses path (menu entry, sub-menu entry, ...) in menu as soon as it
 // opens, with the keyboard as a user does.
 void ChooseInNextMenu(QMenu* menu, const QStringList& path);
