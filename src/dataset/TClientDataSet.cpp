@@ -697,9 +697,14 @@ void TClientDataSet::Refresh() {
     const QVariant key = FCursor >= 0 ? KeyValueOfRecord(FView[size_t(FCursor)]) : QVariant();
     const size_t held = FRecords.size();
     Fetch();
-    // As many rows as were read before, so that the row the user was on is
-    // found again where it still is.
-    if (FPending && held > FRecords.size()) ReadPending(int(held - FRecords.size()));
+    // Read on until the row the user was on is found again, as far as the
+    // rows read before went: a list read to its end is not read again whole.
+    bool found = false;
+    for (size_t from = 0; FPending && key.isValid() && !found && FRecords.size() < held;) {
+        for (; from < FRecords.size() && !found; ++from)
+            found = KeyValueOfRecord(uint32_t(from)) == key;
+        if (!found) ReadPending(std::max(PacketRecords, 1000));
+    }
     RebuildView(false);
     FCursor = FView.empty() ? -1 : 0;
     NotifyLayout();

@@ -774,8 +774,9 @@ private slots:
         QCOMPARE(ds.FieldByName("NICKNAME")->AsString(), QString("echo"));
         QCOMPARE(model.rowCount(), 18);
 
-        // Read again: what the database holds now, as deep as before (here
-        // every row, so sorted here, whatever the case of the letters).
+        // Read again: what the database holds now, as far as the row the
+        // user was on (here the last: every row, so sorted here, whatever the
+        // case of the letters).
         ds.Refresh();
         QCOMPARE(column(), QString("Acme,bolt,Delta,echo,N20,N205,N22,N23,N24,N25,N255,N26,N27,N28,"
                                    "N29,N30,N31"));
