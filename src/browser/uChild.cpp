@@ -159,6 +159,9 @@ TfmChild::~TfmChild() {
     // later): nothing they announce while going may reach the window, which
     // by then is only half there.
     for (TDataSource* ds : {Child_DS, Sub_DS}) ds->disconnect(this);
+    // Nor may the grids, which lose the focus as they go.
+    for (QObject* grid : {static_cast<QObject*>(DBGrid1), static_cast<QObject*>(DBGridItem)})
+        if (grid) grid->disconnect(this);
     for (TClientDataSet* cds : {Child_CDS, Sub_CDS}) {
         cds->OnBeforeOpen = nullptr;
         cds->OnAfterOpen = nullptr;
@@ -1679,6 +1682,9 @@ void TfmChild::ListRowsWhere(const QString& condition) {
 void TfmChild::DBGrid1TitleClick(int logical) {
     if (Child_DS->Editing()) return;
     try {
+        // Sorting may read the list again from its start; the marked rows,
+        // found by key, must stay among the rows held.
+        if (DBGrid1->SelectedRows().Count() > 0) Child_CDS->FetchRest();
         FOrderByField = SortGridByColumn(Child_CDS, DBGrid1, logical, true);
     } catch (const EAbort&) {
         // Reading the rows to sort was stopped: the order stays.

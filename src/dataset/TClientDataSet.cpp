@@ -351,6 +351,7 @@ void TClientDataSet::ClearStash() { FStash.clear(); }
 void TClientDataSet::FreeRecords() {
     DropPending();
     FKeysRead.clear();
+    FReadFailed = false;
     FRecords.clear();
     FView.clear();
     FChangeLog.clear();
@@ -420,25 +421,45 @@ QString TClientDataSet::SelectText() const {
     return AddCondition(CommandText, Quote(FDetailField.toUpper()) + " = :MASTER_LINK_VALUE");
 }
 
+bool TClientDataSet::IsTextOrder(const TField* f) { return f->DataType == TFbType::Text; }
+
 bool TClientDataSet::EngineCanSort(const TField* f, bool descending) const {
     // Only through an index does the engine hand over the first rows of an
     // order at once; without one it sorts every row first, and reading them
-    // all to sort here is quicker.
-    if (!f || f->IsLookup || f->Origin.isEmpty() || FUpdateTable.isEmpty() || !FConn) return false;
+    // all to sort here is quicker. Text sorts here by its letters whatever
+    // their case: the engine sorts the same only by UPPER of the column,
+    // through an index computed by it.
+    if (!f || f->IsLookup || f->Origin.isEmpty() || FUpdateTable.isEmpty() || !FConn ||
+        f->DataType == TFbType::Memo)
+        return false;
     const QString key = f->Origin + (descending ? "/D" : "/A");
     const auto known = FIndexed.constFind(key);
     if (known != FIndexed.cend()) return known.value();
+    bool indexed = false;
     TFbTransaction tra(*FConn);
-    TFbQuery q(tra,
-               "SELECT FIRST 1 1 FROM RDB$INDICES I JOIN RDB$INDEX_SEGMENTS S ON "
-               "S.RDB$INDEX_NAME = I.RDB$INDEX_NAME WHERE I.RDB$RELATION_NAME = :T AND "
-               "S.RDB$FIELD_NAME = :F AND S.RDB$FIELD_POSITION = 0 AND "
-               "COALESCE(I.RDB$INDEX_TYPE, 0) = :D AND COALESCE(I.RDB$INDEX_INACTIVE, 0) = 0");
-    q.SetParam(QStringLiteral("T"), FUpdateTable);
-    q.SetParam(QStringLiteral("F"), f->Origin);
-    q.SetParam(QStringLiteral("D"), descending ? 1 : 0);
-    q.Open();
-    const bool indexed = !q.Eof();
+    if (IsTextOrder(f)) {
+        TFbQuery q(tra,
+                   "SELECT RDB$EXPRESSION_SOURCE FROM RDB$INDICES WHERE RDB$RELATION_NAME = :T "
+                   "AND RDB$EXPRESSION_SOURCE IS NOT NULL AND COALESCE(RDB$INDEX_TYPE, 0) = :D "
+                   "AND COALESCE(RDB$INDEX_INACTIVE, 0) = 0");
+        q.SetParam(QStringLiteral("T"), FUpdateTable);
+        q.SetParam(QStringLiteral("D"), descending ? 1 : 0);
+        static const QRegularExpression noise(QStringLiteral("[\\s\"()]|^COMPUTED\\s*BY"));
+        const QString want = "UPPER" + f->Origin.toUpper();
+        for (q.Open(); !q.Eof() && !indexed; q.Next())
+            indexed = q.Value(0).toString().toUpper().remove(noise) == want;
+    } else {
+        TFbQuery q(tra,
+                   "SELECT FIRST 1 1 FROM RDB$INDICES I JOIN RDB$INDEX_SEGMENTS S ON "
+                   "S.RDB$INDEX_NAME = I.RDB$INDEX_NAME WHERE I.RDB$RELATION_NAME = :T AND "
+                   "S.RDB$FIELD_NAME = :F AND S.RDB$FIELD_POSITION = 0 AND "
+                   "COALESCE(I.RDB$INDEX_TYPE, 0) = :D AND COALESCE(I.RDB$INDEX_INACTIVE, 0) = 0");
+        q.SetParam(QStringLiteral("T"), FUpdateTable);
+        q.SetParam(QStringLiteral("F"), f->Origin);
+        q.SetParam(QStringLiteral("D"), descending ? 1 : 0);
+        q.Open();
+        indexed = !q.Eof();
+    }
     FIndexed.insert(key, indexed);
     return indexed;
 }
@@ -451,7 +472,9 @@ QString TClientDataSet::OrderedSelectText() const {
     if (!EngineCanSort(f, FIndexDescending) ||
         TSqlLexer(sql).Find({QStringLiteral("ORDER BY")}) >= 0)
         return sql;
-    return sql + " ORDER BY " + Quote(f->FieldName) + (FIndexDescending ? " DESC" : "");
+    const QString column = Quote(f->FieldName);
+    return sql + " ORDER BY " + (IsTextOrder(f) ? "UPPER(" + column + ")" : column) +
+           (FIndexDescending ? " DESC" : "");
 }
 
 void TClientDataSet::DropPending() {
@@ -463,10 +486,18 @@ int TClientDataSet::ReadPending(int n) {
     if (!FPending) return 0;
     TFbQuery& q = FPending->Query;
     int added = 0;
-    for (; added < n && !q.Eof(); ++added, q.Next()) {
-        TRecord r;
-        r.Data = FLayout.FromQuery(q, FColumnsOfSlots);
-        FRecords.push_back(std::move(r));
+    try {
+        for (; added < n && !q.Eof(); ++added, q.Next()) {
+            TRecord r;
+            r.Data = FLayout.FromQuery(q, FColumnsOfSlots);
+            FRecords.push_back(std::move(r));
+        }
+    } catch (...) {
+        // The rest cannot be read: the set says so rather than look whole,
+        // and is not read again and again.
+        DropPending();
+        FReadFailed = true;
+        throw;
     }
     if (q.Eof()) DropPending();
     if (added > 0) InvalidateLookupIndex();
@@ -517,6 +548,9 @@ int TClientDataSet::FetchMore(int n) {
 }
 
 void TClientDataSet::FetchRest() {
+    if (FReadFailed)
+        throw EDataSetError(
+            QStringLiteral("Not every row could be read. Please refresh the list and try again."));
     while (FPending) {
         FetchMore(std::max(PacketRecords, 5000));
         if (FPending && FetchProgress && !FetchProgress(int(FRecords.size()))) throw EAbort();
@@ -534,12 +568,7 @@ void TClientDataSet::StartIdleFetch() {
         if (FState == TDataSetState::Browse) {
             QElapsedTimer t;
             t.start();
-            try {
-                while (FPending && t.elapsed() < 8) FetchMore(250);
-            } catch (...) {
-                DropPending();  // a reading that failed is not tried again and again
-                throw;
-            }
+            while (FPending && t.elapsed() < 8) FetchMore(250);
         }
         StartIdleFetch();
     });
@@ -628,6 +657,14 @@ void TClientDataSet::Fetch() {
         if (!key.isValid()) return;  // no master row: no detail rows
     }
     if (PacketRecords > 0 && !FMaster) {
+        if (FUpdateTable.isEmpty()) {
+            // Where the columns come from decides which orders the engine can
+            // hand over at once: known before the first reading.
+            TFbTransaction tra(*FConn);
+            TFbQuery q(tra, SelectText());
+            if (FFields.empty()) CreateFieldsFrom(q);
+            BindFields(q);
+        }
         auto p = std::make_unique<TPending>(this, *FConn, OrderedSelectText());
         for (auto it = Params.cbegin(); it != Params.cend(); ++it)
             p->Query.SetParam(it.key(), it.value());
@@ -636,6 +673,20 @@ void TClientDataSet::Fetch() {
         p->Query.Open();
         FPending = std::move(p);
         ReadPending(PacketRecords);
+        // An order the engine did not give is made here, over every row.
+        const TField* order = FIndexField.isEmpty() ? nullptr : FindField(FIndexField);
+        if (order && !EngineCanSort(order, FIndexDescending))
+            while (FPending) ReadPending(5000);
+        // The shown texts of the first screen's keys, read together.
+        for (const auto& f : FFields) {
+            const TField* key = f->IsLookup ? FindField(f->KeyFields) : nullptr;
+            if (!key || key->Slot < 0 || !f->LookupDataSet) continue;
+            std::vector<qint64> keys;
+            for (const TRecord& r : FRecords)
+                if (!FLayout.IsNull(r.Data.get(), key->Slot))
+                    keys.push_back(FLayout.Int(r.Data.get(), key->Slot));
+            f->LookupDataSet->PrepareLookups(f->LookupKeyFields, keys);
+        }
         StartIdleFetch();
         return;
     }
@@ -1595,7 +1646,7 @@ int TClientDataSet::CountRows(const QString& field, const QVariant& value) const
     if (!field.isEmpty() && (!f || f->IsLookup)) return 0;
     int n = 0;
     for (const TRecord& r : FRecords) {
-        if (r.Status == rsDeleted || r.Status == rsDead) continue;
+        if (r.Status == rsDeleted || r.Status == rsDead || r.Status == rsInserted) continue;
         if (f) {
             const QVariant v = FLayout.Get(r.Data.get(), f->Slot);
             if (!v.isValid() || v.toString() != value.toString()) continue;

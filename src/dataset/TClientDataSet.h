@@ -181,7 +181,8 @@ public:
     int PacketRecords = 0;
     // Reads the rest a little at a time while the program waits for the user.
     bool FetchWhenIdle = false;
-    bool AllFetched() const { return FPending == nullptr; }
+    // False too when reading the rest failed: FetchRest then says so.
+    bool AllFetched() const { return FPending == nullptr && !FReadFailed; }
     // Reads up to n more rows in the order shown; returns how many were added.
     int FetchMore(int n);
     // Reads every row not yet read. FetchProgress, when set, hears the rows
@@ -353,6 +354,7 @@ private:
     void CheckBrowse(const char* op) const;
     QString OrderedSelectText() const;
     bool EngineCanSort(const TField* f, bool descending) const;
+    static bool IsTextOrder(const TField* f);
     int ReadPending(int n);
     void DropPending();
     void StartIdleFetch();
@@ -398,6 +400,7 @@ private:
     struct TPending;
     std::unique_ptr<TPending> FPending;
     bool FIdleFetchQueued = false;
+    bool FReadFailed = false;
     std::vector<uint32_t> FAddedWhileReading;  // records inserted while rows were left
     // Keys a set read by key has asked the database for (found or not).
     QSet<qint64> FKeysRead;

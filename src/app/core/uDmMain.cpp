@@ -70,21 +70,34 @@ void WriteInTransaction(TFbConnection& conn, const std::function<void(TFbTransac
 TdmMain::TdmMain(QObject* parent) : QObject(parent) { g_dmMain = this; }
 
 TdmMain::~TdmMain() {
-    for (std::thread& t : FBackground) t.join();
+    for (TBackground& b : FBackground) b.Thread.join();
     if (g_dmMain == this) g_dmMain = nullptr;
 }
 
 void TdmMain::ReadInBackground(const std::function<QVariant(TFbConnection&)>& read,
                                const std::function<void(const QVariant&)>& done) {
+    // Those done are joined here rather than all at the end.
+    for (auto it = FBackground.begin(); it != FBackground.end();) {
+        if (*it->Done) {
+            it->Thread.join();
+            it = FBackground.erase(it);
+        } else {
+            ++it;
+        }
+    }
     const QString db = SQLConn_Main.Database();
     QPointer<TdmMain> self(this);
-    FBackground.emplace_back([db, read, done, self]() {
+    auto finished = std::make_shared<std::atomic<bool>>(false);
+    TBackground work;
+    work.Done = finished;
+    work.Thread = std::thread([db, read, done, self, finished]() {
+        const auto mark = qScopeGuard([finished]() { *finished = true; });
         QVariant result;
         try {
             TFbConnection conn;
             conn.Open(db);
             result = read(conn);
-        } catch (const EFbError&) {
+        } catch (...) {
             return;  // nothing found: what the windows show stays
         }
         QMetaObject::invokeMethod(
@@ -94,6 +107,7 @@ void TdmMain::ReadInBackground(const std::function<QVariant(TFbConnection&)>& re
             },
             Qt::QueuedConnection);
     });
+    FBackground.push_back(std::move(work));
 }
 
 TdmMain::TCreateResult TdmMain::DataModuleCreate(const std::function<bool()>& login) {
@@ -149,25 +163,27 @@ void TdmMain::AddListIndexes(TFbConnection& conn) {
     // read only their first screen: through an index in either direction the
     // engine hands those rows over at once, however long the table. A database
     // made before they existed gets them here, once.
+    // Text is listed by its letters whatever their case, which the engine
+    // gives in that order through an index on UPPER of the column.
     struct TIndex {
         const char *Name, *Table, *Column;
-        bool Descending;
+        bool Descending, Upper = false;
     };
     static const TIndex indexes[] = {
         {"AR_TRAN_DATE", "AR_TRAN", "INVOICEDATE", false},
         {"AR_TRAN_DATE_DESC", "AR_TRAN", "INVOICEDATE", true},
-        {"AR_TRAN_NO", "AR_TRAN", "INVOICENO", false},
-        {"AR_TRAN_NO_DESC", "AR_TRAN", "INVOICENO", true},
+        {"AR_TRAN_NO_UPPER", "AR_TRAN", "INVOICENO", false, true},
+        {"AR_TRAN_NO_UPPER_DESC", "AR_TRAN", "INVOICENO", true, true},
         {"CB_TRAN_DATE", "CB_TRAN", "TRANDATE", false},
         {"CB_TRAN_DATE_DESC", "CB_TRAN", "TRANDATE", true},
         {"IC_BATCH_DATE", "IC_BATCH", "BATCHDATE", false},
         {"IC_BATCH_DATE_DESC", "IC_BATCH", "BATCHDATE", true},
-        {"AR_ACCT_NICKNAME", "AR_ACCT", "NICKNAME", false},
-        {"AR_ACCT_NICKNAME_DESC", "AR_ACCT", "NICKNAME", true},
-        {"AP_ACCT_NICKNAME", "AP_ACCT", "NICKNAME", false},
-        {"AP_ACCT_NICKNAME_DESC", "AP_ACCT", "NICKNAME", true},
-        {"IC_ITEM_ITEMNO", "IC_ITEM", "ITEMNO", false},
-        {"IC_ITEM_ITEMNO_DESC", "IC_ITEM", "ITEMNO", true},
+        {"AR_ACCT_NICKNAME_UPPER", "AR_ACCT", "NICKNAME", false, true},
+        {"AR_ACCT_NICKNAME_UPPER_DESC", "AR_ACCT", "NICKNAME", true, true},
+        {"AP_ACCT_NICKNAME_UPPER", "AP_ACCT", "NICKNAME", false, true},
+        {"AP_ACCT_NICKNAME_UPPER_DESC", "AP_ACCT", "NICKNAME", true, true},
+        {"IC_ITEM_ITEMNO_UPPER", "IC_ITEM", "ITEMNO", false, true},
+        {"IC_ITEM_ITEMNO_UPPER_DESC", "IC_ITEM", "ITEMNO", true, true},
     };
     QSet<QString> present;
     {
@@ -178,9 +194,11 @@ void TdmMain::AddListIndexes(TFbConnection& conn) {
     for (const TIndex& i : indexes) {
         if (present.contains(QLatin1String(i.Name))) continue;
         try {
+            const QString column = QLatin1String(i.Column);
             conn.ExecuteImmediate(
-                QStringLiteral("CREATE %1INDEX %2 ON %3 (%4)")
-                    .arg(i.Descending ? "DESCENDING " : "", i.Name, i.Table, i.Column));
+                QStringLiteral("CREATE %1INDEX %2 ON %3 %4")
+                    .arg(i.Descending ? "DESCENDING " : "", i.Name, i.Table,
+                         i.Upper ? "COMPUTED BY (UPPER(" + column + "))" : "(" + column + ")"));
         } catch (const EFbError& e) {
             // Only slower without it (a read-only file, a table in use): the
             // next start tries again.

@@ -7,7 +7,9 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <atomic>
 #include <functional>
+#include <memory>
 #include <thread>
 #include <vector>
 
@@ -245,7 +247,11 @@ public:
                     const QVariantMap& params = {});
 
 private:
-    std::vector<std::thread> FBackground;
+    struct TBackground {
+        std::thread Thread;
+        std::shared_ptr<std::atomic<bool>> Done;
+    };
+    std::vector<TBackground> FBackground;
     // Raises the engine's error when the database lacks what the start needs.
     static void CheckDatabase(TFbConnection& conn, const QString& key);
     static void AddListIndexes(TFbConnection& conn);
