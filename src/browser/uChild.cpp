@@ -1491,10 +1491,11 @@ void TfmChild::CountListedFolder() {
 bool TfmChild::ShowFetchProgress(int held) {
     if (held < 0) {  // all read
         FFetchProgress.reset();
+        FFetchWatch.invalidate();
         return true;
     }
     if (!FFetchProgress) {
-        if (!FFetchWatch.isValid() || FFetchWatch.elapsed() > 1000) FFetchWatch.start();
+        if (!FFetchWatch.isValid()) FFetchWatch.start();
         // Only a reading the user waits for gets a bar.
         if (FFetchWatch.elapsed() < 500) return true;
         QTreeWidgetItem* node = FListedFolderId >= 0 ? SelectedFolder() : nullptr;
