@@ -255,14 +255,6 @@ QVariantList HomeFigures(TFbConnection& conn) {
     return values;
 }
 
-// More invoices than are worked through while the user waits.
-bool ManyInvoices() {
-    return dmMain()
-               ->SelectValue(
-                   QStringLiteral("SELECT COUNT(*) FROM (SELECT FIRST 20001 1 AS X FROM AR_TRAN)"))
-               .toInt() > 20000;
-}
-
 }  // namespace
 
 void TfmDefault::sbRefreshToDoClick() {
@@ -279,7 +271,7 @@ void TfmDefault::sbRefreshToDoClick() {
                       QStringLiteral("Value UnPaid"), QStringLiteral("Value Tax")},
                      true, self->lb2);
     };
-    if (ManyInvoices()) {
+    if (dmMain()->ManyRows(QStringLiteral("AR_TRAN"))) {
         // Years of invoices: the paid amounts and the figures are worked out
         // on a connection of their own and shown when they come.
         lb1->clear();

@@ -76,18 +76,6 @@ void CountFolder(const QString& table, int id, const QString& countField, int& t
 
 namespace {
 
-// Tables of more rows than this are counted in the background: a count
-// visits every row, a second for a million.
-const int QuickCountRows = 20000;
-
-bool CountsQuickly(const QString& table) {
-    return dmMain()
-               ->SelectValue(QStringLiteral("SELECT COUNT(*) FROM (SELECT FIRST %1 1 AS X FROM %2)")
-                                 .arg(QuickCountRows + 1)
-                                 .arg(table))
-               .toInt() <= QuickCountRows;
-}
-
 // Every folder's counts in one statement, on a connection of its own; the
 // nodes show them when they come, unless the tree was loaded again meanwhile.
 void CountFoldersInBackground(QTreeWidget* tree, const QString& table, const QString& countField,
@@ -162,7 +150,8 @@ void LoadSysTreeView(QTreeWidget* tree, const QString& table, bool selectTwice, 
                        d.ReadOnly = q.AsInteger("READONLY");
                        children.insert(d.ParentID, d);
                    });
-    const bool quick = CountsQuickly(table);
+    // A table of many rows has its folders counted in the background.
+    const bool quick = !dm->ManyRows(table);
     tree->setProperty("CountGeneration", tree->property("CountGeneration").toInt() + 1);
     QTreeWidgetItem* rootItem =
         AddFolderNode(tree, nullptr, root, table, countField, showCount, quick);

@@ -678,15 +678,8 @@ void TClientDataSet::Fetch() {
         if (order && !EngineCanSort(order, FIndexDescending))
             while (FPending) ReadPending(5000);
         // The shown texts of the first screen's keys, read together.
-        for (const auto& f : FFields) {
-            const TField* key = f->IsLookup ? FindField(f->KeyFields) : nullptr;
-            if (!key || key->Slot < 0 || !f->LookupDataSet) continue;
-            std::vector<qint64> keys;
-            for (const TRecord& r : FRecords)
-                if (!FLayout.IsNull(r.Data.get(), key->Slot))
-                    keys.push_back(FLayout.Int(r.Data.get(), key->Slot));
-            f->LookupDataSet->PrepareLookups(f->LookupKeyFields, keys);
-        }
+        for (const auto& f : FFields)
+            if (f->IsLookup) PrepareLookupsOf(f.get());
         StartIdleFetch();
         return;
     }
@@ -816,14 +809,7 @@ void TClientDataSet::CompileFilter() {
         for (const QString& name : t.Fields) {
             TField* f = FindField(name);
             c.Fields.push_back(f);
-            const TField* key = f && f->IsLookup ? FindField(f->KeyFields) : nullptr;
-            if (!key || key->Slot < 0 || !f->LookupDataSet) continue;
-            // The shown texts of every key, read together rather than one by one.
-            std::vector<qint64> keys;
-            for (const TRecord& r : FRecords)
-                if (r.Data && !FLayout.IsNull(r.Data.get(), key->Slot))
-                    keys.push_back(FLayout.Int(r.Data.get(), key->Slot));
-            f->LookupDataSet->PrepareLookups(f->LookupKeyFields, keys);
+            if (f && f->IsLookup) PrepareLookupsOf(f);
         }
         FCompiled.push_back(std::move(c));
     }
@@ -905,10 +891,7 @@ void TClientDataSet::SortViewByLookup(const TField* f) {
     // by the key behind it; each key is looked up once.
     const TField* key = FindField(f->KeyFields);
     if (!key || key->Slot < 0 || !f->LookupDataSet) return;
-    std::vector<qint64> keys;
-    for (uint32_t r : FView)
-        if (!FLayout.IsNull(RowOf(r), key->Slot)) keys.push_back(FLayout.Int(RowOf(r), key->Slot));
-    f->LookupDataSet->PrepareLookups(f->LookupKeyFields, keys);
+    PrepareLookupsOf(f);
     QHash<QString, QString> shownOfKey;
     std::vector<QString> shown(FRecords.size());
     for (uint32_t r : FView) {
@@ -1595,6 +1578,17 @@ QVariant TClientDataSet::Lookup(const QString& keyField, const QVariant& key,
     if (it == FKeyIndex.cend()) return QVariant();
     if (rf->IsLookup) return QVariant();
     return FLayout.Get(FRecords[it.value()].Data.get(), rf->Slot);
+}
+
+void TClientDataSet::PrepareLookupsOf(const TField* f) {
+    // The shown texts of every key held, read together rather than one by one.
+    const TField* key = FindField(f->KeyFields);
+    if (!key || key->IsLookup || key->Slot < 0 || !f->LookupDataSet) return;
+    std::vector<qint64> keys;
+    for (const TRecord& r : FRecords)
+        if (r.Data && !FLayout.IsNull(r.Data.get(), key->Slot))
+            keys.push_back(FLayout.Int(r.Data.get(), key->Slot));
+    f->LookupDataSet->PrepareLookups(f->LookupKeyFields, keys);
 }
 
 void TClientDataSet::PrepareLookups(const QString& keyField, const std::vector<qint64>& keys) {

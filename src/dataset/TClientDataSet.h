@@ -359,6 +359,8 @@ private:
     void DropPending();
     void StartIdleFetch();
     void ReadKeys(const QString& keyField, const std::vector<qint64>& keys);
+    // Reads the shown texts of the keys of every row held, for lookup column f.
+    void PrepareLookupsOf(const TField* f);
 
     TFbConnection* FConn = nullptr;
     std::vector<std::unique_ptr<TField>> FFields;

@@ -427,6 +427,13 @@ void TdmMain::ExecSQL(const QString& sql, const QVariantMap& params) {
     w.Tra.Commit();
 }
 
+bool TdmMain::ManyRows(const QString& table) {
+    return SelectValue(QStringLiteral("SELECT COUNT(*) FROM (SELECT FIRST %1 1 AS X FROM %2)")
+                           .arg(RowsWorkedWhileWaiting + 1)
+                           .arg(table))
+               .toInt() > RowsWorkedWhileWaiting;
+}
+
 QVariant TdmMain::SelectValue(const QString& sql, const QVariantMap& params) {
     TWorkQuery w(SQLConn_Main, sql);
     BindParams(w.Query, params);

@@ -240,6 +240,11 @@ public:
     // Waited for before the data module goes.
     void ReadInBackground(const std::function<QVariant(TFbConnection&)>& read,
                           const std::function<void(const QVariant&)>& done);
+    // Whether table holds more rows than the windows work through while the
+    // user waits (counting them visits every row: a second for a million);
+    // reads at most one row more than that.
+    static constexpr int RowsWorkedWhileWaiting = 20000;
+    bool ManyRows(const QString& table);
     // The first column of the first row; null when there is no row.
     QVariant SelectValue(const QString& sql, const QVariantMap& params = {});
     // Calls rowFn for every row of a select.
