@@ -273,9 +273,8 @@ void TfmDefault::sbRefreshToDoClick() {
     };
     if (dmMain()->ManyRows(QStringLiteral("AR_TRAN"))) {
         // Years of invoices: the paid amounts and the figures are worked out
-        // on a connection of their own and shown when they come.
-        lb1->clear();
-        lb2->clear();
+        // on a connection of their own and shown when they come; until then,
+        // and when they cannot be worked out, the figures of before stay.
         dmMain()->ReadInBackground(
             [](TFbConnection& conn) {
                 TdmMain::RecalculatePaidAmounts(conn);

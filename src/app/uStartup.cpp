@@ -64,6 +64,8 @@ void InstallSignalExit() {
     // these as well.
     sigaction(SIGTERM, &sa, nullptr);
     sigaction(SIGINT, &sa, nullptr);
+    // A closed terminal: the same clean end as an interrupt.
+    sigaction(SIGHUP, &sa, nullptr);
     ISC_STATUS_ARRAY status;
     fb_shutdown_callback(status, VetoSignalShutdown, fb_shut_confirmation, nullptr);
 }

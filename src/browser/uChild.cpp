@@ -1244,6 +1244,17 @@ void TfmChild::Child_DeleteExecute() {
 void TfmChild::Child_RefreshRecordExecute() {
     if (Child_CDS->Active() && !Child_CDS->IsEmpty()) Child_CDS->RefreshRecord();
     if (!FSubTableName.isEmpty() && Sub_CDS->Active()) Sub_CDS->Refresh();
+    RefreshRelated();
+    if (TFbConnection* conn = Child_CDS->Connection()) FWritesSeen = conn->Writes();
+}
+
+void TfmChild::BringUpRefresh() {
+    TFbConnection* conn = Child_CDS->Connection();
+    if (!conn || !Child_CDS->Active() || conn->Writes() == FWritesSeen) return;
+    // What the user is typing is never replaced: it is shown at the next
+    // bring-up after the edits are settled.
+    if (HasPendingEdits() || Child_CDS->State() != TDataSetState::Browse) return;
+    Child_RefreshRecordExecute();
 }
 
 void TfmChild::SetTopBtnStatus() {

@@ -155,6 +155,9 @@ public:
     void Child_CancelExecute();
     void Child_DeleteExecute();
     void Child_RefreshRecordExecute();
+    // What the window shows of the current row beyond its columns and lines
+    // (an invoice's receipts), read again.
+    virtual void RefreshRelated() {}
 
     // ---- shared operations
     void CDSBeforeOpen(TClientDataSet* ds, const QString& tableName, bool fillCondBoxes,
@@ -273,9 +276,11 @@ public:
     void DBGrid1TitleClick(int logical);
     void btnAutoAdjClick();
     void btnLeftTreeClick(QToolButton* pressed);
-    // Run at every bring-up; a window that must re-read its rows each time
-    // (the user window) does so here.
-    virtual void BringUpRefresh() {}
+    // Run at every bring-up: the current row shows what has been written
+    // since the window last looked (a receipt entered in another window
+    // changes an invoice's paid amount). A window that must re-read its rows
+    // each time (the user window) does so here.
+    virtual void BringUpRefresh();
 
     // ---- navigation
     // The "Close" button: the window stays alive behind the others, its
@@ -457,6 +462,7 @@ private:
     bool FUdfBuilt[5] = {false, false, false, false, false};
     bool FChangingNode = false;
     int FListedFolderId = -1;  // the folder whose rows are listed; -1: other rows
+    quint64 FWritesSeen = 0;   // the connection's writes when the row was last shown
     bool ShowFetchProgress(int held);
     std::unique_ptr<QProgressDialog> FFetchProgress;
     QElapsedTimer FFetchWatch;

@@ -80,6 +80,7 @@ void TFbConnection::ExecuteImmediate(const QString& sql) {
         FAtt->execute(&st, tra.Handle(), 0, text.constData(), SQL_DIALECT_V6, nullptr, nullptr,
                       nullptr, nullptr);
     });
+    tra.MarkWritten();
     tra.Commit();
 }
 
@@ -136,6 +137,7 @@ void TFbTransaction::Commit() {
     if (!FTra) return;
     // A refused commit keeps the transaction, for the rollback that follows.
     FbGuard([&](TFbStatus& st) { FbEnd(FTra, [&](ITransaction* t) { t->commit(&st); }); });
+    if (FWritten) FConn.NoteWrite();
 }
 
 void TFbTransaction::Rollback() {

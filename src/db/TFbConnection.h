@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <atomic>
 #include <memory>
 #include <vector>
 
@@ -34,6 +35,9 @@ public:
     void Commit();
     void Rollback();
     bool Active() const { return FTra != nullptr; }
+    // A statement that may have written ran in this transaction; its commit
+    // then counts as a write of the connection.
+    void MarkWritten() { FWritten = true; }
 
     TFbConnection& Connection() const { return FConn; }
     Firebird::ITransaction* Handle() const;
@@ -41,6 +45,7 @@ public:
 private:
     TFbConnection& FConn;
     TFbRef<Firebird::ITransaction> FTra;
+    bool FWritten = false;
 };
 
 // Something that keeps a transaction open on a connection between calls (a
@@ -89,8 +94,14 @@ public:
     void AddClient(TFbConnectionClient* c);
     void RemoveClient(TFbConnectionClient* c);
 
+    // How many write transactions have committed on this connection: a
+    // window that saw another number shows rows that others have changed.
+    quint64 Writes() const { return FWrites; }
+    void NoteWrite() { ++FWrites; }
+
 private:
     TFbRef<Firebird::IAttachment> FAtt;
+    std::atomic<quint64> FWrites{0};
     QString FDatabase;
     std::vector<TFbConnectionClient*> FClients;
 };

@@ -342,6 +342,7 @@ void TFbQuery::WriteTextBlob(TFbStatus& st, const QVariant& v, unsigned char* p)
 
 void TFbQuery::Execute() {
     Close();
+    FTra.MarkWritten();
     std::vector<unsigned char> in;
     const TFbRef<IMessageMetadata> inMeta = BuildInput(in);
     FbGuard([&](TFbStatus& st) {

@@ -51,6 +51,7 @@ public:
 
 protected:
     void Child_CDSAfterOpen() override;
+    void RefreshRelated() override { ReloadReceiptCDS(); }
     void Sub_CDSAfterInsert() override;
     bool eventFilter(QObject* o, QEvent* e) override;
     void WriteDerived(TFbTransaction& tra, TClientDataSet* cds) override;

@@ -275,6 +275,19 @@ QString TfmDoTemplateField::PageValueProblem(const QString& field) const {
     const int v = f->AsInteger();
     if (field == QLatin1String("LINECOUNT") && (f->IsNull() || v < 1))
         return QStringLiteral("How many item lines to print within the Detail area: at least 1.");
+    if (field == QLatin1String("LINECOUNT")) {
+        // Each line gets its share of the Detail area; less than a pixel
+        // prints nothing.
+        const int detail = PageHeightPixels() -
+                           FMaster->FieldByName(QStringLiteral("HEADER_HEIGHT"))->AsInteger() -
+                           FMaster->FieldByName(QStringLiteral("FOOTER_HEIGHT"))->AsInteger();
+        if (detail >= 0 && v > detail)
+            return QStringLiteral(
+                       "The Detail area (%1 pixels high) cannot hold %2 item lines of at "
+                       "least 1 pixel each.")
+                .arg(detail)
+                .arg(v);
+    }
     if ((field == QLatin1String("HEADER_HEIGHT") || field == QLatin1String("FOOTER_HEIGHT")) &&
         v < 0)
         return CaptionOfPageField(field) + QStringLiteral(" cannot be negative.");
@@ -287,6 +300,15 @@ QString TfmDoTemplateField::PageValueProblem(const QString& field) const {
         return CaptionOfPageField(field) +
                QStringLiteral(" of a \"Custom\" paper must be at least 1 pixel.");
     return QString();
+}
+
+int TfmDoTemplateField::PageHeightPixels() const {
+    const QString paper = FMaster->FieldByName(QStringLiteral("PAPERSIZE"))->AsString();
+    if (IsCustomPaper(paper))
+        return FMaster->FieldByName(QStringLiteral("PAGE_HEIGHT"))->AsInteger();
+    const QSize size = PaperSizePixels(paper);
+    const bool portrait = FMaster->FieldByName(QStringLiteral("ORIENTATION"))->AsInteger() == 1;
+    return portrait ? size.height() : size.width();
 }
 
 bool TfmDoTemplateField::CheckPageValues() {
@@ -302,14 +324,7 @@ bool TfmDoTemplateField::CheckPageValues() {
     // The item lines need a band of their own between header and footer.
     const int header = FMaster->FieldByName(QStringLiteral("HEADER_HEIGHT"))->AsInteger();
     const int footer = FMaster->FieldByName(QStringLiteral("FOOTER_HEIGHT"))->AsInteger();
-    // A standard paper's height is the paper's, in the orientation chosen.
-    const QString paper = FMaster->FieldByName(QStringLiteral("PAPERSIZE"))->AsString();
-    int page = FMaster->FieldByName(QStringLiteral("PAGE_HEIGHT"))->AsInteger();
-    if (!IsCustomPaper(paper)) {
-        const QSize size = PaperSizePixels(paper);
-        const bool portrait = FMaster->FieldByName(QStringLiteral("ORIENTATION"))->AsInteger() == 1;
-        page = portrait ? size.height() : size.width();
-    }
+    const int page = PageHeightPixels();
     if (header + footer > page) {
         Refuse(pnHeaderHeight, QStringLiteral("Header Height and Footer Height together are more "
                                               "than the Paper Height (%1).")

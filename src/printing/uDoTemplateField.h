@@ -68,6 +68,9 @@ private:
     bool LocateItem(const QString& grpName, const QString& aTitle);
     // The message that refuses the page setting of column field, or empty.
     QString PageValueProblem(const QString& field) const;
+    // The page's height in pixels: a standard paper's in the orientation
+    // chosen, a "Custom" one's as typed.
+    int PageHeightPixels() const;
     // Shows the first refused page setting and puts the cursor into its box.
     bool CheckPageValues();
     void Refuse(TPnDbEdit* pn, const QString& message);

@@ -130,6 +130,7 @@ TReportPreview::TReportPreview(TReportDocument& doc, const QString& title, QWidg
     d->View = new TPageView(doc, d->Scroll);
     d->Scroll->setWidget(d->View);
     layout->addWidget(d->Scroll, 1);
+    d->Scroll->viewport()->installEventFilter(this);
     doc.LayoutUntil(1);
     UpdateLabel();
     Zoom();
@@ -201,9 +202,12 @@ void TReportPreview::Zoom() {
     d->View->Resize();
 }
 
-void TReportPreview::resizeEvent(QResizeEvent* e) {
-    QDialog::resizeEvent(e);
-    if (d->Fit) Zoom();
+bool TReportPreview::eventFilter(QObject* watched, QEvent* e) {
+    // The page fits the room it is shown in, which has its size only after
+    // the window's own (at the first show, and without a window manager,
+    // later than the window's resize).
+    if (watched == d->Scroll->viewport() && e->type() == QEvent::Resize && d->Fit) Zoom();
+    return QDialog::eventFilter(watched, e);
 }
 
 void TReportPreview::keyPressEvent(QKeyEvent* e) {

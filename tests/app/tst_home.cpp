@@ -266,8 +266,9 @@ private slots:
             "AMTTOTAL, AMTPAID) VALUES (:I, 'I' || :I, DATEADD(-MOD(:I, 3) YEAR TO DATE "
             "'2026-06-15'), 1, 10, 1, 0); I = I + 1; END END");
         FDm->ExecSQL("UPDATE AR_TRAN SET AMTPAID=1 WHERE ID=7");  // no receipt says so
+        const QStringList before = Items(FHome->lb1);
         Refresh();
-        QCOMPARE(FHome->lb1->count(), 0);  // not yet: the page does not wait for it
+        QCOMPARE(Items(FHome->lb1), before);  // not yet: the page does not wait for it
         QTRY_COMPARE_WITH_TIMEOUT(Items(FHome->lb1),
                                   (QStringList{"Customers (0) ", "Products (0) ",
                                                "Invoices (20001) ", "Unpaid Invoices (20001) "}),
@@ -278,6 +279,22 @@ private slots:
         QTest::mouseClick(FHome->SpeedButton2, Qt::LeftButton);
         QCOMPARE(FHome->ChartPeriods, (QStringList{"202406", "202506", "202606"}));
         QCOMPARE(msgs.Take(), QStringList());
+
+        // A pass the database refuses says why, and the figures the user saw stay.
+        const QStringList shown = Items(FHome->lb1), sums = Items(FHome->lb2);
+        FDm->ExecSQL("UPDATE AR_TRAN SET AMTPAID=1 WHERE ID=7");
+        FDm->SQLConn_Main.ExecuteImmediate("CREATE EXCEPTION E_PAID 'paid amounts are locked'");
+        FDm->SQLConn_Main.ExecuteImmediate(
+            "CREATE TRIGGER AR_TRAN_PAID_LOCKED FOR AR_TRAN BEFORE UPDATE AS BEGIN "
+            "IF (NEW.AMTPAID IS DISTINCT FROM OLD.AMTPAID) THEN EXCEPTION E_PAID; END");
+        FDm->ExecSQL("DELETE FROM AR_TRAN WHERE ID=20001");  // figures that would differ
+        Refresh();
+        QTRY_VERIFY_WITH_TIMEOUT(!msgs.Shown.isEmpty(), 60000);
+        const QStringList said = msgs.Take();
+        QCOMPARE(said.size(), 1);
+        QVERIFY2(said.first().contains("paid amounts are locked"), qPrintable(said.first()));
+        QCOMPARE(Items(FHome->lb1), shown);
+        QCOMPARE(Items(FHome->lb2), sums);
     }
 
     // The help drop-down lists the home page's help rows in their order.

@@ -1,7 +1,7 @@
 // Log-out, shutdown and Ctrl+C: the real program, started as a process of its
-// own in a program folder of its own, gets SIGTERM or SIGINT with its main
-// window up or while a modal dialog waits, and must end at once with status 0
-// and leave its database sound.
+// own in a program folder of its own, gets SIGTERM, SIGINT or SIGHUP (a closed terminal) with its
+// main window up or while a modal dialog waits, and must end at once with status 0 and leave its
+// database sound.
 //
 // The program shows its windows on Qt's VNC platform, which lets this test see
 // the screen and press keys as a person would (the login needs Enter), without
@@ -131,8 +131,8 @@ private slots:
     void signalEndsTheProgram_data() {
         QTest::addColumn<int>("signal");
         QTest::addColumn<QString>("state");
-        for (int sig : {SIGTERM, SIGINT}) {
-            const char* name = sig == SIGTERM ? "SIGTERM" : "SIGINT";
+        for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
+            const char* name = sig == SIGTERM ? "SIGTERM" : sig == SIGINT ? "SIGINT" : "SIGHUP";
             QTest::addRow("%s, main window", name) << sig << "main window";
             QTest::addRow("%s, login dialog", name) << sig << "login dialog";
             QTest::addRow("%s, error box", name) << sig << "error box";

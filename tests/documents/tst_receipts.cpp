@@ -164,6 +164,50 @@ private slots:
         QCOMPARE(Value("SELECT AMTPAID FROM AR_TRAN"), QString("57.0000"));
     }
 
+    // An invoice brought to the front shows what the Payments window wrote
+    // meanwhile; "Refresh Record" shows what another user wrote; typing in
+    // progress is never replaced.
+    void invoiceShowsReceiptsWrittenElsewhere() {
+        TScriptedMessages msgs;
+        TfmArTran* w = Invoice();
+        PayWithDialog("107.0000");
+        w->EnterNewReceipt1->trigger();
+        auto shown = [w]() {
+            return w->Child_CDS->FieldByName("AMTPAID")->AsMoney().ToString() + " " +
+                   w->Receipt_CDS->FieldByName("TRANAMT")->AsMoney().ToString();
+        };
+        QCOMPARE(shown(), QString("107.0000 107.0000"));
+
+        DoubleClickFirstReceipt(w);
+        TfmCBTran* pay = FMain->fmCBTran;
+        QCOMPARE(FMain->FrontWindow(), pay);
+        Retype(EditorOf(pay, "TRANAMT"), "50");
+        Click(pay, pay->Child_Save);
+        QCOMPARE(msgs.Take(), QStringList());
+        FMain->Command("Ar_Tran")->trigger();
+        QCOMPARE(FMain->FrontWindow(), w);
+        QCOMPARE(shown(), QString("50.0000 50.0000"));
+
+        // Another user changes the receipt: "Refresh Record" shows it.
+        {
+            TFbConnection other;
+            other.Open(FDm->SQLConn_Main.Database());
+            other.ExecuteImmediate("UPDATE CB_TRAN SET TRANAMT=60");
+        }
+        ChooseInGridMenu(w->DBGrid1, w->PopupDbGrid, {"Refresh Record"});
+        QCOMPARE(shown(), QString("60.0000 60.0000"));
+
+        // An invoice being typed in keeps the typing when it comes up again.
+        Retype(EditorOf(w, "REF1"), "typed");
+        FMain->Command("Sales_CBTran")->trigger();
+        Retype(EditorOf(pay, "TRANAMT"), "70");
+        Click(pay, pay->Child_Save);
+        FMain->Command("Ar_Tran")->trigger();
+        QCOMPARE(w->Child_CDS->FieldByName("REF1")->AsString(), QString("typed"));
+        QCOMPARE(qobject_cast<QLineEdit*>(EditorOf(w, "REF1"))->text(), QString("typed"));
+        QCOMPARE(msgs.Take(), QStringList());
+    }
+
     // Going to a receipt asks about the Payments window's unsaved row.
     void goingToReceiptKeepsEdits() {
         TScriptedMessages msgs;

@@ -452,6 +452,11 @@ private slots:
             << "LINECOUNT"
             << "-3"
             << "How many item lines to print within the Detail area: at least 1.";
+        QTest::newRow("lines thinner than a pixel")
+            << "LINECOUNT"
+            << "100000"
+            << "The Detail area (300 pixels high) cannot hold 100000 item lines of at least 1 "
+               "pixel each.";
         QTest::newRow("negative header") << "HEADER_HEIGHT"
                                          << "-1"
                                          << "Header Height cannot be negative.";

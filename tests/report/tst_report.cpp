@@ -295,6 +295,43 @@ private slots:
         QVERIFY2(shown[0].contains("NO_SUCH_COLUMN"), qPrintable(shown[0]));
     }
 
+    // Zoomed to fit, the page fills the room it is shown in, whenever that
+    // room changes size; at 100% it keeps its size.
+    void previewFitsItsWindow() {
+        AddOrders();
+        TOpenSet lines(F.Dm(), "SELECT ITEMDESC FROM AR_TRANITEM ORDER BY AR_TRAN_ID, LINE");
+        TReport r;
+        r.Title = "Lines";
+        r.DataSet = &lines.Cds;
+        AddField(r.AddBand(TReportBand::TKind::Detail), &lines.Cds, "ITEMDESC", 10);
+        auto doc = r.Prepare();
+        TReportPreview preview(*doc, r.Title);
+        auto* view = preview.findChild<QWidget*>("PageView");
+        auto* room = view->parentWidget();  // the scroll area's viewport
+        auto fits = [&]() {
+            return std::abs(view->width() - room->width()) <= 1 ||
+                   std::abs(view->height() - room->height()) <= 1;
+        };
+        preview.resize(500, 400);
+        preview.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&preview));
+        QTRY_VERIFY2(fits(), qPrintable(QString("page %1x%2 in %3x%4")
+                                            .arg(view->width())
+                                            .arg(view->height())
+                                            .arg(room->width())
+                                            .arg(room->height())));
+        const QSize small = view->size();
+        preview.resize(1000, 800);
+        QTRY_VERIFY(fits());
+        QVERIFY(view->width() > small.width());
+        for (QToolButton* b : preview.findChildren<QToolButton*>())
+            if (b->text() == "100%") QTest::mouseClick(b, Qt::LeftButton);
+        const QSize actual = view->size();
+        preview.resize(600, 500);
+        QTest::qWait(50);
+        QCOMPARE(view->size(), actual);
+    }
+
     // The preview pages with its buttons and saves what it shows.
     void previewWindow() {
         AddOrders();

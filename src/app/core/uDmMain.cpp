@@ -75,7 +75,8 @@ TdmMain::~TdmMain() {
 }
 
 void TdmMain::ReadInBackground(const std::function<QVariant(TFbConnection&)>& read,
-                               const std::function<void(const QVariant&)>& done) {
+                               const std::function<void(const QVariant&)>& done,
+                               const std::function<void(const QString&)>& failed) {
     // Those done are joined here rather than all at the end.
     for (auto it = FBackground.begin(); it != FBackground.end();) {
         if (*it->Done) {
@@ -90,20 +91,33 @@ void TdmMain::ReadInBackground(const std::function<QVariant(TFbConnection&)>& re
     auto finished = std::make_shared<std::atomic<bool>>(false);
     TBackground work;
     work.Done = finished;
-    work.Thread = std::thread([db, read, done, self, finished]() {
+    work.Thread = std::thread([db, read, done, failed, self, finished]() {
         const auto mark = qScopeGuard([finished]() { *finished = true; });
         QVariant result;
+        QString error;
         try {
             TFbConnection conn;
             conn.Open(db);
             result = read(conn);
+        } catch (const EFbError& e) {
+            error = e.Message();
+        } catch (const std::exception& e) {
+            error = QString::fromLocal8Bit(e.what());
         } catch (...) {
-            return;  // nothing found: what the windows show stays
+            error = QStringLiteral("The work in the background failed.");
         }
+        // What the windows show stays as it was when the work failed; the
+        // user is told why it did not change.
         QMetaObject::invokeMethod(
             QCoreApplication::instance(),
-            [self, done, result]() {
-                if (self) done(result);
+            [self, done, failed, result, error]() {
+                if (!self) return;
+                if (error.isEmpty())
+                    done(result);
+                else if (failed)
+                    failed(error);
+                else
+                    ShowError(error);
             },
             Qt::QueuedConnection);
     });

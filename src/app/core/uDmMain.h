@@ -237,9 +237,12 @@ public:
     // Runs a long read on a thread of its own, with a connection of its own
     // to the main database (given its path), so that the windows stay
     // responsive; done then runs in the window thread with what it found.
-    // Waited for before the data module goes.
+    // When the work fails, failed runs there instead with the database's
+    // message; without it, the message is shown. Waited for before the data
+    // module goes.
     void ReadInBackground(const std::function<QVariant(TFbConnection&)>& read,
-                          const std::function<void(const QVariant&)>& done);
+                          const std::function<void(const QVariant&)>& done,
+                          const std::function<void(const QString&)>& failed = nullptr);
     // Whether table holds more rows than the windows work through while the
     // user waits (counting them visits every row: a second for a million);
     // reads at most one row more than that.
