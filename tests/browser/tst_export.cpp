@@ -204,6 +204,36 @@ private slots:
         QCOMPARE(exported.size(), 3);
     }
 
+    // A text that reads like an escape of the workbook format comes back
+    // from the file as it was typed.
+    void escapeLikeTexts_data() {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("one") << "_x0041_";
+        QTest::newRow("lower-case hex, in a sentence") << "Ref _x00e9_ end";
+        QTest::newRow("sharing an underscore") << "_x0041_x0042_";
+        QTest::newRow("not one") << "_x41_ and _xZZZZ_";
+    }
+
+    void escapeLikeTexts() {
+        QFETCH(QString, name);
+        TScriptedMessages msgs;
+        FDm->ExecSQL(
+            "INSERT INTO AR_ACCT (ID, NICKNAME, NAME, SYS_TREEVIEW_ID) VALUES (1, 'esc', :N, 2)",
+            {{"N", name}});
+        FMain->Command("CustRelation_Cust")->trigger();
+        TfmCust* w = FMain->fmCust;
+        const QString file = FOut.filePath("escape.xlsx");
+        Export(w, [&](TfmExport* dlg) {
+            QTest::keyClicks(dlg->Edit1, file);
+            QTest::mouseClick(dlg->rbAll, Qt::LeftButton);
+            msgs.Answers << false;
+            QTest::mouseClick(dlg->BitBtn1, Qt::LeftButton);
+        });
+        const QJsonObject book = ReadBack(file);
+        QVERIFY2(!book.isEmpty(), "the file was read back");
+        QCOMPARE(Row(book, 1)[Row(book, 0).indexOf("NAME")], name);
+    }
+
     // A file that cannot be written says why and leaves nothing behind.
     void unwritable_data() {
         QTest::addColumn<QString>("target");
