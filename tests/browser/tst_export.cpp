@@ -55,6 +55,28 @@ print(json.dumps({
     return QJsonDocument::fromJson(p.readAllStandardOutput()).object();
 }
 
+// The texts of the workbook's shared strings as the format defines them:
+// every _xHHHH_ stands for the character HHHH (openpyxl's own decoding; its
+// cell values leave such sequences as they are stored).
+QStringList SharedTexts(const QString& file) {
+    const QString script =
+        QStringList{
+            "import json, sys, zipfile, xml.etree.ElementTree as ET",
+            "from openpyxl.utils.escape import unescape",
+            "ns = '{http://schemas.openxmlformats.org/spreadsheetml/2006/main}'",
+            "root = ET.fromstring(zipfile.ZipFile(sys.argv[1]).read('xl/sharedStrings.xml'))",
+            "print(json.dumps([unescape(''.join(t.text or '' for t in si.iter(ns + 't')))",
+            "                  for si in root.iter(ns + 'si')]))"}
+            .join('\n');
+    QProcess p;
+    p.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), script, file});
+    p.waitForFinished(30000);
+    QStringList out;
+    for (const QJsonValue& v : QJsonDocument::fromJson(p.readAllStandardOutput()).array())
+        out << v.toString();
+    return out;
+}
+
 QStringList Row(const QJsonObject& book, int row) {
     QStringList out;
     for (const QJsonValue& v : book["rows"].toArray()[row].toArray()) out << v.toString();
@@ -211,6 +233,7 @@ private slots:
         QTest::newRow("one") << "_x0041_";
         QTest::newRow("lower-case hex, in a sentence") << "Ref _x00e9_ end";
         QTest::newRow("sharing an underscore") << "_x0041_x0042_";
+        QTest::newRow("its own escape") << "_x005F_";
         QTest::newRow("not one") << "_x41_ and _xZZZZ_";
     }
 
@@ -229,9 +252,9 @@ private slots:
             msgs.Answers << false;
             QTest::mouseClick(dlg->BitBtn1, Qt::LeftButton);
         });
-        const QJsonObject book = ReadBack(file);
-        QVERIFY2(!book.isEmpty(), "the file was read back");
-        QCOMPARE(Row(book, 1)[Row(book, 0).indexOf("NAME")], name);
+        const QStringList texts = SharedTexts(file);
+        QVERIFY2(texts.contains("NAME"), "the file was read back");
+        QVERIFY2(texts.contains(name), qPrintable(texts.join(" | ")));
     }
 
     // A file that cannot be written says why and leaves nothing behind.
