@@ -75,6 +75,15 @@ TfmSysOptions::TfmSysOptions(QWidget* parent) : QDialog(parent) {
     SysTableNo_CDS = NewSet(this, QStringLiteral("SysTableNo_CDS"),
                             QStringLiteral("SELECT * FROM SYS_TABLENO WHERE TABLENAME='AR_TRAN'"));
     SysTableNo_DS = NewSource(this, SysTableNo_CDS);
+    SysTableNo_CDS->OnFieldChange = [](TField& f) {
+        // The running number is padded to this many digits: fewer than none
+        // makes no number, and more would not fit the invoice number
+        // (20 characters of prefix, 8 of date, 12 digits).
+        if (f.FieldName.compare(QLatin1String("DIGIT"), Qt::CaseInsensitive) == 0 && !f.IsNull() &&
+            (f.AsInteger() < 0 || f.AsInteger() > 12))
+            throw EDataSetError('[' + f.Caption() +
+                                "] The value is out of range: it must lie between 0 and 12.");
+    };
     SoDoTemplateSet_CDS = NewSet(this, QStringLiteral("SoDoTemplateSet_CDS"),
                                  QStringLiteral("SELECT * FROM SO_DOTEMPLATESETUP WHERE ID=0"));
     SoDoTemplateSet_DS = NewSource(this, SoDoTemplateSet_CDS);

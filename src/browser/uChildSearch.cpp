@@ -24,6 +24,24 @@
 
 namespace {
 
+// The first n characters of a text, never half of one made of two UTF-16
+// units (the column counts characters, not units).
+QString LeftChars(const QString& s, int n) {
+    qsizetype units = 0;
+    for (int c = 0; c < n && units < s.size(); ++c)
+        units += s[units].isHighSurrogate() && units + 1 < s.size() && s[units + 1].isLowSurrogate()
+                     ? 2
+                     : 1;
+    return s.left(units);
+}
+
+// The database compares names without their trailing blanks: so does the list.
+QString NameKey(const QString& s) {
+    qsizetype n = s.size();
+    while (n > 0 && s[n - 1] == QLatin1Char(' ')) --n;
+    return s.left(n);
+}
+
 struct TOperator {
     const char* Caption;
     const char* Sign;
@@ -288,8 +306,19 @@ void TfmChild::btnFilterNewClick() {
                     QStringLiteral("Please enter filter name"), name) ||
         name.isEmpty())
         return;
-    name = name.left(30);
-    if (!lbFilter->findItems(name, Qt::MatchExactly).isEmpty()) {
+    // Blanks around a name are not part of it: the database would not tell
+    // "A" from "A " apart, and one delete would take both.
+    name = LeftChars(name.trimmed(), 30).trimmed();
+    if (name.isEmpty()) return;
+    bool taken = false;
+    for (int i = 0; i < lbFilter->count() && !taken; ++i)
+        taken = NameKey(lbFilter->item(i)->text()) == name;
+    // Saved meanwhile from another window or by another user.
+    taken = taken ||
+            dmMain()->SelectValue("SELECT COUNT(*) FROM SYS_FILTER WHERE TABLENAME=:T AND NAME=:N",
+                                  {{QStringLiteral("T"), FTableName}, {QStringLiteral("N"), name}})
+                    .toInt() > 0;
+    if (taken) {
         ShowInformation(QString::fromUtf8("该邮件过滤器名字已经存在"));
         return;
     }
@@ -309,8 +338,12 @@ void TfmChild::btnFilterDelClick() {
         return;
     }
     if (!ConfirmYesNo(QStringLiteral("Are you sure to delete:") + item->text())) return;
+    const QString key = NameKey(item->text());
     dmMain()->DeleteSysFilter(FTableName, item->text());
-    delete item;
+    // Every listed name the delete matched is gone (names saved earlier with
+    // trailing blanks).
+    for (int i = lbFilter->count() - 1; i >= 0; --i)
+        if (NameKey(lbFilter->item(i)->text()) == key) delete lbFilter->item(i);
     if (lbFilter->count() > 0) {
         lbFilter->setCurrentRow(0);
         lbFilterClick();

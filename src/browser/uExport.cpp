@@ -38,6 +38,29 @@ QString PlainText(const QVariant& v) {
     return v.toString();
 }
 
+// A text as the workbook format stores it: there "_xHHHH_" stands for the
+// character HHHH, so an underscore that begins such a sequence in the text
+// itself is written as its own escape, "_x005F_". Every reader then shows the
+// text as it was.
+QString WorkbookText(const QString& text) {
+    if (!text.contains(QLatin1String("_x"))) return text;
+    const auto isHex = [](QChar c) {
+        return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+    };
+    QString out;
+    out.reserve(text.size() + 14);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const bool escape = text[i] == '_' && i + 6 < text.size() && text[i + 1] == 'x' &&
+                            isHex(text[i + 2]) && isHex(text[i + 3]) && isHex(text[i + 4]) &&
+                            isHex(text[i + 5]) && text[i + 6] == '_';
+        if (escape)
+            out += QLatin1String("_x005F_");
+        else
+            out += text[i];
+    }
+    return out;
+}
+
 }  // namespace
 
 std::function<void(const QUrl&)>& TfmExport::FileOpener() {
@@ -170,7 +193,7 @@ bool TfmExport::WriteWorkbook(const QString& file, QString& reason) const {
 
     for (int c = 0; c < eCDS->FieldCount(); ++c)
         worksheet_write_string(sheet, 0, lxw_col_t(c),
-                               eCDS->Field(c)->FieldName.toUtf8().constData(),
+                               WorkbookText(eCDS->Field(c)->FieldName).toUtf8().constData(),
                                c < kFormattedColumns ? header : headerRest);
     auto writeRow = [&](int row, int sheetRow) {
         for (int c = 0; c < eCDS->FieldCount(); ++c) {
@@ -179,7 +202,7 @@ bool TfmExport::WriteWorkbook(const QString& file, QString& reason) const {
             // The columns' own format written on the cells too, so that every
             // reader shows it.
             worksheet_write_string(sheet, lxw_row_t(sheetRow), lxw_col_t(c),
-                                   text.toUtf8().constData(),
+                                   WorkbookText(text).toUtf8().constData(),
                                    c < kFormattedColumns ? column : nullptr);
         }
     };

@@ -1,9 +1,10 @@
 #include "uPnDbDate.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QRegularExpression>
 #include <QScopedValueRollback>
 
 #include "TClientDataSet.h"
@@ -23,6 +24,13 @@ TDbDate::TDbDate(QWidget* parent) : QDateEdit(parent) {
     // caret moves; typed text is taken as it stands instead.
     disconnect(lineEdit(), &QLineEdit::cursorPositionChanged, this, nullptr);
     resize(100, height());
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget* from, QWidget* to) {
+        if (!FToldOnClick) return;
+        if (from == this && !FToldTo)
+            FToldTo = to;
+        else
+            FToldOnClick = false;  // the click is over
+    });
     connect(this, &QDateEdit::dateChanged, this, [this](const QDate& d) {
         if (!FUpdating) Store(d);
     });
@@ -37,10 +45,43 @@ void TDbDate::Store(const QDate& d) {
                                                   : QVariant(d));
 }
 
-QDate TDbDate::ParseTyped(const QString& text) const {
+QDate ParseTypedDate(const QString& text, const QString& displayFormat) {
     const QString t = text.simplified();
-    QDate d = QLocale::system().toDate(t, displayFormat());
-    if (!d.isValid()) d = QDate::fromString(t, displayFormat());
+    if (t.isEmpty()) return QDate();
+    QDate d = QLocale::system().toDate(t, displayFormat);
+    if (!d.isValid()) d = QDate::fromString(t, displayFormat);
+    if (d.isValid()) return d;
+    // Day, month and year in the order the display format has them.
+    const qsizetype dayAt = displayFormat.indexOf(QLatin1Char('d'));
+    const qsizetype monthAt = displayFormat.indexOf(QLatin1Char('M'));
+    const qsizetype yearAt = displayFormat.indexOf(QLatin1Char('y'));
+    const bool monthFirst = monthAt >= 0 && dayAt >= 0 && monthAt < dayAt;
+    const bool yearFirst = yearAt >= 0 && (dayAt < 0 || yearAt < dayAt);
+    // Numbers only, between any of the usual separators: the year in four
+    // digits (or first, as in 2026-12-01), so that no century is guessed.
+    static const QRegularExpression numeric(
+        QStringLiteral("^(\\d{1,4})\\s*[-/.\\s]\\s*(\\d{1,2})\\s*[-/.\\s]\\s*(\\d{1,4})$"));
+    const QRegularExpressionMatch m = numeric.match(t);
+    if (m.hasMatch()) {
+        const QString a = m.captured(1), b = m.captured(2), c = m.captured(3);
+        if (a.size() == 4) return QDate(a.toInt(), b.toInt(), c.toInt());
+        if (c.size() != 4 || yearFirst) return QDate();
+        return monthFirst ? QDate(c.toInt(), a.toInt(), b.toInt())
+                          : QDate(c.toInt(), b.toInt(), a.toInt());
+    }
+    // The month by its name, short or long, before or after the day.
+    const QLocale locales[] = {QLocale::system(), QLocale::c()};
+    for (const QLocale& l : locales)
+        for (const char* f : {"d MMM yyyy", "d MMMM yyyy", "MMM d yyyy", "MMMM d yyyy",
+                              "d-MMM-yyyy", "MMM d, yyyy", "MMMM d, yyyy"}) {
+            d = l.toDate(t, QString::fromLatin1(f));
+            if (d.isValid()) return d;
+        }
+    return QDate();
+}
+
+QDate TDbDate::ParseTyped(const QString& text) const {
+    const QDate d = ParseTypedDate(text, displayFormat());
     if (!d.isValid() || d < minimumDate() || d > maximumDate()) return QDate();
     return d;
 }
@@ -61,7 +102,8 @@ void TDbDate::fixup(QString& input) const {
     Q_UNUSED(input);
 }
 
-bool TDbDate::CheckTyped() {
+bool TDbDate::Refuse() {
+    FToldOnClick = false;
     if (ParseTyped(text()).isValid()) return true;
     // The typed text stays for a correction; the stored date is unchanged.
     const QScopedValueRollback<bool> telling(FTelling, true);
@@ -69,9 +111,18 @@ bool TDbDate::CheckTyped() {
     return false;
 }
 
+bool TDbDate::CheckTyped() {
+    if (FToldOnClick && FToldTo && QApplication::focusWidget() == FToldTo &&
+        !ParseTyped(text()).isValid()) {
+        FToldOnClick = false;
+        return false;
+    }
+    return Refuse();
+}
+
 void TDbDate::keyPressEvent(QKeyEvent* e) {
     if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
-        if (!CheckTyped()) {
+        if (!Refuse()) {
             selectAll();
             return;
         }
@@ -99,6 +150,7 @@ bool TDbDate::focusNextPrevChild(bool next) {
 }
 
 void TDbDate::focusInEvent(QFocusEvent* e) {
+    FToldOnClick = false;
     QDateEdit::focusInEvent(e);
     // Coming in by keyboard, the whole date is selected, ready to be typed over.
     if (e->reason() == Qt::TabFocusReason || e->reason() == Qt::BacktabFocusReason ||
@@ -109,7 +161,12 @@ void TDbDate::focusInEvent(QFocusEvent* e) {
 void TDbDate::focusOutEvent(QFocusEvent* e) {
     // The date box's own handling would put a valid date over what was typed
     // (also when the message box takes the focus).
-    if (FTelling || !CheckTyped()) {
+    if (FTelling || !Refuse()) {
+        // A click elsewhere that checks the dates itself need not say it again.
+        if (!FTelling && e->reason() == Qt::MouseFocusReason) {
+            FToldOnClick = true;
+            FToldTo = nullptr;
+        }
         QWidget::focusOutEvent(e);
         return;
     }

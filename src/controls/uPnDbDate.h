@@ -5,11 +5,16 @@
 
 #include "uPnBase.h"
 
-// A date picker bound to a column. A null value shows day 0 of the date
-// system, 30 December 1899; a picked date is stored without time of day.
-// A typed date is taken exactly as typed; text that is no date when the typing
-// ends (Enter or leaving the box) is refused with a message, and the stored
-// value stays as it was.
+// The date a typed text names, as every date box takes it: in the display
+// format, or with the month as a number or a name and the day, month and year
+// in the display format's order ("01/12/2026", "1 Dec 2026" for "d MMM yyyy").
+// Invalid when the text names no date (31 February).
+QDate ParseTypedDate(const QString& text, const QString& displayFormat);
+
+// A date picker bound to a column (or to none: a date box of its own). A null value shows day 0 of
+// the date system, 30 December 1899; a picked date is stored without time of day. A typed date is
+// taken exactly as typed; text that is no date when the typing ends (Enter or leaving the box) is
+// refused with a message, and the stored value stays as it was.
 class TDbDate : public QDateEdit {
     Q_OBJECT
 public:
@@ -21,8 +26,12 @@ public:
     }
     static QDate ZeroDate() { return QDate(1899, 12, 30); }
     void Refresh();
-    // The date a typed text names in the display format; invalid when none.
+    // The date a typed text names (ParseTypedDate); invalid when none.
     QDate ParseTyped(const QString& text) const;
+    // False (and the message shown, the stored value back) when the text is
+    // no date. A refusal just told as a click took the focus away is not
+    // told again by the click's own check.
+    bool CheckTyped();
 
 protected:
     QValidator::State validate(QString& input, int& pos) const override;
@@ -36,13 +45,15 @@ protected:
 
 private:
     TField* Field() const;
-    // False (and the message shown, the stored value back) when the text is no date.
-    bool CheckTyped();
+    bool Refuse();
     void Store(const QDate& d);
     QPointer<TDataSource> FSource;
     QString FDataField;
     bool FUpdating = false;
     bool FTelling = false;  // the refusal of a typed date is being shown
+    // The refusal was told as a click took the focus to FToldTo.
+    bool FToldOnClick = false;
+    QPointer<QWidget> FToldTo;
 };
 
 // A labelled date control.

@@ -4,7 +4,6 @@
 #include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QRegularExpressionValidator>
 
 #include "TClientDataSet.h"
 #include "uMessages.h"
@@ -63,19 +62,8 @@ QWidget* TPnDbEdit::Editor() const { return FDbEdit; }
 
 void TPnDbEdit::RefreshFromField() {
     TField* f = Field();
-    // Numeric columns take only what can be stored in them.
-    if (f && !FDbEdit->validator()) {
-        if (f->DataType == TFbType::Integer || f->DataType == TFbType::Int64)
-            FDbEdit->setValidator(
-                new QRegularExpressionValidator(QRegularExpression("-?[0-9]{0,18}"), FDbEdit));
-        else if (f->DataType == TFbType::Money)
-            // As many digits as money has; the column says how many it takes.
-            FDbEdit->setValidator(new QRegularExpressionValidator(
-                QRegularExpression("-?[0-9]{0,15}([.][0-9]{0,4})?"), FDbEdit));
-        else if (f->DataType == TFbType::Float)
-            FDbEdit->setValidator(new QRegularExpressionValidator(
-                QRegularExpression("-?[0-9]{0,15}([.][0-9]{0,10})?"), FDbEdit));
-    }
+    // Numeric columns have no validator that would drop keys unseen: what the
+    // column cannot take is refused by the column, with its message.
     // A refused value stays as typed until it is corrected or the edit ends.
     // Money reads as its display format ("1,234.50") unless it is being typed
     // in, where the plain value is what the keys change.

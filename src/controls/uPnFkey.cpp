@@ -127,6 +127,13 @@ void TPnFkey::ShowDisplayValue() {
 }
 
 bool TPnFkey::eventFilter(QObject* o, QEvent* e) {
+    if (o == FBtnEdit && e->type() == QEvent::KeyPress && g_picker && g_picker->IsOpen() &&
+        g_picker->fmOwner == this) {
+        // Typed on before the picker took the focus: the keys belong to its
+        // search, not to another picker.
+        g_picker->TypeAhead(*static_cast<QKeyEvent*>(e));
+        return true;
+    }
     if (o == FBtnEdit && e->type() == QEvent::KeyPress && DataSource()) {
         auto* k = static_cast<QKeyEvent*>(e);
         if (k->key() == Qt::Key_F3) {

@@ -159,7 +159,23 @@ int TfmPnFKey::ShowModalAt(QWidget* wnd, int defWidth, int defHeight) {
     return ShowModal();
 }
 
+void TfmPnFKey::TypeAhead(const QKeyEvent& e) {
+    const TTypedKey k{e.key(), e.modifiers(), e.text()};
+    if (FReady)
+        SendKey(k);
+    else
+        FTypeAhead.append(k);
+}
+
+void TfmPnFKey::SendKey(const TTypedKey& k) {
+    QKeyEvent press(QEvent::KeyPress, k.Key, k.Modifiers, k.Text);
+    QCoreApplication::sendEvent(edLookFor, &press);
+    QKeyEvent release(QEvent::KeyRelease, k.Key, k.Modifiers, k.Text);
+    QCoreApplication::sendEvent(edLookFor, &release);
+}
+
 int TfmPnFKey::ShowModal() {
+    FOpen = true;
     show();
     raise();
     activateWindow();
@@ -173,6 +189,7 @@ int TfmPnFKey::ShowModal() {
         }
     });
     if (!opened) {
+        FOpen = false;
         deleteLater();
         return prCancelled;
     }
@@ -181,6 +198,11 @@ int TfmPnFKey::ShowModal() {
     edLookFor->deselect();
     edLookFor->setCursorPosition(edLookFor->text().size());
     FModalResult = 0;
+    // Keys a quick typist sent before the window took the focus follow the
+    // first one, in order (Return among them picks the row they found).
+    FReady = true;
+    while (!FTypeAhead.isEmpty() && FModalResult == 0) SendKey(FTypeAhead.takeFirst());
+    FTypeAhead.clear();
     {
         const QScopedValueRollback<bool> running(FRunning, true);
         // The picker's own loop: it ends when it closes itself or when another
@@ -188,6 +210,7 @@ int TfmPnFKey::ShowModal() {
         QEventLoop loop;
         while (FModalResult == 0) loop.processEvents(QEventLoop::WaitForMoreEvents);
     }
+    FOpen = false;
     SaveColumnWidth();
     hide();
     const int result = FModalResult;

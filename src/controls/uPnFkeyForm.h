@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <QWidget>
 
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QToolButton;
@@ -43,6 +44,11 @@ public:
     int ShowModalAt(QWidget* wnd, int defWidth, int defHeight);
     int ShowModal();
     void SetSearchText(const QString& text);
+    // Whether the picker is running (or being built) for its control.
+    bool IsOpen() const { return FOpen; }
+    // A key typed into the control while the picker is open: the search box
+    // gets it, in the order typed, once it is ready to take keys.
+    void TypeAhead(const QKeyEvent& e);
 
     void OpenLookupDS();
     // A shown column whose text can hold hanzi: its index among the fields
@@ -80,6 +86,15 @@ protected:
     bool eventFilter(QObject* o, QEvent* e) override;
 
 private:
+    struct TTypedKey {
+        int Key;
+        Qt::KeyboardModifiers Modifiers;
+        QString Text;
+    };
+    void SendKey(const TTypedKey& k);
+    QList<TTypedKey> FTypeAhead;  // keys typed before the search box was ready
+    bool FOpen = false;
+    bool FReady = false;  // the rows are read and the search box takes keys
     int FModalResult = 0;
     bool FRunning = false;
     bool FSearching = false;

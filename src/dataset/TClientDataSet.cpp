@@ -113,6 +113,20 @@ bool IsIntegerText(const QString& t) {
     return re.match(t).hasMatch();
 }
 
+// A number as it is typed: digits with an optional sign and decimal point,
+// no exponent, no grouping. Anything else typed is no number, rather than
+// being read as one the user did not mean ("1e308", "5x.5").
+bool IsDecimalText(const QString& t) {
+    static const QRegularExpression re(QStringLiteral("^[+-]?([0-9]+([.][0-9]*)?|[.][0-9]+)$"));
+    return re.match(t).hasMatch();
+}
+
+// The digits after the decimal point of a decimal text.
+int DecimalsOfText(const QString& t) {
+    const qsizetype dot = t.indexOf(QLatin1Char('.'));
+    return dot < 0 ? 0 : int(t.size() - dot - 1);
+}
+
 bool IsIntegerType(int t) {
     return t == QMetaType::Int || t == QMetaType::LongLong || t == QMetaType::UInt ||
            t == QMetaType::ULongLong || t == QMetaType::Long || t == QMetaType::ULong ||
@@ -196,6 +210,12 @@ QVariant CheckedInteger(const TCheck& c, bool integerStorage, int64_t lo, int64_
         n = c.V.toLongLong();
     } else if (c.Type == QMetaType::QString) {
         bool ok = false;
+        // A fraction typed for a whole number is refused, not rounded away.
+        if (!IsIntegerText(c.Text) && DecimalsOfText(c.Text) > 0 &&
+            c.Text.section(QLatin1Char('.'), 1)
+                .contains(QRegularExpression(QStringLiteral("[1-9]"))))
+            throw EDataSetError(c.Prefix() + '"' + c.V.toString().trimmed() +
+                                "\" is not a whole number.");
         if (IsIntegerText(c.Text)) {
             n = c.Text.toLongLong(&ok);
             if (!ok) throw range();  // digits beyond any integer
@@ -244,6 +264,14 @@ QVariant CheckedMoney(const TCheck& c, bool integerStorage, int64_t lo, int64_t 
     if (c.IsMoney) {
         m = c.V.value<TMoney>();
     } else if (c.Type == QMetaType::QString) {
+        // Typed decimals the column does not keep are refused, not rounded away.
+        if (DecimalsOfText(c.Text) > decimals &&
+            c.Text.mid(c.Text.indexOf(QLatin1Char('.')) + 1 + decimals)
+                .contains(QRegularExpression(QStringLiteral("[1-9]"))))
+            throw EDataSetError(c.Prefix() +
+                                QStringLiteral("\"%1\" has more decimals than fit: at most %2.")
+                                    .arg(c.V.toString().trimmed())
+                                    .arg(decimals));
         if (!TMoney::FromString(c.Text, m)) {
             // More decimals than money keeps are rounded; too many digits do not fit.
             const double d = c.Text.toDouble(&ok);
@@ -305,6 +333,7 @@ QVariant TField::CheckedValue(const QVariant& v) const {
     if (c.Type == QMetaType::QString) {
         c.Text = v.toString().trimmed();
         if (c.Text.isEmpty()) return QVariant();  // blank is no value
+        if (!IsDecimalText(c.Text)) throw c.NotANumber();
     }
     int64_t lo = 0, hi = 0;
     const bool integerStorage = StorageRange(SqlType, lo, hi);

@@ -200,6 +200,11 @@ void TfmArTran::ItemFieldChange(TField& f) {
     const TDataSetState st = Sub_CDS->State();
     if (st != TDataSetState::Edit && st != TDataSetState::Insert) return;
     if (f.FieldName != "PRICE" && f.FieldName != "QTY" && f.FieldName != "DISCTRATE") return;
+    // More than the whole price off, or a surcharge, is no discount (it would
+    // give a negative or inflated line amount).
+    if (f.FieldName == "DISCTRATE" && !f.IsNull() && !(f.AsFloat() >= 0 && f.AsFloat() <= 100))
+        throw EDataSetError('[' + f.Caption() +
+                            "] The value is out of range: it must lie between 0 and 100.");
     TMoney amount;
     try {
         amount = LineAmount(Sub_CDS->FieldByName(QStringLiteral("QTY"))->AsInteger(),

@@ -42,14 +42,12 @@ TfmRpt::TfmRpt(const QString& caption, const QString& title, QWidget* parent) : 
                    QStringLiteral("This Year"), QStringLiteral("Last Month"),
                    QStringLiteral("Last Year")});
     cb1->setAccessibleName(QStringLiteral("Select Date Range"));
-    // The short date format with four-digit years.
-    QString format = QLocale::system().dateFormat(QLocale::ShortFormat);
-    if (!format.contains(QStringLiteral("yyyy"))) format.replace(QStringLiteral("yy"), "yyyy");
-    auto date = [this, &format](const char* name) {
-        auto* d = new QDateEdit(TdmMain::Today(), this);
+    // Dates are typed here as in the edit forms' date boxes (short date
+    // format with four-digit years, a date that does not exist refused).
+    auto date = [this](const char* name) {
+        auto* d = new TDbDate(this);
         d->setObjectName(QString::fromLatin1(name));
-        d->setCalendarPopup(true);
-        d->setDisplayFormat(format);
+        d->setDate(TdmMain::Today());
         return d;
     };
     dtFrom = date("dtFrom");
@@ -78,8 +76,11 @@ TfmRpt::TfmRpt(const QString& caption, const QString& title, QWidget* parent) : 
     setMinimumWidth(400);
 
     connect(cb1, &QComboBox::currentIndexChanged, this, [this](int i) { cb1Change(i); });
-    connect(BitBtn1, &QPushButton::clicked, this,
-            [this]() { RunGuarded([this]() { BitBtn1Click(); }); });
+    connect(BitBtn1, &QPushButton::clicked, this, [this]() {
+        // A typed date that does not exist runs no report.
+        if (!dtFrom->CheckTyped() || !dtTo->CheckTyped()) return;
+        RunGuarded([this]() { BitBtn1Click(); });
+    });
     connect(BitBtn2, &QPushButton::clicked, this, [this]() { BitBtn2Click(); });
 
     Work_CDS = new TClientDataSet(this);

@@ -5,9 +5,9 @@
 #include <QVariantMap>
 
 #include "TReport.h"
+#include "uPnDbDate.h"
 
 class QComboBox;
-class QDateEdit;
 class QFormLayout;
 class QLabel;
 class QPushButton;
@@ -32,9 +32,9 @@ public:
 
     QComboBox* cb1;
     QLabel* lbFrom;
-    QDateEdit* dtFrom;
+    TDbDate* dtFrom;
     QLabel* lbTo;
-    QDateEdit* dtTo;
+    TDbDate* dtTo;
     QPushButton* BitBtn1;
     QPushButton* BitBtn2;
     TClientDataSet* Work_CDS;

@@ -359,6 +359,23 @@ private slots:
             << ""
             << "[Number of Digits] The value is out of range: it must lie between -2147483648 and "
                "2147483647.";
+        QTest::newRow("negative digits")
+            << "General"
+            << "-3"
+            << "4"
+            << ""
+            << "[Number of Digits] The value is out of range: it must lie between 0 and 12.";
+        QTest::newRow("more digits than an invoice number holds")
+            << "General"
+            << "99"
+            << "4"
+            << ""
+            << "[Number of Digits] The value is out of range: it must lie between 0 and 12.";
+        QTest::newRow("digits that make no number") << "General"
+                                                    << "4x"
+                                                    << "4"
+                                                    << ""
+                                                    << "[Number of Digits] \"4x\" is not a number.";
         QTest::newRow("name longer than the column")
             << "Company" << QString(121, 'n') << "Acme Ltd"
             << ""

@@ -55,6 +55,28 @@ print(json.dumps({
     return QJsonDocument::fromJson(p.readAllStandardOutput()).object();
 }
 
+// The texts of the workbook's shared strings as the format defines them:
+// every _xHHHH_ stands for the character HHHH (openpyxl's own decoding; its
+// cell values leave such sequences as they are stored).
+QStringList SharedTexts(const QString& file) {
+    const QString script =
+        QStringList{
+            "import json, sys, zipfile, xml.etree.ElementTree as ET",
+            "from openpyxl.utils.escape import unescape",
+            "ns = '{http://schemas.openxmlformats.org/spreadsheetml/2006/main}'",
+            "root = ET.fromstring(zipfile.ZipFile(sys.argv[1]).read('xl/sharedStrings.xml'))",
+            "print(json.dumps([unescape(''.join(t.text or '' for t in si.iter(ns + 't')))",
+            "                  for si in root.iter(ns + 'si')]))"}
+            .join('\n');
+    QProcess p;
+    p.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), script, file});
+    p.waitForFinished(30000);
+    QStringList out;
+    for (const QJsonValue& v : QJsonDocument::fromJson(p.readAllStandardOutput()).array())
+        out << v.toString();
+    return out;
+}
+
 QStringList Row(const QJsonObject& book, int row) {
     QStringList out;
     for (const QJsonValue& v : book["rows"].toArray()[row].toArray()) out << v.toString();
@@ -202,6 +224,37 @@ private slots:
         for (int r = 1; r < book["rows"].toArray().size(); ++r) exported << Row(book, r)[name];
         QCOMPARE(exported, shown);
         QCOMPARE(exported.size(), 3);
+    }
+
+    // A text that reads like an escape of the workbook format comes back
+    // from the file as it was typed.
+    void escapeLikeTexts_data() {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("one") << "_x0041_";
+        QTest::newRow("lower-case hex, in a sentence") << "Ref _x00e9_ end";
+        QTest::newRow("sharing an underscore") << "_x0041_x0042_";
+        QTest::newRow("its own escape") << "_x005F_";
+        QTest::newRow("not one") << "_x41_ and _xZZZZ_";
+    }
+
+    void escapeLikeTexts() {
+        QFETCH(QString, name);
+        TScriptedMessages msgs;
+        FDm->ExecSQL(
+            "INSERT INTO AR_ACCT (ID, NICKNAME, NAME, SYS_TREEVIEW_ID) VALUES (1, 'esc', :N, 2)",
+            {{"N", name}});
+        FMain->Command("CustRelation_Cust")->trigger();
+        TfmCust* w = FMain->fmCust;
+        const QString file = FOut.filePath("escape.xlsx");
+        Export(w, [&](TfmExport* dlg) {
+            QTest::keyClicks(dlg->Edit1, file);
+            QTest::mouseClick(dlg->rbAll, Qt::LeftButton);
+            msgs.Answers << false;
+            QTest::mouseClick(dlg->BitBtn1, Qt::LeftButton);
+        });
+        const QStringList texts = SharedTexts(file);
+        QVERIFY2(texts.contains("NAME"), "the file was read back");
+        QVERIFY2(texts.contains(name), qPrintable(texts.join(" | ")));
     }
 
     // A file that cannot be written says why and leaves nothing behind.

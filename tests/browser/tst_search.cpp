@@ -203,6 +203,55 @@ private slots:
         QCOMPARE(FDm->SelectValue("SELECT COUNT(*) FROM SYS_FILTER").toInt(), 0);
     }
 
+    // A name is saved without the blanks around it and cut to 30 whole
+    // characters; a name the database would not tell apart from a saved one
+    // is refused, so a delete removes exactly the row listed.
+    void savedSearchNames_data() {
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<QString>("second");  // typed for a second save; empty: none
+        QTest::addColumn<QString>("saved");
+        const QString refused = QString::fromUtf8("该邮件过滤器名字已经存在");
+        QTest::newRow("trailing blanks") << "Mine"
+                                         << "Mine  "
+                                         << "Mine";
+        QTest::newRow("blanks around") << "  Mine "
+                                       << "Mine"
+                                       << "Mine";
+        const QString a29(29, QLatin1Char('a'));
+        QTest::newRow("emoji at the cut") << a29 + QString::fromUtf8("\U0001F600") + "x"
+                                          << QString() << a29 + QString::fromUtf8("\U0001F600");
+    }
+
+    void savedSearchNames() {
+        QFETCH(QString, first);
+        QFETCH(QString, second);
+        QFETCH(QString, saved);
+        TScriptedMessages msgs;
+        TfmCust* w = Customers();
+        OpenSearch(w);
+        Condition1(w, "Name", "Contains", "Acme");
+        const QString prompt = "Please enter filter name: Please enter filter name";
+        msgs.InputValues << first;
+        QTest::mouseClick(w->btnFilterNew, Qt::LeftButton);
+        QCOMPARE(msgs.Take(), QStringList{prompt});
+        if (!second.isEmpty()) {
+            msgs.InputValues << second;
+            QTest::mouseClick(w->btnFilterNew, Qt::LeftButton);
+            QCOMPARE(msgs.Take(),
+                     (QStringList{prompt, QString::fromUtf8("该邮件过滤器名字已经存在")}));
+        }
+        QCOMPARE(w->lbFilter->count(), 1);
+        QCOMPARE(w->lbFilter->item(0)->text(), saved);
+        QCOMPARE(FDm->SelectValue("SELECT COUNT(*) FROM SYS_FILTER").toInt(), 1);
+        QCOMPARE(FDm->SelectValue("SELECT NAME || '|' FROM SYS_FILTER").toString(), saved + "|");
+
+        msgs.Answers << true;
+        QTest::mouseClick(w->btnFilterDel, Qt::LeftButton);
+        QCOMPARE(msgs.Take(), QStringList{"Are you sure to delete:" + saved});
+        QCOMPARE(w->lbFilter->count(), 0);
+        QCOMPARE(FDm->SelectValue("SELECT COUNT(*) FROM SYS_FILTER").toInt(), 0);
+    }
+
     // The "Filter" drop-down on the date column: today, this week from
     // Monday (on a Sunday, six days back), this month from the first.
     void quickDateFilter() {

@@ -19,6 +19,7 @@
 #include "TDataSource.h"
 #include "TDbGridModel.h"
 #include "TestSupport.h"
+#include "uArTran.h"
 #include "uCBAcct.h"
 #include "uCBTran.h"
 #include "uCust.h"
@@ -122,12 +123,17 @@ private slots:
         w->Child_Save->trigger();
         QCOMPARE(msgs.Take(), QStringList{"[Discount %] Field cannot be empty"});
         QCOMPARE(w->pg->currentWidget(), w->pgTs1);
-        QTest::keyClicks(w->pnDiscRate->Edit(), "5x.5");  // letters are not taken
-        QCOMPARE(w->pnDiscRate->Edit()->text(), QString("5.5"));
+        // Letters are refused, and the typing stays for a correction.
+        QTest::keyClicks(w->pnDiscRate->Edit(), "5x.5");
+        QCOMPARE(w->pnDiscRate->Edit()->text(), QString("5x.5"));
         w->Child_Save->trigger();
         QCOMPARE(msgs.Take(), QStringList{"[Tax Code] Field cannot be empty"});
         w->Child_CDS->FieldByName("SYS_TAX_ID")->SetValue(1);
         QCOMPARE(w->pnTax->BtnEdit()->text(), QString("GST 10%"));
+        w->Child_Save->trigger();
+        QCOMPARE(msgs.Take(), QStringList{"[Discount %] \"5x.5\" is not a number."});
+        QCOMPARE(Count("SELECT COUNT(*) FROM AR_ACCT"), 0);
+        Retype(w->pnDiscRate->Edit(), "5.5");
         w->Child_Save->trigger();
         QVERIFY(msgs.Shown.isEmpty());
         QCOMPARE(F.Dm().SelectValue("SELECT DISCTRATE FROM AR_ACCT").toDouble(), 5.5);
@@ -669,6 +675,45 @@ private slots:
                 .toInt(),
             222);
         w->Child_Cancel->trigger();
+    }
+
+    // A quick typist's keys reach the picker's search box in order, also those
+    // that arrive at the field before the picker has taken the focus, and
+    // Return then picks the customer they name.
+    void pickerTakesKeysTypedAhead() {
+        TScriptedMessages msgs;
+        F.Dm().ExecSQL("INSERT INTO AR_ACCT (ID, NICKNAME) VALUES (41, 'Hotel Sun')");
+        F.Dm().ExecSQL("INSERT INTO AR_ACCT (ID, NICKNAME) VALUES (42, 'Arbor Lane')");
+        F.Dm().ExecSQL("INSERT INTO AR_ACCT (ID, NICKNAME) VALUES (43, 'Hrvat Trade')");
+        F.Dm().ExecSQL("INSERT INTO AR_ACCT (ID, NICKNAME) VALUES (44, 'Harbour Foods')");
+        auto w = OpenBrowser<TfmArTran>();
+        w->Child_New->trigger();
+        QLineEdit* field = w->pnCust->BtnEdit();
+        field->setFocus();
+        // The keys after the first are already waiting for the field when the
+        // first one opens the picker.
+        for (const QChar c : QString("arbo")) {
+            const int key = c.toUpper().unicode();
+            QCoreApplication::postEvent(field, new QKeyEvent(QEvent::KeyPress, key, {}, c));
+            QCoreApplication::postEvent(field, new QKeyEvent(QEvent::KeyRelease, key, {}, c));
+        }
+        QCoreApplication::postEvent(field, new QKeyEvent(QEvent::KeyPress, Qt::Key_Return, {}));
+        QCoreApplication::postEvent(field, new QKeyEvent(QEvent::KeyRelease, Qt::Key_Return, {}));
+        // Should a key have opened a picker of its own, nothing would close it.
+        QMetaObject::invokeMethod(
+            field,
+            [&w]() {
+                for (TfmPnFKey* p : w->pnCust->findChildren<TfmPnFKey*>())
+                    if (p->IsOpen()) p->Close(TfmPnFKey::prCancelled);
+            },
+            Qt::QueuedConnection);
+        QTest::keyClick(field, 'H');
+        QCoreApplication::processEvents();
+        QCOMPARE(w->Child_CDS->FieldByName("AR_ACCT_ID")->AsInteger(), 44);
+        QCOMPARE(field->text(), QString("Harbour Foods"));
+        w->Child_Save->trigger();
+        QCOMPARE(F.Value("SELECT COUNT(*) FROM AR_TRAN WHERE AR_ACCT_ID=44"), QString("1"));
+        QCOMPARE(msgs.Take(), QStringList());
     }
 
     void pinyinSearch() {

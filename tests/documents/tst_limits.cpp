@@ -146,6 +146,79 @@ private slots:
                  field == "QTY" ? QString("5") : QString("5.0000"));
     }
 
+    // What is typed into a number box is taken as typed or refused with a
+    // message, the typing kept; it is never read as another number. A
+    // negative price is a credit line; a discount lies between 0 and 100 %.
+    void typedNumbersTakenOrRefused_data() {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("message");  // empty: taken
+        QTest::addColumn<QString>("stored");   // PRICE|DISCTRATE|QTY|AMOUNT once saved
+        QTest::newRow("negative price") << "PRICE"
+                                        << "-5"
+                                        << ""
+                                        << "-5.0000|0.0000|1|-5.0000";
+        QTest::newRow("discount") << "DISCTRATE"
+                                  << "12.5"
+                                  << ""
+                                  << "10.0000|12.5000|1|8.7500";
+        QTest::newRow("exponent in the discount") << "DISCTRATE"
+                                                  << "1e308"
+                                                  << "[Disc %] \"1e308\" is not a number."
+                                                  << "";
+        QTest::newRow("discount above 100")
+            << "DISCTRATE"
+            << "150"
+            << "[Disc %] The value is out of range: it must lie between 0 and 100."
+            << "";
+        QTest::newRow("negative discount")
+            << "DISCTRATE"
+            << "-5"
+            << "[Disc %] The value is out of range: it must lie between 0 and 100."
+            << "";
+        QTest::newRow("letters in the price") << "PRICE"
+                                              << "5x.5"
+                                              << "[Price] \"5x.5\" is not a number."
+                                              << "";
+        QTest::newRow("fraction of a quantity") << "QTY"
+                                                << "1.5"
+                                                << "[Qty] \"1.5\" is not a whole number."
+                                                << "";
+        QTest::newRow("more decimals than the price keeps")
+            << "PRICE"
+            << "1.23456"
+            << "[Price] \"1.23456\" has more decimals than fit: at most 4."
+            << "";
+    }
+
+    void typedNumbersTakenOrRefused() {
+        QFETCH(QString, field);
+        QFETCH(QString, typed);
+        QFETCH(QString, message);
+        QFETCH(QString, stored);
+        TScriptedMessages msgs;
+        auto w = NewLine(2);
+        if (field != "PRICE") Retype(EditOf(w.get(), "PRICE"), "10");
+        QLineEdit* edit = EditOf(w.get(), field);
+        Retype(edit, typed);
+        QCOMPARE(edit->text(), typed);
+        QTest::keyClick(edit, Qt::Key_Tab);
+        QCOMPARE(msgs.Take(), message.isEmpty() ? QStringList() : QStringList{message});
+        if (!message.isEmpty()) QCOMPARE(edit->text(), typed);
+        QTest::mouseClick(w->ItemBtnSave, Qt::LeftButton);
+        QCOMPARE(msgs.Take(), message.isEmpty() ? QStringList() : QStringList{message});
+        if (!message.isEmpty()) {
+            QCOMPARE(LineCount(), 0);
+            QCOMPARE(edit->text(), typed);
+            return;
+        }
+        QCOMPARE(
+            F.Value("SELECT CAST(PRICE AS VARCHAR(30)) || '|' || CAST(DISCTRATE AS NUMERIC(9, 4)) "
+                    "|| '|' || QTY || "
+                    "'|' || CAST(AMOUNT AS VARCHAR(30)) FROM AR_TRANITEM"),
+            stored);
+    }
+
     // Lines the money range holds, whose total with tax it does not: saving
     // the line is refused with a message, and the line stays as typed.
     void invoiceTotalsOutOfRange() {

@@ -181,6 +181,52 @@ private slots:
         QCOMPARE(w.dtFrom->date(), from);
     }
 
+    // The date boxes take typed dates as the edit forms' date boxes do; a
+    // date that does not exist is refused with its message, the typing
+    // stays, and Preview runs no report with it.
+    void typedDates_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QDate>("taken");  // invalid: refused
+        QTest::addColumn<QString>("display");
+        const QString format = "d MMM yyyy";
+        QTest::newRow("numbers") << "01/12/2026" << QDate(2026, 12, 1) << format;
+        QTest::newRow("month name") << "1 Dec 2026" << QDate(2026, 12, 1) << format;
+        QTest::newRow("month first where the format has it")
+            << "12/1/2026" << QDate(2026, 12, 1) << "M/d/yyyy";
+        QTest::newRow("31 February") << "31 Feb 2026" << QDate() << format;
+        QTest::newRow("31 February in numbers") << "31/02/2026" << QDate() << format;
+    }
+
+    void typedDates() {
+        QFETCH(QString, typed);
+        QFETCH(QDate, taken);
+        QFETCH(QString, display);
+        TScriptedMessages msgs;
+        TdmMain::SetToday(QDate(2026, 11, 10));
+        TfmSalesDetailRpt w(FMain);
+        w.dtFrom->setDisplayFormat(display);
+        w.show();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        Retype(w.dtFrom, typed);
+        QTest::keyClick(w.dtFrom, Qt::Key_Tab);
+        const QString message = "\"" + typed + "\" is not a valid date.";
+        QCOMPARE(msgs.Take(), taken.isValid() ? QStringList() : QStringList{message});
+        QCOMPARE(w.dtFrom->date(), taken.isValid() ? taken : QDate(2026, 11, 10));
+        if (taken.isValid()) return;
+        QCOMPARE(w.dtFrom->text(), typed);
+        // Preview says why and shows nothing.
+        QTest::mouseClick(w.BitBtn1, Qt::LeftButton);
+        QCOMPARE(msgs.Take(), QStringList{message});
+        QVERIFY(!w.Work_CDS->Active());
+        // Clicked straight from the box: said once.
+        Retype(w.dtFrom, typed);
+        QTest::mouseClick(w.BitBtn1, Qt::LeftButton);
+        QCOMPARE(msgs.Take(), QStringList{message});
+        QVERIFY(!w.Work_CDS->Active());
+        QCOMPARE(w.dtFrom->text(), typed);
+    }
+
     // Ranking by product: lines of one description under two products add
     // up; rows numbered 1, 2, 3 by amount, again from 1 when printed; by
     // customer the invoices' goods amounts.
