@@ -1554,6 +1554,8 @@ QTreeWidgetItem* TfmChild::FolderOfRow() const {
 
 void TfmChild::AddToFolderCount(QTreeWidgetItem* item, int total, int counted) {
     if (!item) return;
+    // A count under way may have begun before this write: it counts again.
+    CountAgainIfCounting(TreeView1);
     TTreeNodeData d = NodeData(item);
     if (d.RecCountTotal < 0) return;  // not counted yet: the count to come includes it
     d.RecCountTotal += total;

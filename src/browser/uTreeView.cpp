@@ -82,6 +82,10 @@ void CountFoldersInBackground(QTreeWidget* tree, const QString& table, const QSt
                               bool showCount) {
     const int generation = tree->property("CountGeneration").toInt() + 1;
     tree->setProperty("CountGeneration", generation);
+    tree->setProperty("CountRunning", true);
+    tree->setProperty("CountTable", table);
+    tree->setProperty("CountField", countField);
+    tree->setProperty("CountShown", showCount);
     const QString sql = "SELECT SYS_TREEVIEW_ID, COUNT(*), " +
                         (countField.isEmpty() ? QStringLiteral("0")
                                               : "COUNT(IIF(" + countField + " = 0, 1, NULL))") +
@@ -98,6 +102,7 @@ void CountFoldersInBackground(QTreeWidget* tree, const QString& table, const QSt
         },
         [guard, generation, countField, showCount](const QVariant& result) {
             if (!guard || guard->property("CountGeneration").toInt() != generation) return;
+            guard->setProperty("CountRunning", false);
             const QVariantMap counts = result.toMap();
             for (QTreeWidgetItem* it = RootOf(guard); it; it = NextInTree(it)) {
                 TTreeNodeData d = NodeData(it);
@@ -108,10 +113,23 @@ void CountFoldersInBackground(QTreeWidget* tree, const QString& table, const QSt
                                                        countField, showCount));
                 SetNodeData(it, d);
             }
+        },
+        [guard, generation](const QString& message) {
+            // The counts stay as they were; a later save may count again.
+            if (guard && guard->property("CountGeneration").toInt() == generation)
+                guard->setProperty("CountRunning", false);
+            ShowError(message);
         });
 }
 
 }  // namespace
+
+void CountAgainIfCounting(QTreeWidget* tree) {
+    if (!tree || !tree->property("CountRunning").toBool()) return;
+    CountFoldersInBackground(tree, tree->property("CountTable").toString(),
+                             tree->property("CountField").toString(),
+                             tree->property("CountShown").toBool());
+}
 
 QTreeWidgetItem* AddFolderNode(QTreeWidget* tree, QTreeWidgetItem* parent, TTreeNodeData data,
                                const QString& table, const QString& countField, bool showCount,
@@ -153,6 +171,7 @@ void LoadSysTreeView(QTreeWidget* tree, const QString& table, bool selectTwice, 
     // A table of many rows has its folders counted in the background.
     const bool quick = !dm->ManyRows(table);
     tree->setProperty("CountGeneration", tree->property("CountGeneration").toInt() + 1);
+    tree->setProperty("CountRunning", false);
     QTreeWidgetItem* rootItem =
         AddFolderNode(tree, nullptr, root, table, countField, showCount, quick);
     std::function<void(QTreeWidgetItem*, int)> addChildren = [&](QTreeWidgetItem* p, int id) {

@@ -47,6 +47,11 @@ QTreeWidgetItem* AddFolderNode(QTreeWidget* tree, QTreeWidgetItem* parent, TTree
 // folders of a table of many rows are counted in the background.
 void LoadSysTreeView(QTreeWidget* tree, const QString& table, bool selectTwice, bool showCount,
                      const QString& countField);
+// After a write that changes folder counts, committed: a background count
+// still under way may have begun before it and would put back counts that
+// miss it, so the folders are counted again from now (the earlier result is
+// dropped). Nothing happens when no count is under way.
+void CountAgainIfCounting(QTreeWidget* tree);
 
 // The folder picker: a copy of a browser's tree to choose a destination from.
 class TfmDialogGetTreeNode : public TfmDialog {

@@ -159,6 +159,13 @@ void TDbGrid::GoToRow(int row) {
 
 void TDbGrid::mousePressEvent(QMouseEvent* e) {
     const QModelIndex idx = indexAt(e->position().toPoint());
+    if (e->button() != Qt::LeftButton && idx.isValid()) {
+        // A right-click opens the menu for the rows marked: it moves neither
+        // the marks nor the current row (Qt's own press would move it).
+        setFocus();
+        e->accept();
+        return;
+    }
     if (idx.isValid() && FSource && FSource->DataSet() && !FSource->Editing()) {
         GoToRow(idx.row());
         if (e->modifiers() & Qt::ControlModifier) {

@@ -12,7 +12,8 @@ class TDbGridModel;
 class TField;
 
 // The grid of a record set: whole-row selection, rows marked with Ctrl-click
-// (kept in marking order), clickable titles, movable columns. The current row
+// (kept in marking order; a right-click keeps them), clickable titles,
+// movable columns. The current row
 // is highlighted across all columns; marked rows show in a lighter tint of the
 // same colour, and a row both current and marked in a darker one. A double
 // click on a row emits QAbstractItemView::doubleClicked.

@@ -421,6 +421,7 @@ TField* TClientDataSet::AddLookupField(const QString& name, const QString& keyFi
 void TClientDataSet::ClearFields() {
     if (Active()) throw EDataSetError(QStringLiteral("Cannot change fields of an open set"));
     FFields.clear();
+    FFieldsFromStatement = false;
 }
 
 QString TClientDataSet::AddCondition(const QString& sql, const QString& condition) {
@@ -604,6 +605,8 @@ void TClientDataSet::StartIdleFetch() {
 }
 
 void TClientDataSet::CreateFieldsFrom(const TFbQuery& q) {
+    // Ahead of any lookup column, which shows a column of these.
+    auto at = FFields.begin();
     for (const TFbColumn& c : q.Columns()) {
         auto f = std::make_unique<TField>(this, c.Name);
         f->DataType = c.Kind;
@@ -611,8 +614,25 @@ void TClientDataSet::CreateFieldsFrom(const TFbQuery& q) {
         f->SqlScale = c.Scale;
         f->SqlLength = c.Length;
         f->SqlCharSet = c.CharSet;
-        FFields.push_back(std::move(f));
+        at = FFields.insert(at, std::move(f)) + 1;
     }
+    FFieldsFromStatement = true;
+}
+
+void TClientDataSet::FollowStatementColumns(const TFbQuery& q) {
+    if (!FFieldsFromStatement) return;
+    std::vector<QString> names;
+    for (const auto& f : FFields)
+        if (!f->IsLookup) names.push_back(f->FieldName);
+    const std::vector<TFbColumn>& columns = q.Columns();
+    bool same = names.size() == columns.size();
+    for (size_t i = 0; same && i < names.size(); ++i)
+        same = names[i].compare(columns[i].Name, Qt::CaseInsensitive) == 0;
+    if (same) return;  // the fields of the last opening, with what was set on them
+    FFields.erase(std::remove_if(FFields.begin(), FFields.end(),
+                                 [](const std::unique_ptr<TField>& f) { return !f->IsLookup; }),
+                  FFields.end());
+    CreateFieldsFrom(q);
 }
 
 void TClientDataSet::UpdateFieldDefs() {
@@ -621,9 +641,11 @@ void TClientDataSet::UpdateFieldDefs() {
     TFbTransaction tra(*FConn);
     TFbQuery q(tra, SelectText());
     CreateFieldsFrom(q);
+    FFieldsFromStatement = false;  // the code sets them up and keeps them
 }
 
 void TClientDataSet::BindFields(const TFbQuery& q) {
+    FollowStatementColumns(q);
     QString table = UpdateTableName;
     if (table.isEmpty()) {
         for (const TFbColumn& c : q.Columns())
@@ -986,7 +1008,7 @@ void TClientDataSet::SetFiltered(bool on) {
 void TClientDataSet::AddIndex(const QString& name, const QString& field, bool descending) {
     const TField* f = FindField(field);
     if (!f) throw EDataSetError(QStringLiteral("Field '%1' not found").arg(field));
-    if (Active() && FPending) {
+    if (Active() && !AllFetched()) {
         CheckBrowse("Sort");
         if (!EngineCanSort(f, descending) || ChangeCount() > 0) {
             FetchRest();  // sorted here, over every row
@@ -1081,13 +1103,26 @@ void TClientDataSet::Prior() { MoveTo(FCursor - 1); }
 
 bool TClientDataSet::Locate(const QString& field, const QVariant& value) {
     TField* f = FieldByName(field);
-    // Among the rows read first; the rest are read only when it is not there.
-    for (int i = 0;; ++i) {
-        if (i >= int(FView.size())) {
-            if (!FPending) break;
-            FetchRest();
-            if (i >= int(FView.size())) break;
-        }
+    const int row = RowWhere(f, value);
+    if (row >= 0) {
+        MoveTo(row);
+        return true;
+    }
+    return false;
+}
+
+int TClientDataSet::RowWhere(const TField* f, const QVariant& value) {
+    // Among the rows read first; the rest are read only when it is not there,
+    // and then every row is looked at again: the rows read later are merged
+    // in among those held, ahead of rows added meanwhile, not only after them.
+    const int found = RowWhereHeld(f, value);
+    if (found >= 0 || AllFetched()) return found;
+    FetchRest();
+    return RowWhereHeld(f, value);
+}
+
+int TClientDataSet::RowWhereHeld(const TField* f, const QVariant& value) const {
+    for (int i = 0; i < int(FView.size()); ++i) {
         const QVariant v = ValueAt(i, f);
         bool eq;
         if (v.userType() == qMetaTypeId<TMoney>() || value.userType() == qMetaTypeId<TMoney>()) {
@@ -1105,12 +1140,9 @@ bool TClientDataSet::Locate(const QString& field, const QVariant& value) {
         } else {
             eq = v == value || v.toString() == value.toString();
         }
-        if (eq) {
-            MoveTo(i);
-            return true;
-        }
+        if (eq) return i;
     }
-    return false;
+    return -1;
 }
 
 TBookmark TClientDataSet::GetBookmark() const {

@@ -160,8 +160,15 @@ public:
     int Tag = 0;
 
     // ---- fields
+    // A set whose code defines no fields gets them from its statement at Open,
+    // and gets them anew at an Open whose statement has other columns (another
+    // statement, or a table that gained a column): Close does not tie the next
+    // opening to the columns of the last. Fields the code defined
+    // (UpdateFieldDefs, then set up) are kept: a statement without one of
+    // them is refused with "Field '...' not found".
+    //
     // Creates the data fields from the statement's column definitions, without
-    // reading rows (when the set has none yet).
+    // reading rows (when the set has none yet); the code then owns them.
     void UpdateFieldDefs();
     int FieldCount() const { return int(FFields.size()); }
     TField* Field(int index) const { return FFields[size_t(index)].get(); }
@@ -176,12 +183,20 @@ public:
     // Rows read at Open, and at each FetchMore, when reading a packet at a
     // time (a set without a master); 0 reads every row at Open. While rows
     // are left unread, the statement is read in the order of the index (the
-    // engine sorts), and whatever needs every row (a filter, Last, Locate of
-    // a row not yet read, a sort by a lookup column) reads the rest first.
+    // engine sorts).
+    //
+    // Rows not read yet: RecordCount, KeyOfRow, RowOfKey, ValueAt and the
+    // other row accessors see the rows held so far, and a row read later may
+    // be placed among them (ahead of a row added meanwhile). AllFetched()
+    // tells whether rows remain unread; FetchRest() reads them all. Whatever
+    // needs every row calls FetchRest() first, or works through AllFetched():
+    // Last, Locate of a row not among those held, a filter, a sort made here
+    // (by a lookup column, or with changes pending), a report over the set.
     int PacketRecords = 0;
     // Reads the rest a little at a time while the program waits for the user.
     bool FetchWhenIdle = false;
-    // False too when reading the rest failed: FetchRest then says so.
+    // No row is left to read. False too when reading the rest failed:
+    // FetchRest then says so.
     bool AllFetched() const { return FPending == nullptr && !FReadFailed; }
     // Reads up to n more rows in the order shown; returns how many were added.
     int FetchMore(int n);
@@ -204,6 +219,7 @@ public:
     void Resort();
 
     // ---- navigation
+    // Rows held in the current order: all of them once AllFetched().
     int RecordCount() const { return int(FView.size()); }
     int RecNo() const { return FCursor; }  // 0-based row of the current order; -1 when empty
     bool IsEmpty() const { return FView.empty(); }
@@ -341,6 +357,9 @@ private:
     void ClearStash();
     void BindFields(const TFbQuery& q);
     void CreateFieldsFrom(const TFbQuery& q);
+    // Fields that came from the last statement, made again for this one when
+    // its columns differ.
+    void FollowStatementColumns(const TFbQuery& q);
     void LogChange(uint32_t rec);
     QVariant KeyValueOfRecord(uint32_t rec) const;
     void MasterChanged();
@@ -359,6 +378,10 @@ private:
     void DropPending();
     void StartIdleFetch();
     void ReadKeys(const QString& keyField, const std::vector<qint64>& keys);
+    // The first row of the current order whose f equals value, every row
+    // read first when the rows held have none; -1 when none.
+    int RowWhere(const TField* f, const QVariant& value);
+    int RowWhereHeld(const TField* f, const QVariant& value) const;
     // Reads the shown texts of the keys of every row held, for lookup column f.
     void PrepareLookupsOf(const TField* f);
 
@@ -409,6 +432,8 @@ private:
     // Whether the update table has an index on a column, per direction.
     mutable QHash<QString, bool> FIndexed;
 
+    // The data fields were made by an opening, not defined by the code.
+    bool FFieldsFromStatement = false;
     std::vector<int> FColumnsOfSlots;  // statement column of each slot
     QString FUpdateTable;
 

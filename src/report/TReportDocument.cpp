@@ -134,6 +134,9 @@ public:
         TClientDataSet* ds = R.DataSet;
         if (!FStarted) {
             FStarted = true;
+            // The last record is known, for the summary and the group footers,
+            // only once every row is read.
+            if (ds && ds->Active() && !ds->AllFetched()) ds->FetchRest();
             FHasRows = ds && ds->Active() && !ds->IsEmpty();
             if (FHasRows) ds->First();
             NewPage();

@@ -308,6 +308,42 @@ private slots:
         QCOMPARE(w->Child_CDS->RecordCount(), 3);
     }
 
+    void rightClickMovesTheMarkedRows_data() {
+        QTest::addColumn<int>("mods");
+        QTest::newRow("right-click") << int(Qt::NoModifier);
+        QTest::newRow("Ctrl+right-click") << int(Qt::ControlModifier);
+    }
+
+    // Two rows Ctrl-clicked, the menu opened by a right-click on one of
+    // them: "Move to Folder" moves both.
+    void rightClickMovesTheMarkedRows() {
+        QFETCH(int, mods);
+        TScriptedMessages msgs;
+        auto w = OpenBrowser<TfmCust>();
+        QTreeWidget* tv = w->TreeView1;
+        const int general = NodeData(FolderNamed(tv, "General")).ID;
+        const int retail = NodeData(FolderNamed(tv, "Retail")).ID;
+        AddCustomers(general, {"A", "B", "C"});
+        w->MenuItem_TVRefresh->trigger();
+        TClientDataSet* cds = w->Child_CDS;
+        const qint64 first = cds->KeyOfRow(0).toLongLong(), last = cds->KeyOfRow(2).toLongLong();
+        CtrlClickRow(w->DBGrid1, cds, first);
+        CtrlClickRow(w->DBGrid1, cds, last);
+        OnNextModal([](QWidget* dlg) {
+            auto* picker = qobject_cast<TfmDialogGetTreeNode*>(dlg);
+            QVERIFY(picker);
+            picker->tvDialog->setCurrentItem(FolderNamed(picker->tvDialog, "Retail"));
+            picker->BitBtn1->click();
+        });
+        ChooseInGridMenu(w->DBGrid1, w->PopupDbGrid, {"Move to Folder"}, 2,
+                         Qt::KeyboardModifiers(mods));
+        QCOMPARE(msgs.Take(), QStringList());
+        QCOMPARE(F.Value(QString("SELECT LIST(ID) FROM (SELECT ID FROM AR_ACCT WHERE "
+                                 "SYS_TREEVIEW_ID=%1 ORDER BY ID)")
+                             .arg(retail)),
+                 QString("%1,%2").arg(std::min(first, last)).arg(std::max(first, last)));
+    }
+
     void pickerNeedsAFolder() {
         TScriptedMessages msgs;
         auto w = OpenBrowser<TfmCust>();

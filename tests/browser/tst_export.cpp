@@ -114,7 +114,8 @@ private:
     }
 
     // "Export to Excel" from the grid menu; fn works the dialog.
-    void Export(TfmCust* w, const std::function<void(TfmExport*)>& fn) {
+    void Export(TfmCust* w, const std::function<void(TfmExport*)>& fn, int row = 0,
+                Qt::KeyboardModifiers mods = Qt::NoModifier) {
         bool ran = false;
         OnNextModal([&](QWidget* d) {
             auto* dlg = qobject_cast<TfmExport*>(d);
@@ -123,7 +124,7 @@ private:
             ran = true;
             if (dlg->isVisible()) QTest::mouseClick(dlg->BitBtn2, Qt::LeftButton);
         });
-        ChooseInGridMenu(w->DBGrid1, w->PopupDbGrid, {"Export to Excel"});
+        ChooseInGridMenu(w->DBGrid1, w->PopupDbGrid, {"Export to Excel"}, row, mods);
         QTRY_VERIFY(ran);
     }
 
@@ -193,6 +194,47 @@ private slots:
         QVERIFY(book["K2"].toObject()["font"].toString() != "Arial");
         QVERIFY(qAbs(book["widthA"].toDouble() - 13) < 1);
         QVERIFY(qAbs(book["widthJ"].toDouble() - 13) < 1);
+    }
+
+    void rightClickExportsEveryMarkedRow_data() {
+        QTest::addColumn<bool>("selectAll");
+        QTest::addColumn<int>("mods");
+        QTest::newRow("two Ctrl-clicked, right-click") << false << int(Qt::NoModifier);
+        QTest::newRow("two Ctrl-clicked, Ctrl+right-click") << false << int(Qt::ControlModifier);
+        QTest::newRow("Select All Records, right-click") << true << int(Qt::NoModifier);
+    }
+
+    // "Only export selected records" from the menu of a right-click on a
+    // marked row writes every marked row, in marking order.
+    void rightClickExportsEveryMarkedRow() {
+        QFETCH(bool, selectAll);
+        QFETCH(int, mods);
+        TScriptedMessages msgs;
+        TfmCust* w = CustomersMarked(selectAll ? QList<int>{} : QList<int>{2, 0});
+        if (selectAll) ChooseInGridMenu(w->DBGrid1, w->PopupDbGrid, {"Select All Records"}, 1);
+        const TClientDataSet* cds = w->Child_CDS;
+        QStringList want;
+        for (qint64 key : w->DBGrid1->SelectedRows().Items())
+            want << cds->ValueAt(cds->RowOfKey(key), cds->FieldByName("NAME")).toString();
+        QCOMPARE(want.size(), selectAll ? 3 : 2);
+        const QString file = FOut.filePath(QString("right%1%2").arg(selectAll).arg(mods));
+        TfmExport::FileOpener() = [](const QUrl&) {};
+        Export(
+            w,
+            [&](TfmExport* dlg) {
+                QVERIFY(dlg->rbSelected->isChecked());
+                msgs.InputValues << file;
+                QTest::mouseClick(dlg->SpeedButton1, Qt::LeftButton);
+                msgs.Answers << true << false;  // the file chosen; not opened
+                QTest::mouseClick(dlg->BitBtn1, Qt::LeftButton);
+            },
+            2, Qt::KeyboardModifiers(mods));
+        const QJsonObject book = ReadBack(file + ".xlsx");
+        QVERIFY2(!book.isEmpty(), "the file was read back");
+        const int name = Row(book, 0).indexOf("NAME");
+        QStringList written;
+        for (int r = 1; r < book["rows"].toArray().size(); ++r) written << Row(book, r)[name];
+        QCOMPARE(written, want);
     }
 
     // All rows, in the grid's order after a title click.

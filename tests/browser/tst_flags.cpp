@@ -46,8 +46,9 @@ private:
     }
 
     // The grid's menu by the right mouse button, then path chosen by keyboard.
-    void GridMenu(TfmArTran* w, const QStringList& path) {
-        ChooseInGridMenu(w->DBGrid1, w->PopupDbGrid, path);
+    void GridMenu(TfmArTran* w, const QStringList& path, int row = 0,
+                  Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        ChooseInGridMenu(w->DBGrid1, w->PopupDbGrid, path, row, mods);
     }
 
     QModelIndex FlagCell(TfmArTran* w, int row) {
@@ -65,15 +66,28 @@ private slots:
 
     void cleanup() { FProgram.Stop(); }
 
+    // The menu opened by a right-click (with Ctrl held or not) on either
+    // marked row: the marks stay as they are.
+    void flagMarkedRows_data() {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<int>("mods");
+        QTest::newRow("right-click on the first") << 0 << int(Qt::NoModifier);
+        QTest::newRow("right-click on the last") << 2 << int(Qt::NoModifier);
+        QTest::newRow("Ctrl+right-click") << 2 << int(Qt::ControlModifier);
+    }
+
     // Two marked invoices flagged red: both rows by key, the third not; the
     // grid shows the icon and no number; "Clear Flag" stores 0 and blanks it.
     void flagMarkedRows() {
+        QFETCH(int, row);
+        QFETCH(int, mods);
         TScriptedMessages msgs;
         TfmArTran* w = InvoicesMarked({0, 2});
         const QString red = Value("SELECT ID FROM SYS_TABLEFLAG WHERE TITLE='Red Flag'");
         const QString first = w->Child_CDS->KeyOfRow(0).toString();
         const QString third = w->Child_CDS->KeyOfRow(2).toString();
-        GridMenu(w, {"Set Flag", "Red Flag"});
+        GridMenu(w, {"Set Flag", "Red Flag"}, row, Qt::KeyboardModifiers(mods));
+        QCOMPARE(w->DBGrid1->SelectedRows().Count(), 2);
         QCOMPARE(Value("SELECT SYS_TABLEFLAG_ID FROM AR_TRAN WHERE ID=" + first), red);
         QCOMPARE(Value("SELECT SYS_TABLEFLAG_ID FROM AR_TRAN WHERE ID=" + third), red);
         QCOMPARE(Value("SELECT COUNT(*) FROM AR_TRAN WHERE SYS_TABLEFLAG_ID IS NOT NULL"),
@@ -84,8 +98,9 @@ private slots:
         QVERIFY(!cell.data(Qt::DecorationRole).value<QPixmap>().isNull());
         QVERIFY(!FlagCell(w, 1).data(Qt::DecorationRole).isValid());
 
-        GridMenu(w, {"Set Flag", "Clear Flag"});
+        GridMenu(w, {"Set Flag", "Clear Flag"}, row, Qt::KeyboardModifiers(mods));
         QCOMPARE(Value("SELECT SYS_TABLEFLAG_ID FROM AR_TRAN WHERE ID=" + first), QString("0"));
+        QCOMPARE(Value("SELECT SYS_TABLEFLAG_ID FROM AR_TRAN WHERE ID=" + third), QString("0"));
         QCOMPARE(FlagCell(w, 0).data(Qt::DisplayRole).toString(), QString());
         QVERIFY(!FlagCell(w, 0).data(Qt::DecorationRole).isValid());
         QCOMPARE(msgs.Take(), QStringList());

@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QThread>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -282,6 +283,33 @@ private slots:
         QCOMPARE(F.Value("SELECT COUNT(*) FROM AR_TRAN WHERE SYS_TREEVIEW_ID=10"),
                  QString::number(Invoices + 1));
         QCOMPARE(CountOf(w.get(), "General"), QString::number(Invoices + 1));
+    }
+
+    // An invoice saved while the folders are being counted in the background
+    // is counted, whether that count began before the save or not.
+    void aSaveDuringTheBackgroundCountIsCounted() {
+        TScriptedMessages msgs;
+        F.Dm().SQLConn_Main.ExecuteImmediate(
+            "EXECUTE BLOCK AS DECLARE I INTEGER = 1000; BEGIN WHILE (I < 21000) DO BEGIN "
+            "INSERT INTO AR_TRAN (ID, INVOICENO, AR_ACCT_ID, SYS_TAX_ID, SYS_TREEVIEW_ID) "
+            "VALUES (:I, 'B' || :I, 1, 1, 10); I = I + 1; END END");
+        auto w = OpenBrowser<TfmArTran>();
+        w->Child_CDS->FetchWhenIdle = false;
+        // The count has been read, before the save; its result waits for the
+        // window thread's event loop, which has not run since.
+        while (F.Dm().ReadingInBackground()) QThread::yieldCurrentThread();
+        QCOMPARE(Folder(w.get(), "General")->text(0), QString("General"));
+        Click(w.get(), w->Child_New);
+        w->Child_CDS->FieldByName("AR_ACCT_ID")->SetValue(2);
+        Click(w.get(), w->Child_Save);
+        QCOMPARE(msgs.Take(), QStringList());
+        const int stored = F.Value("SELECT COUNT(*) FROM AR_TRAN WHERE SYS_TREEVIEW_ID=10").toInt();
+        QCOMPARE(stored, Invoices + 20001);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            !F.Dm().ReadingInBackground() && Folder(w.get(), "General")->text(0) != "General",
+            60000);
+        QCoreApplication::processEvents();
+        QCOMPARE(Folder(w.get(), "General")->text(0), QString("General (%1)").arg(stored));
     }
 
     // The folders of a table of many rows are counted on a connection of

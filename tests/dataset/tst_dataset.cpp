@@ -791,6 +791,99 @@ private slots:
         QCOMPARE(ds.RecordCount(), 11);  // N20, N205, N22 to N29, N255
     }
 
+    // A row not among those held is found wherever the rest of the rows
+    // land: here ahead of a row this set added, which waited at the end.
+    void locateSeesRowsReadAheadOfANewRow() {
+        for (int i = 20; i < 32; ++i)
+            Exec(QString("INSERT INTO AR_ACCT (ID, NICKNAME) VALUES (%1, 'N%1')").arg(i));
+        TClientDataSet ds;
+        ds.SetConnection(&FConn);
+        ds.CommandText = "SELECT ID, NICKNAME FROM AR_ACCT";
+        ds.PacketRecords = 4;
+        ds.UpdateFieldDefs();
+        ds.AddIndex("A_NICKNAME", "NICKNAME", false);
+        ds.Open();
+        ds.Append();
+        ds.FieldByName("ID")->SetValue(50);
+        ds.FieldByName("NICKNAME")->SetValue("N255");
+        ds.Post();
+        ds.ApplyUpdates();
+        QVERIFY(!ds.AllFetched());
+        // The first row read after those held: placed where the search had reached.
+        QVERIFY(ds.Locate("NICKNAME", "echo"));
+        QCOMPARE(ds.FieldByName("ID")->AsInteger(), 5);
+        QVERIFY(ds.AllFetched());
+        QVERIFY(ds.Locate("NICKNAME", "N31"));
+        QVERIFY(!ds.Locate("NICKNAME", "nobody"));
+    }
+
+    // A set whose fields came from its statement takes the columns of the
+    // next statement it is opened with, and a column its table gained; fields
+    // the code defined (with what it set on them) stay, lookups too.
+    void openedAgainWithOtherColumns() {
+        TClientDataSet ds;
+        ds.SetConnection(&FConn);
+        TDataSource src;
+        src.SetDataSet(&ds);
+        TDbGridModel model(&src);
+        ds.CommandText = "SELECT ID, NICKNAME FROM AR_ACCT WHERE ID=7";
+        ds.Open();
+        ds.FieldByName("NICKNAME")->DisplayLabel = "Short";
+        ds.Close();
+        ds.Open();  // the same columns: the same fields, as they were set up
+        QCOMPARE(ds.FieldByName("NICKNAME")->Caption(), QString("Short"));
+        ds.Close();
+        ds.CommandText = "SELECT ID, NAME FROM AR_ACCT WHERE ID=7";
+        QVERIFY_THROWS_NO_EXCEPTION(ds.Open());
+        QCOMPARE(ds.FieldCount(), 2);
+        QCOMPARE(ds.FieldByName("NAME")->AsString(), QString("Acme Trading"));
+        QVERIFY(!ds.FindField("NICKNAME"));
+        QCOMPARE(model.columnCount(), 2);
+        QCOMPARE(model.headerData(1, Qt::Horizontal).toString(), QString("NAME"));
+        ds.Close();
+        ds.CommandText = "SELECT ID, NICKNAME, SYS_TAX_ID FROM AR_ACCT WHERE ID=7";
+        ds.Open();
+        QCOMPARE(ds.FieldByName("NICKNAME")->AsString(), QString("Acme"));
+        QCOMPARE(ds.FieldByName("SYS_TAX_ID")->AsInteger(), 2);
+        ds.Close();
+
+        // A column the table gained while the set was closed.
+        ds.CommandText = "SELECT * FROM SYS_TAX WHERE ID=1";
+        ds.Open();
+        ds.Close();
+        Exec("ALTER TABLE SYS_TAX ADD UDF_NOTE VARCHAR(20)");
+        Exec("UPDATE SYS_TAX SET UDF_NOTE='noted'");
+        QVERIFY_THROWS_NO_EXCEPTION(ds.Open());
+        QCOMPARE(ds.FieldByName("UDF_NOTE")->AsString(), QString("noted"));
+        ds.Close();
+        Exec("ALTER TABLE SYS_TAX DROP UDF_NOTE");
+
+        // Fields the code defined stay: a statement without one is refused.
+        TClientDataSet tax;
+        tax.SetConnection(&FConn);
+        tax.CommandText = "SELECT ID, NAME FROM SYS_TAX";
+        tax.UpdateFieldDefs();
+        tax.FieldByName("NAME")->DisplayLabel = "Tax";
+        tax.Open();
+        TClientDataSet cust;
+        cust.SetConnection(&FConn);
+        cust.CommandText = "SELECT ID, NICKNAME, SYS_TAX_ID FROM AR_ACCT WHERE ID=7";
+        cust.Open();
+        cust.AddLookupField("TAX_LOOKUP", "SYS_TAX_ID", &tax, "NAME");
+        QCOMPARE(cust.FieldByName("TAX_LOOKUP")->AsString(), QString("Exempt"));
+        cust.Close();
+        cust.CommandText = "SELECT ID, NAME, SYS_TAX_ID FROM AR_ACCT WHERE ID=12";
+        QVERIFY_THROWS_NO_EXCEPTION(cust.Open());
+        QCOMPARE(cust.FieldByName("NAME")->AsString(), QString("Bolt & Nut"));
+        QCOMPARE(cust.FieldByName("TAX_LOOKUP")->AsString(), QString("GST"));
+        tax.Close();
+        tax.CommandText = "SELECT ID, RATE FROM SYS_TAX";
+        QVERIFY_THROWS_EXCEPTION(EDataSetError, tax.Open());
+        tax.CommandText = "SELECT ID, NAME FROM SYS_TAX WHERE ID=2";
+        tax.Open();
+        QCOMPARE(tax.FieldByName("NAME")->Caption(), QString("Tax"));
+    }
+
     // A lookup set read by key reads the rows of the keys shown, once, and
     // reads them again after Refresh.
     void lookupsReadTheKeysShown() {

@@ -135,6 +135,84 @@ private slots:
         QVERIFY(!seen.PdfText.contains("HIDDEN-REF"));
     }
 
+    void rightClickPreviewsEveryMarkedInvoice_data() {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<int>("mods");
+        QTest::newRow("right-click on the first") << 0 << int(Qt::NoModifier);
+        QTest::newRow("right-click on the second") << 1 << int(Qt::NoModifier);
+        QTest::newRow("Ctrl+right-click") << 1 << int(Qt::ControlModifier);
+    }
+
+    // Two invoices Ctrl-clicked, the grid's menu opened by a right-click on
+    // one of them: "Preview Invoices" prints both.
+    void rightClickPreviewsEveryMarkedInvoice() {
+        QFETCH(int, row);
+        QFETCH(int, mods);
+        TScriptedMessages msgs;
+        AddLinesTemplate();
+        AddInvoices();
+        TfmArTran* w = InvoicesWithBothMarked();
+        TPreviewSeen seen;
+        const QString pdf = FOut.filePath(QString("right%1%2.pdf").arg(row).arg(mods));
+        ReadNextPreview(seen, msgs, pdf);
+        ChooseInGridMenu(w->DBGrid1, w->PopupDbGrid, {"Preview Invoices", "Lines"}, row,
+                         Qt::KeyboardModifiers(mods));
+        QTRY_VERIFY(!seen.PdfText.isEmpty());
+        QCOMPARE(w->DBGrid1->SelectedRows().Count(), 2);
+        QVERIFY(seen.PdfText.contains("INV-1"));
+        QVERIFY(seen.PdfText.contains("INV-2"));
+        QCOMPARE(seen.PdfText.count('\f'), 4);
+    }
+
+    // Templates whose elements read other columns, printed one after the
+    // other: each prints every value it shows, none blank, none refused.
+    void templatesWithOtherColumnsOneAfterTheOther() {
+        TScriptedMessages msgs;
+        AddLinesTemplate();  // "Lines": invoice number, postal code, company name
+        const int node = FDm->InsertSysTreeView("SO_DOTEMPLATE", "Names", 20, 0, 0, 0);
+        FDm->ExecSQL(
+            "INSERT INTO SO_DOTEMPLATE (ID, SYS_TREEVIEW_ID, NAME, PAGE_WIDTH, PAGE_HEIGHT, "
+            "ORIENTATION, PAPERSIZE, HEADER_HEIGHT, FOOTER_HEIGHT, LINECOUNT, PRINTIMG) VALUES "
+            "(101, :NODE, 'Names', 600, 500, 1, 'Custom', 100, 100, 10, 0)",
+            {{"NODE", node}});
+        // Customer name, second reference, item quantity, company address.
+        const char* rows[] = {
+            "'Header', 'Customer', 'Tran_CDS', 'AR_ACCT', 'NAME', 1, 0, 10, 10",
+            "'Header', 'Reference 2', 'Tran_CDS', 'AR_TRAN', 'REF2', 1, 0, 10, 40",
+            "'Detail', 'Quantity', 'Item_CDS', 'AR_TRANITEM', 'QTY', 1, 0, 10, 0",
+            "'Footer', 'Address', 'Flag_CDS', 'SO_DOTEMPLATESETUP', 'ADDRESS', 1, 0, 200, 10"};
+        for (const char* r : rows)
+            FDm->ExecSQL(QString::fromUtf8(
+                             "INSERT INTO SO_DOTEMPLATEFIELD (SO_DOTEMPLATE_ID, GROUPNAME, TITLE, "
+                             "DATASET, DATATABLE, DATAFIELD, VISIBLE, SPACE, \"LEFT\", TOP, "
+                             "WIDTH, HEIGHT, FONTNAME, FONTSIZE, FONTSTYLE, FONTCOLOR, WORDWRAP, "
+                             "RIGHTADJ, ORDERINGROUP) VALUES (101, ") +
+                         QString::fromUtf8(r) +
+                         ", 150, 20, 'Segoe UI', 9, 'Normal', 'Black', 0, 0, 0)");
+        AddInvoices();
+        FDm->ExecSQL("UPDATE AR_TRAN SET REF2='SECOND-' || ID");
+        FDm->ExecSQL(
+            "UPDATE SO_DOTEMPLATESETUP SET NAME='Sender Co', ADDRESS='Sender Street' WHERE ID=0");
+        TfmArTran* w = InvoicesWithBothMarked();
+        const QStringList lines = {"INV-1",     "INV-2",    "1   2   3   4   5   6",
+                                   "Sender Co", "Item 1-1", "Item 2-25"};
+        const QStringList names = {"Acme Ltd", "Bolt & Co", "SECOND-1", "SECOND-2",
+                                   "Sender Street"};
+        for (const QString& name : QStringList{"Lines", "Names", "Lines"}) {
+            TPreviewSeen seen;
+            ReadNextPreview(seen, msgs);
+            PreviewSelectedInvoices(w, name);
+            QTRY_VERIFY(!seen.Pages.isEmpty());
+            QCOMPARE(msgs.Take(), QStringList());
+            QStringList all;
+            for (const QStringList& page : seen.Pages) all << page;
+            for (const QString& text : name == "Lines" ? lines : names)
+                QVERIFY2(all.contains(text), qPrintable(name + ": " + text));
+            for (const QString& text : name == "Lines" ? names : lines)
+                QVERIFY2(!all.contains(text), qPrintable(name + ": " + text));
+        }
+    }
+
     // Lines are the item band divided by the line count, halves to even;
     // a line count below 1 prints one line to the band.
     void lineHeights_data() {

@@ -129,6 +129,34 @@ private slots:
         QCOMPARE(Find(doc->Page(0), "Page 1")->Rect.top(), 410.0);
     }
 
+    // A set read a packet at a time prints every record, not only those
+    // read when the report began, and its summary follows the last.
+    void everyRowOfASetReadInPackets() {
+        AddOrders();
+        TClientDataSet cds;
+        cds.SetConnection(&F.Dm().SQLConn_Main);
+        cds.CommandText = "SELECT ID, INVOICENO FROM AR_TRAN ORDER BY ID";
+        cds.PacketRecords = 2;
+        cds.Open();
+        QVERIFY(!cds.AllFetched());
+        TReport r;
+        r.CustomPaper = true;
+        r.CustomSize = QSize(400, 500);
+        r.DataSet = &cds;
+        TReportBand* detail = r.AddBand(TReportBand::TKind::Detail);
+        detail->Height = 30;
+        AddField(detail, &cds, "INVOICENO", 10);
+        TReportBand* summary = r.AddBand(TReportBand::TKind::Summary);
+        summary->Height = 30;
+        auto* end = summary->Add<TReportText>();
+        end->Text = "END";
+        end->Geometry = QRect(10, 0, 100, 20);
+        auto doc = r.Prepare();
+        QCOMPARE(doc->TotalPages(), 1);
+        const QStringList texts = doc->Page(0).Texts();
+        QCOMPARE(texts, QStringList({"A", "B", "C", "END"}));
+    }
+
     // Group headers where the column changes, group totals that restart,
     // a grand total in the summary, all exact in money.
     void groupsAndTotals() {

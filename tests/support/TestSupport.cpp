@@ -254,10 +254,14 @@ void TProgramFixture::Stop() {
 TfmMain* TProgramFixture::Main() const { return FStartup->fmMain.get(); }
 TdmMain* TProgramFixture::Dm() const { return FStartup->dmMain.get(); }
 
-void ChooseInGridMenu(TDbGrid* grid, QMenu* menu, const QStringList& path) {
+void ChooseInGridMenu(TDbGrid* grid, QMenu* menu, const QStringList& path, int row,
+                      Qt::KeyboardModifiers mods) {
     ChooseInNextMenu(menu, path);
-    const QPoint at = grid->visualRect(grid->model()->index(0, 1)).center();
-    QContextMenuEvent e(QContextMenuEvent::Mouse, at, grid->viewport()->mapToGlobal(at));
+    grid->scrollTo(grid->model()->index(row, 1));
+    const QPoint at = grid->visualRect(grid->model()->index(row, 1)).center();
+    // The window system sends the press and the release, then asks for the menu.
+    QTest::mouseClick(grid->viewport(), Qt::RightButton, mods, at);
+    QContextMenuEvent e(QContextMenuEvent::Mouse, at, grid->viewport()->mapToGlobal(at), mods);
     QApplication::sendEvent(grid->viewport(), &e);
     QTRY_VERIFY(!menu->isVisible());
 }

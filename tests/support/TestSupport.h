@@ -122,9 +122,11 @@ private:
     std::unique_ptr<TStartup> FStartup;
 };
 
-// Opens grid's pop-up menu with the right mouse button on its first row and
-// chooses path in it by keyboard.
-void ChooseInGridMenu(TDbGrid* grid, QMenu* menu, const QStringList& path);
+// Opens grid's pop-up menu with the right mouse button on a row (the first
+// unless given), pressed and released as a mouse does, with the keys held in
+// mods, and chooses path in it by keyboard.
+void ChooseInGridMenu(TDbGrid* grid, QMenu* menu, const QStringList& path, int row = 0,
+                      Qt::KeyboardModifiers mods = Qt::NoModifier);
 
 // A Firebird server of the test's own on 127.0.0.1, for tests of several
 // users at once; stopped with the object.

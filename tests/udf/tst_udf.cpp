@@ -787,6 +787,57 @@ private slots:
         QTRY_VERIFY(!seen.Pages.isEmpty());
         QVERIFY2(seen.Pages[0].contains("North Loop"), qPrintable(seen.Pages[0].join('|')));
     }
+
+    // The template window printed once, then a field added and ticked in its
+    // layout while the window stays open: the next print shows its value.
+    void printsAFieldAddedWhileATemplateWindowIsOpen() {
+        TScriptedMessages msgs;
+        TfmCust* w = Customers();
+        FDm->ExecSQL(
+            "INSERT INTO AR_TRAN (ID, INVOICENO, INVOICEDATE, AR_TRANTYPE_ID, "
+            "SYS_TREEVIEW_ID, AR_ACCT_ID) VALUES (1, 'INV-1', '2026-12-01', 1, 10, 1)");
+        FMain->Command("Template_Do")->trigger();
+        TfmDoTemplate* t = FMain->fmDoTemplate;
+        QTreeWidgetItem* node = FolderNamed(t->TreeView1, "Invoice A4");
+        QVERIFY(node);
+        QTest::mouseClick(t->TreeView1->viewport(), Qt::LeftButton, {},
+                          t->TreeView1->visualItemRect(node).center());
+        TPreviewSeen before;
+        ReadNextPreview(before, msgs);
+        QTest::mouseClick(t->ToolBar2->widgetForAction(t->btnPreview), Qt::LeftButton);
+        QTRY_VERIFY(!before.Pages.isEmpty());
+
+        FMain->Command("CustRelation_Cust")->trigger();
+        Design(w, [&](TfmUdf* fm) {
+            TickSheet(fm, 1, "");
+            AddField(fm, {"ROUTE", "Delivery Route", 0, {}}, msgs);
+            Click(fm->btnClose);
+        });
+        FDm->ExecSQL("UPDATE AR_ACCT SET ROUTE='North Loop' WHERE ID=1");
+        FMain->Command("Template_Do")->trigger();
+        t->MenuItem_TVRefresh->trigger();  // the template's elements, the new one among them
+        int found = -1;
+        OnNextModal([&](QWidget* dlgWidget) {
+            auto* dlg = qobject_cast<TfmDoTemplateField*>(dlgWidget);
+            if (!dlg) return;
+            const auto items =
+                dlg->clbHeader->findItems("Customers.UDF.Delivery Route", Qt::MatchExactly);
+            found = int(items.size());
+            for (QListWidgetItem* i : items) i->setCheckState(Qt::Checked);
+            QTest::mouseClick(found == 1 ? dlg->btnOk : dlg->btnCancel, Qt::LeftButton);
+        });
+        QTest::mouseClick(t->ToolBar2->widgetForAction(t->btnSetup), Qt::LeftButton);
+        QTRY_VERIFY(found >= 0);
+        QCOMPARE(found, 1);
+        msgs.Take();
+        TPreviewSeen after;
+        ReadNextPreview(after, msgs);
+        QTest::mouseClick(t->ToolBar2->widgetForAction(t->btnPreview), Qt::LeftButton);
+        QTRY_VERIFY(!after.Pages.isEmpty());
+        QCOMPARE(msgs.Take(), QStringList());
+        QVERIFY2(after.Pages[0].contains("North Loop"), qPrintable(after.Pages[0].join('|')));
+        QVERIFY(after.Pages[0].contains("INV-1"));
+    }
 };
 
 QTEST_MAIN(TstUdf)

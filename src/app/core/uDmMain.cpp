@@ -124,6 +124,12 @@ void TdmMain::ReadInBackground(const std::function<QVariant(TFbConnection&)>& re
     FBackground.push_back(std::move(work));
 }
 
+bool TdmMain::ReadingInBackground() const {
+    for (const TBackground& b : FBackground)
+        if (!*b.Done) return true;
+    return false;
+}
+
 TdmMain::TCreateResult TdmMain::DataModuleCreate(const std::function<bool()>& login) {
     QString err;
     // The upgrade connection is tried only when the main one opened, so that

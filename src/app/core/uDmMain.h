@@ -243,6 +243,9 @@ public:
     void ReadInBackground(const std::function<QVariant(TFbConnection&)>& read,
                           const std::function<void(const QVariant&)>& done,
                           const std::function<void(const QString&)>& failed = nullptr);
+    // Whether a background read is still reading (one whose result waits
+    // for the window thread is done).
+    bool ReadingInBackground() const;
     // Whether table holds more rows than the windows work through while the
     // user waits (counting them visits every row: a second for a million);
     // reads at most one row more than that.
