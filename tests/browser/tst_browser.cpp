@@ -310,14 +310,18 @@ private slots:
 
     void rightClickMovesTheMarkedRows_data() {
         QTest::addColumn<int>("mods");
-        QTest::newRow("right-click") << int(Qt::NoModifier);
-        QTest::newRow("Ctrl+right-click") << int(Qt::ControlModifier);
+        QTest::addColumn<bool>("marked");
+        QTest::newRow("right-click") << int(Qt::NoModifier) << true;
+        QTest::newRow("Ctrl+right-click") << int(Qt::ControlModifier) << true;
+        QTest::newRow("none marked") << int(Qt::NoModifier) << false;
     }
 
     // Two rows Ctrl-clicked, the menu opened by a right-click on one of
-    // them: "Move to Folder" moves both.
+    // them: "Move to Folder" moves both. With none marked, it moves the row
+    // right-clicked.
     void rightClickMovesTheMarkedRows() {
         QFETCH(int, mods);
+        QFETCH(bool, marked);
         TScriptedMessages msgs;
         auto w = OpenBrowser<TfmCust>();
         QTreeWidget* tv = w->TreeView1;
@@ -327,8 +331,10 @@ private slots:
         w->MenuItem_TVRefresh->trigger();
         TClientDataSet* cds = w->Child_CDS;
         const qint64 first = cds->KeyOfRow(0).toLongLong(), last = cds->KeyOfRow(2).toLongLong();
-        CtrlClickRow(w->DBGrid1, cds, first);
-        CtrlClickRow(w->DBGrid1, cds, last);
+        if (marked) {
+            CtrlClickRow(w->DBGrid1, cds, first);
+            CtrlClickRow(w->DBGrid1, cds, last);
+        }
         OnNextModal([](QWidget* dlg) {
             auto* picker = qobject_cast<TfmDialogGetTreeNode*>(dlg);
             QVERIFY(picker);
@@ -341,7 +347,8 @@ private slots:
         QCOMPARE(F.Value(QString("SELECT LIST(ID) FROM (SELECT ID FROM AR_ACCT WHERE "
                                  "SYS_TREEVIEW_ID=%1 ORDER BY ID)")
                              .arg(retail)),
-                 QString("%1,%2").arg(std::min(first, last)).arg(std::max(first, last)));
+                 marked ? QString("%1,%2").arg(std::min(first, last)).arg(std::max(first, last))
+                        : QString::number(last));
     }
 
     void pickerNeedsAFolder() {
