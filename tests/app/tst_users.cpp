@@ -222,7 +222,8 @@ private slots:
         for (int i = 0; i < 4; ++i) {
             for (QKeyCombination key : {QKeyCombination(Qt::ControlModifier, Qt::Key_Tab),
                                         QKeyCombination(Qt::ControlModifier, Qt::Key_F6)}) {
-                QWidget* at = QApplication::focusWidget() ? QApplication::focusWidget() : mdi;
+                // Where the frame takes its switching keys: the window in front.
+                QWidget* at = mdi->activeSubWindow();
                 QTest::keyClick(at, key.key(), key.keyboardModifiers());
                 QTest::keyRelease(at, Qt::Key_Control);
                 QVERIFY(!FMain->fmUser->isVisible());
