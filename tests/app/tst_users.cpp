@@ -264,6 +264,28 @@ private slots:
         QCOMPARE(msgs.Take(), QStringList());
     }
 
+    // A whole menu taken away takes its windows with it, but for those the
+    // tool bar offers; the fixed items stay.
+    void withheldMenuTakesItsWindows() {
+        TScriptedMessages msgs;
+        AddUser(1, "ANN", "");
+        Deny(1, 0, "Systems");
+        Deny(1, 0, "Sales");
+        QVERIFY(ChangeUserByMenu("ANN", ""));
+        QCOMPARE(FDm->Curr_User_ID, 1);
+        QVERIFY(!TopMenu("Systems")->isVisible());
+        for (const char* withheld : {"System_User", "Sales_CBAcct"}) {
+            FMain->Command(withheld)->trigger();
+            QVERIFY2(!FMain->FrontWindow(), withheld);
+        }
+        QCOMPARE(ButtonTexts(), QStringList());
+        auto* bar = FMain->findChild<QToolBar*>("TopBar");
+        QTest::mouseClick(bar->widgetForAction(FMain->Command("Sales_CBTran")), Qt::LeftButton);
+        QCOMPARE(FMain->FrontWindow(), FMain->fmCBTran);
+        QVERIFY(FMain->Command("System_Login")->isEnabled());
+        QCOMPARE(msgs.Take(), QStringList());
+    }
+
     // Unsaved edits in the user window at Change User: settled first, or the
     // Change User does not go on and the typed text stays.
     void changeUserWithPendingEdits_data() {
