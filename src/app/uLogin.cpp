@@ -120,8 +120,9 @@ void TfmLogin::LoginClick() {
     const QString name = q.AsString(QStringLiteral("NAME"));
     q.Close();
     w.Tra.Commit();
-    // A password kept as typed by an older version is replaced by its hash
-    // at its first use.
+    // A password kept as typed by an older version, or a key of an earlier
+    // release that could be taken for one, is replaced by its key at its
+    // first use.
     if (!stored.isEmpty() && !IsHashedPassword(stored))
         dm->ExecSQL(QStringLiteral("UPDATE SYS_USER SET PASSWD=:PASSWD WHERE ID=:ID"),
                     {{QStringLiteral("PASSWD"), HashPassword(edLogin->text())},

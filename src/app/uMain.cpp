@@ -267,8 +267,11 @@ void TfmMain::SetCommandAvailable(const QString& name, bool available) {
 }
 
 void TfmMain::EnablingAllAccess() {
-    for (auto it = FCommands.cbegin(); it != FCommands.cend(); ++it)
+    for (auto it = FCommands.cbegin(); it != FCommands.cend(); ++it) {
         it.value()->setVisible(FAvailable.contains(it.key()));
+        it.value()->setEnabled(true);
+    }
+    FWithheld.clear();
     for (TfmChild* w : BusinessWindows())
         if (!w->FDeleteRight.isEmpty()) w->Child_Delete->setVisible(true);
     UpdateMenuVisibility();
@@ -285,9 +288,14 @@ void TfmMain::SetUserAccess(int UserId) {
             if (level == 0) {
                 menus << action;
             } else if (level == 1) {
-                // A hidden command leaves menus and tool bars alike.
+                // A hidden command leaves menus and tool bars alike, and is
+                // refused however else it is invoked.
                 for (QAction* a : FCommands)
-                    if (a->text() == action) a->setVisible(false);
+                    if (a->text() == action) {
+                        a->setVisible(false);
+                        a->setEnabled(false);
+                        FWithheld.insert(a);
+                    }
             } else if (level == 2) {
                 for (TfmChild* w : BusinessWindows())
                     if (w->FDeleteRight == action) w->Child_Delete->setVisible(false);
@@ -299,6 +307,14 @@ void TfmMain::SetUserAccess(int UserId) {
         for (QMenu* m : FTopMenus) {
             if (m->title().remove('&').compare(action, Qt::CaseInsensitive) != 0) continue;
             m->menuAction()->setVisible(false);
+            // Its commands are refused too, but for those the tool bar still
+            // offers and the fixed ones.
+            for (QAction* a : m->actions())
+                if (!a->isSeparator() && !a->property("fixed").toBool() &&
+                    !FTopBar->actions().contains(a)) {
+                    a->setEnabled(false);
+                    FWithheld.insert(a);
+                }
             break;
         }
     }
@@ -335,6 +351,7 @@ void TfmMain::LoginFinalize() {
     RunGuarded([this]() { dbPatch(false); });
     EnablingAllAccess();
     SetUserAccess(dm->Curr_User_ID);
+    HideClosedWindows();
     if (FDefault) {
         FDefault->SetWelcome(QStringLiteral("Welcome, ") + dm->Curr_User_Name);
         RunGuarded([this]() { FDefault->sbRefreshToDoClick(); });
@@ -370,8 +387,12 @@ void TfmMain::dbPatch(bool Silent) {
 }
 
 void TfmMain::System_LoginExecute() {
-    // The next user must not find, nor lose, this user's unsaved edits.
+    // The next user must not find, nor lose, this user's unsaved edits, nor
+    // reach a window this user opened: every window is closed first, and
+    // one whose edits stay unsaved keeps this user logged in.
     if (!ResolveAllPendingEdits()) return;
+    CloseAll();
+    if (!FBottomButtons.isEmpty()) return;
     if (LoginOk()) LoginFinalize();
 }
 
@@ -406,7 +427,10 @@ void TfmMain::AddChild(TfmChild* child) {
     sub->setAttribute(Qt::WA_DeleteOnClose, false);
     sub->installEventFilter(this);
     sub->setWindowTitle(child->windowTitle());
-    sub->showMaximized();
+    // Hidden until it is brought up, and again once closed: the frame's own
+    // window switching (Ctrl+Tab, the window menu) reaches open windows only.
+    sub->setWindowState(Qt::WindowMaximized);
+    sub->hide();
 }
 
 bool TfmMain::eventFilter(QObject* o, QEvent* e) {
@@ -454,6 +478,7 @@ void TfmMain::SetDefaultChild(TfmDefault* home) {
     sub->showMaximized();
     RaiseWindow(home);
     FFront = nullptr;
+    HideClosedWindows();
 }
 
 void TfmMain::RaiseWindow(QWidget* w) {
@@ -464,8 +489,19 @@ void TfmMain::RaiseWindow(QWidget* w) {
     FMdi->setActiveSubWindow(sub);
 }
 
+bool TfmMain::MayBringUp(TfmChild* child) const {
+    return !FWithheld.contains(Command(CommandOfChild(child->objectName())));
+}
+
 void TfmMain::BringUpChildForm(TfmChild* child) {
     if (!child) return;
+    // Whatever asks for it (its command, a task-bar button, another window),
+    // a window the user's rights take away is not shown.
+    if (!MayBringUp(child)) {
+        ShowInformation(QStringLiteral("Your access rights do not include \"%1\".")
+                            .arg(Command(CommandOfChild(child->objectName()))->text()));
+        return;
+    }
     {
         TUpdatesOff off(this);
         RaiseWindow(child);
@@ -479,6 +515,7 @@ void TfmMain::BringUpChildForm(TfmChild* child) {
         // Loading may move the focus; the window brought up keeps the front.
         RaiseWindow(child);
         child->setFocus();
+        HideClosedWindows();
     }
 }
 
@@ -487,6 +524,7 @@ void TfmMain::ShowDefaultChild() {
     if (FDefault) RaiseWindow(FDefault);
     FFront = nullptr;
     SetAllToolbarButtonsUp();
+    HideClosedWindows();
 }
 
 int TfmMain::GetToolbarButtonIndexByChildForm(TfmChild* child) const {
@@ -543,6 +581,23 @@ void TfmMain::DestroyBottomButtonAt(int index) {
         }
     }
     b->deleteLater();
+    HideClosedWindows();
+}
+
+void TfmMain::HideClosedWindows() {
+    // The frame shows the next window when it hides the active one: round
+    // again until only open windows are shown.
+    bool again = true;
+    for (int round = 0; again && round < 2 * FMdi->subWindowList().size(); ++round) {
+        again = false;
+        for (QMdiSubWindow* sub : FMdi->subWindowList()) {
+            auto* child = qobject_cast<TfmChild*>(sub->widget());
+            if (!child || !sub->isVisible() || GetToolbarButtonIndexByChildForm(child) >= 0)
+                continue;
+            sub->hide();
+            again = true;
+        }
+    }
 }
 
 void TfmMain::CloseAll() {

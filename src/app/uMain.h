@@ -76,6 +76,8 @@ public:
     TfmDefault* fmDefault() const { return FDefault; }
 
     void BringUpChildForm(TfmChild* child) override;
+    // Whether the user's rights leave child's command to the user.
+    bool MayBringUp(TfmChild* child) const;
     void ShowDefaultChild() override;
     void CloseAll() override;
     void DestroyBottomButton(TfmChild* child) override;
@@ -126,6 +128,9 @@ private:
     void BuildToolBar();
     void RaiseWindow(QWidget* w);
     void DestroyBottomButtonAt(int index);
+    // Hides the windows without a task-bar button, so that the frame's own
+    // window switching reaches none of them.
+    void HideClosedWindows();
     void UpdateMenuVisibility();
 
     QMdiArea* FMdi;
@@ -137,4 +142,6 @@ private:
     QSet<QString> FAvailable;
     QList<QMenu*> FTopMenus;
     QList<QToolButton*> FBottomButtons;
+    // The commands the logged-in user's rights take away.
+    QSet<QAction*> FWithheld;
 };

@@ -116,6 +116,9 @@ TfmUser::TfmUser(QWidget* parent) : TfmChild(parent) {
 }
 
 void TfmUser::BringUpRefresh() {
+    // Unsaved edits are not read over: they stay until the user settles
+    // them, and the list is fresh at the next bring-up.
+    if (HasPendingEdits()) return;
     TdmMain::ResetCDS(Child_CDS);
     Child_CDS->CommandText = QStringLiteral("SELECT * FROM SYS_USER");
     Child_CDS->Open();

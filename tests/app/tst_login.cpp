@@ -58,7 +58,8 @@ private slots:
             "1)",
             "INSERT INTO SYS_USER (ID, CODE, NAME, LOGINS) VALUES (5, 'NUL', 'Nul', NULL)",
             // A user made by the program gets the column default.
-            "INSERT INTO SYS_USER (ID, CODE, NAME) VALUES (6, 'NEW', 'New')"};
+            "INSERT INTO SYS_USER (ID, CODE, NAME) VALUES (6, 'NEW', 'New')",
+            "INSERT INTO SYS_USER (ID, CODE, NAME) VALUES (7, 'OLD', 'Old')"};
         for (const char* sql : rows) F.Dm().ExecSQL(sql);
     }
 
@@ -112,6 +113,59 @@ private slots:
         QCOMPARE(F.Dm().Curr_User_Name, UserValue("NAME", id).toString());
         QCOMPARE(UserValue("LASTDATE", id).toDate(), QDate::currentDate());
         QVERIFY(UserValue("LASTTIME", id).isValid());
+    }
+
+    // What an account's stored text opens, typed in the login box: a plain
+    // password of an older database that looks like a key opens with
+    // exactly that text; keys open with their password only. Each stored
+    // text not in today's form is replaced by the key of what was typed.
+    void storedForms_data() {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("ok");
+        const QString keyLike = "$p2$c2FsdHNhbHRzYWx0$a2V5a2V5a2V5a2V5a2V5a2V5a2V5a2V5";
+        QTest::newRow("older plain, key-like") << keyLike << keyLike << true;
+        QTest::newRow("older plain, key-like, wrong") << keyLike << "x" << false;
+        QTest::newRow("older plain") << "pa$$word"
+                                     << "pa$$word" << true;
+        const QString key = HashPassword("pw");
+        QTest::newRow("key") << key << "pw" << true;
+        QTest::newRow("key, wrong") << key << "pW" << false;
+        QTest::newRow("key typed as stored") << key << key.trimmed() << false;
+        const QString earlier = key.trimmed();  // an earlier release's form
+        QTest::newRow("earlier key") << earlier << "pw" << true;
+        QTest::newRow("earlier key, wrong") << earlier << "p" << false;
+    }
+
+    void storedForms() {
+        QFETCH(QString, stored);
+        QFETCH(QString, typed);
+        QFETCH(bool, ok);
+        TScriptedMessages msgs;
+        F.Dm().ExecSQL("UPDATE SYS_USER SET PASSWD=:P WHERE ID=7", {{"P", stored}});
+        TfmLogin dlg;
+        dlg.Prepare();
+        dlg.show();
+        dlg.cbLogin->setCurrentIndex(dlg.cbLogin->findText("OLD"));
+        QTest::keyClicks(dlg.edLogin, typed);
+        QTest::mouseClick(dlg.BitBtn1, Qt::LeftButton);
+        QCOMPARE(dlg.Successful, ok);
+        QCOMPARE(msgs.Take(), ok ? QStringList() : QStringList{"Invalid Password"});
+        const QString now = UserValue("PASSWD", 7).toString();
+        if (!ok) {
+            QCOMPARE(now, stored);
+            return;
+        }
+        QVERIFY(IsHashedPassword(now));
+        QVERIFY(PasswordMatches(now, typed));
+        QVERIFY(!PasswordMatches(now, now.trimmed()));
+        // And it opens again with the same text.
+        TfmLogin again;
+        again.Prepare();
+        again.cbLogin->setCurrentIndex(again.cbLogin->findText("OLD"));
+        QTest::keyClicks(again.edLogin, typed);
+        QTest::mouseClick(again.BitBtn1, Qt::LeftButton);
+        QVERIFY(again.Successful);
     }
 
     void messageKinds() {

@@ -5,6 +5,8 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -16,14 +18,17 @@
 #include "TClientDataSet.h"
 #include "TestSupport.h"
 #include "uArTran.h"
+#include "uCBTran.h"
 #include "uCust.h"
 #include "uDbGrid.h"
+#include "uDefault.h"
 #include "uDmMain.h"
 #include "uLogin.h"
 #include "uMain.h"
 #include "uPassword.h"
 #include "uPnDbEdit.h"
 #include "uStartup.h"
+#include "uSupplier.h"
 #include "uUser.h"
 
 class TstUsers : public QObject {
@@ -59,6 +64,57 @@ private:
             "INSERT INTO SYS_USER_ACCESS (ID, SYS_USER_ID, \"LEVEL\", \"ACTION\", VISIBLE) "
             "VALUES (GEN_ID(SYS_USER_ACCESS_ID_GEN, 1), :U, :L, :A, 0)",
             {{"U", user}, {"L", level}, {"A", action}});
+    }
+
+    // Chooses item in the top-level menu title: a click on the menu bar,
+    // then the keyboard.
+    void ChooseInMainMenu(const QString& title, const QString& item) {
+        QAction* top = TopMenu(title);
+        QVERIFY(top && top->menu());
+        ChooseInNextMenu(top->menu(), {item});
+        QMenuBar* bar = FMain->menuBar();
+        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(top).center());
+        QTRY_VERIFY(!top->menu()->isVisible());
+    }
+
+    // "Change User" from the Systems menu; the login dialog, if it comes, is
+    // answered with code and password, or cancelled for an empty code.
+    // Whether the dialog came.
+    bool ChangeUserByMenu(const QString& code, const QString& password) {
+        bool came = false;
+        QTimer poll;
+        poll.setInterval(5);
+        connect(&poll, &QTimer::timeout, this, [&]() {
+            auto* dlg = qobject_cast<TfmLogin*>(QApplication::activeModalWidget());
+            if (!dlg || !dlg->isVisible()) return;
+            poll.stop();
+            came = true;
+            if (code.isEmpty()) {
+                QTest::mouseClick(dlg->BitBtn2, Qt::LeftButton);
+                return;
+            }
+            dlg->cbLogin->setCurrentIndex(dlg->cbLogin->findText(code));
+            QTest::keyClicks(dlg->edLogin, password);
+            QTest::mouseClick(dlg->BitBtn1, Qt::LeftButton);
+            if (dlg->isVisible()) dlg->reject();
+        });
+        poll.start();
+        ChooseInMainMenu("Systems", "Change User");
+        return came;
+    }
+
+    QStringList ButtonTexts() {
+        QStringList t;
+        for (QToolButton* b : FMain->BottomButtons()) t << b->text();
+        return t;
+    }
+
+    // The windows the frame shows, by name, the one in front first.
+    QStringList ShownWindows() {
+        QStringList shown;
+        for (QMdiSubWindow* s : FMain->MdiArea()->subWindowList(QMdiArea::StackingOrder))
+            if (s->isVisible()) shown.prepend(s->widget()->objectName());
+        return shown;
     }
 
     QAction* TopMenu(const QString& title) {
@@ -118,6 +174,160 @@ private slots:
         QVERIFY(FMain->Command("Prod_Product")->isVisible());
         QVERIFY(FMain->fmArTran->Child_Delete->isVisible());
         QCOMPARE(msgs.Take(), QStringList());
+    }
+
+    // The administrator opens User Management and Suppliers, then Change
+    // User to a user whose rights take User Management and Receipts away:
+    // every window was closed first, and nothing brings the user window back,
+    // not the task bar, the frame's window switching by keyboard, the hidden
+    // command, nor another window. A cancelled Change User leaves the
+    // administrator on the home page.
+    void changeUserLeavesNoWindowBehind() {
+        TScriptedMessages msgs;
+        AddUser(1, "ANN", "");
+        Deny(1, 1, "User Management");
+        Deny(1, 1, "Receipts");
+        FDm->ExecSQL("INSERT INTO AR_ACCT (ID, NICKNAME, NAME) VALUES (1, 'a', 'A')");
+        FDm->ExecSQL("INSERT INTO CB_ACCT (ID, NAME) VALUES (1, 'Cheque')");
+        FDm->ExecSQL(
+            "INSERT INTO AR_TRAN (ID, INVOICENO, AR_ACCT_ID, AR_TRANTYPE_ID, SYS_TREEVIEW_ID, "
+            "AMTTOTAL) VALUES (1, 'I1', 1, 1, 10, 100)");
+        FDm->ExecSQL(
+            "INSERT INTO CB_TRAN (ID, CB_ACCT_ID, AR_TRAN_ID, TRANAMT, CB_TRANTYPE_FACTOR, "
+            "SYS_TREEVIEW_ID) VALUES (1, 1, 1, 100, 1, 10)");
+
+        ChooseInMainMenu("Relations", "Suppliers");
+        ChooseInMainMenu("Sales", "Receipts");
+        ChooseInMainMenu("Systems", "User Management");
+        QCOMPARE(FMain->FrontWindow(), FMain->fmUser);
+        QCOMPARE(ButtonTexts(), (QStringList{"User Management", "Receipts", "Suppliers"}));
+
+        // Cancelled: the administrator stays, every window closed.
+        QVERIFY(ChangeUserByMenu("", ""));
+        QCOMPARE(FDm->Curr_User_ID, 0);
+        QCOMPARE(ButtonTexts(), QStringList());
+        QVERIFY(!FMain->FrontWindow());
+        QCOMPARE(ShownWindows(), QStringList{FMain->fmDefault()->objectName()});
+
+        ChooseInMainMenu("Relations", "Suppliers");
+        ChooseInMainMenu("Systems", "User Management");
+        QVERIFY(ChangeUserByMenu("ANN", ""));
+        QCOMPARE(FDm->Curr_User_ID, 1);
+        QCOMPARE(ButtonTexts(), QStringList());
+        QCOMPARE(ShownWindows(), QStringList{FMain->fmDefault()->objectName()});
+        QVERIFY(!FMain->fmUser->isVisible());
+
+        // The frame's window switching by keyboard.
+        QMdiArea* mdi = FMain->MdiArea();
+        for (int i = 0; i < 4; ++i) {
+            for (QKeyCombination key : {QKeyCombination(Qt::ControlModifier, Qt::Key_Tab),
+                                        QKeyCombination(Qt::ControlModifier, Qt::Key_F6)}) {
+                // Where the frame takes its switching keys: the window in front.
+                QWidget* at = mdi->activeSubWindow();
+                QTest::keyClick(at, key.key(), key.keyboardModifiers());
+                QTest::keyRelease(at, Qt::Key_Control);
+                QVERIFY(!FMain->fmUser->isVisible());
+                QVERIFY(!mdi->activeSubWindow() ||
+                        mdi->activeSubWindow()->widget() != FMain->fmUser);
+            }
+        }
+        mdi->activateNextSubWindow();
+        QVERIFY(!FMain->fmUser->isVisible());
+
+        // The hidden command, invoked as a shortcut would.
+        QVERIFY(!FMain->Command("System_User")->isVisible());
+        FMain->Command("System_User")->trigger();
+        QVERIFY(!FMain->fmUser->isVisible());
+        QCOMPARE(ButtonTexts(), QStringList());
+
+        // A window allowed to the user comes up anew through its command.
+        ChooseInMainMenu("Relations", "Suppliers");
+        QCOMPARE(FMain->FrontWindow(), FMain->fmSupplier);
+        QCOMPARE(ButtonTexts(), QStringList{"Suppliers"});
+
+        // One window brought up from another follows the rights too.
+        ChooseInMainMenu("Sales", "Invoices");
+        TfmArTran* inv = FMain->fmArTran;
+        QVERIFY(inv->Child_CDS->RowOfKey(1) >= 0);
+        inv->Child_CDS->Locate("ID", 1);
+        inv->pg->setCurrentWidget(inv->pgTs1);
+        TDbGrid* g = inv->dbGridReceipts;
+        QCOMPARE(g->model()->rowCount(), 1);
+        QTest::mouseDClick(g->viewport(), Qt::LeftButton, {},
+                           g->visualRect(g->model()->index(0, 1)).center());
+        QCOMPARE(msgs.Take(), QStringList{"Your access rights do not include \"Receipts\"."});
+        QCOMPARE(FMain->FrontWindow(), inv);
+        QVERIFY(!FMain->fmCBTran->isVisible());
+        QCOMPARE(ButtonTexts(), (QStringList{"Invoices", "Suppliers"}));
+
+        QCOMPARE(Value("SELECT COALESCE(PASSWD, '') FROM SYS_USER WHERE ID=0"), QString());
+        QCOMPARE(msgs.Take(), QStringList());
+    }
+
+    // A whole menu taken away takes its windows with it, but for those the
+    // tool bar offers; the fixed items stay.
+    void withheldMenuTakesItsWindows() {
+        TScriptedMessages msgs;
+        AddUser(1, "ANN", "");
+        Deny(1, 0, "Systems");
+        Deny(1, 0, "Sales");
+        QVERIFY(ChangeUserByMenu("ANN", ""));
+        QCOMPARE(FDm->Curr_User_ID, 1);
+        QVERIFY(!TopMenu("Systems")->isVisible());
+        for (const char* withheld : {"System_User", "Sales_CBAcct"}) {
+            FMain->Command(withheld)->trigger();
+            QVERIFY2(!FMain->FrontWindow(), withheld);
+        }
+        QCOMPARE(ButtonTexts(), QStringList());
+        auto* bar = FMain->findChild<QToolBar*>("TopBar");
+        QTest::mouseClick(bar->widgetForAction(FMain->Command("Sales_CBTran")), Qt::LeftButton);
+        QCOMPARE(FMain->FrontWindow(), FMain->fmCBTran);
+        QVERIFY(FMain->Command("System_Login")->isEnabled());
+        QCOMPARE(msgs.Take(), QStringList());
+    }
+
+    // Unsaved edits in the user window at Change User: settled first, or the
+    // Change User does not go on and the typed text stays.
+    void changeUserWithPendingEdits_data() {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("goesOn");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("save") << int(TMessageService::TAnswer::Yes) << "Boss" << true << "Boss";
+        QTest::newRow("discard") << int(TMessageService::TAnswer::No) << "Boss" << true
+                                 << "Administrator";
+        QTest::newRow("cancel") << int(TMessageService::TAnswer::Cancel) << "Boss" << false
+                                << "Administrator";
+        // The database refuses a name longer than its column.
+        QTest::newRow("refused") << int(TMessageService::TAnswer::Yes) << QString(61, 'x') << false
+                                 << "Administrator";
+    }
+
+    void changeUserWithPendingEdits() {
+        QFETCH(int, answer);
+        QFETCH(QString, typed);
+        QFETCH(bool, goesOn);
+        QFETCH(QString, stored);
+        TScriptedMessages msgs;
+        AddUser(1, "ANN", "");
+        Deny(1, 1, "User Management");
+        TfmUser* u = UserWindowAt("ADMIN");
+        QWidget* name = EditorOf(u, "NAME");
+        Retype(name, typed);
+        msgs.Choices = {TMessageService::TAnswer(answer)};
+        QCOMPARE(ChangeUserByMenu("ANN", ""), goesOn);
+        QCOMPARE(msgs.Take().value(0),
+                 QString("The record being edited in [User Management] is not saved yet. Save it "
+                         "now?"));
+        QCOMPARE(Value("SELECT NAME FROM SYS_USER WHERE ID=0"), stored);
+        QCOMPARE(FDm->Curr_User_ID, goesOn ? 1 : 0);
+        QCOMPARE(FMain->fmUser->isVisible(), !goesOn);
+        QCOMPARE(ButtonTexts(), goesOn ? QStringList() : QStringList{"User Management"});
+        if (!goesOn) {
+            QCOMPARE(FMain->FrontWindow(), u);
+            QVERIFY(u->HasPendingEdits());
+            u->CancelPendingEdits();
+        }
     }
 
     // The administrator can be neither deleted nor given rights.
