@@ -110,6 +110,18 @@ void TdmMain::ReadInBackground(const std::function<QVariant(TFbConnection&)>& re
     FBackground.push_back(std::move(work));
 }
 
+void TdmMain::WaitForBackgroundReads() {
+    for (;;) {
+        bool running = false;
+        for (const TBackground& b : FBackground) running = running || !*b.Done;
+        if (!running) break;
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 50);
+        QThread::msleep(10);
+    }
+    for (TBackground& b : FBackground) b.Thread.join();
+    FBackground.clear();
+}
+
 TdmMain::TCreateResult TdmMain::DataModuleCreate(const std::function<bool()>& login) {
     QString err;
     // The upgrade connection is tried only when the main one opened, so that
