@@ -176,10 +176,16 @@ private slots:
     // A disk too small for the restored database, or for a backup: a
     // message, the database unchanged, and none of the files the work made
     // left behind.
+    void fullDisk_data() {
+        QTest::addColumn<int>("eighths");  // room left, in eighths of the database
+        QTest::newRow("none") << 0;
+        QTest::newRow("a third") << 3;
+    }
     void fullDisk() {
+        QFETCH(int, eighths);
         const QString mount = QDir::tempPath() + "/tst_backup_full";
         QDir().mkpath(mount);
-        const qint64 room = QFileInfo(TTestFolder::TemplateDb("main.fdb")).size() + 600 * 1024;
+        const qint64 room = QFileInfo(TTestFolder::TemplateDb("main.fdb")).size() * 2;
         if (QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=" + QString::number(room),
                                         "tmpfs", mount}) != 0) {
             QDir().rmdir(mount);
@@ -203,7 +209,7 @@ private slots:
         QVERIFY(!good.isEmpty());
         QFile filler(mount + "/filler");
         QVERIFY(filler.open(QIODevice::WriteOnly));
-        const qint64 leave = QFileInfo(db).size() / 3;
+        const qint64 leave = QFileInfo(db).size() * eighths / 8;
         while (QStorageInfo(mount).bytesAvailable() > leave + 65536 &&
                filler.write(QByteArray(65536, 'f')) == 65536)
             filler.flush();
@@ -344,7 +350,8 @@ private slots:
     }
 
     // The file chosen for a backup is replaced only by a checked backup, and
-    // never when it is one of the program's databases.
+    // never when it is one of the program's databases; scratch files a
+    // backup killed half way left beside it are gone after the next one.
     void backupTargets() {
         Start();
         TScriptedMessages msgs;
@@ -352,6 +359,12 @@ private slots:
         QVERIFY(!first.isEmpty());
         FDm->ExecSQL("INSERT INTO AR_ACCT (ID, NICKNAME, NAME) VALUES (1, 'Acme', 'Acme Ltd')");
         const qint64 before = QFileInfo(first).lastModified().toMSecsSinceEpoch();
+        // Left by a backup over the same file that was killed half way.
+        for (const QString& scratch : {first + ".part", first + ".check.fdb"}) {
+            QFile f(scratch);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("left over");
+        }
         msgs.InputValues = {first};
         FMain->Command(Cmd::System_Backup)->trigger();
         QVERIFY2(msgs.Take().value(1).startsWith("The database has been backed up to "),
