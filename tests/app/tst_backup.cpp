@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <QtTest>
 #include <atomic>
+#include <csignal>
 
 #include "TFbConnection.h"
 #include "TFbQuery.h"
@@ -307,7 +308,9 @@ private slots:
         child.setProcessChannelMode(QProcess::ForwardedChannels);
         child.start(QCoreApplication::applicationFilePath(), {"childRestoreForKill"});
         QVERIFY(child.waitForFinished(-1));
+        // Stopped by the kill at that step, not by a failure of its own.
         QCOMPARE(child.exitStatus(), QProcess::CrashExit);
+        QCOMPARE(child.exitCode(), int(SIGKILL));
         QVERIFY(QFileInfo::exists(db));
 
         const QDir data(folder.Path() + "Data");
