@@ -31,11 +31,8 @@ bool IsAdministrator() {
     return false;
 }
 
-// The path of the database file, when it is a file of this computer (the
-// embedded engine, or a server on this computer); empty, after saying why,
-// when it is not.
-// The path of a database string's file when it is on this computer; empty
-// when it is not.
+// The path of a database string's file when it is on this computer (the
+// embedded engine, or a server on this computer); empty when it is not.
 QString LocalPath(const QString& database) {
     QString host, path;
     TFbService::SplitDatabase(database, host, path);
@@ -45,6 +42,8 @@ QString LocalPath(const QString& database) {
     return here ? path : QString();
 }
 
+// The path of the main database file, when it is a file of this computer;
+// empty, after saying why, when it is not.
 QString LocalDatabaseFile() {
     const QString path = LocalPath(dmMain()->SQLConn_Main.Database());
     if (!path.isEmpty() && QFileInfo::exists(path)) return path;
@@ -193,8 +192,7 @@ void Backup::BackupDatabase(QWidget* parent) {
     }
     // Written under a name of its own and checked; only then does it take
     // the chosen name, so that a backup it replaces is lost to nothing.
-    // Left by a backup that was cut off, or by one running now in this
-    // program (none: the menu waits for it).
+    // Scratch files of these names can only be left by a backup that was cut off.
     const QString part = file + kPart;
     const QString check = file + kCheck;
     QFile::remove(part);

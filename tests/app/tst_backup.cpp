@@ -121,11 +121,11 @@ private slots:
         // without an error, as if it were done.
         QTest::newRow("truncated") << "truncated"
                                    << "The restore did not finish";
-        // A database file, not a backup of one.
+        // A good backup of another database, without this program's tables.
         QTest::newRow("foreign") << "foreign"
                                  << "";
-        QTest::newRow("noise") << "noise"
-                               << "";
+        QTest::newRow("not a backup") << "noise"
+                                      << "";
     }
     void badBackupRefused() {
         QFETCH(QString, kind);
@@ -142,7 +142,9 @@ private slots:
             bytes = g.read(g.size() / 2);
             QVERIFY(QFile::remove(good));
         } else if (kind == "foreign") {
-            QFile g(TTestFolder::TemplateDb("patch.fdb"));
+            const QString other = FProgram.Folder().Path() + "other.fbk";
+            TFbService::Backup(FProgram.Folder().PatchDb(), other);
+            QFile g(other);
             QVERIFY(g.open(QIODevice::ReadOnly));
             bytes = g.readAll();
         } else {
