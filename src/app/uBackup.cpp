@@ -1,13 +1,17 @@
 #include "uBackup.h"
 
+#include <unistd.h>
+
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QLocale>
 #include <QProgressDialog>
 #include <QRegularExpression>
+#include <csignal>
 
 #include "EFbError.h"
+#include "TFbConnection.h"
 #include "TFbService.h"
 #include "uDmMain.h"
 #include "uLibProc.h"
@@ -27,16 +31,22 @@ bool IsAdministrator() {
     return false;
 }
 
-// The path of the database file, when it is a file of this computer (the
-// embedded engine, or a server on this computer); empty, after saying why,
-// when it is not.
-QString LocalDatabaseFile() {
+// The path of a database string's file when it is on this computer (the
+// embedded engine, or a server on this computer); empty when it is not.
+QString LocalPath(const QString& database) {
     QString host, path;
-    TFbService::SplitDatabase(dmMain()->SQLConn_Main.Database(), host, path);
+    TFbService::SplitDatabase(database, host, path);
     const QString machine = host.section(QLatin1Char('/'), 0, 0).toLower();
     const bool here = machine.isEmpty() || machine == QLatin1String("localhost") ||
                       machine == QLatin1String("127.0.0.1") || machine == QLatin1String("::1");
-    if (here && QFileInfo::exists(path)) return path;
+    return here ? path : QString();
+}
+
+// The path of the main database file, when it is a file of this computer;
+// empty, after saying why, when it is not.
+QString LocalDatabaseFile() {
+    const QString path = LocalPath(dmMain()->SQLConn_Main.Database());
+    if (!path.isEmpty() && QFileInfo::exists(path)) return path;
     ShowInformation(
         "The database " + TdmMain::ShownPath(dmMain()->SQLConn_Main.Database()) +
         " is not a file of this computer. Back it up or restore it on the computer that keeps "
@@ -104,6 +114,9 @@ int TableCount() {
 }
 
 int OtherConnections() {
+    // The program's own reads in the background (home page figures, folder
+    // counts) are no other users: they end by themselves.
+    dmMain()->WaitForBackgroundReads();
     return dmMain()
         ->SelectValue(QStringLiteral("SELECT COUNT(*) FROM MON$ATTACHMENTS WHERE "
                                      "MON$ATTACHMENT_ID <> CURRENT_CONNECTION AND "
@@ -122,11 +135,40 @@ QString FreeName(const QString& front, const QString& back) {
     return name;
 }
 
-// A name beside file that no file has.
-QString ScratchBeside(const QString& file, const QString& suffix) {
-    QString name = file + suffix;
-    for (int n = 2; QFileInfo::exists(name); ++n) name = file + "." + QString::number(n) + suffix;
-    return name;
+// The files beside the database a restore works with: the engine restores
+// into the first; once it is complete and checked it takes the second name,
+// and only then the database's, by one rename that replaces the file, so
+// that the database file is there at every moment.
+const char kRestoring[] = ".restoring";
+const char kRestored[] = ".restored";
+// Scratch files of a backup beside the chosen file: the backup as written,
+// and the database its check restores.
+const char kPart[] = ".part";
+const char kCheck[] = ".check.fdb";
+
+// Test builds may end the program at a step of the restore, as a power cut
+// would; nothing happens unless the variable is set.
+void Step(const char* name) {
+    static const QByteArray killAt = qgetenv("TALLYVO_TEST_KILL_AT");
+    if (!killAt.isEmpty() && killAt == name) ::raise(SIGKILL);
+}
+
+// Keeps the file database as kept without a moment in which either name is
+// missing: a second name for the same file where the file system allows
+// it, a copy under a scratch name otherwise.
+bool KeepAs(const QString& database, const QString& kept) {
+    if (::link(QFile::encodeName(database).constData(), QFile::encodeName(kept).constData()) == 0)
+        return true;
+    const QString part = kept + kPart;
+    QFile::remove(part);
+    if (QFile::copy(database, part) && QFile::rename(part, kept)) return true;
+    QFile::remove(part);
+    return false;
+}
+
+// Replaces to by from in one step (rename(2)): to is never missing.
+bool ReplaceWith(const QString& from, const QString& to) {
+    return ::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
 }
 
 }  // namespace
@@ -150,13 +192,18 @@ void Backup::BackupDatabase(QWidget* parent) {
     }
     // Written under a name of its own and checked; only then does it take
     // the chosen name, so that a backup it replaces is lost to nothing.
-    const QString part = ScratchBeside(file, QStringLiteral(".part"));
-    const QString check = ScratchBeside(file, QStringLiteral(".check.fdb"));
+    // Scratch files of these names can only be left by a backup that was cut off.
+    const QString part = file + kPart;
+    const QString check = file + kCheck;
+    QFile::remove(part);
+    QFile::remove(check);
     TProgress progress(parent, QStringLiteral("Backing up the database..."), 4 * TableCount() + 1);
+    bool checking = false;
     try {
         if (TFbService::Backup(dmMain()->SQLConn_Main.Database(), part,
                                [&](const QString& line) { return progress.Line(line); })) {
             progress.SetText(QStringLiteral("Checking the backup..."));
+            checking = true;
             // Restored beside the backup, where the engine could write.
             TFbService::Restore(part, check,
                                 [&](const QString& line) { return progress.Line(line); });
@@ -165,7 +212,10 @@ void Backup::BackupDatabase(QWidget* parent) {
         progress.Done();
         QFile::remove(part);
         QFile::remove(check);
-        ShowError("The database could not be backed up: " + e.Message());
+        ShowError((checking ? QStringLiteral("The backup failed its check (restoring it) and was "
+                                             "not kept: ")
+                            : QStringLiteral("The database could not be backed up: ")) +
+                  e.Message());
         return;
     }
     progress.Done();
@@ -213,27 +263,38 @@ bool Backup::RestoreDatabase(QWidget* parent) {
         return false;
     // Restored beside the database first: a backup that fails to restore
     // leaves the database as it is.
-    const QString restored = ScratchBeside(database, QStringLiteral(".restoring"));
+    const QString restoring = database + kRestoring;
+    const QString restored = database + kRestored;
+    QFile::remove(restoring);
+    QFile::remove(restored);
     TProgress progress(parent, QStringLiteral("Restoring the database..."), 2 * TableCount() + 1);
     try {
-        TFbService::Restore(file, restored,
-                            [&](const QString& line) { return progress.Line(line); });
+        TFbService::Restore(file, restoring, [&](const QString& line) {
+            Step("restore");
+            return progress.Line(line);
+        });
+        if (!progress.Cancelled()) {
+            // What the start reads must be there before the file replaces the database.
+            TFbConnection check;
+            check.Open(restoring);
+            TdmMain::CheckDatabase(check, QStringLiteral("Main"));
+        }
     } catch (const EFbError& e) {
         progress.Done();
-        QFile::remove(restored);
+        QFile::remove(restoring);
         ShowError("The backup " + QDir::toNativeSeparators(file) +
                   " could not be restored, and the database is unchanged. " + e.Message());
         return false;
     }
     progress.Done();
     if (progress.Cancelled()) {
-        QFile::remove(restored);
+        QFile::remove(restoring);
         ShowInformation(QStringLiteral("The restore was cancelled; the database is unchanged."));
         return false;
     }
     // Someone may have connected meanwhile.
     if (othersRefuse()) {
-        QFile::remove(restored);
+        QFile::remove(restoring);
         return false;
     }
     // The program lets go of the file before it is put aside.
@@ -242,24 +303,87 @@ bool Backup::RestoreDatabase(QWidget* parent) {
     } catch (const EFbError&) {
         // Closed all the same; the file is left by this program.
     }
-    if (!QFile::rename(database, kept)) {
-        QFile::remove(restored);
-        ShowError("The database " + QDir::toNativeSeparators(database) +
-                  " could not be renamed to " + QDir::toNativeSeparators(kept) +
+    // Each step leaves the database file in place; a start after a stop at
+    // any of them finishes the switch or leaves the database as it was
+    // (RecoverInterruptedRestore).
+    if (!KeepAs(database, kept)) {
+        QFile::remove(restoring);
+        ShowError("The database " + QDir::toNativeSeparators(database) + " could not be kept as " +
+                  QDir::toNativeSeparators(kept) +
                   ", so the backup was not put in its place. Tallyvo starts again on the "
                   "database as it was.");
         return true;
     }
-    if (!QFile::rename(restored, database)) {
-        const bool back = QFile::rename(kept, database);
-        ShowError("The restored database " + QDir::toNativeSeparators(restored) +
-                  " could not be put in the place of " + QDir::toNativeSeparators(database) +
-                  (back ? QStringLiteral(". Tallyvo starts again on the database as it was.")
-                        : ". The database is kept as " + QDir::toNativeSeparators(kept) +
-                              "; give it its name back before starting Tallyvo again."));
+    Step("kept");
+    if (!ReplaceWith(restoring, restored)) {
+        QFile::remove(restoring);
+        ShowError("The restored database could not be made ready beside " +
+                  QDir::toNativeSeparators(database) +
+                  ". Tallyvo starts again on the database as it was.");
         return true;
     }
+    Step("ready");
+    if (!ReplaceWith(restored, database)) {
+        QFile::remove(restored);
+        ShowError("The restored database could not be put in the place of " +
+                  QDir::toNativeSeparators(database) +
+                  ". Tallyvo starts again on the database as it was.");
+        return true;
+    }
+    Step("switched");
     ShowInformation("The database has been restored from " + QDir::toNativeSeparators(file) +
                     ". Tallyvo starts again now; please log in.");
     return true;
+}
+
+void Backup::RecoverInterruptedRestore(const QString& databaseString) {
+    const QString database = LocalPath(databaseString);
+    // Scratch files of backups that were cut off.
+    const QDir backups(BackupFolder());
+    for (const QString& name : backups.entryList(
+             {QStringLiteral("*") + kPart, QStringLiteral("*") + kCheck}, QDir::Files))
+        QFile::remove(backups.filePath(name));
+
+    if (database.isEmpty()) return;
+    const QString restoring = database + kRestoring;
+    const QString restored = database + kRestored;
+    const QString shown = QDir::toNativeSeparators(database);
+    if (QFileInfo::exists(restored)) {
+        // Complete and checked, and the database it replaces already kept
+        // as a ".bak" file: the switch is finished.
+        QFile::remove(restoring);
+        if (ReplaceWith(restored, database))
+            ShowInformation(
+                "A restore of the database was interrupted while the files were "
+                "switched; it has now been finished: " +
+                shown +
+                " holds the restored database, and the one it replaced is kept "
+                "beside it as a \"" +
+                QFileInfo(database).fileName() + ".<date>.bak\" file.");
+        else
+            ShowError(
+                "A restore of the database was interrupted while the files were "
+                "switched. " +
+                shown + " holds the database as it was; the restored one is " +
+                QDir::toNativeSeparators(restored) + ".");
+        return;
+    }
+    if (!QFileInfo::exists(restoring)) return;
+    if (QFileInfo::exists(database)) {
+        // Stopped before the switch: what the engine wrote may be incomplete.
+        QFile::remove(restoring);
+        ShowInformation("A restore of the database was interrupted before it was finished. " +
+                        shown +
+                        " is the database as it was before the restore; the incomplete "
+                        "restored file has been removed.");
+        return;
+    }
+    // Left by an earlier version, which put the database aside before the
+    // restored one took its place: which file to use is the user's choice.
+    ShowError("The database file " + shown +
+              " is missing: a restore was interrupted while the files were switched. The "
+              "database as it was is kept beside it in a \"" +
+              QFileInfo(database).fileName() + ".<date>.bak\" file, and the restored one is " +
+              QDir::toNativeSeparators(restoring) + ". Give one of them the name " +
+              QFileInfo(database).fileName() + " and start Tallyvo again.");
 }

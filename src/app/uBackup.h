@@ -19,6 +19,13 @@ void BackupDatabase(QWidget* parent);
 // windows hold rows of the database that was).
 bool RestoreDatabase(QWidget* parent);
 
+// At start-up, before the database is opened: puts right what a backup or
+// a restore that was cut off left behind (scratch files; a restore stopped
+// while the files were switched is finished, or the user is told which file
+// holds which data). database: the main database as the configuration
+// names it (a file of another computer is left alone).
+void RecoverInterruptedRestore(const QString& database);
+
 // The folder backups are offered in: UserData/Backups of the program folder.
 QString BackupFolder();
 

@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QSocketNotifier>
 #include <QThread>
@@ -14,8 +15,10 @@
 #include <csignal>
 
 #include "TClientDataSet.h"
+#include "uBackup.h"
 #include "uDefault.h"
 #include "uDmMain.h"
+#include "uLibProc.h"
 #include "uMain.h"
 #include "uMessages.h"
 #include "uSplash.h"
@@ -126,6 +129,14 @@ TStartup::~TStartup() {
 
 bool TStartup::Start() {
     TfmSplash splash;  // hidden until the login succeeded
+    {
+        // Before the database is opened: a restore cut off while it switched
+        // the files is put right first.
+        const QString ini = ProgramFolder() + TdmMain::ConfigFileName();
+        if (QFileInfo(ini).isFile())
+            Backup::RecoverInterruptedRestore(ResolveConfigPath(
+                ReadIniValue(ini, QStringLiteral("DB"), QStringLiteral("Main")), ProgramFolder()));
+    }
     dmMain = std::make_unique<TdmMain>();
     if (dmMain->DataModuleCreate(&TfmMain::LoginOk) != TdmMain::TCreateResult::LoggedIn)
         return false;

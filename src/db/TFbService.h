@@ -7,7 +7,8 @@
 // consistent snapshot of a database in use, which copying its file is not.
 // The database strings are those a connection opens: a plain path for the
 // embedded engine, "host:/path" for a server (whose own files the paths
-// then name). Failures raise EFbError with the engine's message.
+// then name). Failures raise EFbError with the engine's message, and so does
+// a job whose report lacks the engine's closing line: it did not finish.
 class TFbService {
 public:
     // Called with each line the engine reports; false asks to stop. The

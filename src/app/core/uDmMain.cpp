@@ -130,6 +130,15 @@ bool TdmMain::ReadingInBackground() const {
     return false;
 }
 
+void TdmMain::WaitForBackgroundReads() {
+    while (ReadingInBackground()) {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 50);
+        QThread::msleep(10);
+    }
+    for (TBackground& b : FBackground) b.Thread.join();
+    FBackground.clear();
+}
+
 TdmMain::TCreateResult TdmMain::DataModuleCreate(const std::function<bool()>& login) {
     QString err;
     // The upgrade connection is tried only when the main one opened, so that

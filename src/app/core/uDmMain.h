@@ -246,6 +246,13 @@ public:
     // Whether a background read is still reading (one whose result waits
     // for the window thread is done).
     bool ReadingInBackground() const;
+    // Waits until the reads in the background have ended and let go of
+    // their connections; the window thread meanwhile runs what they hand
+    // over, user input aside.
+    void WaitForBackgroundReads();
+    // Raises the engine's error when the database lacks what the start needs
+    // (key "Main" or "Patch").
+    static void CheckDatabase(TFbConnection& conn, const QString& key);
     // Whether table holds more rows than the windows work through while the
     // user waits (counting them visits every row: a second for a million);
     // reads at most one row more than that.
@@ -263,8 +270,6 @@ private:
         std::shared_ptr<std::atomic<bool>> Done;
     };
     std::vector<TBackground> FBackground;
-    // Raises the engine's error when the database lacks what the start needs.
-    static void CheckDatabase(TFbConnection& conn, const QString& key);
     static void AddListIndexes(TFbConnection& conn);
 
     QHash<QString, TClientDataSet*> FLookupSets;
