@@ -279,11 +279,21 @@ bool Backup::RestoreDatabase(QWidget* parent) {
             check.Open(restoring);
             TdmMain::CheckDatabase(check, QStringLiteral("Main"));
         }
-    } catch (const EFbError& e) {
+    } catch (...) {
         progress.Done();
         QFile::remove(restoring);
+        QString reason;
+        try {
+            throw;
+        } catch (const EFbError& e) {
+            reason = e.Message();
+        } catch (const std::exception& e) {
+            reason = QString::fromLocal8Bit(e.what());
+        } catch (...) {
+            reason = QStringLiteral("The engine failed.");
+        }
         ShowError("The backup " + QDir::toNativeSeparators(file) +
-                  " could not be restored, and the database is unchanged. " + e.Message());
+                  " could not be restored, and the database is unchanged. " + reason);
         return false;
     }
     progress.Done();
@@ -345,6 +355,13 @@ void Backup::RecoverInterruptedRestore(const QString& databaseString) {
         QFile::remove(backups.filePath(name));
 
     if (database.isEmpty()) return;
+    // A copy of the database cut off while it was being kept (where the file
+    // system has no second names): the database itself is untouched.
+    const QFileInfo db(database);
+    const QDir beside = db.absoluteDir();
+    for (const QString& name :
+         beside.entryList({db.fileName() + QStringLiteral(".*.bak") + kPart}, QDir::Files))
+        QFile::remove(beside.filePath(name));
     const QString restoring = database + kRestoring;
     const QString restored = database + kRestored;
     const QString shown = QDir::toNativeSeparators(database);

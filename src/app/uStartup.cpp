@@ -67,8 +67,11 @@ void InstallSignalExit() {
     // these as well.
     sigaction(SIGTERM, &sa, nullptr);
     sigaction(SIGINT, &sa, nullptr);
-    // A closed terminal: the same clean end as an interrupt.
-    sigaction(SIGHUP, &sa, nullptr);
+    // A closed terminal: the same clean end as an interrupt, unless the
+    // program was started not to end with its terminal (nohup).
+    struct sigaction hup = {};
+    if (sigaction(SIGHUP, nullptr, &hup) == 0 && hup.sa_handler != SIG_IGN)
+        sigaction(SIGHUP, &sa, nullptr);
     ISC_STATUS_ARRAY status;
     fb_shutdown_callback(status, VetoSignalShutdown, fb_shut_confirmation, nullptr);
 }

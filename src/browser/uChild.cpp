@@ -1087,6 +1087,7 @@ void TfmChild::RefreshLookupCDS(const QString& baseTbName) {
 }
 
 void TfmChild::SetTableDefaultForInsert(TClientDataSet* cds) {
+    QStringList unusable;
     for (int i = 0; i < cds->FieldCount(); ++i) {
         TField* f = cds->Field(i);
         if (f->IsLookup || f->DefaultExpression.isEmpty()) continue;
@@ -1099,7 +1100,35 @@ void TfmChild::SetTableDefaultForInsert(TClientDataSet* cds) {
         else if (e == "USER")
             f->SetValue(dmMain()->Curr_User_ID);
         else
-            f->SetValue(e);
+            SetDefaultValue(f, e, unusable);
+    }
+    // Said once, and the row is still made: one bad default must not stop
+    // every new row.
+    if (!unusable.isEmpty())
+        ShowInformation(QStringLiteral("These default values cannot be used and were left "
+                                       "out; correct them in the field settings:\r") +
+                        unusable.join(QStringLiteral("\r")));
+}
+
+void TfmChild::SetDefaultValue(TField* f, const QString& e, QStringList& unusable) {
+    try {
+        f->SetValue(e);
+        return;
+    } catch (const EDataSetError& err) {
+        // A number stored as a default before numbers were checked as typed
+        // ("1e3") is taken as the number it reads as.
+        bool number = false;
+        const double d = QLocale::c().toDouble(e.trimmed(), &number);
+        const bool numeric = f->DataType == TFbType::Integer || f->DataType == TFbType::Int64 ||
+                             f->DataType == TFbType::Money || f->DataType == TFbType::Float;
+        if (number && numeric) {
+            try {
+                f->SetValue(d);
+                return;
+            } catch (const EDataSetError&) {
+            }
+        }
+        unusable << err.Message();
     }
 }
 
@@ -1254,7 +1283,12 @@ void TfmChild::BringUpRefresh() {
     // What the user is typing is never replaced: it is shown at the next
     // bring-up after the edits are settled.
     if (HasPendingEdits() || Child_CDS->State() != TDataSetState::Browse) return;
-    Child_RefreshRecordExecute();
+    // Every row shown may have changed (a receipt for another invoice), not
+    // only the current one: the rows are read again, the user staying on his.
+    Child_CDS->Refresh();
+    if (!FSubTableName.isEmpty() && Sub_CDS->Active()) Sub_CDS->Refresh();
+    RefreshRelated();
+    FWritesSeen = conn->Writes();
 }
 
 void TfmChild::SetTopBtnStatus() {

@@ -29,6 +29,7 @@ class QGroupBox;
 class TClientDataSet;
 class TDataSource;
 class TFbTransaction;
+class TField;
 class TDbGrid;
 class TPnDbEdit;
 class TfmChild;
@@ -462,7 +463,9 @@ private:
     bool FUdfBuilt[5] = {false, false, false, false, false};
     bool FChangingNode = false;
     int FListedFolderId = -1;  // the folder whose rows are listed; -1: other rows
-    quint64 FWritesSeen = 0;   // the connection's writes when the row was last shown
+    // Sets f to the default text e, or adds why it cannot to unusable.
+    static void SetDefaultValue(TField* f, const QString& e, QStringList& unusable);
+    quint64 FWritesSeen = 0;  // the connection's writes when the row was last shown
     bool ShowFetchProgress(int held);
     std::unique_ptr<QProgressDialog> FFetchProgress;
     QElapsedTimer FFetchWatch;

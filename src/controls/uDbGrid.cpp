@@ -160,10 +160,10 @@ void TDbGrid::GoToRow(int row) {
 void TDbGrid::mousePressEvent(QMouseEvent* e) {
     const QModelIndex idx = indexAt(e->position().toPoint());
     if (e->button() != Qt::LeftButton && idx.isValid()) {
-        // A right-click opens the menu for the rows marked: it never changes
-        // the marks (Qt's own press would), with or without Ctrl. With none
-        // marked, the menu is for the row under the pointer.
-        if (FMarks.Count() == 0) GoToRow(idx.row());
+        // A right-click never changes the marks (Qt's own press would), with
+        // or without Ctrl: commands for marked rows act on all of them. The
+        // row under the pointer becomes current, for the commands of one row.
+        GoToRow(idx.row());
         setFocus();
         e->accept();
         return;

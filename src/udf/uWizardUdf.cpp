@@ -9,6 +9,7 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QSpinBox>
 #include <QStackedWidget>
 #include <QVBoxLayout>
@@ -386,8 +387,14 @@ bool TfmWizardUdf::CheckAttributes() {
                 QStringLiteral("Field decimal points cannot be greater than field size"));
             ok = false;
         }
-        bool number = false;
-        QLocale::c().toDouble(edDefault->text().trimmed(), &number);
+        // As a number is typed into the field's boxes: plain digits, no
+        // exponent or grouping, no more decimals than the field keeps.
+        static const QRegularExpression plain(
+            QStringLiteral("^[+-]?([0-9]+([.][0-9]*)?|[.][0-9]+)$"));
+        const QString typed = edDefault->text().trimmed();
+        const qsizetype dot = typed.indexOf(QLatin1Char('.'));
+        const bool number = plain.match(typed).hasMatch() &&
+                            (dot < 0 || typed.size() - dot - 1 <= edNumDecimal->value());
         if (!number) {
             ShowInformation(QStringLiteral("Default value is not a valid numeric value"));
             ok = false;

@@ -137,11 +137,15 @@ private slots:
             QTest::addRow("%s, login dialog", name) << sig << "login dialog";
             QTest::addRow("%s, error box", name) << sig << "error box";
         }
+        // Started not to end with its terminal: SIGHUP is no end, SIGTERM still is.
+        QTest::addRow("nohup, SIGHUP then SIGTERM") << int(SIGHUP) << "nohup";
     }
 
     void signalEndsTheProgram() {
         QFETCH(int, signal);
         QFETCH(QString, state);
+        const bool nohup = state == "nohup";
+        if (nohup) state = "main window";
         // The error box: the upgrade database is missing, after the main one opened.
         TTestFolder folder(state == "error box" ? "[DB]\nMain=./Data/main.fdb\nPatch=./none.fdb\n"
                                                 : QString());
@@ -156,6 +160,7 @@ private slots:
         program.setProcessEnvironment(env);
         program.setWorkingDirectory(folder.Path());
         program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        if (nohup) program.setChildProcessModifier([]() { ::signal(SIGHUP, SIG_IGN); });
         program.start(exe, {});
         QVERIFY(program.waitForStarted());
 
@@ -175,6 +180,10 @@ private slots:
         }
 
         QCOMPARE(::kill(pid_t(program.processId()), signal), 0);
+        if (nohup) {
+            QVERIFY2(!program.waitForFinished(1500), "ended by a SIGHUP it was started to ignore");
+            QCOMPARE(::kill(pid_t(program.processId()), SIGTERM), 0);
+        }
         const bool ended = program.waitForFinished(5000);
         if (!ended) {
             program.kill();

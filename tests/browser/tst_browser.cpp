@@ -139,6 +139,30 @@ private slots:
         QCOMPARE(ds->RecordCount(), 0);
     }
 
+    // Defaults stored before numbers were checked as typed: a number in
+    // another notation is taken as that number; one that is no number is
+    // left out, said once, and the new row is still made with the others.
+    void insertDefaultsStoredEarlier() {
+        TScriptedMessages msgs;
+        F.Dm().ExecSQL(
+            "UPDATE SYS_OBJECT SET DEFAULTVAL='1e1' WHERE OBJECT='AR_ACCT' AND FIELD='DISCTRATE'");
+        F.Dm().ExecSQL(
+            "UPDATE SYS_OBJECT SET DEFAULTVAL='abc' WHERE OBJECT='AR_ACCT' AND FIELD='PRICENO'");
+        F.Dm().ExecSQL(
+            "UPDATE SYS_OBJECT SET DEFAULTVAL='A' WHERE OBJECT='AR_ACCT' AND FIELD='GRADE'");
+        auto w = OpenBrowser<TfmCust>();
+        w->Child_New->trigger();
+        TClientDataSet* ds = w->Child_CDS;
+        QCOMPARE(ds->State(), TDataSetState::Insert);
+        QCOMPARE(ds->FieldByName("DISCTRATE")->AsFloat(), 10.0);
+        QVERIFY(ds->FieldByName("PRICENO")->IsNull());
+        QCOMPARE(ds->FieldByName("GRADE")->AsString(), QString("A"));
+        const QStringList shown = msgs.Take();
+        QCOMPARE(shown.size(), 1);
+        QVERIFY2(shown.first().contains("abc"), qPrintable(shown.first()));
+        w->Child_Cancel->trigger();
+    }
+
     void requiredFieldAndRefusedWrite() {
         TScriptedMessages msgs;
         F.Dm().SQLConn_Main.ExecuteImmediate(
@@ -311,9 +335,11 @@ private slots:
     void rightClickMovesTheMarkedRows_data() {
         QTest::addColumn<int>("mods");
         QTest::addColumn<bool>("marked");
-        QTest::newRow("right-click") << int(Qt::NoModifier) << true;
-        QTest::newRow("Ctrl+right-click") << int(Qt::ControlModifier) << true;
-        QTest::newRow("none marked") << int(Qt::NoModifier) << false;
+        QTest::addColumn<int>("clicked");
+        QTest::newRow("right-click") << int(Qt::NoModifier) << true << 2;
+        QTest::newRow("Ctrl+right-click") << int(Qt::ControlModifier) << true << 2;
+        QTest::newRow("on a row not marked") << int(Qt::NoModifier) << true << 1;
+        QTest::newRow("none marked") << int(Qt::NoModifier) << false << 2;
     }
 
     // Two rows Ctrl-clicked, the menu opened by a right-click on one of
@@ -322,6 +348,7 @@ private slots:
     void rightClickMovesTheMarkedRows() {
         QFETCH(int, mods);
         QFETCH(bool, marked);
+        QFETCH(int, clicked);
         TScriptedMessages msgs;
         auto w = OpenBrowser<TfmCust>();
         QTreeWidget* tv = w->TreeView1;
@@ -341,7 +368,17 @@ private slots:
             picker->tvDialog->setCurrentItem(FolderNamed(picker->tvDialog, "Retail"));
             picker->BitBtn1->click();
         });
-        ChooseInGridMenu(w->DBGrid1, w->PopupDbGrid, {"Move to Folder"}, 2,
+        if (clicked == 1) {
+            // The row right-clicked is current, for the commands of one row;
+            // the marks stay.
+            const qint64 middle = cds->KeyOfRow(1).toLongLong();
+            TDbGrid* g = w->DBGrid1;
+            QTest::mouseClick(g->viewport(), Qt::RightButton, {},
+                              g->visualRect(g->model()->index(1, 1)).center());
+            QCOMPARE(cds->FieldByName("ID")->Value().toLongLong(), middle);
+            QCOMPARE(g->SelectedRows().Count(), 2);
+        }
+        ChooseInGridMenu(w->DBGrid1, w->PopupDbGrid, {"Move to Folder"}, clicked,
                          Qt::KeyboardModifiers(mods));
         QCOMPARE(msgs.Take(), QStringList());
         QCOMPARE(F.Value(QString("SELECT LIST(ID) FROM (SELECT ID FROM AR_ACCT WHERE "

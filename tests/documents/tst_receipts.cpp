@@ -197,6 +197,20 @@ private slots:
         ChooseInGridMenu(w->DBGrid1, w->PopupDbGrid, {"Refresh Record"});
         QCOMPARE(shown(), QString("60.0000 60.0000"));
 
+        // So does a row other than the current one.
+        const QVariant paidOne = w->Child_CDS->FieldByName("ID")->Value();
+        Invoice();
+        QVERIFY(w->Child_CDS->FieldByName("ID")->Value() != paidOne);
+        FMain->Command("Sales_CBTran")->trigger();
+        Retype(EditorOf(pay, "TRANAMT"), "80");
+        Click(pay, pay->Child_Save);
+        FMain->Command("Ar_Tran")->trigger();
+        TClientDataSet* inv = w->Child_CDS;
+        QCOMPARE(inv->ValueAt(inv->RowOfKey(paidOne), inv->FieldByName("AMTPAID"))
+                     .value<TMoney>()
+                     .ToString(),
+                 QString("80.0000"));
+
         // An invoice being typed in keeps the typing when it comes up again.
         Retype(EditorOf(w, "REF1"), "typed");
         FMain->Command("Sales_CBTran")->trigger();

@@ -131,6 +131,10 @@ bool TdmMain::ReadingInBackground() const {
 }
 
 void TdmMain::WaitForBackgroundReads() {
+    if (ReadingInBackground()) QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    const auto restore = qScopeGuard([this, shown = ReadingInBackground()]() {
+        if (shown) QGuiApplication::restoreOverrideCursor();
+    });
     while (ReadingInBackground()) {
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 50);
         QThread::msleep(10);
