@@ -166,6 +166,16 @@ bool KeepAs(const QString& database, const QString& kept) {
     return false;
 }
 
+// The newest copy of database kept by a restore ("main.fdb.<date>.bak"), as
+// shown to the user; a pattern of such names when there is none.
+QString NewestKept(const QString& database) {
+    const QFileInfo db(database);
+    const QFileInfoList kept = db.absoluteDir().entryInfoList(
+        {db.fileName() + QStringLiteral(".*.bak")}, QDir::Files, QDir::Time);
+    return kept.isEmpty() ? "a \"" + db.fileName() + ".<date>.bak\" file"
+                          : QDir::toNativeSeparators(kept.first().absoluteFilePath());
+}
+
 // Replaces to by from in one step (rename(2)): to is never missing.
 bool ReplaceWith(const QString& from, const QString& to) {
     return ::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
@@ -373,10 +383,8 @@ void Backup::RecoverInterruptedRestore(const QString& databaseString) {
             ShowInformation(
                 "A restore of the database was interrupted while the files were "
                 "switched; it has now been finished: " +
-                shown +
-                " holds the restored database, and the one it replaced is kept "
-                "beside it as a \"" +
-                QFileInfo(database).fileName() + ".<date>.bak\" file.");
+                shown + " holds the restored database, and the one it replaced is kept as " +
+                NewestKept(database) + ".");
         else
             ShowError(
                 "A restore of the database was interrupted while the files were "
@@ -399,8 +407,8 @@ void Backup::RecoverInterruptedRestore(const QString& databaseString) {
     // restored one took its place: which file to use is the user's choice.
     ShowError("The database file " + shown +
               " is missing: a restore was interrupted while the files were switched. The "
-              "database as it was is kept beside it in a \"" +
-              QFileInfo(database).fileName() + ".<date>.bak\" file, and the restored one is " +
+              "database as it was is kept as " +
+              NewestKept(database) + ", and the restored one is " +
               QDir::toNativeSeparators(restoring) + ". Give one of them the name " +
               QFileInfo(database).fileName() + " and start Tallyvo again.");
 }

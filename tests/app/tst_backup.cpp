@@ -352,6 +352,8 @@ private slots:
                                            " is missing: a restore was interrupted"),
                  qPrintable(shown.join('|')));
         QVERIFY(shown.value(0).contains(QDir::toNativeSeparators(db + ".restoring")));
+        // The file that holds the data as it was, by its name.
+        QVERIFY(shown.value(0).contains(QDir::toNativeSeparators(db + ".2026-01-02-0304.bak")));
     }
 
     // The file chosen for a backup is replaced only by a checked backup, and

@@ -131,9 +131,10 @@ bool TdmMain::ReadingInBackground() const {
 }
 
 void TdmMain::WaitForBackgroundReads() {
-    if (ReadingInBackground()) QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    const auto restore = qScopeGuard([this, shown = ReadingInBackground()]() {
-        if (shown) QGuiApplication::restoreOverrideCursor();
+    const bool waiting = ReadingInBackground();
+    if (waiting) QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    const auto restore = qScopeGuard([waiting]() {
+        if (waiting) QGuiApplication::restoreOverrideCursor();
     });
     while (ReadingInBackground()) {
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 50);
