@@ -114,9 +114,9 @@ int TableCount() {
 }
 
 int OtherConnections() {
-    // The program's own reads in the background (home page figures, folder
+    // The program's own work in the background (home page figures, folder
     // counts) are no other users: they end by themselves.
-    dmMain()->WaitForBackgroundReads();
+    dmMain()->WaitForBackgroundWork();
     return dmMain()
         ->SelectValue(QStringLiteral("SELECT COUNT(*) FROM MON$ATTACHMENTS WHERE "
                                      "MON$ATTACHMENT_ID <> CURRENT_CONNECTION AND "

@@ -275,7 +275,7 @@ void TfmDefault::sbRefreshToDoClick() {
         // Years of invoices: the paid amounts and the figures are worked out
         // on a connection of their own and shown when they come; until then,
         // and when they cannot be worked out, the figures of before stay.
-        dmMain()->ReadInBackground(
+        dmMain()->RunInBackground(
             [](TFbConnection& conn) {
                 TdmMain::RecalculatePaidAmounts(conn);
                 return QVariant(HomeFigures(conn));

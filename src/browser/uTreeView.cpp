@@ -91,7 +91,7 @@ void CountFoldersInBackground(QTreeWidget* tree, const QString& table, const QSt
                                               : "COUNT(IIF(" + countField + " = 0, 1, NULL))") +
                         " FROM " + table + " GROUP BY SYS_TREEVIEW_ID";
     QPointer<QTreeWidget> guard(tree);
-    dmMain()->ReadInBackground(
+    dmMain()->RunInBackground(
         [sql](TFbConnection& conn) {
             QVariantMap counts;
             TFbTransaction tra(conn);

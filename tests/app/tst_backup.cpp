@@ -248,7 +248,7 @@ private slots:
         Start();
         TScriptedMessages msgs;
         std::atomic<bool> attached{false}, release{false};
-        FDm->ReadInBackground(
+        FDm->RunInBackground(
             [&](TFbConnection&) {
                 attached = true;
                 while (!release) QThread::yieldCurrentThread();
@@ -261,7 +261,7 @@ private slots:
         msgs.Answers = {false};  // the file dialog cancelled
         FMain->Command(Cmd::System_Restore)->trigger();
         release = true;
-        FDm->WaitForBackgroundReads();
+        FDm->WaitForBackgroundWork();
         QCOMPARE(msgs.Take(), QStringList{"Open: Restore Database"});
     }
 

@@ -297,7 +297,7 @@ private slots:
         w->Child_CDS->FetchWhenIdle = false;
         // The count has been read, before the save; its result waits for the
         // window thread's event loop, which has not run since.
-        while (F.Dm().ReadingInBackground()) QThread::yieldCurrentThread();
+        while (F.Dm().RunningInBackground()) QThread::yieldCurrentThread();
         QCOMPARE(Folder(w.get(), "General")->text(0), QString("General"));
         Click(w.get(), w->Child_New);
         w->Child_CDS->FieldByName("AR_ACCT_ID")->SetValue(2);
@@ -306,7 +306,7 @@ private slots:
         const int stored = F.Value("SELECT COUNT(*) FROM AR_TRAN WHERE SYS_TREEVIEW_ID=10").toInt();
         QCOMPARE(stored, Invoices + 20001);
         QTRY_VERIFY_WITH_TIMEOUT(
-            !F.Dm().ReadingInBackground() && Folder(w.get(), "General")->text(0) != "General",
+            !F.Dm().RunningInBackground() && Folder(w.get(), "General")->text(0) != "General",
             60000);
         QCoreApplication::processEvents();
         QCOMPARE(Folder(w.get(), "General")->text(0), QString("General (%1)").arg(stored));

@@ -74,9 +74,9 @@ TdmMain::~TdmMain() {
     if (g_dmMain == this) g_dmMain = nullptr;
 }
 
-void TdmMain::ReadInBackground(const std::function<QVariant(TFbConnection&)>& read,
-                               const std::function<void(const QVariant&)>& done,
-                               const std::function<void(const QString&)>& failed) {
+void TdmMain::RunInBackground(const std::function<QVariant(TFbConnection&)>& work,
+                              const std::function<void(const QVariant&)>& done,
+                              const std::function<void(const QString&)>& failed) {
     // Those done are joined here rather than all at the end.
     for (auto it = FBackground.begin(); it != FBackground.end();) {
         if (*it->Done) {
@@ -89,16 +89,16 @@ void TdmMain::ReadInBackground(const std::function<QVariant(TFbConnection&)>& re
     const QString db = SQLConn_Main.Database();
     QPointer<TdmMain> self(this);
     auto finished = std::make_shared<std::atomic<bool>>(false);
-    TBackground work;
-    work.Done = finished;
-    work.Thread = std::thread([db, read, done, failed, self, finished]() {
+    TBackground task;
+    task.Done = finished;
+    task.Thread = std::thread([db, work, done, failed, self, finished]() {
         const auto mark = qScopeGuard([finished]() { *finished = true; });
         QVariant result;
         QString error;
         try {
             TFbConnection conn;
             conn.Open(db);
-            result = read(conn);
+            result = work(conn);
         } catch (const EFbError& e) {
             error = e.Message();
         } catch (const std::exception& e) {
@@ -121,22 +121,22 @@ void TdmMain::ReadInBackground(const std::function<QVariant(TFbConnection&)>& re
             },
             Qt::QueuedConnection);
     });
-    FBackground.push_back(std::move(work));
+    FBackground.push_back(std::move(task));
 }
 
-bool TdmMain::ReadingInBackground() const {
+bool TdmMain::RunningInBackground() const {
     for (const TBackground& b : FBackground)
         if (!*b.Done) return true;
     return false;
 }
 
-void TdmMain::WaitForBackgroundReads() {
-    const bool waiting = ReadingInBackground();
+void TdmMain::WaitForBackgroundWork() {
+    const bool waiting = RunningInBackground();
     if (waiting) QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     const auto restore = qScopeGuard([waiting]() {
         if (waiting) QGuiApplication::restoreOverrideCursor();
     });
-    while (ReadingInBackground()) {
+    while (RunningInBackground()) {
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 50);
         QThread::msleep(10);
     }

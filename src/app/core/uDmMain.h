@@ -234,22 +234,23 @@ public:
     void RecalculatePaidAmounts();
     // The same on a connection of the caller's (any thread), without the cursor.
     static void RecalculatePaidAmounts(TFbConnection& conn);
-    // Runs a long read on a thread of its own, with a connection of its own
-    // to the main database (given its path), so that the windows stay
-    // responsive; done then runs in the window thread with what it found.
-    // When the work fails, failed runs there instead with the database's
-    // message; without it, the message is shown. Waited for before the data
-    // module goes.
-    void ReadInBackground(const std::function<QVariant(TFbConnection&)>& read,
-                          const std::function<void(const QVariant&)>& done,
-                          const std::function<void(const QString&)>& failed = nullptr);
-    // Whether a background read is still reading (one whose result waits
-    // for the window thread is done).
-    bool ReadingInBackground() const;
-    // Waits until the reads in the background have ended and let go of
-    // their connections; the window thread meanwhile runs what they hand
-    // over, user input aside.
-    void WaitForBackgroundReads();
+    // Runs work (which may read and write: the home page's pass writes paid
+    // amounts) on a thread of its own, with a connection of its own to the
+    // main database (given its path), so that the windows stay responsive;
+    // done then runs in the window thread with what it returned. When the
+    // work fails, failed runs there instead with the database's message;
+    // without it, the message is shown. Waited for before the data module
+    // goes.
+    void RunInBackground(const std::function<QVariant(TFbConnection&)>& work,
+                         const std::function<void(const QVariant&)>& done,
+                         const std::function<void(const QString&)>& failed = nullptr);
+    // Whether work in the background is still running (work whose result
+    // waits for the window thread is done).
+    bool RunningInBackground() const;
+    // Waits until the work in the background has ended and let go of its
+    // connections; the window thread meanwhile runs what it hands over,
+    // user input aside.
+    void WaitForBackgroundWork();
     // Raises the engine's error when the database lacks what the start needs
     // (key "Main" or "Patch").
     static void CheckDatabase(TFbConnection& conn, const QString& key);
