@@ -115,7 +115,7 @@ int TableCount() {
 
 int OtherConnections() {
     // The program's own work in the background (home page figures, folder
-    // counts) are no other users: they end by themselves.
+    // counts) is no other user: it ends by itself.
     dmMain()->WaitForBackgroundWork();
     return dmMain()
         ->SelectValue(QStringLiteral("SELECT COUNT(*) FROM MON$ATTACHMENTS WHERE "
