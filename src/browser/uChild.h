@@ -277,10 +277,10 @@ public:
     void DBGrid1TitleClick(int logical);
     void btnAutoAdjClick();
     void btnLeftTreeClick(QToolButton* pressed);
-    // Run at every bring-up: the current row shows what has been written
-    // since the window last looked (a receipt entered in another window
-    // changes an invoice's paid amount). A window that must re-read its rows
-    // each time (the user window) does so here.
+    // Run at every bring-up: the rows show what has been written since the
+    // window last looked (a receipt entered in another window changes an
+    // invoice's paid amount), unless edits are pending. A window that must
+    // re-read its rows each time (the user window) does so here.
     virtual void BringUpRefresh();
 
     // ---- navigation
@@ -465,7 +465,7 @@ private:
     int FListedFolderId = -1;  // the folder whose rows are listed; -1: other rows
     // Sets f to the default text e, or adds why it cannot to unusable.
     static void SetDefaultValue(TField* f, const QString& e, QStringList& unusable);
-    quint64 FWritesSeen = 0;  // the connection's writes when the row was last shown
+    quint64 FWritesSeen = 0;  // the connection's writes when the rows were last read
     bool ShowFetchProgress(int held);
     std::unique_ptr<QProgressDialog> FFetchProgress;
     QElapsedTimer FFetchWatch;
