@@ -62,6 +62,18 @@ private:
         ds.Open();
     }
 
+    // Customers N20 to N31, and ds set to read them four at a time in the
+    // order of their short names (not opened yet).
+    void TwelveCustomersInPackets(TClientDataSet& ds) {
+        for (int i = 20; i < 32; ++i)
+            Exec(QString("INSERT INTO AR_ACCT (ID, NICKNAME) VALUES (%1, 'N%1')").arg(i));
+        ds.SetConnection(&FConn);
+        ds.CommandText = "SELECT ID, NICKNAME FROM AR_ACCT";
+        ds.PacketRecords = 4;
+        ds.UpdateFieldDefs();
+        ds.AddIndex("A_NICKNAME", "NICKNAME", false);
+    }
+
 private slots:
     void initTestCase() {
         FPath = FDir.path() + "/main.fdb";
@@ -729,14 +741,8 @@ private slots:
     // opened, each once and in the order asked for, whatever is written
     // meanwhile; moving past the rows read, a filter and Last read the rest.
     void packetsMeetEveryRowOnce() {
-        for (int i = 20; i < 32; ++i)
-            Exec(QString("INSERT INTO AR_ACCT (ID, NICKNAME) VALUES (%1, 'N%1')").arg(i));
         TClientDataSet ds;
-        ds.SetConnection(&FConn);
-        ds.CommandText = "SELECT ID, NICKNAME FROM AR_ACCT";
-        ds.PacketRecords = 4;
-        ds.UpdateFieldDefs();
-        ds.AddIndex("A_NICKNAME", "NICKNAME", false);
+        TwelveCustomersInPackets(ds);
         TDataSource src;
         src.SetDataSet(&ds);
         TDbGridModel model(&src);
@@ -794,14 +800,8 @@ private slots:
     // A row not among those held is found wherever the rest of the rows
     // land: here ahead of a row this set added, which waited at the end.
     void locateSeesRowsReadAheadOfANewRow() {
-        for (int i = 20; i < 32; ++i)
-            Exec(QString("INSERT INTO AR_ACCT (ID, NICKNAME) VALUES (%1, 'N%1')").arg(i));
         TClientDataSet ds;
-        ds.SetConnection(&FConn);
-        ds.CommandText = "SELECT ID, NICKNAME FROM AR_ACCT";
-        ds.PacketRecords = 4;
-        ds.UpdateFieldDefs();
-        ds.AddIndex("A_NICKNAME", "NICKNAME", false);
+        TwelveCustomersInPackets(ds);
         ds.Open();
         ds.Append();
         ds.FieldByName("ID")->SetValue(50);

@@ -88,6 +88,18 @@ private:
                Value("SELECT COUNT(*) FROM SO_DOTEMPLATEFIELD");
     }
 
+    // The template window, with template name chosen in its tree by mouse;
+    // null when there is no such template.
+    TfmDoTemplate* TemplateWindowOn(const QString& name) {
+        FMain->Command("Template_Do")->trigger();
+        TfmDoTemplate* t = FMain->fmDoTemplate;
+        QTreeWidgetItem* node = FolderNamed(t->TreeView1, name);
+        if (!node) return nullptr;
+        QTest::mouseClick(t->TreeView1->viewport(), Qt::LeftButton, {},
+                          t->TreeView1->visualItemRect(node).center());
+        return t;
+    }
+
     TfmCust* Customers() {
         FDm->ExecSQL(
             "INSERT INTO AR_ACCT (ID, NICKNAME, NAME, SYS_TREEVIEW_ID) VALUES "
@@ -748,12 +760,8 @@ private slots:
         QCOMPARE(w->Child_CDS->RecordCount(), 1);
         QCOMPARE(w->Child_CDS->FieldByName("NICKNAME")->AsString(), QString("Acme"));
 
-        FMain->Command("Template_Do")->trigger();
-        TfmDoTemplate* t = FMain->fmDoTemplate;
-        QTreeWidgetItem* node = FolderNamed(t->TreeView1, "Invoice A4");
-        QVERIFY(node);
-        QTest::mouseClick(t->TreeView1->viewport(), Qt::LeftButton, {},
-                          t->TreeView1->visualItemRect(node).center());
+        TfmDoTemplate* t = TemplateWindowOn("Invoice A4");
+        QVERIFY(t);
         bool ran = false;
         OnNextModal([&](QWidget* dlgWidget) {
             auto* dlg = qobject_cast<TfmDoTemplateField*>(dlgWidget);
@@ -796,12 +804,8 @@ private slots:
         FDm->ExecSQL(
             "INSERT INTO AR_TRAN (ID, INVOICENO, INVOICEDATE, AR_TRANTYPE_ID, "
             "SYS_TREEVIEW_ID, AR_ACCT_ID) VALUES (1, 'INV-1', '2026-12-01', 1, 10, 1)");
-        FMain->Command("Template_Do")->trigger();
-        TfmDoTemplate* t = FMain->fmDoTemplate;
-        QTreeWidgetItem* node = FolderNamed(t->TreeView1, "Invoice A4");
-        QVERIFY(node);
-        QTest::mouseClick(t->TreeView1->viewport(), Qt::LeftButton, {},
-                          t->TreeView1->visualItemRect(node).center());
+        TfmDoTemplate* t = TemplateWindowOn("Invoice A4");
+        QVERIFY(t);
         TPreviewSeen before;
         ReadNextPreview(before, msgs);
         QTest::mouseClick(t->ToolBar2->widgetForAction(t->btnPreview), Qt::LeftButton);
