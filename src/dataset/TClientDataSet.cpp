@@ -1,8 +1,6 @@
 #include "TClientDataSet.h"
 
-#include <QElapsedTimer>
 #include <QRegularExpression>
-#include <QTimer>
 #include <algorithm>
 #include <cstring>
 
@@ -10,30 +8,20 @@
 #include "TDisplayFormat.h"
 #include "TSqlLexer.h"
 
+namespace {
+
+// Keys a set read by key asks for in one statement: Firebird takes at most
+// 1500 values in an IN list, and a shorter statement prepares quicker.
+constexpr size_t KeysPerStatement = 500;
+
+}  // namespace
+
 // ============================================================ TClientDataSet
-
-// The cursor of a set read a packet at a time, with the snapshot it reads
-// in: every row once, in the order asked for, however long the reading takes.
-struct TClientDataSet::TPending final : TFbConnectionClient {
-    TPending(TClientDataSet* owner, TFbConnection& conn, const QString& sql)
-        : Owner(owner), Conn(conn), Tra(conn, TFbIsolation::ReadOnlySnapshot), Query(Tra, sql) {
-        Conn.AddClient(this);
-    }
-    ~TPending() { Conn.RemoveClient(this); }
-    TPending(const TPending&) = delete;
-    TPending& operator=(const TPending&) = delete;
-    void ConnectionClosing() override { Owner->DropPending(); }
-
-    TClientDataSet* Owner;
-    TFbConnection& Conn;
-    TFbTransaction Tra;
-    TFbQuery Query;
-};
 
 TClientDataSet::TClientDataSet(QObject* parent) : QObject(parent) {}
 
 TClientDataSet::~TClientDataSet() {
-    DropPending();
+    FReader.Reset();
     if (FMaster) {
         auto& d = FMaster->FDetails;
         d.erase(std::remove(d.begin(), d.end(), this), d.end());
@@ -45,9 +33,8 @@ TClientDataSet::~TClientDataSet() {
 void TClientDataSet::ClearStash() { FStash.clear(); }
 
 void TClientDataSet::FreeRecords() {
-    DropPending();
+    FReader.Reset();
     FKeysRead.clear();
-    FReadFailed = false;
     FRecords.clear();
     FView.clear();
     FChangeLog.clear();
@@ -174,103 +161,6 @@ QString TClientDataSet::OrderedSelectText() const {
            (FIndexDescending ? " DESC" : "");
 }
 
-void TClientDataSet::DropPending() {
-    FPending.reset();
-    FAddedWhileReading.clear();
-}
-
-int TClientDataSet::ReadPending(int n) {
-    if (!FPending) return 0;
-    TFbQuery& q = FPending->Query;
-    int added = 0;
-    try {
-        for (; added < n && !q.Eof(); ++added, q.Next()) {
-            TRecord r;
-            r.Data = FLayout.FromQuery(q, FColumnsOfSlots);
-            FRecords.push_back(std::move(r));
-        }
-    } catch (...) {
-        // The rest cannot be read: the set says so rather than look whole,
-        // and is not read again and again.
-        DropPending();
-        FReadFailed = true;
-        throw;
-    }
-    if (q.Eof()) DropPending();
-    if (added > 0) InvalidateLookupIndex();
-    return added;
-}
-
-int TClientDataSet::FetchMore(int n) {
-    if (!FPending || !Active() || n <= 0) return 0;
-    const size_t first = FRecords.size();
-    const int before = int(FView.size());
-    const std::vector<uint32_t> added = FAddedWhileReading;  // the last packet forgets them
-    ReadPending(n);
-    std::vector<uint32_t> read;
-    for (size_t i = first; i < FRecords.size(); ++i)
-        if (Accepts(FRecords[i].Data.get())) read.push_back(uint32_t(i));
-    // Rows added here that sort after every row read so far wait at the end;
-    // rows read now that sort before them go ahead of them.
-    const TField* f = FIndexField.isEmpty() ? nullptr : FindField(FIndexField);
-    size_t waiting = 0;
-    if (f && !f->IsLookup && f->Slot >= 0)
-        while (waiting < FView.size() &&
-               std::find(added.begin(), added.end(), FView[FView.size() - 1 - waiting]) !=
-                   added.end())
-            ++waiting;
-    if (waiting > 0 && !read.empty()) {
-        const qint64 current = FCursor >= 0 ? qint64(FView[size_t(FCursor)]) : -1;
-        const std::vector<uint32_t> tail(FView.end() - std::ptrdiff_t(waiting), FView.end());
-        FView.resize(FView.size() - waiting);
-        const int slot = f->Slot;
-        const bool desc = FIndexDescending;
-        std::merge(read.begin(), read.end(), tail.begin(), tail.end(), std::back_inserter(FView),
-                   [&](uint32_t a, uint32_t b) {
-                       const int c = FLayout.Compare(RowOf(a), RowOf(b), slot);
-                       return desc ? c > 0 : c < 0;
-                   });
-        if (current >= 0)
-            FCursor = int(std::find(FView.begin(), FView.end(), uint32_t(current)) - FView.begin());
-        NotifyLayout();
-        return int(read.size());
-    }
-    FView.insert(FView.end(), read.begin(), read.end());
-    const int after = int(FView.size());
-    if (after > before) {
-        if (FCursor < 0) FCursor = 0;
-        for (TDataSource* s : FSources) s->NotifyRowsAppended(before, after - 1);
-    }
-    return after - before;
-}
-
-void TClientDataSet::FetchRest() {
-    if (FReadFailed)
-        throw EDataSetError(
-            QStringLiteral("Not every row could be read. Please refresh the list and try again."));
-    while (FPending) {
-        FetchMore(std::max(PacketRecords, 5000));
-        if (FPending && FetchProgress && !FetchProgress(int(FRecords.size()))) throw EAbort();
-    }
-    if (FetchProgress) FetchProgress(-1);  // done: a progress shown goes
-}
-
-void TClientDataSet::StartIdleFetch() {
-    if (!FetchWhenIdle || !FPending || FIdleFetchQueued) return;
-    FIdleFetchQueued = true;
-    // A slice at a time, short enough that a key or a click waits for none.
-    QTimer::singleShot(FState == TDataSetState::Browse ? 0 : 200, this, [this]() {
-        FIdleFetchQueued = false;
-        if (!FPending || !Active()) return;
-        if (FState == TDataSetState::Browse) {
-            QElapsedTimer t;
-            t.start();
-            while (FPending && t.elapsed() < 8) FetchMore(250);
-        }
-        StartIdleFetch();
-    });
-}
-
 void TClientDataSet::CreateFieldsFrom(const TFbQuery& q) {
     // Ahead of any lookup column, which shows a column of these.
     auto at = FFields.begin();
@@ -383,22 +273,20 @@ void TClientDataSet::Fetch() {
             if (FFields.empty()) CreateFieldsFrom(q);
             BindFields(q);
         }
-        auto p = std::make_unique<TPending>(this, *FConn, OrderedSelectText());
-        for (auto it = Params.cbegin(); it != Params.cend(); ++it)
-            p->Query.SetParam(it.key(), it.value());
-        if (FFields.empty()) CreateFieldsFrom(p->Query);
-        BindFields(p->Query);
-        p->Query.Open();
-        FPending = std::move(p);
-        ReadPending(PacketRecords);
+        FReader.Start(*FConn, OrderedSelectText(), [this](TFbQuery& q) {
+            for (auto it = Params.cbegin(); it != Params.cend(); ++it)
+                q.SetParam(it.key(), it.value());
+            if (FFields.empty()) CreateFieldsFrom(q);
+            BindFields(q);
+        });
+        FReader.ReadRecords(PacketRecords);
         // An order the engine did not give is made here, over every row.
         const TField* order = FIndexField.isEmpty() ? nullptr : FindField(FIndexField);
-        if (order && !EngineCanSort(order, FIndexDescending))
-            while (FPending) ReadPending(5000);
+        if (order && !EngineCanSort(order, FIndexDescending)) FReader.ReadAllRecords();
         // The shown texts of the first screen's keys, read together.
         for (const auto& f : FFields)
             if (f->IsLookup) PrepareLookupsOf(f.get());
-        StartIdleFetch();
+        FReader.StartIdleReading();
         return;
     }
     TFbTransaction tra(*FConn);
@@ -436,7 +324,7 @@ void TClientDataSet::Open() {
 
 void TClientDataSet::Close() {
     if (!Active()) return;
-    DropPending();
+    FReader.Reset();
     FBuffer.reset();
     FreeRecords();
     ClearStash();
@@ -462,15 +350,15 @@ void TClientDataSet::Refresh() {
     // Read on until the row the user was on is found again, as far as the
     // rows read before went: a list read to its end is not read again whole.
     bool found = false;
-    for (size_t from = 0; FPending && key.isValid() && !found && FRecords.size() < held;) {
+    for (size_t from = 0; !AllFetched() && key.isValid() && !found && FRecords.size() < held;) {
         for (; from < FRecords.size() && !found; ++from)
             found = KeyValueOfRecord(uint32_t(from)) == key;
-        if (!found) ReadPending(std::max(PacketRecords, 1000));
+        if (!found) FReader.ReadRecords(std::max(PacketRecords, TPacketReader::RefreshPacketRows));
     }
     RebuildView(false);
     FCursor = FView.empty() ? -1 : 0;
     NotifyLayout();
-    if (key.isValid() && FPending) {
+    if (key.isValid() && !AllFetched()) {
         const int row = RowOfKey(key);
         if (row >= 0) FCursor = row;
     } else if (key.isValid()) {
@@ -747,7 +635,7 @@ void TClientDataSet::MoveTo(int row) {
         return;
     }
     // Past the rows read: the next ones are read first.
-    while (row >= int(FView.size()) && FPending) FetchMore(std::max(PacketRecords, 1));
+    FReader.FetchUntilRow(row);
     FBof = row < 0;
     FEof = row >= int(FView.size());
     const int target = std::clamp(row, 0, int(FView.size()) - 1);
@@ -875,7 +763,7 @@ void TClientDataSet::Insert() {
     r.Status = rsInserted;
     FRecords.push_back(std::move(r));
     const uint32_t rec = uint32_t(FRecords.size() - 1);
-    if (FPending) FAddedWhileReading.push_back(rec);
+    FReader.RowAdded(rec);
     const int at = FCursor < 0 ? 0 : FCursor;
     FView.insert(FView.begin() + at, rec);
     FCursor = at;
@@ -1192,10 +1080,9 @@ void TClientDataSet::ReadKeys(const QString& keyField, const std::vector<qint64>
         FKeyIndexField = kf->FieldName;
     }
     TFbTransaction tra(*FConn);
-    const size_t batch = 500;
-    for (size_t from = 0; from < keys.size(); from += batch) {
+    for (size_t from = 0; from < keys.size(); from += KeysPerStatement) {
         QStringList list;
-        const size_t to = std::min(keys.size(), from + batch);
+        const size_t to = std::min(keys.size(), from + KeysPerStatement);
         for (size_t i = from; i < to; ++i) list << QString::number(keys[i]);
         TFbQuery q(
             tra, AddCondition(CommandText, Quote(kf->FieldName) + " IN (" + list.join(',') + ")"));

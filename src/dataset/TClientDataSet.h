@@ -18,6 +18,7 @@
 #include "TFbQuery.h"
 #include "TFilter.h"
 #include "TMoney.h"
+#include "TPacketReader.h"
 #include "TRowLayout.h"
 
 class TClientDataSet;
@@ -185,24 +186,20 @@ public:
     // are left unread, the statement is read in the order of the index (the
     // engine sorts).
     //
-    // Rows not read yet: RecordCount, KeyOfRow, RowOfKey, ValueAt and the
-    // other row accessors see the rows held so far, and a row read later may
-    // be placed among them (ahead of a row added meanwhile). AllFetched()
-    // tells whether rows remain unread; FetchRest() reads them all. Whatever
-    // needs every row calls FetchRest() first, or works through AllFetched():
-    // Last, Locate of a row not among those held, a filter, a sort made here
-    // (by a lookup column, or with changes pending), a report over the set.
+    // The rows not read yet are the reader's (TPacketReader), whose comment
+    // states what AllFetched, FetchMore and FetchRest promise; these calls
+    // pass to it.
     int PacketRecords = 0;
     // Reads the rest a little at a time while the program waits for the user.
     bool FetchWhenIdle = false;
     // No row is left to read. False too when reading the rest failed:
     // FetchRest then says so.
-    bool AllFetched() const { return FPending == nullptr && !FReadFailed; }
+    bool AllFetched() const { return FReader.AllFetched(); }
     // Reads up to n more rows in the order shown; returns how many were added.
-    int FetchMore(int n);
+    int FetchMore(int n) { return FReader.FetchMore(n); }
     // Reads every row not yet read. FetchProgress, when set, hears the rows
     // held so far and returns false to stop: FetchRest then throws EAbort.
-    void FetchRest();
+    void FetchRest() { FReader.FetchRest(); }
     std::function<bool(int)> FetchProgress;
 
     // ---- open and close
@@ -330,6 +327,7 @@ public:
 
 private:
     friend class TField;
+    friend class TPacketReader;  // reads rows into the records and the order
     enum TStatus : uint8_t { rsUnchanged, rsModified, rsInserted, rsDeleted, rsDead };
     struct TRecord {
         TRowBlock Data;
@@ -374,9 +372,6 @@ private:
     QString OrderedSelectText() const;
     bool EngineCanSort(const TField* f, bool descending) const;
     static bool IsTextOrder(const TField* f);
-    int ReadPending(int n);
-    void DropPending();
-    void StartIdleFetch();
     void ReadKeys(const QString& keyField, const std::vector<qint64>& keys);
     // The first row of the current order whose f equals value, every row
     // read first when the rows held have none; -1 when none.
@@ -421,12 +416,8 @@ private:
     };
     std::vector<TCompiledTerm> FCompiled;
 
-    // The open cursor of a set read a packet at a time, while rows are left.
-    struct TPending;
-    std::unique_ptr<TPending> FPending;
-    bool FIdleFetchQueued = false;
-    bool FReadFailed = false;
-    std::vector<uint32_t> FAddedWhileReading;  // records inserted while rows were left
+    // The rows not read yet of a set read a packet at a time.
+    TPacketReader FReader{*this};
     // Keys a set read by key has asked the database for (found or not).
     QSet<qint64> FKeysRead;
     // Whether the update table has an index on a column, per direction.

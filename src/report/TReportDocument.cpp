@@ -136,7 +136,7 @@ public:
             FStarted = true;
             // The last record is known, for the summary and the group footers,
             // only once every row is read.
-            if (ds && ds->Active() && !ds->AllFetched()) ds->FetchRest();
+            ReadEveryRow(ds);
             FHasRows = ds && ds->Active() && !ds->IsEmpty();
             if (FHasRows) ds->First();
             NewPage();
@@ -212,6 +212,13 @@ private:
     std::vector<TReportText*> FTotalElements;
     QHash<const TReportText*, TTotal> FTotals;
 
+    // A report prints every row of its sets: those not read yet are read
+    // first, and a set whose rows could not all be read fails the report
+    // rather than print part of it.
+    static void ReadEveryRow(TClientDataSet* ds) {
+        if (ds && ds->Active() && !ds->AllFetched()) ds->FetchRest();
+    }
+
     QVariant GroupValue(const TReportBand& band, int row) const {
         if (band.GroupField.isEmpty() || !R.DataSet) return QVariant();
         const TField* f = R.DataSet->FindField(band.GroupField);
@@ -261,6 +268,7 @@ private:
             if (b->Kind() != TReportBand::TKind::SubDetail || !b->Enabled) continue;
             if (b->OnLink) b->OnLink();
             TClientDataSet* sub = b->DataSet;
+            ReadEveryRow(sub);
             if (!sub || !sub->Active() || sub->IsEmpty()) {
                 PrintBand(*b);
                 continue;

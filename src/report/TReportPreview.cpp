@@ -19,6 +19,10 @@
 
 namespace {
 
+// The preview lays out the rest of the pages in slices of at most this long
+// while it is open, so that the window answers between them.
+constexpr int LayoutSliceMs = 20;
+
 TReportPreview::TFileAsker& FileAsker() {
     static TReportPreview::TFileAsker asker;
     return asker;
@@ -164,7 +168,7 @@ void TReportPreview::LayoutMore() {
     QElapsedTimer t;
     t.start();
     if (!Guarded([&]() {
-            while (!d->Doc->Complete() && t.elapsed() < 20) d->Doc->LayoutStep();
+            while (!d->Doc->Complete() && t.elapsed() < LayoutSliceMs) d->Doc->LayoutStep();
         }))
         return;
     UpdateLabel();

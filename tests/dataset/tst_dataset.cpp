@@ -3,10 +3,10 @@
 // rows, master/detail links, lookups, the grid model and display formats.
 
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QtTest>
 #include <cmath>
 
+#include "DbTestSupport.h"
 #include "TBookmarkList.h"
 #include "TClientDataSet.h"
 #include "TDataSource.h"
@@ -19,8 +19,7 @@ class TstDataSet : public QObject {
     Q_OBJECT
 
 private:
-    QTemporaryDir FDir;
-    QString FPath;
+    TDbFolder FFolder;
     TFbConnection FConn;
 
     void Exec(const QString& sql) { FConn.ExecuteImmediate(sql); }
@@ -76,10 +75,7 @@ private:
 
 private slots:
     void initTestCase() {
-        FPath = FDir.path() + "/main.fdb";
-        QVERIFY(QFile::copy(QStringLiteral(TALLYVO_TEMPLATE_DB_DIR) + "/main.fdb", FPath));
-        QFile::setPermissions(FPath, QFile::ReadOwner | QFile::WriteOwner);
-        FConn.Open(FPath);
+        FConn.Open(FFolder.MainDb());
         // One column of each numeric storage, for what each can hold.
         Exec(
             "CREATE TABLE RANGES (ID INTEGER NOT NULL PRIMARY KEY, S SMALLINT, I INTEGER, "
@@ -251,7 +247,7 @@ private slots:
             ds.Post();
             {
                 TFbConnection other;
-                other.Open(FPath);
+                other.Open(FFolder.MainDb());
                 other.ExecuteImmediate("UPDATE AR_ACCT SET NAME = 'Theirs' WHERE ID = 4");
             }
             if (mode == TUpdateMode::WhereKeyOnly) {

@@ -9,12 +9,11 @@
 #include <QToolButton>
 #include <QtTest>
 
+#include "DbTestSupport.h"
 #include "TClientDataSet.h"
 #include "TReport.h"
 #include "TReportDocument.h"
 #include "TReportPreview.h"
-#include "TestSupport.h"
-#include "uDmMain.h"
 
 namespace {
 
@@ -47,14 +46,14 @@ class TstReport : public QObject {
     Q_OBJECT
 
 private:
-    TDbFixture F;
+    TDbConnFixture F;
 
     // Orders 1 (3 lines) and 2 (25 lines) with their lines, as record sets.
     void AddOrders() {
-        F.Dm().ExecSQL("INSERT INTO AR_TRAN (ID, INVOICENO) VALUES (1, 'A')");
-        F.Dm().ExecSQL("INSERT INTO AR_TRAN (ID, INVOICENO) VALUES (2, 'B')");
-        F.Dm().ExecSQL("INSERT INTO AR_TRAN (ID, INVOICENO) VALUES (3, 'C')");
-        F.Dm().SQLConn_Main.ExecuteImmediate(
+        F.Exec("INSERT INTO AR_TRAN (ID, INVOICENO) VALUES (1, 'A')");
+        F.Exec("INSERT INTO AR_TRAN (ID, INVOICENO) VALUES (2, 'B')");
+        F.Exec("INSERT INTO AR_TRAN (ID, INVOICENO) VALUES (3, 'C')");
+        F.Exec(
             "EXECUTE BLOCK AS DECLARE L INTEGER = 1; BEGIN WHILE (L <= 25) DO BEGIN "
             "IF (L <= 3) THEN INSERT INTO AR_TRANITEM (AR_TRAN_ID, LINE, ITEMDESC) VALUES (1, :L, "
             "'A' || :L); INSERT INTO AR_TRANITEM (AR_TRAN_ID, LINE, ITEMDESC) VALUES (2, :L, 'B' "
@@ -71,11 +70,11 @@ private slots:
     // record of its page; a record without lines prints its band once empty.
     void pagesBySubDetail() {
         AddOrders();
-        TOpenSet master(F.Dm(), "SELECT ID, INVOICENO FROM AR_TRAN ORDER BY ID");
+        TOpenDbSet master(F.Conn(), "SELECT ID, INVOICENO FROM AR_TRAN ORDER BY ID");
         struct {
             TClientDataSet Cds;
         } lines;
-        lines.Cds.SetConnection(&F.Dm().SQLConn_Main);
+        lines.Cds.SetConnection(&F.Conn());
         lines.Cds.CommandText =
             "SELECT ITEMDESC FROM AR_TRANITEM WHERE AR_TRAN_ID=:ID ORDER BY LINE";
         TReport r;
@@ -134,7 +133,7 @@ private slots:
     void everyRowOfASetReadInPackets() {
         AddOrders();
         TClientDataSet cds;
-        cds.SetConnection(&F.Dm().SQLConn_Main);
+        cds.SetConnection(&F.Conn());
         cds.CommandText = "SELECT ID, INVOICENO FROM AR_TRAN ORDER BY ID";
         cds.PacketRecords = 2;
         cds.Open();
@@ -160,8 +159,8 @@ private slots:
     // Group headers where the column changes, group totals that restart,
     // a grand total in the summary, all exact in money.
     void groupsAndTotals() {
-        TOpenSet rows(
-            F.Dm(),
+        TOpenDbSet rows(
+            F.Conn(),
             "SELECT 'North' AS REGION, CAST(0.1 AS NUMERIC(18,4)) AS AMT FROM RDB$DATABASE "
             "UNION ALL SELECT 'North', CAST(0.2 AS NUMERIC(18,4)) FROM RDB$DATABASE "
             "UNION ALL SELECT 'South', CAST(5 AS NUMERIC(18,4)) FROM RDB$DATABASE");
@@ -195,10 +194,10 @@ private slots:
     // A group header that would end a page starts the next one with its
     // first line instead of standing alone at the bottom.
     void groupHeaderKeepsWithItsLines() {
-        TOpenSet rows(F.Dm(),
-                      "SELECT 'A' AS G, 1 AS N FROM RDB$DATABASE UNION ALL SELECT 'A', 2 FROM "
-                      "RDB$DATABASE UNION ALL SELECT 'A', 3 FROM RDB$DATABASE UNION ALL SELECT "
-                      "'B', 4 FROM RDB$DATABASE");
+        TOpenDbSet rows(F.Conn(),
+                        "SELECT 'A' AS G, 1 AS N FROM RDB$DATABASE UNION ALL SELECT 'A', 2 FROM "
+                        "RDB$DATABASE UNION ALL SELECT 'A', 3 FROM RDB$DATABASE UNION ALL SELECT "
+                        "'B', 4 FROM RDB$DATABASE");
         TReport r;
         r.CustomPaper = true;
         r.CustomSize = QSize(300, 100);  // room for five bands of 20
@@ -303,14 +302,14 @@ private slots:
     // refused for a later record) is shown, and the preview closes.
     void failureWhileLayingOut() {
         AddOrders();
-        TOpenSet master(F.Dm(), "SELECT ID FROM AR_TRAN ORDER BY ID");
+        TOpenDbSet master(F.Conn(), "SELECT ID FROM AR_TRAN ORDER BY ID");
         TReport r;
         r.DataSet = &master.Cds;
         r.AddBand(TReportBand::TKind::Detail)->ForceNewPage = true;
         TReportBand* sub = r.AddBand(TReportBand::TKind::SubDetail);
         sub->OnLink = [&]() {
             if (master.Cds.FieldByName("ID")->AsInteger() == 3)
-                F.Dm().SelectValue("SELECT NO_SUCH_COLUMN FROM AR_TRAN");
+                F.Value("SELECT NO_SUCH_COLUMN FROM AR_TRAN");
         };
         auto doc = r.Prepare();
         TReportPreview preview(*doc, "Failing");
@@ -327,7 +326,7 @@ private slots:
     // room changes size; at 100% it keeps its size.
     void previewFitsItsWindow() {
         AddOrders();
-        TOpenSet lines(F.Dm(), "SELECT ITEMDESC FROM AR_TRANITEM ORDER BY AR_TRAN_ID, LINE");
+        TOpenDbSet lines(F.Conn(), "SELECT ITEMDESC FROM AR_TRANITEM ORDER BY AR_TRAN_ID, LINE");
         TReport r;
         r.Title = "Lines";
         r.DataSet = &lines.Cds;
@@ -363,7 +362,7 @@ private slots:
     // The preview pages with its buttons and saves what it shows.
     void previewWindow() {
         AddOrders();
-        TOpenSet lines(F.Dm(), "SELECT ITEMDESC FROM AR_TRANITEM ORDER BY AR_TRAN_ID, LINE");
+        TOpenDbSet lines(F.Conn(), "SELECT ITEMDESC FROM AR_TRANITEM ORDER BY AR_TRAN_ID, LINE");
         TReport r;
         r.Title = "Lines";
         r.CustomPaper = true;

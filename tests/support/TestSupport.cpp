@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFile>
 #include <QMenu>
-#include <QProcess>
 #include <QPushButton>
 #include <QTimer>
 #include <QTreeWidget>
@@ -22,30 +21,17 @@
 #include "uStartup.h"
 #include "uTreeView.h"
 
-QString TTestFolder::TemplateDb(const QString& name) {
-    return QStringLiteral(TALLYVO_TEMPLATE_DB_DIR) + "/" + name;
-}
-
 QString TTestFolder::DefaultConfig() {
     return QStringLiteral("[DB]\nMain=./Data/main.fdb\nPatch=./Data/patch.fdb\n");
 }
 
 TTestFolder::TTestFolder(const QString& config, bool withConfig) {
-    QDir(FDir.path()).mkpath(QStringLiteral("Data"));
-    QDir(FDir.path()).mkpath(QStringLiteral("UserData/DbGrids"));
-    for (const QString& db : {QStringLiteral("main.fdb"), QStringLiteral("patch.fdb")}) {
-        const QString dest = Path() + "Data/" + db;
-        if (!QFile::copy(TemplateDb(db), dest))
-            qFatal("cannot copy %s", qPrintable(TemplateDb(db)));
-        QFile::setPermissions(dest, QFile::ReadOwner | QFile::WriteOwner);
-    }
+    QDir(Path()).mkpath(QStringLiteral("UserData/DbGrids"));
     if (withConfig) WriteConfig(config.isEmpty() ? DefaultConfig() : config);
     SetProgramFolder(Path());
 }
 
 TTestFolder::~TTestFolder() { SetProgramFolder(QString()); }
-
-QString TTestFolder::Path() const { return FDir.path() + "/"; }
 
 void TTestFolder::WriteConfig(const QString& text) const {
     QFile f(Path() + "Tallyvo.txt");
@@ -123,28 +109,6 @@ void ConnectAsAdmin(TdmMain& dm) {
     dm.Curr_User_Name = QStringLiteral("Administrator");
 }
 
-TPrivateServer::TPrivateServer() {
-    FPort = 31000 + int(QCoreApplication::applicationPid() % 2000);
-    QProcess start;
-    start.start(QStringLiteral(TALLYVO_FBSERVER_SCRIPT),
-                {"start", FDir.path() + "/server", QString::number(FPort)});
-    if (!start.waitForFinished(60000) || start.exitCode() != 0)
-        FFailure = QString::fromLocal8Bit(start.readAllStandardError());
-    if (FFailure.isEmpty() && start.exitCode() != 0) FFailure = QStringLiteral("no server");
-}
-
-TPrivateServer::~TPrivateServer() {
-    QProcess::execute(QStringLiteral(TALLYVO_FBSERVER_SCRIPT), {"stop", FDir.path() + "/server"});
-}
-
-QString TPrivateServer::NewDatabase(const QString& name) {
-    const QString db = FDir.path() + "/server/" + name;
-    if (!QFile::copy(TTestFolder::TemplateDb(QStringLiteral("main.fdb")), db))
-        qFatal("cannot copy the template database");
-    QFile::setPermissions(db, QFile::ReadOwner | QFile::WriteOwner);
-    return QStringLiteral("127.0.0.1/%1:%2").arg(FPort).arg(db);
-}
-
 QWidget* EditorOf(QWidget* w, const QString& field, TDataSource* ds) {
     for (TPnBase* c : w->findChildren<TPnBase*>())
         if (c->DataField() == field && (!ds || c->DataSource() == ds)) return c->Editor();
@@ -196,12 +160,7 @@ void LoginAs(const QString& code) {
     });
 }
 
-TOpenSet::TOpenSet(TdmMain& dm, const QString& sql) {
-    Cds.SetConnection(&dm.SQLConn_Main);
-    Cds.CommandText = sql;
-    Ds.SetDataSet(&Cds);
-    Cds.Open();
-}
+TOpenSet::TOpenSet(TdmMain& dm, const QString& sql) : TOpenDbSet(dm.SQLConn_Main, sql) {}
 
 void ChooseInNextMenu(QMenu* menu, const QStringList& path) {
     auto* timer = new QTimer(qApp);

@@ -1,36 +1,29 @@
 #pragma once
 
+// What tests of the program need, on top of the database-level support.
+
 #include <QFont>
 #include <QList>
 #include <QPair>
 #include <QString>
-#include <QTemporaryDir>
 #include <functional>
 #include <memory>
 
-#include "TClientDataSet.h"
-#include "TDataSource.h"
+#include "DbTestSupport.h"
 #include "uMessages.h"
 
 // A program folder of its own for one test: fresh copies of the pristine
 // databases, a configuration file, and the program folder pointed at it.
-class TTestFolder {
+class TTestFolder : public TDbFolder {
 public:
     // config: the text of Tallyvo.txt; empty writes the usual one, and
     // withConfig=false writes none.
     explicit TTestFolder(const QString& config = QString(), bool withConfig = true);
-    ~TTestFolder();
+    ~TTestFolder() override;
 
-    QString Path() const;  // with trailing separator
-    QString MainDb() const { return Path() + "Data/main.fdb"; }
-    QString PatchDb() const { return Path() + "Data/patch.fdb"; }
     void WriteConfig(const QString& text) const;
 
     static QString DefaultConfig();
-    static QString TemplateDb(const QString& name);
-
-private:
-    QTemporaryDir FDir;
 };
 
 // Replaces the message service: every message is recorded, and each answer
@@ -128,24 +121,6 @@ private:
 void ChooseInGridMenu(TDbGrid* grid, QMenu* menu, const QStringList& path, int row = 0,
                       Qt::KeyboardModifiers mods = Qt::NoModifier);
 
-// A Firebird server of the test's own on 127.0.0.1, for tests of several
-// users at once; stopped with the object.
-class TPrivateServer {
-public:
-    TPrivateServer();
-    ~TPrivateServer();
-    // Why the server did not start; empty when it runs.
-    const QString& Failure() const { return FFailure; }
-    // A fresh copy of the pristine main database under the server, as the
-    // database string a connection opens ("127.0.0.1/port:/path").
-    QString NewDatabase(const QString& name = QStringLiteral("main.fdb"));
-
-private:
-    QTemporaryDir FDir;
-    int FPort = 0;
-    QString FFailure;
-};
-
 // Connects dm's main connection to the test folder's database and logs the
 // administrator in (the session fields only); a failure ends the test program.
 void ConnectAsAdmin(TdmMain& dm);
@@ -167,10 +142,8 @@ QWidget* EditorOf(QWidget* w, const QString& field, TDataSource* ds = nullptr);
 
 // A record set opened on a statement of dm's database, with its data
 // source, for a control under test.
-struct TOpenSet {
+struct TOpenSet : TOpenDbSet {
     TOpenSet(TdmMain& dm, const QString& sql);
-    TClientDataSet Cds;
-    TDataSource Ds;
 };
 
 // The folder node of a browser's tree with this caption; null when none.
