@@ -62,12 +62,12 @@ private:
     }
 
     // Customers N20 to N31, and ds set to read them four at a time in the
-    // order of their short names (not opened yet).
-    void TwelveCustomersInPackets(TClientDataSet& ds) {
+    // order of their short names (not opened yet); more columns when given.
+    void TwelveCustomersInPackets(TClientDataSet& ds, const QString& columns = QString()) {
         for (int i = 20; i < 32; ++i)
             Exec(QString("INSERT INTO AR_ACCT (ID, NICKNAME) VALUES (%1, 'N%1')").arg(i));
         ds.SetConnection(&FConn);
-        ds.CommandText = "SELECT ID, NICKNAME FROM AR_ACCT";
+        ds.CommandText = "SELECT ID, NICKNAME" + columns + " FROM AR_ACCT";
         ds.PacketRecords = 4;
         ds.UpdateFieldDefs();
         ds.AddIndex("A_NICKNAME", "NICKNAME", false);
@@ -811,6 +811,105 @@ private slots:
         QVERIFY(ds.AllFetched());
         QVERIFY(ds.Locate("NICKNAME", "N31"));
         QVERIFY(!ds.Locate("NICKNAME", "nobody"));
+    }
+
+    // Whatever needs every row of a set read in packets reads the rest
+    // first, a row this set added meanwhile keeping its place among them.
+    // When the rest cannot be read (here the row of N30, whose X divides by
+    // zero), it fails with the database's message, the rows held stay, and
+    // the next try says that not every row could be read rather than work on
+    // part of them. A progress that stops the reading stops it the same way.
+    void everyRowOrAFailure_data() {
+        QTest::addColumn<QString>("op");
+        QTest::addColumn<bool>("failing");
+        for (const char* op : {"Locate", "Last", "filter", "sort", "FetchRest"}) {
+            QTest::newRow(op) << op << false;
+            QTest::newRow(qPrintable(QString(op) + ", read fails")) << op << true;
+        }
+        QTest::newRow("FetchRest, stopped") << "stopped" << false;
+    }
+    void everyRowOrAFailure() {
+        QFETCH(QString, op);
+        QFETCH(bool, failing);
+        const bool stopped = op == "stopped";
+        if (stopped)  // more than one read of the rest takes, so that it can stop between
+            Exec(
+                "EXECUTE BLOCK AS DECLARE I INTEGER = 100; BEGIN WHILE (I < 6100) DO BEGIN "
+                "INSERT INTO AR_ACCT (ID, NICKNAME) VALUES (:I, 'Z' || :I); I = I + 1; END END");
+        TClientDataSet ds;
+        TwelveCustomersInPackets(ds, failing ? ", 100 / (ID - 30) AS X" : "");
+        ds.Open();
+        ds.Append();
+        ds.FieldByName("ID")->SetValue(50);
+        ds.FieldByName("NICKNAME")->SetValue("N255");
+        ds.Post();
+        QVERIFY(!ds.AllFetched());
+        const TField* nick = ds.FieldByName("NICKNAME");
+        auto column = [&]() {  // the first 18 rows at most
+            QStringList out;
+            for (int r = 0; r < ds.RecordCount() && r < 18; ++r)
+                out << ds.ValueAt(r, nick).toString();
+            return out.join(',');
+        };
+        const QString held = "Acme,bolt,Crane,Delta,N255";
+        QCOMPARE(column(), held);  // RecordCount and the accessors: the rows held
+        const QString all =
+            "Acme,bolt,Crane,Delta,echo,N20,N21,N22,N23,N24,N25,N255,N26,N27,N28,N29,N30,N31";
+        auto run = [&]() {
+            if (op == "Locate") {
+                QVERIFY(ds.Locate("NICKNAME", "N31"));
+                QCOMPARE(ds.FieldByName("ID")->AsInteger(), 31);
+            } else if (op == "Last") {
+                ds.Last();
+                QCOMPARE(ds.FieldByName("ID")->AsInteger(), 31);
+                QCOMPARE(ds.RecNo(), 17);
+            } else if (op == "filter") {
+                ds.SetFilter(TFilter::AnyContains({"NICKNAME"}, QString("N2")));
+                ds.SetFiltered(true);
+                QCOMPARE(column(), QString("N20,N21,N22,N23,N24,N25,N255,N26,N27,N28,N29"));
+            } else if (op == "sort") {  // with a change pending: sorted here, over every row
+                ds.AddIndex("A_ID", "ID", false);
+                QCOMPARE(ds.RecordCount(), 18);
+                QCOMPARE(ds.KeyOfRow(0).toInt(), 3);
+                QCOMPARE(ds.KeyOfRow(17).toInt(), 50);
+            } else {
+                ds.FetchRest();
+            }
+        };
+        if (stopped) {
+            int heard = 0;
+            ds.FetchProgress = [&](int) { return ++heard < 1; };
+            QVERIFY_THROWS_EXCEPTION(EAbort, ds.FetchRest());
+            QVERIFY(!ds.AllFetched());
+            QCOMPARE(ds.RecordCount(), 5005);  // a read of the rest, and what was held
+            ds.FetchProgress = nullptr;
+            run();
+            QVERIFY(ds.AllFetched());
+            QCOMPARE(ds.RecordCount(), 6018);
+            QCOMPARE(column(), all);
+        } else if (!failing) {
+            run();
+            QVERIFY(ds.AllFetched());
+            if (op == "Locate" || op == "Last" || op == "FetchRest") QCOMPARE(column(), all);
+        } else {
+            try {
+                run();
+                QFAIL("the rows were read in full");
+            } catch (const EFbError& e) {
+                QVERIFY2(e.Message().contains("divide by zero"), qPrintable(e.Message()));
+            }
+            QVERIFY(!ds.AllFetched());
+            QCOMPARE(column(), held);
+            QVERIFY(ds.Locate("NICKNAME", "Crane"));  // what is held still serves
+            try {
+                run();
+                QFAIL("the rows were read in full");
+            } catch (const EDataSetError& e) {
+                QCOMPARE(e.Message(), QString("Not every row could be read. Please refresh the "
+                                              "list and try again."));
+            }
+            QCOMPARE(column(), held);
+        }
     }
 
     // A set whose fields came from its statement takes the columns of the
