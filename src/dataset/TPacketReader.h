@@ -24,11 +24,14 @@ class TFbQuery;
 //   filter; a row read goes ahead of the rows the set added meanwhile that
 //   sort after it. Returns how many rows the order gained.
 // - FetchRest(): on return every row is held. Otherwise it throws: EAbort
-//   when the caller's progress callback (TClientDataSet::FetchProgress)
-//   stops it, the database's error when the read fails.
-// - A failed read: the rows already held stay as they are and the cursor is
-//   closed; every later FetchRest() throws "Not every row could be read...",
-//   so that nothing that needs every row works on part of them unawares.
+//   when the caller's progress callback (TClientDataSet::FetchProgress,
+//   which hears the rows held so far, and -1 once done) stops it, the
+//   database's error when the read fails.
+// - FetchUntilRow(row): moving past the rows held (Next, MoveTo) reads the
+//   next packets first; after a failed read it stays among the rows held.
+// - A failed read: the rows the order shows stay as they are and the cursor
+//   is closed; every later FetchRest() throws "Not every row could be
+//   read...", so that nothing that needs every row works on part of them.
 //
 // Whatever needs every row goes through FetchRest() (or asks AllFetched())
 // and nothing else: Locate of a row not among those held, Last, a filter, a
