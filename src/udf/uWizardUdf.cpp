@@ -104,7 +104,7 @@ TfmWizardUdf::TfmWizardUdf(QWidget* parent) : TfmWizard(parent) {
                                "related data type for your field."));
     auto* l2 = new QVBoxLayout(p2);
     auto* group = new QButtonGroup(p2);
-    for (int t = 0; t <= 7; ++t) {
+    for (int t = UdfText; t <= UdfImageLink; ++t) {
         auto* rb = new QRadioButton(TypeChoice(t), p2);
         rb->setObjectName("rbType" + QString::number(t));
         group->addButton(rb, t);
@@ -304,7 +304,7 @@ void TfmWizardUdf::cbTableChange() {
 int TfmWizardUdf::ChosenType() const {
     for (int t = 0; t < rbTypes.size(); ++t)
         if (rbTypes[t]->isChecked()) return t;
-    return 0;
+    return UdfText;
 }
 
 bool TfmWizardUdf::CheckNamePage() {
