@@ -5,9 +5,11 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLocale>
 #include <QProgressDialog>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <csignal>
 
 #include "EFbError.h"
@@ -116,7 +118,11 @@ int TableCount() {
 int OtherConnections() {
     // The program's own work in the background (home page figures, folder
     // counts) is no other user: it ends by itself.
-    dmMain()->WaitForBackgroundWork();
+    if (dmMain()->RunningInBackground()) {
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        const auto restore = qScopeGuard([]() { QGuiApplication::restoreOverrideCursor(); });
+        dmMain()->WaitForBackgroundWork();
+    }
     return dmMain()
         ->SelectValue(QStringLiteral("SELECT COUNT(*) FROM MON$ATTACHMENTS WHERE "
                                      "MON$ATTACHMENT_ID <> CURRENT_CONNECTION AND "

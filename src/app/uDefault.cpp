@@ -36,6 +36,7 @@
 #include "uDmMain.h"
 #include "uLibProc.h"
 #include "uMessages.h"
+#include "uPaidAmounts.h"
 
 namespace {
 
@@ -275,14 +276,20 @@ void TfmDefault::sbRefreshToDoClick() {
         // Years of invoices: the paid amounts and the figures are worked out
         // on a connection of their own and shown when they come; until then,
         // and when they cannot be worked out, the figures of before stay.
-        dmMain()->RunInBackground(
+        // A newer refresh replaces one still on its way.
+        dmMain()->RunWriterInBackground(
+            QStringLiteral("HomeFigures"),
             [](TFbConnection& conn) {
-                TdmMain::RecalculatePaidAmounts(conn);
+                PaidAmounts::Recalculate(conn);
                 return QVariant(HomeFigures(conn));
             },
-            show);
+            show, nullptr, [self]() { return !self.isNull(); });
     } else {
-        dmMain()->RecalculatePaidAmounts();
+        {
+            QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+            const auto restore = qScopeGuard([]() { QGuiApplication::restoreOverrideCursor(); });
+            dmMain()->RecalculatePaidAmounts();
+        }
         show(HomeFigures(dmMain()->SQLConn_Main));
     }
     FillTodoList(lb3, lb4);

@@ -9,6 +9,7 @@
 #include <QProxyStyle>
 #include <QPushButton>
 
+#include "uComboFill.h"
 #include "uDmMain.h"
 #include "uMessages.h"
 #include "uPassword.h"
@@ -88,7 +89,7 @@ bool TfmLogin::eventFilter(QObject* o, QEvent* e) {
 
 void TfmLogin::Prepare() {
     lbNotes->setText(dmMain()->Curr_DbFile);
-    dmMain()->FillComboBoxWithData(3, cbLogin);
+    FillComboBoxWithData(3, cbLogin);
     if (cbLogin->count() > 0) cbLogin->setCurrentIndex(0);
     edLogin->setFocus();
 }

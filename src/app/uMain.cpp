@@ -5,10 +5,12 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QToolBar>
 #include <QToolButton>
 #include <QUrl>
@@ -137,7 +139,11 @@ TfmMain::TfmMain(QWidget* parent) : QMainWindow(parent) {
     report(Cmd::Rpt_SalesAging, [](QWidget* p) {
         // The ageing counts what is paid as the receipts say now; a failed
         // recalculation is shown and opens no window.
-        dmMain()->RecalculatePaidAmounts();
+        {
+            QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+            const auto restore = qScopeGuard([]() { QGuiApplication::restoreOverrideCursor(); });
+            dmMain()->RecalculatePaidAmounts();
+        }
         return std::make_unique<TfmSalesAgingRpt>(p);
     });
     report(Cmd::Rpt_CB, [](QWidget* p) { return std::make_unique<TfmCbRpt>(p); });

@@ -25,16 +25,16 @@ struct TUdfRow {
 // A labelled control of the field's type; null for an unknown type.
 TPnBase* LabelledControl(const TUdfRow& r, QWidget* area) {
     switch (r.Type) {
-        case 0:
-        case 2:
+        case UdfText:
+        case UdfNumeric:
             return new TPnDbEdit(area);
-        case 1:
+        case UdfMemo:
             return new TPnDbMemo(area);
-        case 3:
+        case UdfDate:
             return new TPnDbDate(area);
-        case 5:
+        case UdfDropDown:
             return new TPnDictBox(area);
-        case 6: {
+        case UdfLookup: {
             auto* pn = new TPnFkey(area);
             // Only the listed tables and checked names are ever stored here.
             if (TdmMain::UdfLookupTables().contains(r.LookupTable) &&
@@ -42,7 +42,7 @@ TPnBase* LabelledControl(const TUdfRow& r, QWidget* area) {
                 pn->LookupSQL = "SELECT ID," + r.ResultField + " FROM " + r.LookupTable;
             return pn;
         }
-        case 7:
+        case UdfImageLink:
             return new TPnDbImage(area);
         default:
             return nullptr;
@@ -82,7 +82,7 @@ QList<QWidget*> BuildUdfSheet(const QString& table, int sheetNo, QWidget* area, 
         const int width = r.Width < 1 ? 120 : r.Width;
         const int height = r.Height < 1 ? 45 : r.Height;
         QWidget* control = nullptr;
-        if (r.Type == 4) {
+        if (r.Type == UdfCheckBox) {
             auto* cb = new TDbCheckBox(r.Title, area);
             // The column is the engine's BOOLEAN.
             cb->ValueChecked = true;
@@ -97,7 +97,7 @@ QList<QWidget*> BuildUdfSheet(const QString& table, int sheetNo, QWidget* area, 
         } else if (TPnBase* pn = LabelledControl(r, area)) {
             pn->setObjectName("pn" + r.Field);
             pn->SetDataField(r.Field);
-            const bool ownHeight = r.Type == 1 || r.Type == 7;
+            const bool ownHeight = r.Type == UdfMemo || r.Type == UdfImageLink;
             pn->resize(width, ownHeight ? height : pn->sizeHint().height());
             if (ownHeight) pn->setFixedHeight(height);
             if (ds) {
@@ -107,7 +107,8 @@ QList<QWidget*> BuildUdfSheet(const QString& table, int sheetNo, QWidget* area, 
             } else {
                 pn->FLabelCaption->setText(r.Title);
                 pn->FLabelCaption->adjustSize();
-                pn->SetRequired(r.Required && (r.Type == 0 || r.Type == 2 || r.Type == 6));
+                pn->SetRequired(r.Required &&
+                                (r.Type == UdfText || r.Type == UdfNumeric || r.Type == UdfLookup));
                 pn->Editor()->setEnabled(false);
                 if (auto* fk = qobject_cast<TPnFkey*>(pn)) fk->BtnEdit()->setEnabled(false);
                 if (auto* img = qobject_cast<TPnDbImage*>(pn)) img->Button()->setEnabled(false);

@@ -337,11 +337,11 @@ void TfmUdf::SelectField(QWidget* c) {
                        static_cast<QWidget*>(edTabOrder), static_cast<QWidget*>(cbInGrid),
                        static_cast<QWidget*>(cbRequired)})
         w->setEnabled(true);
-    edFormat->setVisible(udfType == 2);
+    edFormat->setVisible(udfType == UdfNumeric);
     if (auto* l = qobject_cast<QLabel*>(
             static_cast<QFormLayout*>(edFormat->parentWidget()->layout())->labelForField(edFormat)))
-        l->setVisible(udfType == 2);
-    cbRequired->setVisible(udfType == 0 || udfType == 2 || udfType == 6);
+        l->setVisible(udfType == UdfNumeric);
+    cbRequired->setVisible(udfType == UdfText || udfType == UdfNumeric || udfType == UdfLookup);
     lbType->setText(TdmMain::UdfTypeName(udfType));
     lbType->show();
     btnDelete->setEnabled(true);

@@ -16,6 +16,7 @@
 
 #include "EFbError.h"
 #include "TClientDataSet.h"
+#include "uComboFill.h"
 #include "uDmMain.h"
 #include "uMessages.h"
 
@@ -62,7 +63,8 @@ QString TfmWizardUdf::TypeChoice(int udfType) {
         "Drop Down Box - Used for single value selection from a drop-down selection list",
         "Lookup Control - Used for value lookup from another table",
         "Image Link - Used to display an image of a linked image file"};
-    return udfType >= 0 && udfType <= 7 ? QString::fromLatin1(choices[udfType]) : QString();
+    return udfType >= UdfText && udfType <= UdfImageLink ? QString::fromLatin1(choices[udfType])
+                                                         : QString();
 }
 
 TfmWizardUdf::TfmWizardUdf(QWidget* parent) : TfmWizard(parent) {
@@ -102,7 +104,7 @@ TfmWizardUdf::TfmWizardUdf(QWidget* parent) : TfmWizard(parent) {
                                "related data type for your field."));
     auto* l2 = new QVBoxLayout(p2);
     auto* group = new QButtonGroup(p2);
-    for (int t = 0; t <= 7; ++t) {
+    for (int t = UdfText; t <= UdfImageLink; ++t) {
         auto* rb = new QRadioButton(TypeChoice(t), p2);
         rb->setObjectName("rbType" + QString::number(t));
         group->addButton(rb, t);
@@ -235,7 +237,7 @@ void TfmWizardUdf::NewField(int sheetNo, int hCeiling) {
         {"FIELD", "FIELD" + n},
         {"TITLE", "Field" + n},
         {"UDF", 1},
-        {"UDFTYPE", 0},
+        {"UDFTYPE", int(UdfText)},
         {"VISIBLE", 1},
         {"READONLY", 0},
         {"REQUIRED", 0},
@@ -296,13 +298,13 @@ bool TfmWizardUdf::UdfFieldValidate(const QString& fldName, QString& Err) {
 
 void TfmWizardUdf::cbTableChange() {
     if (cbTable->currentIndex() < 0) return;
-    dmMain()->FillComboBoxWithSysObject(cbLookupField, cbTable->currentText());
+    FillComboBoxWithSysObject(cbLookupField, cbTable->currentText());
 }
 
 int TfmWizardUdf::ChosenType() const {
     for (int t = 0; t < rbTypes.size(); ++t)
         if (rbTypes[t]->isChecked()) return t;
-    return 0;
+    return UdfText;
 }
 
 bool TfmWizardUdf::CheckNamePage() {
@@ -337,20 +339,20 @@ void TfmWizardUdf::PrepareAttributes() {
     cbLookupField->clear();
     cbRequired->setChecked(false);
     switch (t) {
-        case 0:
-        case 1:
-        case 5:
-            edTextSize->setValue(t == 1 ? 300 : 30);
+        case UdfText:
+        case UdfMemo:
+        case UdfDropDown:
+            edTextSize->setValue(t == UdfMemo ? 300 : 30);
             pgAttr->setCurrentIndex(0);
             break;
-        case 2:
+        case UdfNumeric:
             edNumSize->setValue(10);
             edNumDecimal->setValue(2);
             edFormat->setText(QStringLiteral("#,##0.00"));
             edDefault->setText(QStringLiteral("0"));
             pgAttr->setCurrentIndex(1);
             break;
-        case 6:
+        case UdfLookup:
             pgAttr->setCurrentIndex(2);
             break;
         default:
@@ -364,7 +366,7 @@ void TfmWizardUdf::PrepareAttributes() {
                                                                      : QSizePolicy::Ignored);
     pgAttr->adjustSize();
     // Only edits and lookups are checked for a value when a record is saved.
-    const bool canRequire = t == 0 || t == 2 || t == 6;
+    const bool canRequire = t == UdfText || t == UdfNumeric || t == UdfLookup;
     cbRequired->setVisible(canRequire);
     lbRequiredNote->setVisible(canRequire);
 }
@@ -372,12 +374,12 @@ void TfmWizardUdf::PrepareAttributes() {
 bool TfmWizardUdf::CheckAttributes() {
     const int t = ChosenType();
     bool ok = true;
-    if (t == 0 || t == 1 || t == 5) {
+    if (t == UdfText || t == UdfMemo || t == UdfDropDown) {
         if (edTextSize->value() < 1) {
             ShowInformation(QStringLiteral("Field size cannot be smaller than 0"));
             ok = false;
         }
-    } else if (t == 2) {
+    } else if (t == UdfNumeric) {
         if (edNumSize->value() <= 0) {
             ShowInformation(QStringLiteral("Field size cannot be smaller than 0"));
             ok = false;
@@ -399,7 +401,7 @@ bool TfmWizardUdf::CheckAttributes() {
             ShowInformation(QStringLiteral("Default value is not a valid numeric value"));
             ok = false;
         }
-    } else if (t == 6) {
+    } else if (t == UdfLookup) {
         QString err;
         if (cbTable->currentIndex() < 0 || cbTable->currentText().isEmpty()) {
             ShowInformation(QStringLiteral("Invalid lookup table"));
@@ -418,15 +420,18 @@ bool TfmWizardUdf::CheckAttributes() {
     edDataTable->setText(printable ? FWizardTbName : QString());
     edDataSet->setText(printable ? dataSet : QString());
     if (!ok) return false;
-    const bool text = t == 0 || t == 1 || t == 5;
-    SetRow(QStringLiteral("UDFSIZE"), text ? edTextSize->value() : t == 2 ? edNumSize->value() : 0);
-    SetRow(QStringLiteral("UDFSIZEDECIMAL"), t == 2 ? edNumDecimal->value() : 0);
-    SetRow(QStringLiteral("FORMATSTR"), t == 2 ? QVariant(edFormat->text()) : QVariant());
+    const bool text = t == UdfText || t == UdfMemo || t == UdfDropDown;
+    SetRow(QStringLiteral("UDFSIZE"), text              ? edTextSize->value()
+                                      : t == UdfNumeric ? edNumSize->value()
+                                                        : 0);
+    SetRow(QStringLiteral("UDFSIZEDECIMAL"), t == UdfNumeric ? edNumDecimal->value() : 0);
+    SetRow(QStringLiteral("FORMATSTR"), t == UdfNumeric ? QVariant(edFormat->text()) : QVariant());
     SetRow(QStringLiteral("DEFAULTVAL"),
-           t == 2 ? QVariant(edDefault->text().trimmed()) : QVariant());
-    SetRow(QStringLiteral("LOOKUPTABLE"), t == 6 ? QVariant(cbTable->currentText()) : QVariant());
+           t == UdfNumeric ? QVariant(edDefault->text().trimmed()) : QVariant());
+    SetRow(QStringLiteral("LOOKUPTABLE"),
+           t == UdfLookup ? QVariant(cbTable->currentText()) : QVariant());
     SetRow(QStringLiteral("RESULTFIELD"),
-           t == 6 ? QVariant(cbLookupField->currentText()) : QVariant());
+           t == UdfLookup ? QVariant(cbLookupField->currentText()) : QVariant());
     SetRow(QStringLiteral("UDFTABNO"), edTabOrder->value());
     SetRow(QStringLiteral("REQUIRED"), !cbRequired->isHidden() && cbRequired->isChecked() ? 1 : 0);
     return true;

@@ -5,7 +5,10 @@
 
 #include "TClientDataSet.h"
 #include "TestSupport.h"
+#include "uComboFill.h"
 #include "uDmMain.h"
+#include "uNumbering.h"
+#include "uTemplateCopy.h"
 
 class TstServices : public QObject {
     Q_OBJECT
@@ -108,7 +111,7 @@ private slots:
         F.Dm().ExecSQL("INSERT INTO SYS_USER (ID, CODE, NAME) VALUES (10, 'BOB', 'Bob')");
         QComboBox cb;
         cb.addItem("stale");
-        F.Dm().FillComboBoxWithData(3, &cb);
+        FillComboBoxWithData(3, &cb);
         QCOMPARE(cb.count(), 3);
         QCOMPARE(cb.itemText(0), QString("ADMIN"));
         QCOMPARE(cb.itemText(1), QString("BOB"));
@@ -120,7 +123,7 @@ private slots:
         F.Dm().ExecSQL(
             "INSERT INTO SYS_TREEVIEW (ID, TABLENAME, CAPTION) VALUES (0, 'SO_ORDER', 'Orders')");
         QComboBox cb;
-        F.Dm().FillComboBoxWithData(1, &cb);
+        FillComboBoxWithData(1, &cb);
         QCOMPARE(cb.count(), 1);
         QCOMPARE(cb.itemText(0), QString("0 Orders"));
     }
@@ -138,7 +141,7 @@ private slots:
         QComboBox cb;
         cb.setEditable(true);
         cb.setEditText("typed");
-        F.Dm().FillComboBoxWithSysObject(&cb, "AR_ACCT");
+        FillComboBoxWithSysObject(&cb, "AR_ACCT");
         QCOMPARE(cb.count(), 2);
         QCOMPARE(cb.itemText(0), QString("UDF_A"));
         QCOMPARE(cb.currentIndex(), 0);
@@ -187,6 +190,54 @@ private slots:
         QFETCH(QString, text);
         QFETCH(QString, initials);
         QCOMPARE(F.Dm().SelectValue("SELECT PY(:T) FROM SYS", {{"T", text}}).toString(), initials);
+    }
+
+    // The business rules run on any connection and refuse by throwing the
+    // database error type with the user's message: they show nothing, write
+    // nothing.
+    void rulesRefuseByThrowing_data() {
+        QTest::addColumn<QString>("rule");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("number of a table without numbering")
+            << "number" << Numbering::NoTableNoMessage("NO_SUCH");
+        QTest::newRow("copy of a node without template")
+            << "copy" << TemplateCopy::CopyFailedMessage(987654);
+        QTest::newRow("field of an unknown type") << "create"
+                                                  << "Invalid data type specified.";
+        QTest::newRow("field not there") << "delete"
+                                         << "Cannot find field id in SYS_OBJECT.";
+    }
+
+    void rulesRefuseByThrowing() {
+        QFETCH(QString, rule);
+        QFETCH(QString, message);
+        TScriptedMessages msgs;
+        TFbConnection conn;
+        conn.Open(F.Folder().MainDb());
+        const QString before = F.Value("SELECT COUNT(*) FROM SO_DOTEMPLATE") + "/" +
+                               F.Value("SELECT COUNT(*) FROM SYS_OBJECT");
+        try {
+            if (rule == "number") Numbering::GetNextTableNo(conn, "NO_SUCH", 0);
+            if (rule == "copy")
+                WriteInTransaction(conn, [](TFbTransaction& tra) {
+                    TemplateCopy::CopyDoTemplate(tra, 987654, 1, "Copy");
+                });
+            if (rule == "create") {
+                TUdfField f;
+                f.Table = "AR_ACCT";
+                f.Field = "UDF_X";
+                f.Type = UdfImageLink + 1;
+                UdfSchema::CreateField(conn, f, "", "", TUdfPrint(), nullptr);
+            }
+            if (rule == "delete") UdfSchema::DeleteField(conn, 987654);
+            QFAIL("not refused");
+        } catch (const ERuleRefused& e) {
+            QCOMPARE(e.Message(), message);
+        }
+        QVERIFY(msgs.Take().isEmpty());
+        QCOMPARE(F.Value("SELECT COUNT(*) FROM SO_DOTEMPLATE") + "/" +
+                     F.Value("SELECT COUNT(*) FROM SYS_OBJECT"),
+                 before);
     }
 
     // Keys of the tables whose rows are saved without one come from the database.

@@ -1,25 +1,20 @@
 #include "uDmMain.h"
 
-#include <QComboBox>
-#include <QCoreApplication>
 #include <QDate>
 #include <QFileInfo>
-#include <QGuiApplication>
-#include <QPointer>
-#include <QScopeGuard>
-#include <QThread>
 #include <QTime>
-#include <cmath>
 
 #include "TClientDataSet.h"
 #include "TDataSource.h"
+#include "uInvoiceTotals.h"
 #include "uLibProc.h"
-#include "uLibRounding.h"
 #include "uMessages.h"
+#include "uNumbering.h"
+#include "uPaidAmounts.h"
+#include "uTemplateCopy.h"
 
 namespace {
 TdmMain* g_dmMain = nullptr;
-QDate g_today;
 
 void BindParams(TFbQuery& q, const QVariantMap& params) {
     for (auto it = params.cbegin(); it != params.cend(); ++it) q.SetParam(it.key(), it.value());
@@ -52,97 +47,31 @@ bool ApplyOrUndo(TClientDataSet* cds) {
     return false;
 }
 
-void WriteInTransaction(TFbConnection& conn, const std::function<void(TFbTransaction&)>& write) {
-    for (int attempt = 1;; ++attempt) {
-        try {
-            TFbTransaction tra(conn);
-            write(tra);
-            tra.Commit();
-            return;
-        } catch (const EFbError& e) {
-            // The one that came second starts again and sees the first's write.
-            if (!e.IsUpdateConflict() || attempt >= 5) throw;
-            QThread::msleep(unsigned(20 * attempt));
-        }
-    }
-}
-
 TdmMain::TdmMain(QObject* parent) : QObject(parent) { g_dmMain = this; }
 
 TdmMain::~TdmMain() {
-    for (TBackground& b : FBackground) b.Thread.join();
+    // Nothing more is delivered to windows that are going too.
+    FBackground.Shutdown();
     if (g_dmMain == this) g_dmMain = nullptr;
 }
 
-void TdmMain::RunInBackground(const std::function<QVariant(TFbConnection&)>& work,
-                              const std::function<void(const QVariant&)>& done,
-                              const std::function<void(const QString&)>& failed) {
-    // Those done are joined here rather than all at the end.
-    for (auto it = FBackground.begin(); it != FBackground.end();) {
-        if (*it->Done) {
-            it->Thread.join();
-            it = FBackground.erase(it);
-        } else {
-            ++it;
-        }
-    }
-    const QString db = SQLConn_Main.Database();
-    QPointer<TdmMain> self(this);
-    auto finished = std::make_shared<std::atomic<bool>>(false);
-    TBackground task;
-    task.Done = finished;
-    task.Thread = std::thread([db, work, done, failed, self, finished]() {
-        const auto mark = qScopeGuard([finished]() { *finished = true; });
-        QVariant result;
-        QString error;
-        try {
-            TFbConnection conn;
-            conn.Open(db);
-            result = work(conn);
-        } catch (const EFbError& e) {
-            error = e.Message();
-        } catch (const std::exception& e) {
-            error = QString::fromLocal8Bit(e.what());
-        } catch (...) {
-            error = QStringLiteral("The work in the background failed.");
-        }
-        // What the windows show stays as it was when the work failed; the
-        // user is told why it did not change.
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(),
-            [self, done, failed, result, error]() {
-                if (!self) return;
-                if (error.isEmpty())
-                    done(result);
-                else if (failed)
-                    failed(error);
-                else
-                    ShowError(error);
-            },
-            Qt::QueuedConnection);
-    });
-    FBackground.push_back(std::move(task));
+void TdmMain::RunWriterInBackground(const QString& purpose, const TBackgroundTasks::TWork& work,
+                                    const TBackgroundTasks::TDone& done,
+                                    const TBackgroundTasks::TFailed& failed,
+                                    const TBackgroundTasks::TStillWanted& stillWanted) {
+    FBackground.RunWriterInBackground(purpose, SQLConn_Main.Database(), work, done, failed,
+                                      stillWanted);
 }
 
-bool TdmMain::RunningInBackground() const {
-    for (const TBackground& b : FBackground)
-        if (!*b.Done) return true;
-    return false;
+void TdmMain::RunInBackground(const TBackgroundTasks::TWork& work,
+                              const TBackgroundTasks::TDone& done,
+                              const TBackgroundTasks::TFailed& failed) {
+    RunWriterInBackground(FBackground.FreshPurpose(), work, done, failed);
 }
 
-void TdmMain::WaitForBackgroundWork() {
-    const bool waiting = RunningInBackground();
-    if (waiting) QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    const auto restore = qScopeGuard([waiting]() {
-        if (waiting) QGuiApplication::restoreOverrideCursor();
-    });
-    while (RunningInBackground()) {
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 50);
-        QThread::msleep(10);
-    }
-    for (TBackground& b : FBackground) b.Thread.join();
-    FBackground.clear();
-}
+bool TdmMain::RunningInBackground() const { return FBackground.Running(); }
+
+void TdmMain::WaitForBackgroundWork() { FBackground.WaitForAll(); }
 
 TdmMain::TCreateResult TdmMain::DataModuleCreate(const std::function<bool()>& login) {
     QString err;
@@ -275,11 +204,7 @@ bool TdmMain::ConnectDb(TFbConnection& conn, const QString& key, QString& err) {
     return conn.Connected();
 }
 
-QString TdmMain::QuotedStr(const QString& s) {
-    QString t = s;
-    t.replace('\'', QStringLiteral("''"));
-    return '\'' + t + '\'';
-}
+QString TdmMain::QuotedStr(const QString& s) { return Rules::QuotedStr(s); }
 
 QString TdmMain::ConditionsToWhere(const QStringList& conditions) {
     QStringList parts;
@@ -336,32 +261,6 @@ void TdmMain::ResetCDS(TClientDataSet* cds) {
     cds->Close();
     cds->SetFilter(TFilter());
     cds->SetFiltered(false);
-}
-
-void TdmMain::FillComboBoxWithData(int fillType, QComboBox* cb) {
-    cb->clear();
-    if (fillType == 3) {
-        ForEachRow(QStringLiteral("SELECT CODE FROM SYS_USER ORDER BY ID"),
-                   [&](const TFbQuery& q) { cb->addItem(q.AsString(QStringLiteral("CODE"))); });
-        return;
-    }
-    const QString table = fillType == 1 ? QStringLiteral("SO_ORDER") : QStringLiteral("SYS_MAIL");
-    if (fillType != 1 && fillType != 2) return;
-    ForEachRow("SELECT ID,CAPTION FROM SYS_TREEVIEW WHERE ID>=0 AND TABLENAME=" + QuotedStr(table) +
-                   " ORDER BY ID",
-               [&](const TFbQuery& q) {
-                   cb->addItem(q.AsString(QStringLiteral("ID")) + " " +
-                               q.AsString(QStringLiteral("CAPTION")));
-               });
-}
-
-void TdmMain::FillComboBoxWithSysObject(QComboBox* cb, const QString& tbName) {
-    cb->clearEditText();
-    cb->clear();
-    ForEachRow("SELECT FIELD FROM SYS_OBJECT WHERE OBJECT =" + QuotedStr(tbName) +
-                   " AND UDF=1 AND UDFTYPE=0 AND FIELD<> 'ID' ORDER BY FIELD",
-               [&](const TFbQuery& q) { cb->addItem(q.AsString(QStringLiteral("FIELD"))); });
-    if (cb->count() > 0) cb->setCurrentIndex(0);
 }
 
 bool TdmMain::validateLookupField(const QString& tbName, const QString& fldName, QString& err) {
@@ -434,25 +333,9 @@ void TdmMain::DeleteSysFilter(const QString& aTABLENAME, const QString& aNAME) {
             {{QStringLiteral("TABLENAME"), aTABLENAME}, {QStringLiteral("NAME"), aNAME}});
 }
 
-void TdmMain::RecalculatePaidAmounts() {
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    const auto restore = qScopeGuard([]() { QGuiApplication::restoreOverrideCursor(); });
-    RecalculatePaidAmounts(SQLConn_Main);
-}
+void TdmMain::RecalculatePaidAmounts() { PaidAmounts::Recalculate(SQLConn_Main); }
 
-void TdmMain::RecalculatePaidAmounts(TFbConnection& conn) {
-    // Only the invoices whose paid amount differs are written: the receipts
-    // keep it in step as they are saved, and rewriting every invoice made a
-    // new version of each of a million rows at every start.
-    WriteInTransaction(conn, [](TFbTransaction& tra) {
-        const QString paid = QStringLiteral(
-            "COALESCE((SELECT SUM(CB_TRANTYPE_FACTOR*TRANAMT) FROM CB_TRAN WHERE "
-            "AR_TRAN_ID=AR_TRAN.ID), 0)");
-        TFbQuery(tra,
-                 "UPDATE AR_TRAN SET AMTPAID=" + paid + " WHERE AMTPAID IS DISTINCT FROM " + paid)
-            .Execute();
-    });
-}
+void TdmMain::RecalculatePaidAmounts(TFbConnection& conn) { PaidAmounts::Recalculate(conn); }
 
 void TdmMain::ExecSQL(const QString& sql, const QVariantMap& params) {
     TWorkQuery w(SQLConn_Main, sql);
@@ -484,84 +367,28 @@ void TdmMain::ForEachRow(const QString& sql, const std::function<void(const TFbQ
 
 // ------------------------------------------------------------ numbering
 
-QDate TdmMain::Today() { return g_today.isValid() ? g_today : QDate::currentDate(); }
+QDate TdmMain::Today() { return Numbering::Today(); }
 
-void TdmMain::SetToday(const QDate& day) { g_today = day; }
+void TdmMain::SetToday(const QDate& day) { Numbering::SetToday(day); }
 
 int TdmMain::GetNextSysNo(const QString& aTb, const QString& aPreFix) {
-    // Read-and-advance is one statement, so two users can never read the same
-    // counter value. A user who finds no counter creates it; if another user
-    // created it in the meantime (unique key) or both advanced it at once
-    // (update conflict), the loser simply tries again.
-    const QVariantMap params = {{QStringLiteral("T"), aTb}, {QStringLiteral("P"), aPreFix}};
-    for (int attempt = 0;; ++attempt) {
-        try {
-            TWorkQuery upd(SQLConn_Main,
-                           QStringLiteral("UPDATE SYS_NO SET RUNNO=RUNNO+1 WHERE TABLENAME=:T AND "
-                                          "PREFIX=:P RETURNING RUNNO"));
-            BindParams(upd.Query, params);
-            upd.Query.Execute();
-            if (upd.Query.RowsAffected() == 1) {
-                const int runNo = upd.Query.AsInteger(QStringLiteral("RUNNO"));
-                upd.Tra.Commit();
-                return runNo;
-            }
-            TFbQuery ins(upd.Tra, QStringLiteral("INSERT INTO SYS_NO (ID,TABLENAME,PREFIX,RUNNO) "
-                                                 "VALUES (GEN_ID(SYS_NO_ID_GEN,1),:T,:P,1)"));
-            BindParams(ins, params);
-            ins.Execute();
-            upd.Tra.Commit();
-            return 1;
-        } catch (const EFbError& e) {
-            if (!e.IsConflict() || attempt >= 100) throw;
-        }
-    }
+    return Numbering::GetNextSysNo(SQLConn_Main, aTb, aPreFix);
 }
 
 QString TdmMain::GetNextTableNo(const QString& aTb, int aPrefixNo) {
-    const QString n = QString::number(aPrefixNo);
-    QString prefix;
-    int digits = 0;
-    bool found = false;
-    ForEachRow("SELECT TABLENAME, DIGIT, PREFIX" + n + ", PREFIX" + n +
-                   "DATE FROM SYS_TABLENO WHERE TABLENAME=" + QuotedStr(aTb),
-               [&](const TFbQuery& q) {
-                   if (found || q.AsString(QStringLiteral("TABLENAME")) != aTb) return;
-                   found = true;
-                   prefix = q.AsString("PREFIX" + n);
-                   digits = q.AsInteger(QStringLiteral("DIGIT"));
-                   if (q.AsInteger("PREFIX" + n + "DATE") == 1) {
-                       const QDate d = Today();
-                       prefix += QStringLiteral("%1%2%3")
-                                     .arg(d.year(), 4, 10, QLatin1Char('0'))
-                                     .arg(d.month(), 2, 10, QLatin1Char('0'))
-                                     .arg(d.day(), 2, 10, QLatin1Char('0'));
-                   }
-               });
-    if (!found) {
-        ShowError("Failed getting table next no, table name: " + aTb +
-                  " not found in SYS_TABLENO table");
+    try {
+        return Numbering::GetNextTableNo(SQLConn_Main, aTb, aPrefixNo);
+    } catch (const ERuleRefused& e) {
+        ShowError(e.Message());
         return QString();
     }
-    const int r = GetNextSysNo(aTb, prefix);
-    // At least `digits` digits, never cut.
-    return prefix + QStringLiteral("%1").arg(r, qMax(digits, 1), 10, QLatin1Char('0'));
 }
 
 void TdmMain::AssignAutoNoFieldValue(const QString& aTb, TDataSource* aDS) {
-    QString table, field;
-    bool autoSet = false;
-    ForEachRow(
-        "SELECT TABLENAME, FIELD, AUTOSET0 FROM SYS_TABLENO WHERE TABLENAME=" + QuotedStr(aTb),
-        [&](const TFbQuery& q) {
-            if (!table.isEmpty()) return;
-            table = q.AsString(QStringLiteral("TABLENAME"));
-            field = q.AsString(QStringLiteral("FIELD"));
-            autoSet = q.AsInteger(QStringLiteral("AUTOSET0")) == 1;
-        });
+    const std::optional<QString> field = Numbering::AutoNoField(SQLConn_Main, aTb);
     TClientDataSet* ds = aDS ? aDS->DataSet() : nullptr;
-    if (table.isEmpty() || !autoSet || !ds || ds->State() != TDataSetState::Insert) return;
-    ds->FieldByName(field)->SetValue(GetNextTableNo(table, 0));
+    if (!field || !ds || ds->State() != TDataSetState::Insert) return;
+    ds->FieldByName(*field)->SetValue(GetNextTableNo(aTb, 0));
 }
 
 // ------------------------------------------------------------ invoice tax
@@ -569,72 +396,19 @@ void TdmMain::AssignAutoNoFieldValue(const QString& aTb, TDataSource* aDS) {
 void TdmMain::CalcArTranTax(int arTranId, int taxId, TMoney& amtTotal, TMoney& amtTax,
                             TMoney& amtGoods) {
     TFbTransaction tra(SQLConn_Main);
-    CalcArTranTax(tra, arTranId, taxId, amtTotal, amtTax, amtGoods);
+    InvoiceTotals::CalcArTranTax(tra, arTranId, taxId, amtTotal, amtTax, amtGoods);
 }
 
 void TdmMain::CalcArTranTax(TFbTransaction& tra, int arTranId, int taxId, TMoney& amtTotal,
                             TMoney& amtTax, TMoney& amtGoods) {
-    TFbQuery sum(
-        tra, "SELECT SUM(AMOUNT) AS VAL FROM AR_TRANITEM WHERE AMOUNT IS NOT NULL AND AR_TRAN_ID=" +
-                 QString::number(arTranId));
-    sum.Open();
-    amtGoods = sum.Eof() ? TMoney() : sum.AsMoney(QStringLiteral("VAL"));
-    sum.Close();
-    amtTotal = amtGoods;
-    double rate = 0;
-    bool inclusive = false;
-    TFbQuery taxQ(tra, "SELECT ID,RATE,INCLUSIVE FROM SYS_TAX WHERE ID=" + QString::number(taxId));
-    for (taxQ.Open(); !taxQ.Eof(); taxQ.Next()) {
-        if (taxQ.AsString(QStringLiteral("ID")) != QString::number(taxId)) continue;
-        rate = taxQ.AsDouble(QStringLiteral("RATE"));
-        inclusive = taxQ.AsInteger(QStringLiteral("INCLUSIVE")) == 1;
-    }
-    // The one rounding step computes in floating point; its two-decimal
-    // result is taken back into money exactly. Totals money cannot hold are
-    // refused, never wrapped.
-    const auto overflow = []() {
-        return EMoneyOverflow(TMoney::OutOfRangeMessage(QStringLiteral("The invoice totals")));
-    };
-    const double total = double(amtTotal.Value) / double(TMoney::Scale);
-    if (inclusive) {
-        if (!TMoney::TryFromDouble(RoundAmount(2, total / (1 + rate * 0.01)), amtGoods) ||
-            !TMoney::TrySubtract(amtTotal, amtGoods, amtTax))
-            throw overflow();
-    } else {
-        if (!TMoney::TryFromDouble(
-                RoundAmount(2, rate * (double(amtGoods.Value) / double(TMoney::Scale)) * 0.01),
-                amtTax) ||
-            !TMoney::TryAdd(amtGoods, amtTax, amtTotal))
-            throw overflow();
-    }
+    InvoiceTotals::CalcArTranTax(tra, arTranId, taxId, amtTotal, amtTax, amtGoods);
 }
 
 void TdmMain::UpdateArTran(TFbTransaction& tra, int tranId) {
-    int taxId = 0;
-    {
-        TFbQuery q(tra, "SELECT SYS_TAX_ID FROM AR_TRAN WHERE ID=" + QString::number(tranId));
-        q.Open();
-        if (q.Eof()) return;  // the invoice itself is being deleted
-        taxId = q.AsInteger(QStringLiteral("SYS_TAX_ID"));
-    }
-    TMoney total, tax, goods;
-    CalcArTranTax(tra, tranId, taxId, total, tax, goods);
-    TFbQuery upd(tra, "UPDATE AR_TRAN SET AMTGOODS=:AMT,AMTTAX=:TAX,AMTTOTAL=:TOTAL WHERE ID=" +
-                          QString::number(tranId));
-    upd.SetParam(QStringLiteral("AMT"), QVariant::fromValue(goods));
-    upd.SetParam(QStringLiteral("TAX"), QVariant::fromValue(tax));
-    upd.SetParam(QStringLiteral("TOTAL"), QVariant::fromValue(total));
-    upd.Execute();
+    InvoiceTotals::UpdateArTran(tra, tranId);
 }
 
-TMoney TdmMain::ArTranOwed(int arTranId) {
-    const QVariant v = SelectValue(
-        "SELECT AMTTOTAL - COALESCE((SELECT SUM(CB_TRANTYPE_FACTOR*TRANAMT) FROM CB_TRAN "
-        "WHERE AR_TRAN_ID=T.ID), 0) FROM AR_TRAN T WHERE ID=" +
-        QString::number(arTranId));
-    const TMoney owed = TMoney::FromVariant(v);
-    return owed.Value > 0 ? owed : TMoney();
-}
+TMoney TdmMain::ArTranOwed(int arTranId) { return PaidAmounts::ArTranOwed(SQLConn_Main, arTranId); }
 
 int TdmMain::ReceiptFolderId() {
     return SelectValue(
@@ -726,9 +500,7 @@ void TdmMain::DeleteSysTreeView(TFbTransaction& tra, const QString& tbName, int 
 // ------------------------------------------------------------ print templates
 
 QString TdmMain::CopyDoTemplateFailedMessage(int fromTVId) {
-    return QStringLiteral(
-               "Copy failed, cannot find corresponding SO_DOTEMPLATE.ID for SYS_TREEVIEW_ID: %1")
-        .arg(fromTVId);
+    return TemplateCopy::CopyFailedMessage(fromTVId);
 }
 
 bool TdmMain::CopyDoTemplate(int fromTVId, int toTVId, const QString& aName) {
@@ -740,95 +512,29 @@ bool TdmMain::CopyDoTemplate(int fromTVId, int toTVId, const QString& aName) {
 }
 
 bool TdmMain::CopyDoTemplate(TFbTransaction& tra, int fromTVId, int toTVId, const QString& aName) {
-    int sourceId = 0;
-    {
-        TFbQuery q(tra, "SELECT ID,SYS_TREEVIEW_ID FROM SO_DOTEMPLATE WHERE SYS_TREEVIEW_ID=" +
-                            QString::number(fromTVId));
-        q.Open();
-        if (q.Eof() || q.AsInteger(QStringLiteral("SYS_TREEVIEW_ID")) != fromTVId) {
-            ShowError(CopyDoTemplateFailedMessage(fromTVId));
-            return false;
-        }
-        sourceId = q.AsInteger(QStringLiteral("ID"));
+    try {
+        TemplateCopy::CopyDoTemplate(tra, fromTVId, toTVId, aName);
+    } catch (const ERuleRefused& e) {
+        // Nothing was written: the caller's transaction goes on as it was.
+        ShowError(e.Message());
+        return false;
     }
-    // The key is drawn only once the source is known, so a failed copy uses none.
-    int newId = 0;
-    {
-        TFbQuery gen(tra, QStringLiteral("SELECT GEN_ID(SO_DOTEMPLATE_ID_GEN, 1) FROM SYS"));
-        gen.Open();
-        newId = int(gen.AsInt64(0));
-    }
-    const QString s = QString::number(sourceId);
-    const QString n = QString::number(newId);
-    TFbQuery tpl(tra,
-                 "INSERT INTO SO_DOTEMPLATE (ID,SYS_TREEVIEW_ID, NAME,               "
-                 "PAGE_WIDTH,PAGE_HEIGHT,MARGIN_TOP,MARGIN_LEFT,ORIENTATION,FILENAME,PAPERSIZE,"
-                 "HEADER_HEIGHT,FOOTER_HEIGHT,LINECOUNT,PRINTIMG)\n"
-                 "SELECT " +
-                     n + "," + QString::number(toTVId) + "," + QuotedStr(aName) +
-                     ",PAGE_WIDTH,PAGE_HEIGHT,MARGIN_TOP,MARGIN_LEFT,ORIENTATION,FILENAME,"
-                     "PAPERSIZE,HEADER_HEIGHT,FOOTER_HEIGHT,LINECOUNT,PRINTIMG FROM SO_DOTEMPLATE "
-                     "WHERE ID=" +
-                     s);
-    tpl.Execute();
-    // A database made before the printer offset has no columns for it.
-    TFbQuery offset(tra,
-                    "SELECT COUNT(*) FROM RDB$RELATION_FIELDS WHERE "
-                    "RDB$RELATION_NAME='SO_DOTEMPLATE' AND "
-                    "RDB$FIELD_NAME IN ('PRINT_OFFSET_X','PRINT_OFFSET_Y')");
-    offset.Open();
-    if (offset.AsInt64(0) == 2)
-        TFbQuery(tra,
-                 "UPDATE SO_DOTEMPLATE SET PRINT_OFFSET_X=(SELECT PRINT_OFFSET_X FROM "
-                 "SO_DOTEMPLATE WHERE ID=" +
-                     s + "),PRINT_OFFSET_Y=(SELECT PRINT_OFFSET_Y FROM SO_DOTEMPLATE WHERE ID=" +
-                     s + ") WHERE ID=" + n)
-            .Execute();
-    TFbQuery fields(
-        tra,
-        "INSERT INTO SO_DOTEMPLATEFIELD (SO_DOTEMPLATE_ID,GROUPNAME,ORDERINGROUP,TITLE,DATASET,"
-        "DATATABLE,DATAFIELD,VISIBLE,SPACE,FONTNAME,FONTSTYLE,FONTSIZE,FONTCOLOR,\"LEFT\",TOP,"
-        "WIDTH,HEIGHT,WORDWRAP,RIGHTADJ,FORMATSTR,SYS_OBJECT_ID)\n"
-        "SELECT " +
-            n +
-            ",GROUPNAME,ORDERINGROUP,TITLE,DATASET,DATATABLE,DATAFIELD,VISIBLE,SPACE,FONTNAME,"
-            "FONTSTYLE,FONTSIZE,FONTCOLOR,\"LEFT\",TOP,WIDTH,HEIGHT,WORDWRAP,RIGHTADJ,FORMATSTR,"
-            "SYS_OBJECT_ID FROM SO_DOTEMPLATEFIELD WHERE SO_DOTEMPLATE_ID=" +
-            s);
-    fields.Execute();
     return true;
 }
 
 void TdmMain::DeleteDoTemplate(int TreeViewID) {
-    WriteInTransaction(SQLConn_Main,
-                       [&](TFbTransaction& tra) { DeleteDoTemplate(tra, TreeViewID); });
+    WriteInTransaction(SQLConn_Main, [&](TFbTransaction& tra) {
+        TemplateCopy::DeleteDoTemplate(tra, TreeViewID);
+    });
 }
 
 void TdmMain::DeleteDoTemplate(TFbTransaction& tra, int TreeViewID) {
-    for (const char* sql :
-         {"DELETE FROM SO_DOTEMPLATEFIELD WHERE SO_DOTEMPLATE_ID=(SELECT ID FROM SO_DOTEMPLATE "
-          "WHERE SYS_TREEVIEW_ID=:SYS_TREEVIEW_ID)",
-          "DELETE FROM SO_DOTEMPLATE WHERE SYS_TREEVIEW_ID=:SYS_TREEVIEW_ID"}) {
-        TFbQuery q(tra, QString::fromLatin1(sql));
-        q.SetParam(QStringLiteral("SYS_TREEVIEW_ID"), TreeViewID);
-        q.Execute();
-    }
+    TemplateCopy::DeleteDoTemplate(tra, TreeViewID);
 }
 
 bool TdmMain::udfDataTableValidInSoDoTemplateField(const QString& dataTable, QString& dataSetName,
                                                    QString& bandName) {
-    TWorkQuery w(SQLConn_Main,
-                 QStringLiteral("SELECT DISTINCT DATATABLE,DATASET,GROUPNAME FROM "
-                                "SO_DOTEMPLATEFIELD ORDER BY DATATABLE ASC, GROUPNAME DESC"));
-    for (w.Query.Open(); !w.Query.Eof(); w.Query.Next()) {
-        if (w.Query.AsString(QStringLiteral("DATATABLE")) != dataTable) continue;
-        const QString dataSet = w.Query.AsString(QStringLiteral("DATASET"));
-        if (dataSet.isEmpty()) continue;
-        dataSetName = dataSet;
-        bandName = w.Query.AsString(QStringLiteral("GROUPNAME"));
-        return true;
-    }
-    return false;
+    return TemplateCopy::DataTableValid(SQLConn_Main, dataTable, dataSetName, bandName);
 }
 
 void TdmMain::insertUdfToDoTemplates(const QString& pBandName, const QString& pDataTable,
@@ -846,40 +552,26 @@ void TdmMain::insertUdfToDoTemplates(TFbTransaction& tra, const QString& pBandNa
                                      const QString& pTitle, const QString& pField,
                                      const QString& pFormat, int pObjId, bool pWrap,
                                      bool pRightAdj) {
-    TFbQuery q(tra, QStringLiteral(
-                        "INSERT INTO SO_DOTEMPLATEFIELD (SO_DOTEMPLATE_ID, GROUPNAME, "
-                        "ORDERINGROUP, TITLE, DATASET, DATATABLE, DATAFIELD, VISIBLE,\"LEFT\", "
-                        "TOP, WORDWRAP, RIGHTADJ, FORMATSTR, SYS_OBJECT_ID)\n"
-                        "SELECT ID,              "
-                        ":GROUPNAME,:ORDERINGROUP,:TITLE,:DATASET,:DATATABLE,:DATAFIELD,:VISIBLE,"
-                        ":LEFT, :TOP,:WORDWRAP,:RIGHTADJ,:FORMATSTR,:SYS_OBJECT_ID FROM "
-                        "SO_DOTEMPLATE"));
-    const QVariantMap p = {{QStringLiteral("GROUPNAME"), pBandName},
-                           {QStringLiteral("ORDERINGROUP"), 999},
-                           {QStringLiteral("TITLE"), pTitle},
-                           {QStringLiteral("DATASET"), pDataSet},
-                           {QStringLiteral("DATATABLE"), pDataTable},
-                           {QStringLiteral("DATAFIELD"), pField},
-                           {QStringLiteral("VISIBLE"), 0},
-                           {QStringLiteral("LEFT"), 0},
-                           {QStringLiteral("TOP"), 0},
-                           {QStringLiteral("WORDWRAP"), pWrap ? 1 : 0},
-                           {QStringLiteral("RIGHTADJ"), pRightAdj ? 1 : 0},
-                           {QStringLiteral("FORMATSTR"), pFormat},
-                           {QStringLiteral("SYS_OBJECT_ID"), pObjId}};
-    BindParams(q, p);
-    q.Execute();
+    TemplateCopy::TUdfElement e;
+    e.BandName = pBandName;
+    e.DataTable = pDataTable;
+    e.DataSet = pDataSet;
+    e.Title = pTitle;
+    e.Field = pField;
+    e.Format = pFormat;
+    e.ObjId = pObjId;
+    e.Wrap = pWrap;
+    e.RightAdj = pRightAdj;
+    TemplateCopy::InsertUdfElement(tra, e);
 }
 
 void TdmMain::deleteUdfToDoTemplates(int pObjId) {
     WriteInTransaction(SQLConn_Main,
-                       [&](TFbTransaction& tra) { deleteUdfToDoTemplates(tra, pObjId); });
+                       [&](TFbTransaction& tra) { TemplateCopy::DeleteUdfElements(tra, pObjId); });
 }
 
 void TdmMain::deleteUdfToDoTemplates(TFbTransaction& tra, int pObjId) {
-    TFbQuery q(tra,
-               "DELETE FROM SO_DOTEMPLATEFIELD WHERE SYS_OBJECT_ID=" + QString::number(pObjId));
-    q.Execute();
+    TemplateCopy::DeleteUdfElements(tra, pObjId);
 }
 
 // ------------------------------------------------------------ lookups

@@ -7,16 +7,14 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
-#include <atomic>
 #include <functional>
-#include <memory>
-#include <thread>
-#include <vector>
 
 #include "TFbConnection.h"
 #include "TFbQuery.h"
+#include "uBackgroundTask.h"
+#include "uRules.h"
+#include "uUdfSchema.h"
 
-class QComboBox;
 class TClientDataSet;
 class TDataSource;
 
@@ -29,10 +27,12 @@ struct TWorkQuery {
 };
 
 // The central data module: the two connections, the session of the logged-in
-// user, and the one-off data services the rest of the program calls instead of
-// writing statements of its own. Each service runs its statement in a
-// transaction of its own and commits it; database errors propagate to the
-// caller's command.
+// user, the work in the background, and the one-off data services the rest
+// of the program calls instead of writing statements of its own. Each service
+// runs its statement in a transaction of its own and commits it; database
+// errors propagate to the caller's command. The business rules themselves
+// live in src/rules (taking a connection or a transaction, Qt Core only);
+// the methods of the same names here run them on the main connection.
 class TdmMain : public QObject {
     Q_OBJECT
 public:
@@ -89,8 +89,6 @@ public:
     static int GetTableNextKeyConn(TFbConnection& conn, const QString& tbName);
     // Closes a record set, clears its filter and switches filtering off.
     static void ResetCDS(TClientDataSet* cds);
-    void FillComboBoxWithData(int fillType, QComboBox* cb);
-    void FillComboBoxWithSysObject(QComboBox* cb, const QString& tbName);
     bool validateLookupField(const QString& tbName, const QString& fldName, QString& err);
     void UpdateSysSoDoTemplateId(int aId);
     int SelectSysSoDoTemplateId();
@@ -98,7 +96,7 @@ public:
     // Records a successful login of user aId.
     void UpdateSysUser(int aId);
 
-    // ---- record numbering
+    // ---- record numbering (Numbering, uNumbering.h)
     // The next running number of table aTb for the complete prefix aPreFix;
     // advances the counter in one atomic step, so that users drawing at the
     // same moment never get the same number.
@@ -113,7 +111,7 @@ public:
     static QDate Today();
     static void SetToday(const QDate& day);
 
-    // ---- invoice tax
+    // ---- invoice tax (InvoiceTotals, uInvoiceTotals.h)
     // Goods, tax and total of invoice arTranId under tax code taxId, from the
     // sum of its line amounts. Only the tax (exclusive) or the net goods
     // amount (inclusive) is rounded, to two decimals.
@@ -127,8 +125,8 @@ public:
     // or the tax code commits them together.
     void UpdateArTran(TFbTransaction& tra, int tranId);
 
-    // What is still owed on invoice arTranId: its total less the signed sum of
-    // its receipts; never below 0.
+    // What is still owed on invoice arTranId (PaidAmounts, uPaidAmounts.h): its total less the
+    // signed sum of its receipts; never below 0.
     TMoney ArTranOwed(int arTranId);
     // The folder a receipt entered from an invoice is filed in: the bank
     // transactions' system folder for receipts; 0 when the database has none.
@@ -153,7 +151,7 @@ public:
     void DeleteSysTreeView(const QString& tbName, int id);
     void DeleteSysTreeView(TFbTransaction& tra, const QString& tbName, int id);
 
-    // ---- print templates
+    // ---- print templates (TemplateCopy, uTemplateCopy.h)
     // Copies the template of folder node fromTVId as a new template of node
     // toTVId named aName: the template row and its elements in one
     // transaction. False, after the error message and with nothing written,
@@ -186,7 +184,7 @@ public:
     void deleteUdfToDoTemplates(int pObjId);
     void deleteUdfToDoTemplates(TFbTransaction& tra, int pObjId);
 
-    // ---- user-defined fields
+    // ---- user-defined fields (UdfSchema, uUdfSchema.h)
     // Adds the column described by the current row of cds (the new SYS_OBJECT
     // row of the field, not yet saved) to its table, and with it the row
     // itself, the value list of a drop-down and, when needPrint, an element in
@@ -204,7 +202,8 @@ public:
                         int& Top);
     void saveUdfPosition(int id, int left, int top, int width, int height);
     void saveUdfPosition(TFbTransaction& tra, int id, int left, int top, int width, int height);
-    // The list name of data type udfType ("Text Field", ...); empty when unknown.
+    // The list name of data type udfType (TUdfType: "Text Field", ...); empty
+    // when unknown.
     static QString UdfTypeName(int udfType);
     // The tables a lookup field may look up.
     static QStringList UdfLookupTables();
@@ -230,26 +229,31 @@ public:
                          double aVALUE2_FLOAT);
     void DeleteSysFilter(const QString& aTABLENAME, const QString& aNAME);
     // Every invoice's paid amount := the signed sum of its receipts (0 when
-    // none), in one transaction, with the hourglass cursor meanwhile.
+    // none), in one transaction (PaidAmounts::Recalculate). The caller shows
+    // the wait cursor.
     void RecalculatePaidAmounts();
-    // The same on a connection of the caller's (any thread), without the cursor.
+    // The same on a connection of the caller's (any thread).
     static void RecalculatePaidAmounts(TFbConnection& conn);
-    // Runs work (which may read and write: the home page's pass writes paid
-    // amounts) on a thread of its own, with a connection of its own to the
-    // main database (given its path), so that the windows stay responsive;
-    // done then runs in the window thread with what it returned. When the
-    // work fails, failed runs there instead with the database's message;
-    // without it, the message is shown. Waited for before the data module
-    // goes.
-    void RunInBackground(const std::function<QVariant(TFbConnection&)>& work,
-                         const std::function<void(const QVariant&)>& done,
-                         const std::function<void(const QString&)>& failed = nullptr);
+    // Runs work (which may read and write) for purpose on a thread of its
+    // own, with a connection of its own to the main database; done then runs
+    // in the window thread with what it returned, failed (or the error box)
+    // with the message of a failure. A newer request of the same purpose
+    // replaces an older one; see TBackgroundTasks. Waited for before the
+    // data module goes, which then delivers nothing more.
+    void RunWriterInBackground(const QString& purpose, const TBackgroundTasks::TWork& work,
+                               const TBackgroundTasks::TDone& done,
+                               const TBackgroundTasks::TFailed& failed = nullptr,
+                               const TBackgroundTasks::TStillWanted& stillWanted = nullptr);
+    // RunWriterInBackground with a purpose of its own: replaces nothing and
+    // is replaced by nothing.
+    void RunInBackground(const TBackgroundTasks::TWork& work, const TBackgroundTasks::TDone& done,
+                         const TBackgroundTasks::TFailed& failed = nullptr);
     // Whether work in the background is still running (work whose result
     // waits for the window thread is done).
     bool RunningInBackground() const;
     // Waits until the work in the background has ended and let go of its
     // connections; the window thread meanwhile runs what it hands over,
-    // user input aside.
+    // user input aside. The caller shows the wait cursor.
     void WaitForBackgroundWork();
     // Raises the engine's error when the database lacks what the start needs
     // (key "Main" or "Patch").
@@ -266,20 +270,11 @@ public:
                     const QVariantMap& params = {});
 
 private:
-    struct TBackground {
-        std::thread Thread;
-        std::shared_ptr<std::atomic<bool>> Done;
-    };
-    std::vector<TBackground> FBackground;
+    TBackgroundTasks FBackground;
     static void AddListIndexes(TFbConnection& conn);
 
     QHash<QString, TClientDataSet*> FLookupSets;
 };
-
-// Runs write in a transaction of its own on conn and commits it. When
-// another user's transaction held the same rows at that moment, it starts
-// again from the beginning; any other refusal propagates, nothing written.
-void WriteInTransaction(TFbConnection& conn, const std::function<void(TFbTransaction&)>& write);
 
 // The one data module of the running program.
 TdmMain* dmMain();
