@@ -1435,15 +1435,15 @@ void TfmChild::PopupDbGridPopup() {
               FlagIcon(value("IMGID").toInt(), value("IMGIDX").toInt()));
     }
     PopupFlags->addSeparator()->setData(-1);
-    entry(QStringLiteral("New>>>"), 9998, FlagIcon(0, 2));
-    entry(QStringLiteral("Delete>>>"), 9999, FlagIcon(0, 1));
+    entry(QStringLiteral("New>>>"), FlagTagNew, FlagIcon(0, 2));
+    entry(QStringLiteral("Delete>>>"), FlagTagDelete, FlagIcon(0, 1));
     N16->setProperty("Tag", 0);
 }
 
 void TfmChild::FlagItemClick(QAction* item) {
     const int tag = item->data().toInt();
     if (tag < 0) return;
-    if (tag == 9999) {
+    if (tag == FlagTagDelete) {
         TfmFlagDel dlg("SELECT ID,TITLE,READONLY FROM SYS_TABLEFLAG WHERE TABLENAME=" +
                            TdmMain::QuotedStr(FTableName) + " ORDER BY ID",
                        this);
@@ -1451,7 +1451,7 @@ void TfmChild::FlagItemClick(QAction* item) {
         if (dlg.Deleted) N16->setProperty("Tag", FlagMenuStale);
         return;
     }
-    if (tag == 9998) {
+    if (tag == FlagTagNew) {
         TfmFlag dlg(this);
         dlg.exec();
         if (dlg.ImgId < 0 || dlg.ImgIdx < 0) return;

@@ -235,8 +235,14 @@ public:
     void btnFilterNewClick();
     void btnFilterDelClick();
     void cbAndOrCloseUp();
-    // All four items of the "Filter" drop-down; tag 500 None, 501 today,
-    // 502 this week, 503 this month.
+    // The tags of the four items of the "Filter" drop-down.
+    enum TQuickFilterTag {
+        QuickFilterNone = 500,
+        QuickFilterToday = 501,
+        QuickFilterWeek = 502,
+        QuickFilterMonth = 503
+    };
+    // All four items of the "Filter" drop-down (their tags: TQuickFilterTag).
     void popFilterNoClick(QAction* item);
     // The condition a search puts into its statement.
     QString FilterCondition() const;
@@ -267,8 +273,11 @@ public:
     void OpenFlagCDSIfNeeded();
     // Builds the "Set Flag" submenu again when it is empty or marked stale.
     void PopupDbGridPopup();
+    // The tags of the "Set Flag" entries that are not flags; a flag's entry
+    // carries the flag's ID, which stays below them.
+    enum TFlagMenuTag { FlagTagNew = 9998, FlagTagDelete = 9999 };
     // Sets the flag of the entry's tag on the marked rows (0 clears it);
-    // 9998 makes a new flag, 9999 deletes flags.
+    // FlagTagNew makes a new flag, FlagTagDelete deletes flags.
     void FlagItemClick(QAction* item);
     static constexpr int FlagMenuStale = 8888;
     TClientDataSet* Flag_CDS;

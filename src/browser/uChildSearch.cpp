@@ -141,12 +141,12 @@ void TfmChild::BuildQuickFilter() {
         group->addAction(a);
         return a;
     };
-    FilterNone = item(QStringLiteral("None"), 500);
+    FilterNone = item(QStringLiteral("None"), QuickFilterNone);
     FilterNone->setChecked(true);
     PopupFilter->addSeparator();
-    FilterToday = item(QStringLiteral("Today"), 501);
-    FilterWeek = item(QStringLiteral("This Week"), 502);
-    FilterMonth = item(QStringLiteral("This Month"), 503);
+    FilterToday = item(QStringLiteral("Today"), QuickFilterToday);
+    FilterWeek = item(QStringLiteral("This Week"), QuickFilterWeek);
+    FilterMonth = item(QStringLiteral("This Month"), QuickFilterMonth);
     btnFilter->setMenu(PopupFilter);
     connect(PopupFilter, &QMenu::triggered, this,
             [this](QAction* a) { Guarded([this, a]() { popFilterNoClick(a); }); });
@@ -354,20 +354,21 @@ void TfmChild::btnFilterDelClick() {
 // ------------------------------------------------------------ quick date filter
 
 void TfmChild::popFilterNoClick(QAction* item) {
-    if (item->data().toInt() != 500 && !FetchAllRows()) return;  // a filter sees every row
+    if (item->data().toInt() != QuickFilterNone && !FetchAllRows())
+        return;  // a filter sees every row
     item->setChecked(true);
     const int tag = item->data().toInt();
     TFilter filter;
     QString description;
     if (FFilterField != QLatin1String("NOT APPLICABLE") && !FFilterField.isEmpty()) {
         const QDate today = TdmMain::Today();
-        if (tag == 501)
+        if (tag == QuickFilterToday)
             filter = TFilter::DateEquals(FFilterField, today);
-        else if (tag == 502)
+        else if (tag == QuickFilterWeek)
             filter = TFilter::DateOnOrAfter(FFilterField, today.addDays(1 - today.dayOfWeek()));
-        else if (tag == 503)
+        else if (tag == QuickFilterMonth)
             filter = TFilter::DateOnOrAfter(FFilterField, QDate(today.year(), today.month(), 1));
-        if (tag != 500) description = item->text();
+        if (tag != QuickFilterNone) description = item->text();
     }
     Child_CDS->SetFilter(filter);
     Child_CDS->SetFiltered(!filter.IsEmpty());
