@@ -30,6 +30,7 @@
 #include "TDbGridModel.h"
 #include "TFbConnection.h"
 #include "TFbQuery.h"
+#include "TFolderCounts.h"
 #include "uDbGrid.h"
 #include "uDelete.h"
 #include "uDmMain.h"
@@ -143,6 +144,12 @@ TfmChild::TfmChild(QWidget* parent) : QWidget(parent) {
     connect(Sub_DS, &TDataSource::LayoutChanged, this, &TfmChild::SetSubButtonStatus);
     connect(Sub_DS, &TDataSource::RowRemoved, this, &TfmChild::SetSubButtonStatus);
     BuildUi();
+    FFolderCounts = std::make_unique<TFolderCounts>(DataModuleCountRunner());
+    FFolderCounts->Changed = [this](int folder) {
+        ShowFolderCount(TreeView1, folder, FFolderCounts->Count(folder), FTVCountField,
+                        FTVShowCount);
+    };
+    FFolderCounts->Failed = [](const QString& message) { ShowError(message); };
     // The folders' counts may come after the rows (a table of many rows).
     connect(TreeView1, &QTreeWidget::itemChanged, this, [this]() {
         if (!Child_CDS->AllFetched()) ShowRecordCount();
@@ -1492,8 +1499,19 @@ QTreeWidgetItem* TfmChild::SelectedFolder() const { return TreeView1->currentIte
 
 bool TfmChild::TreeIsEmpty() const { return TreeView1->topLevelItemCount() == 0; }
 
+TFolderCounts& TfmChild::FolderCounts() {
+    // The configuration is read as it stands now: business windows set it
+    // after this class's constructor.
+    FFolderCounts->SetTable(FTableName, FTVCountField);
+    return *FFolderCounts;
+}
+
 void TfmChild::LoadTree() {
-    LoadSysTreeView(TreeView1, FTableName, FTVSelectTwice, FTVShowCount, FTVCountField);
+    LoadSysTreeView(TreeView1, FolderCounts(), FTVSelectTwice, FTVShowCount);
+}
+
+QTreeWidgetItem* TfmChild::AddFolder(QTreeWidgetItem* parent, const TTreeNodeData& data) {
+    return AddFolderNode(TreeView1, parent, data, FolderCounts(), FTVShowCount);
 }
 
 void TfmChild::TreeView1Change(QTreeWidgetItem* node) {
@@ -1525,12 +1543,10 @@ void TfmChild::CountListedFolder() {
     if (!node || FListedFolderId < 0 || NodeData(node).ID != FListedFolderId ||
         !Child_CDS->Active() || !Child_CDS->AllFetched())
         return;
-    TTreeNodeData counted = NodeData(node);
-    counted.RecCountTotal = Child_CDS->CountRows();
-    counted.RecCountByFlag = FTVCountField.isEmpty() ? 0 : Child_CDS->CountRows(FTVCountField, 0);
-    node->setText(0, counted.Caption + CountSuffix(counted.RecCountTotal, counted.RecCountByFlag,
-                                                   FTVCountField, FTVShowCount));
-    SetNodeData(node, counted);
+    TFolderCount counted;
+    counted.Total = Child_CDS->CountRows();
+    counted.Counted = FTVCountField.isEmpty() ? 0 : Child_CDS->CountRows(FTVCountField, 0);
+    FolderCounts().Set(FListedFolderId, counted);
 }
 
 bool TfmChild::ShowFetchProgress(int held) {
@@ -1570,11 +1586,7 @@ bool TfmChild::FetchAllRows() {
 void TfmChild::RefreshTreeViewNodeByTreeViewId(int tvId, int absoluteIdx) {
     QTreeWidgetItem* item = ItemAtAbsoluteIndex(TreeView1, absoluteIdx);
     if (!item) return;
-    TTreeNodeData d = NodeData(item);
-    CountFolder(FTableName, tvId, FTVCountField, d.RecCountTotal, d.RecCountByFlag);
-    item->setText(
-        0, d.Caption + CountSuffix(d.RecCountTotal, d.RecCountByFlag, FTVCountField, FTVShowCount));
-    SetNodeData(item, d);
+    FolderCounts().CountNow(tvId);
 }
 
 QTreeWidgetItem* TfmChild::FolderOfRow() const {
@@ -1587,16 +1599,7 @@ QTreeWidgetItem* TfmChild::FolderOfRow() const {
 }
 
 void TfmChild::AddToFolderCount(QTreeWidgetItem* item, int total, int counted) {
-    if (!item) return;
-    // A count under way may have begun before this write: it counts again.
-    CountAgainIfCounting(TreeView1);
-    TTreeNodeData d = NodeData(item);
-    if (d.RecCountTotal < 0) return;  // not counted yet: the count to come includes it
-    d.RecCountTotal += total;
-    if (!FTVCountField.isEmpty()) d.RecCountByFlag += counted;
-    item->setText(
-        0, d.Caption + CountSuffix(d.RecCountTotal, d.RecCountByFlag, FTVCountField, FTVShowCount));
-    SetNodeData(item, d);
+    if (item) FolderCounts().Add(NodeData(item).ID, total, counted);
 }
 
 bool TfmChild::CountedInFolder() const {
@@ -1619,8 +1622,7 @@ void TfmChild::N12Click() {
     d.Caption = name;
     d.ID = dmMain()->InsertSysTreeView(FTableName, name, d.ParentID, 0, 0, 0);
     if (d.ID < 0) return;
-    QTreeWidgetItem* item =
-        AddFolderNode(TreeView1, parent, d, FTableName, FTVCountField, FTVShowCount);
+    QTreeWidgetItem* item = AddFolder(parent, d);
     parent->setExpanded(true);
     TreeView1->setCurrentItem(item);
 }
@@ -1666,6 +1668,7 @@ void TfmChild::N15Click() {
     }
     if (!ConfirmYesNo(QStringLiteral("Are you sure to delete: ") + d.Caption + "?")) return;
     dmMain()->DeleteSysTreeView(FTableName, d.ID);
+    FolderCounts().Remove(d.ID);
     delete item;  // the tree selects a neighbour, which lists that folder
 }
 

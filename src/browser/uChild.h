@@ -33,6 +33,8 @@ class TField;
 class TDbGrid;
 class TPnDbEdit;
 class TfmChild;
+class TFolderCounts;
+struct TTreeNodeData;
 
 // What a record browser asks of the main window that hosts it: the task-bar
 // rules live there, and the browser may not include the main window.
@@ -449,6 +451,10 @@ protected:
         return [this, w, f]() { Guarded([w, f]() { (w->*f)(); }); };
     }
     QTreeWidgetItem* SelectedFolder() const;
+    // The row counts the folder tree shows, of the table configured.
+    TFolderCounts& FolderCounts();
+    // Adds a folder node under parent, counted now.
+    QTreeWidgetItem* AddFolder(QTreeWidgetItem* parent, const TTreeNodeData& data);
 
 private:
     void BuildUi();
@@ -478,4 +484,5 @@ private:
     bool ShowFetchProgress(int held);
     std::unique_ptr<QProgressDialog> FFetchProgress;
     QElapsedTimer FFetchWatch;
+    std::unique_ptr<TFolderCounts> FFolderCounts;
 };

@@ -590,7 +590,7 @@ void TfmDoTemplate::CopySelectedTemplate() {
         // A source node without a template has said so; nothing is written.
         if (!dmMain()->CopyDoTemplate(tra, fromId, d.ID, name)) throw EAbort();
     });
-    selected = AddFolderNode(TreeView1, top, d, FTableName, FTVCountField, FTVShowCount);
+    selected = AddFolder(top, d);
     top->setExpanded(true);
     MarkTemplateMenusStale();
 }
