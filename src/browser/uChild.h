@@ -79,40 +79,63 @@ struct TLookupField {
         LookupCDSComponentName;
 };
 
+// What a business window tells the record browser about its tables, filled
+// in its constructor (ConfigureBusinessBrowser fills the usual part); the
+// browser only reads it, except OrderByField.
+struct TChildConfig {
+    // ---- the master table
+    QString TableName;                         // the table listed, e.g. "AR_ACCT"
+    QString NameField;                         // the column naming a row in messages ("Delete ...")
+    QString SelectList = QStringLiteral("*");  // the columns read
+    // The date column of the quick "Filter" drop-down; empty or
+    // "NOT APPLICABLE" hides the drop-down.
+    QString FilterField;
+    // The column the rows are sorted by; a click on a column title changes it,
+    // and a column marked for ordering in the table's metadata sets it when
+    // empty.
+    QString OrderByField;
+    // Master columns the program derives and writes itself (totals): shown,
+    // never typed, never written from the grid's row.
+    QStringList DerivedFields;
+    // The right ("Delete Customer", "Delete Order", ...) whose withdrawal
+    // hides this window's Delete button; empty when none applies.
+    QString DeleteRight;
+    // The editor that takes the focus after New; none: the focus stays.
+    QWidget* DefPnCtrlAftInsert = nullptr;
+
+    // ---- the folder tree
+    bool TVShow = false;       // the window has a folder tree (loaded at its first bring-up)
+    bool TVShowCount = false;  // folder captions show their row counts
+    // The second count a folder shows, " (f/t)": rows whose column is 0;
+    // empty: one count only.
+    QString TVCountField;
+    bool TVSelectTwice = false;  // a load selects the folder after the first one
+
+    // ---- the detail lines (empty SubTableName: none)
+    QString SubTableName;                         // e.g. "AR_TRANITEM"
+    QString SubNameField;                         // the column naming a line in messages
+    QString SubSelectList = QStringLiteral("*");  // the columns read
+    QString SubLinkField;                         // the lines' column holding the master's ID
+    QString SubLineField;                         // the line number column, and the lines' order
+    QWidget* SubLinePnCtrl = nullptr;             // the editor that takes the focus in a new line
+    QTabWidget* SubPgCtrl = nullptr;              // its first page comes to the front at New
+    TDbGrid* SubDbGrid = nullptr;                 // the grid of the lines, with saved settings
+    // The master column holding the sum of a line column (AMTGOODS of
+    // AMOUNT); a note for readers: the window derives it itself.
+    QString AggSumField, AggSumSubField;
+};
+
 // The record browser: a grid of the rows of one master table with an editor
 // pane, a folder tree, and the commands every business window shares. Business
-// windows configure it in their constructor.
+// windows fill its Config in their constructor.
 class TfmChild : public QWidget {
     Q_OBJECT
 public:
     explicit TfmChild(QWidget* parent = nullptr);
     ~TfmChild() override;
 
-    // ---- configuration
-    QString FTableName;
-    QString FNameField;
-    QString FSelectList = QStringLiteral("*");
-    QString FFilterField;
-    QString FFilter1, FFilter1Desc;
-    QString FOrderByField;
-    QWidget* FDefPnCtrlAftInsert = nullptr;
-    bool FTVShow = false;
-    QString FTVCountField;
-    bool FTVShowCount = false;
-    bool FTVSelectTwice = false;
-    QString FSubTableName, FSubNameField, FSubSelectList = QStringLiteral("*"), FSubLinkField,
-                                          FSubLineField;
-    QWidget* FSubLinePnCtrl = nullptr;
-    QTabWidget* FSubPgCtrl = nullptr;
-    TDbGrid* FSubDbGrid = nullptr;
-    QGroupBox* FSubSingleGrpBox = nullptr;
-    QString FAggSumField, FAggSumSubField;
-    // Master columns the program derives and writes itself (totals): shown,
-    // never typed, never written from the grid's row.
-    QStringList FDerivedFields;
-    // The right ("Delete Customer", "Delete Order", ...) whose withdrawal
-    // hides this window's Delete button; empty when none applies.
-    QString FDeleteRight;
+    // ---- configuration: filled by the business window's constructor
+    TChildConfig Config;
 
     // ---- state
     std::vector<TLookupField> FLookupFieldsArray;

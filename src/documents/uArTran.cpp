@@ -44,16 +44,16 @@ TfmArTran::TfmArTran(QWidget* parent) : TfmChild(parent) {
     SetQuickFilterCaptions(QStringLiteral("Today's New Invoices"),
                            QStringLiteral("This Week's New Invoices"),
                            QStringLiteral("This Month's New Invoices"));
-    FDeleteRight = QStringLiteral("Delete Order");
-    FSubTableName = QStringLiteral("AR_TRANITEM");
-    FSubNameField = QStringLiteral("ITEMDESC");
-    FSubSelectList = QStringLiteral("*");
-    FSubLinkField = QStringLiteral("AR_TRAN_ID");
-    FSubLineField = QStringLiteral("LINE");
-    FSubDbGrid = DBGridItem;
-    FAggSumField = QStringLiteral("AMTGOODS");
-    FAggSumSubField = QStringLiteral("AMOUNT");
-    FDerivedFields = QStringList{"AMTGOODS", "AMTTAX", "AMTTOTAL", "AMTPAID"};
+    Config.DeleteRight = QStringLiteral("Delete Order");
+    Config.SubTableName = QStringLiteral("AR_TRANITEM");
+    Config.SubNameField = QStringLiteral("ITEMDESC");
+    Config.SubSelectList = QStringLiteral("*");
+    Config.SubLinkField = QStringLiteral("AR_TRAN_ID");
+    Config.SubLineField = QStringLiteral("LINE");
+    Config.SubDbGrid = DBGridItem;
+    Config.AggSumField = QStringLiteral("AMTGOODS");
+    Config.AggSumSubField = QStringLiteral("AMOUNT");
+    Config.DerivedFields = QStringList{"AMTGOODS", "AMTTAX", "AMTTOTAL", "AMTPAID"};
     Sub_CDS->CommandText = QStringLiteral("SELECT * FROM AR_TRANITEM");
     pg->setTabVisible(pg->indexOf(pgTsItems), true);
     pg->setTabText(pg->indexOf(pgTs1), QStringLiteral("Receipts"));
@@ -91,8 +91,8 @@ TfmArTran::TfmArTran(QWidget* parent) : TfmChild(parent) {
     AddField<TPnDbEdit>(this, row, 0, 2, "DISCTRATE", 1, Sub_DS);
     AddField<TPnDbEdit>(this, row, 0, 3, "AMOUNT", 1, Sub_DS);
     lines->setRowStretch(4, 1);
-    FSubLinePnCtrl = pnLine;
-    FDefPnCtrlAftInsert = pnInvoiceNo;
+    Config.SubLinePnCtrl = pnLine;
+    Config.DefPnCtrlAftInsert = pnInvoiceNo;
 
     // The receipt list of the current invoice.
     Receipt_CDS = new TClientDataSet(this);

@@ -74,13 +74,13 @@ TfmDoTemplate::TfmDoTemplate(QWidget* parent)
     setObjectName(QStringLiteral("fmDoTemplate"));
     SetCaption(QStringLiteral("Invoice Templates"));
     SetChildMode(cmEditorOnly);
-    FTableName = QStringLiteral("SO_DOTEMPLATE");
-    FNameField = QStringLiteral("NAME");
-    FSelectList = QStringLiteral("*");
-    FFilterField = QStringLiteral("NOT APPLICABLE");
-    FTVShow = true;
-    FTVCountField.clear();
-    FTVShowCount = false;
+    Config.TableName = QStringLiteral("SO_DOTEMPLATE");
+    Config.NameField = QStringLiteral("NAME");
+    Config.SelectList = QStringLiteral("*");
+    Config.FilterField = QStringLiteral("NOT APPLICABLE");
+    Config.TVShow = true;
+    Config.TVCountField.clear();
+    Config.TVShowCount = false;
     Child_CDS->CommandText = QStringLiteral("SELECT * FROM SO_DOTEMPLATE");
 
     // Toolbar: New (a copy of the selected template) and Save stay.
@@ -586,7 +586,7 @@ void TfmDoTemplate::CopySelectedTemplate() {
     // The node and the template it stands for are written together: a copy
     // that fails leaves no node without a template.
     WriteInTransaction(dmMain()->SQLConn_Main, [&](TFbTransaction& tra) {
-        d.ID = dmMain()->InsertSysTreeView(tra, FTableName, name, d.ParentID, 0, 0, 0);
+        d.ID = dmMain()->InsertSysTreeView(tra, Config.TableName, name, d.ParentID, 0, 0, 0);
         // A source node without a template has said so; nothing is written.
         if (!dmMain()->CopyDoTemplate(tra, fromId, d.ID, name)) throw EAbort();
     });
@@ -609,7 +609,7 @@ void TfmDoTemplate::DeleteSelectedTemplate() {
     }
     if (!ConfirmYesNo(QStringLiteral("Are you sure to delete: ") + d.Caption + "?")) return;
     WriteInTransaction(dmMain()->SQLConn_Main, [&](TFbTransaction& tra) {
-        dmMain()->DeleteSysTreeView(tra, FTableName, d.ID);
+        dmMain()->DeleteSysTreeView(tra, Config.TableName, d.ID);
         dmMain()->DeleteDoTemplate(tra, d.ID);
     });
     MarkTemplateMenusStale();

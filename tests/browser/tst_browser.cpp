@@ -31,10 +31,10 @@ public:
     TInvoiceBrowser() {
         setObjectName("fmArTranTest");
         SetChildMode(3);
-        FTableName = "AR_TRAN";
-        FNameField = "INVOICENO";
-        FTVShow = true;
-        FTVShowCount = true;
+        Config.TableName = "AR_TRAN";
+        Config.NameField = "INVOICENO";
+        Config.TVShow = true;
+        Config.TVShowCount = true;
     }
 };
 
@@ -404,10 +404,10 @@ private slots:
         const int general = NodeData(FolderNamed(w->TreeView1, "General")).ID;
         AddCustomers(general, {"A", "B", "C"});
         F.Dm().ExecSQL("UPDATE AR_ACCT SET PRICENO=1 WHERE NICKNAME='A'");
-        w->FTVCountField = "PRICENO";
+        w->Config.TVCountField = "PRICENO";
         w->LoadTree();
         QCOMPARE(FolderNamed(w->TreeView1, "General")->text(0), QString("General (2/3)"));
-        w->FTVShowCount = false;
+        w->Config.TVShowCount = false;
         w->LoadTree();
         QCOMPARE(FolderNamed(w->TreeView1, "General")->text(0), QString("General"));
     }
@@ -458,7 +458,7 @@ private slots:
         const int nick = g->LogicalOfField("NICKNAME");
         const int name = g->LogicalOfField("NAME");
         // Opened sorted by the ORDERBY column.
-        QCOMPARE(w->FOrderByField, QString("NICKNAME"));
+        QCOMPARE(w->Config.OrderByField, QString("NICKNAME"));
         QCOMPARE(g->Title(nick), QString::fromUtf8("Short Name \u25B2"));
         auto first = [&]() {
             return w->Child_CDS->ValueAt(0, w->Child_CDS->FieldByName("NICKNAME")).toString();
@@ -471,7 +471,7 @@ private slots:
         w->DBGrid1TitleClick(name);
         QCOMPARE(g->Title(nick), QString("Short Name"));
         QCOMPARE(g->Title(name), QString::fromUtf8("Name \u25B2"));
-        QCOMPARE(w->FOrderByField, QString("NAME"));
+        QCOMPARE(w->Config.OrderByField, QString("NAME"));
         // Re-opened, the last sort column is sorted again in its direction.
         w->MenuItem_TVRefresh->trigger();
         QCOMPARE(w->Child_CDS->IndexName(), QString("A_NAME"));

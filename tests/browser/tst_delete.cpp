@@ -101,8 +101,8 @@ public:
     TUserBrowser() {
         setObjectName("fmUserTest");
         SetChildMode(5);
-        FTableName = "SYS_USER";
-        FNameField = "NAME";
+        Config.TableName = "SYS_USER";
+        Config.NameField = "NAME";
         Child_CDS->CommandText = "SELECT * FROM SYS_USER ORDER BY ID";
         resize(1000, 700);
         show();
@@ -227,7 +227,7 @@ private slots:
         TScriptedMessages msgs;
         auto w = OpenWindow(window);
         const int folder = Folder(w.get());
-        const QString table = w->FTableName;
+        const QString table = w->Config.TableName;
         for (int id : {1, 2}) {
             if (window == wCust)
                 AddCustomer(id, QString("Cust %1").arg(id), folder);
@@ -242,8 +242,8 @@ private slots:
         Exec(childInsert.arg(2));
         Exec(childInsert.arg(2));
         Refresh(w.get());
-        const QString name1 = w->Child_CDS->Lookup("ID", 1, w->FNameField).toString();
-        const QString name2 = w->Child_CDS->Lookup("ID", 2, w->FNameField).toString();
+        const QString name1 = w->Child_CDS->Lookup("ID", 1, w->Config.NameField).toString();
+        const QString name2 = w->Child_CDS->Lookup("ID", 2, w->Config.NameField).toString();
         QVERIFY(!name1.isEmpty() && !name2.isEmpty());
         TNoModal noModal;
 
@@ -295,7 +295,7 @@ private slots:
         } else {
             w = InvoiceWithLinesAndReceipt();
         }
-        const QString table = w->FTableName;
+        const QString table = w->Config.TableName;
         auto total = [&]() {
             return Count(
                 "SELECT (SELECT COUNT(*) FROM AR_ACCT) + (SELECT COUNT(*) FROM AR_TRAN)"

@@ -79,14 +79,14 @@ public:
     TLinesBrowser() {
         setObjectName("fmLinesTest");
         SetChildMode(3);
-        FTableName = "AR_TRAN";
-        FNameField = "INVOICENO";
-        FTVShow = true;
-        FSubTableName = "AR_TRANITEM";
-        FSubNameField = "ITEMDESC";
-        FSubLinkField = "AR_TRAN_ID";
-        FSubLineField = "LINE";
-        FSubDbGrid = DBGridItem;
+        Config.TableName = "AR_TRAN";
+        Config.NameField = "INVOICENO";
+        Config.TVShow = true;
+        Config.SubTableName = "AR_TRANITEM";
+        Config.SubNameField = "ITEMDESC";
+        Config.SubLinkField = "AR_TRAN_ID";
+        Config.SubLineField = "LINE";
+        Config.SubDbGrid = DBGridItem;
         Child_CDS->CommandText = "SELECT * FROM AR_TRAN";
     }
 };
