@@ -273,7 +273,7 @@ void TfmMain::EnablingAllAccess() {
     }
     FWithheld.clear();
     for (TfmChild* w : BusinessWindows())
-        if (!w->Config.DeleteRight.isEmpty()) w->Child_Delete->setVisible(true);
+        if (!w->Config.DeleteRight.isEmpty()) w->Command("Child_Delete")->setVisible(true);
     UpdateMenuVisibility();
 }
 
@@ -298,7 +298,8 @@ void TfmMain::SetUserAccess(int UserId) {
                     }
             } else if (level == 2) {
                 for (TfmChild* w : BusinessWindows())
-                    if (w->Config.DeleteRight == action) w->Child_Delete->setVisible(false);
+                    if (w->Config.DeleteRight == action)
+                        w->Command("Child_Delete")->setVisible(false);
             }
         });
     UpdateMenuVisibility();

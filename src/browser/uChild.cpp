@@ -161,6 +161,8 @@ TfmChild::TfmChild(QWidget* parent) : QWidget(parent) {
     FLookupFieldsArray.clear();
 }
 
+QAction* TfmChild::Command(const QString& name) const { return findChild<QAction*>(name); }
+
 TfmChild::~TfmChild() {
     // The record sets outlive this body (they are children, freed by QObject
     // later): nothing they announce while going may reach the window, which
@@ -260,6 +262,7 @@ void TfmChild::BuildCommandStrip(QBoxLayout* outer) {
     btnActions = ToolButton(ToolBar2, "btnActions", "Actions", QString());
     btnActions->setPopupMode(QToolButton::InstantPopup);
     PopupActions = new QMenu(btnActions);
+    PopupActions->setObjectName(QStringLiteral("PopupActions"));
     btnActions->setMenu(PopupActions);
     // The quick filters arrive with the saved searches; subclasses fill "Actions".
     FFilterButton = ToolBar2->addWidget(btnFilter);
@@ -286,6 +289,7 @@ void TfmChild::BuildNavigationPane(QBoxLayout* bodyLayout) {
     auto* left = new QVBoxLayout(PanelLeft);
     left->setContentsMargins(0, 0, 0, 0);
     PanelLeftTopTitle = new QWidget(PanelLeft);
+    PanelLeftTopTitle->setObjectName(QStringLiteral("PanelLeftTopTitle"));
     auto* titleRow = new QHBoxLayout(PanelLeftTopTitle);
     titleRow->setContentsMargins(2, 2, 2, 2);
     btnLeftTree =
@@ -309,6 +313,7 @@ void TfmChild::BuildNavigationPane(QBoxLayout* bodyLayout) {
     connect(btnAutoAdj, &QToolButton::clicked, this, GuardedCommand(&TfmChild::btnAutoAdjClick));
     left->addWidget(PanelLeftTopTitle);
     PanelLeftStack = new QStackedWidget(PanelLeft);
+    PanelLeftStack->setObjectName(QStringLiteral("PanelLeftStack"));
     TreeView1 = new QTreeWidget(PanelLeftStack);
     TreeView1->setObjectName(QStringLiteral("TreeView1"));
     TreeView1->setHeaderHidden(true);
@@ -341,6 +346,11 @@ void TfmChild::BuildNavigationPane(QBoxLayout* bodyLayout) {
     N15 = PopupTreeView->addAction(QStringLiteral("&Delete Selected Folder"));
     PopupTreeView->addSeparator();
     MenuItem_TVRefresh = PopupTreeView->addAction(QStringLiteral("&Refresh"));
+    PopupTreeView->setObjectName(QStringLiteral("PopupTreeView"));
+    N12->setObjectName(QStringLiteral("N12"));
+    N13->setObjectName(QStringLiteral("N13"));
+    N15->setObjectName(QStringLiteral("N15"));
+    MenuItem_TVRefresh->setObjectName(QStringLiteral("MenuItem_TVRefresh"));
     connect(N12, &QAction::triggered, this, GuardedCommand(&TfmChild::N12Click));
     connect(N13, &QAction::triggered, this, GuardedCommand(&TfmChild::N13Click));
     connect(N15, &QAction::triggered, this, GuardedCommand(&TfmChild::N15Click));
@@ -361,6 +371,7 @@ void TfmChild::ShowPane(QWidget* pane, QToolButton* collapse, QToolButton* open,
 void TfmChild::BuildCollapseStrip(QBoxLayout* bodyLayout) {
     QWidget* body = bodyLayout->parentWidget();
     PanelLeftVerticalSplitter = new QWidget(body);
+    PanelLeftVerticalSplitter->setObjectName(QStringLiteral("PanelLeftVerticalSplitter"));
     PanelLeftVerticalSplitter->setFixedWidth(8);
     auto* vs = new QVBoxLayout(PanelLeftVerticalSplitter);
     vs->setContentsMargins(0, 0, 0, 0);
@@ -421,6 +432,7 @@ void TfmChild::BuildRightPane(QBoxLayout* bodyLayout) {
     lowerLayout->setContentsMargins(0, 0, 0, 0);
     lowerLayout->setSpacing(0);
     PanelRightHorizontalSplitter = new QWidget(lower);
+    PanelRightHorizontalSplitter->setObjectName(QStringLiteral("PanelRightHorizontalSplitter"));
     auto* hs = new QHBoxLayout(PanelRightHorizontalSplitter);
     hs->setContentsMargins(0, 0, 0, 0);
     imgHorizontalMoveDown =
@@ -501,6 +513,9 @@ void TfmChild::BuildGridMenu() {
     MenuItem_SelectAll = PopupDbGrid->addAction(QStringLiteral("Select All Records"));
     MenuItem_Export = PopupDbGrid->addAction(QStringLiteral("Export to Excel"));
     MenuItem_Export->setObjectName(QStringLiteral("MenuItem_Export"));
+    PopupDbGrid->setObjectName(QStringLiteral("PopupDbGrid"));
+    MenuItem_AutoAdj->setObjectName(QStringLiteral("MenuItem_AutoAdj"));
+    MenuItem_SelectAll->setObjectName(QStringLiteral("MenuItem_SelectAll"));
     connect(MenuItem_Export, &QAction::triggered, this, GuardedCommand(&TfmChild::Excel1Click));
     PopupDbGrid->addAction(Child_RefreshRecord);
     PopupDbGrid->addSeparator();
@@ -512,6 +527,7 @@ void TfmChild::BuildGridMenu() {
     connect(PopupFlags, &QMenu::triggered, this,
             [this](QAction* item) { Guarded([this, item]() { FlagItemClick(item); }); });
     N17 = PopupDbGrid->addAction(QStringLiteral("Move to Folder"));
+    N17->setObjectName(QStringLiteral("N17"));
     PopupDbGrid->addSeparator();
     PopupDbGrid->addAction(Child_DesignField);
     Child_DesignField->setVisible(false);  // for windows with user-defined fields

@@ -273,22 +273,6 @@ public:
     QString FilterCondition() const;
     // Captions of the three date items of the "Filter" drop-down.
     void SetQuickFilterCaptions(const QString& today, const QString& week, const QString& month);
-    QListWidget* lbFilter;
-    QComboBox* cbCon1;
-    QComboBox* cbSign1;
-    QLineEdit* edVal1;
-    QComboBox* cbAndOr;
-    QComboBox* cbCon2;
-    QComboBox* cbSign2;
-    QLineEdit* edVal2;
-    QPushButton* btnFilterFind;
-    QPushButton* btnFilterNew;
-    QPushButton* btnFilterDel;
-    QMenu* PopupFilter;
-    QAction* FilterNone;
-    QAction* FilterToday;
-    QAction* FilterWeek;
-    QAction* FilterMonth;
 
     // ---- spreadsheet export: the marked rows or all rows into a file
     void Excel1Click();
@@ -305,7 +289,6 @@ public:
     // FlagTagNew makes a new flag, FlagTagDelete deletes flags.
     void FlagItemClick(QAction* item);
     static constexpr int FlagMenuStale = 8888;
-    TClientDataSet* Flag_CDS;
 
     // ---- grid presentation
     void DBGrid1TitleClick(int logical);
@@ -339,10 +322,6 @@ public:
     // The user-defined sheet (1-5) in front; 0 when another page is.
     int CurrentUdfSheet() const;
     static void SetFieldDesigner(IFieldDesigner* designer);
-    QWidget* pgTsUdf[5];
-    QWidget* UdfGb[5];  // the field area of each sheet
-    QWidget* pnUdf1;    // beside the pages while a user-defined sheet is in front
-    QPushButton* btnDesignField;
 
     // ---- print templates
     // Fills menu with one item per template (type 1), unless it already has
@@ -357,7 +336,34 @@ public:
     static ITemplatePrinter* TemplatePrinter();
     static constexpr int TemplateMenuStale = 8888;
 
-    // ---- components
+    // ---- record sets: the master rows, the detail lines, the flags
+    TClientDataSet* Child_CDS;
+    TDataSource* Child_DS;
+    TClientDataSet* Sub_CDS;
+    TDataSource* Sub_DS;
+    TClientDataSet* Flag_CDS;
+
+    // ---- the window's parts, for the main window and tests
+    TDbGrid* Grid() const { return DBGrid1; }          // the master rows
+    QTreeWidget* Tree() const { return TreeView1; }    // the folder tree
+    TDbGrid* LinesGrid() const { return DBGridItem; }  // the detail lines
+    QTabWidget* Pages() const { return pg; }           // the editor pane's pages
+    // The status bar's panels 0-3: the record count is in 0, the filter in 2.
+    QLabel* StatusPanel(int i) const { return StatusPanels[i]; }
+    // A user-defined field sheet (1-5), and the area its fields sit in.
+    QWidget* UdfSheet(int sheet) const { return pgTsUdf[sheet - 1]; }
+    QWidget* UdfArea(int sheet) const { return UdfGb[sheet - 1]; }
+    // A command of the tool bar or of a menu by object name ("Child_Save",
+    // "N17" Move to Folder); null when there is none.
+    QAction* Command(const QString& name) const;
+    // Any other part by object name ("ItemBtnNew", "cbCon1"); null when none.
+    template <typename T>
+    T* Part(const QString& name) const {
+        return findChild<T*>(name);
+    }
+
+protected:
+    // ---- the widgets, for the business windows that add to them
     QAction* FFilterButton;  // the tool bar's place of btnFilter
     QFrame* PanelTop;
     QLabel* lbChildName;
@@ -430,13 +436,29 @@ public:
     QAction* N13;
     QAction* N15;
     QAction* MenuItem_TVRefresh;
+    // the search panel
+    QListWidget* lbFilter;
+    QComboBox* cbCon1;
+    QComboBox* cbSign1;
+    QLineEdit* edVal1;
+    QComboBox* cbAndOr;
+    QComboBox* cbCon2;
+    QComboBox* cbSign2;
+    QLineEdit* edVal2;
+    QPushButton* btnFilterFind;
+    QPushButton* btnFilterNew;
+    QPushButton* btnFilterDel;
+    QMenu* PopupFilter;
+    QAction* FilterNone;
+    QAction* FilterToday;
+    QAction* FilterWeek;
+    QAction* FilterMonth;
+    // the user-defined field sheets
+    QWidget* pgTsUdf[5];
+    QWidget* UdfGb[5];  // the field area of each sheet
+    QWidget* pnUdf1;    // beside the pages while a user-defined sheet is in front
+    QPushButton* btnDesignField;
 
-    TClientDataSet* Child_CDS;
-    TDataSource* Child_DS;
-    TClientDataSet* Sub_CDS;
-    TDataSource* Sub_DS;
-
-protected:
     // Data events of the master set.
     virtual void Child_CDSBeforeOpen();
     virtual void Child_CDSAfterOpen();

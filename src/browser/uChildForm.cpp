@@ -40,9 +40,9 @@ void ConfigureBusinessBrowser(TfmChild* w, const QString& name, const QString& c
     w->Config.TVSelectTwice = false;
     // The statement the controls find their table in, until a folder is chosen.
     w->Child_CDS->CommandText = "SELECT * FROM " + table;
-    w->Config.SubPgCtrl = w->pg;
+    w->Config.SubPgCtrl = w->Pages();
     w->SubPgCtrlSetAlighClient();
-    w->pg->setTabVisible(w->pg->indexOf(w->pgTs2), false);
-    w->pg->setTabVisible(w->pg->indexOf(w->pgTsItems), false);
+    w->Pages()->setTabVisible(w->Pages()->indexOf(w->Part<QWidget>("pgTs2")), false);
+    w->Pages()->setTabVisible(w->Pages()->indexOf(w->Part<QWidget>("pgTsItems")), false);
     w->SetUdfShow(true);
 }

@@ -134,19 +134,20 @@ void TfmChild::BuildQuickFilter() {
     PopupFilter = new QMenu(btnFilter);
     PopupFilter->setObjectName(QStringLiteral("PopupFilter"));
     auto* group = new QActionGroup(PopupFilter);
-    auto item = [this, group](const QString& caption, int tag) {
+    auto item = [this, group](const char* name, const QString& caption, int tag) {
         QAction* a = PopupFilter->addAction(caption);
+        a->setObjectName(QLatin1String(name));
         a->setCheckable(true);
         a->setData(tag);
         group->addAction(a);
         return a;
     };
-    FilterNone = item(QStringLiteral("None"), QuickFilterNone);
+    FilterNone = item("FilterNone", QStringLiteral("None"), QuickFilterNone);
     FilterNone->setChecked(true);
     PopupFilter->addSeparator();
-    FilterToday = item(QStringLiteral("Today"), QuickFilterToday);
-    FilterWeek = item(QStringLiteral("This Week"), QuickFilterWeek);
-    FilterMonth = item(QStringLiteral("This Month"), QuickFilterMonth);
+    FilterToday = item("FilterToday", QStringLiteral("Today"), QuickFilterToday);
+    FilterWeek = item("FilterWeek", QStringLiteral("This Week"), QuickFilterWeek);
+    FilterMonth = item("FilterMonth", QStringLiteral("This Month"), QuickFilterMonth);
     btnFilter->setMenu(PopupFilter);
     connect(PopupFilter, &QMenu::triggered, this,
             [this](QAction* a) { Guarded([this, a]() { popFilterNoClick(a); }); });
