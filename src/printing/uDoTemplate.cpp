@@ -83,7 +83,25 @@ TfmDoTemplate::TfmDoTemplate(QWidget* parent)
     Config.TVShowCount = false;
     Child_CDS->CommandText = QStringLiteral("SELECT * FROM SO_DOTEMPLATE");
 
-    // Toolbar: New (a copy of the selected template) and Save stay.
+    BuildCommands();
+    BuildTreeMenu();
+    BuildCanvas();
+
+    Field_CDS = OwnSet(this, "Field_CDS");
+    // Another user's change to the same element is refused, not overwritten.
+    Field_CDS->UpdateMode = TUpdateMode::WhereChanged;
+    Flag_CDS = OwnSet(this, "Flag_CDS");
+    Tran_CDS = OwnSet(this, "Tran_CDS");
+    Query_Detail = OwnSet(this, "Query_Detail");
+
+    BuildReport();
+    LoadTemplate(0);
+}
+
+TfmDoTemplate::~TfmDoTemplate() = default;
+
+// Toolbar: New (a copy of the selected template) and Save stay.
+void TfmDoTemplate::BuildCommands() {
     Child_Cancel->setVisible(false);
     Child_Delete->setVisible(false);
     btnLeftFind->setVisible(false);
@@ -108,8 +126,10 @@ TfmDoTemplate::TfmDoTemplate(QWidget* parent)
     btnSetup->setObjectName(QStringLiteral("btnSetup"));
     connect(btnSetup, &QAction::triggered, this, GuardedCommand(&TfmDoTemplate::btnSetupClick));
     if (QWidget* status = findChild<QWidget*>(QStringLiteral("StatusBar1"))) status->hide();
+}
 
-    // The tree's menu copies and deletes templates instead of folders.
+// The tree's menu copies and deletes templates instead of folders.
+void TfmDoTemplate::BuildTreeMenu() {
     disconnect(N12, nullptr, this, nullptr);
     disconnect(N15, nullptr, this, nullptr);
     CopySelectedTemplateToNew = N12;
@@ -121,8 +141,10 @@ TfmDoTemplate::TfmDoTemplate(QWidget* parent)
             GuardedCommand(&TfmDoTemplate::CopySelectedTemplate));
     connect(DeleteSelectedTemplate1, &QAction::triggered, this,
             GuardedCommand(&TfmDoTemplate::DeleteSelectedTemplate));
+}
 
-    // The design canvas in place of the editor pages.
+// The design canvas in place of the editor pages.
+void TfmDoTemplate::BuildCanvas() {
     pg->hide();
     ScrollBox1 = new QScrollArea(PanelRightBottom);
     ScrollBox1->setObjectName(QStringLiteral("ScrollBox1"));
@@ -155,14 +177,9 @@ TfmDoTemplate::TfmDoTemplate(QWidget* parent)
                        static_cast<QWidget*>(ImageHeader), static_cast<QWidget*>(ImageFooter)})
         w->installEventFilter(this);
     CreateNodes();
+}
 
-    Field_CDS = OwnSet(this, "Field_CDS");
-    // Another user's change to the same element is refused, not overwritten.
-    Field_CDS->UpdateMode = TUpdateMode::WhereChanged;
-    Flag_CDS = OwnSet(this, "Flag_CDS");
-    Tran_CDS = OwnSet(this, "Tran_CDS");
-    Query_Detail = OwnSet(this, "Query_Detail");
-
+void TfmDoTemplate::BuildReport() {
     // The report: header, a master band of height 0 that starts every
     // invoice on a new page, the item lines, and the footer.
     QuickRep1.BaseFont = QFont(QStringLiteral("Segoe UI"), 9);
@@ -183,10 +200,7 @@ TfmDoTemplate::TfmDoTemplate(QWidget* parent)
         return TMessageService::Instance().SaveFile(caption, filter, file);
     });
     TReportPreview::SetErrorShower([](const QString& message) { ShowGeneralError(message); });
-    LoadTemplate(0);
 }
-
-TfmDoTemplate::~TfmDoTemplate() = default;
 
 int TfmDoTemplate::MasterInt(const char* field) const {
     if (!Child_CDS->Active() || Child_CDS->IsEmpty()) return 0;
