@@ -58,10 +58,10 @@ int main(int argc, char** argv) {
     ShowExposed(w);
     w.LoadTree();  // selects "General" (empty)
     QTreeWidgetItem* wholesale = nullptr;
-    for (QTreeWidgetItem* it = RootOf(w.TreeView1); it; it = NextInTree(it))
+    for (QTreeWidgetItem* it = RootOf(w.Tree()); it; it = NextInTree(it))
         if (NodeData(it).ID == 4) wholesale = it;
-    QTreeWidgetItem* general = w.TreeView1->currentItem();
-    TPaintCounter gridPaints(w.DBGrid1->viewport());
+    QTreeWidgetItem* general = w.Tree()->currentItem();
+    TPaintCounter gridPaints(w.Grid()->viewport());
     int timedSteps = 0;
     std::vector<double> fetch, select;
     for (int run = 0; run < 5; ++run) {
@@ -71,11 +71,11 @@ int main(int argc, char** argv) {
             for (q.Open(); !q.Eof(); q.Next()) {
             }
         }));
-        w.TreeView1->setCurrentItem(general);
+        w.Tree()->setCurrentItem(general);
         Settle();
         const int before = gridPaints.Count;
         select.push_back(TimeMs([&]() {
-            w.TreeView1->setCurrentItem(wholesale);
+            w.Tree()->setCurrentItem(wholesale);
             Settle();  // the exposed window paints what changed
         }));
         timedSteps += gridPaints.Count > before ? 1 : 0;
@@ -97,8 +97,8 @@ int main(int argc, char** argv) {
                 int(select.size()));
 
     std::vector<double> sorts;
-    const int nameCol = w.DBGrid1->LogicalOfField("NAME");
-    const int phoneCol = w.DBGrid1->LogicalOfField("PHONENO");
+    const int nameCol = w.Grid()->LogicalOfField("NAME");
+    const int phoneCol = w.Grid()->LogicalOfField("PHONENO");
     for (int run = 0; run < 6; ++run)
         sorts.push_back(TimeMs([&]() {
             w.DBGrid1TitleClick(run % 3 == 2 ? phoneCol : nameCol);
@@ -107,14 +107,14 @@ int main(int argc, char** argv) {
     std::printf("title-click sort and repaint:        %8.1f ms\n", Median(sorts));
 
     // Scrolling page by page from top to bottom: cells asked per page.
-    TDbGrid* g = w.DBGrid1;
+    TDbGrid* g = w.Grid();
     Settle();
     const int visibleRows = g->viewport()->height() / g->verticalHeader()->defaultSectionSize() + 1;
     const int visibleCols = g->model()->columnCount();
     QScrollBar* bar = g->verticalScrollBar();
     bar->setValue(0);
     g->viewport()->repaint();
-    w.DBGrid1->GridModel()->DataCalls = 0;
+    w.Grid()->GridModel()->DataCalls = 0;
     int pages = 0;
     QElapsedTimer t;
     t.start();

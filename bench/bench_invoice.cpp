@@ -68,13 +68,13 @@ int main(int argc, char** argv) {
     w.resize(1280, 800);
     ShowExposed(w);
     w.LoadTree();
-    for (QTreeWidgetItem* it = RootOf(w.TreeView1); it; it = NextInTree(it))
-        if (NodeData(it).ID == 9) w.TreeView1->setCurrentItem(it);
+    for (QTreeWidgetItem* it = RootOf(w.Tree()); it; it = NextInTree(it))
+        if (NodeData(it).ID == 9) w.Tree()->setCurrentItem(it);
     // Lines are saved where the user edits them: on the "Items" page.
-    w.pg->setCurrentWidget(w.pgTsItems);
+    w.Pages()->setCurrentWidget(w.Part<QWidget>("pgTsItems"));
     Settle();
     // Both grids should paint in a timed step: the line, and the totals' row.
-    TPaintCounter linePaints(w.DBGridItem->viewport()), gridPaints(w.DBGrid1->viewport());
+    TPaintCounter linePaints(w.LinesGrid()->viewport()), gridPaints(w.Grid()->viewport());
     int linesPainted = 0, gridPainted = 0;
     std::vector<double> saves;
     for (int run = 0; run < 21; ++run) {
@@ -83,7 +83,7 @@ int main(int argc, char** argv) {
         Settle();
         const int lines = linePaints.Count, grid = gridPaints.Count;
         saves.push_back(TimeMs([&]() {
-            w.ItemBtnSave->click();
+            w.Part<QToolButton>("ItemBtnSave")->click();
             Settle();
         }));
         linesPainted += linePaints.Count > lines ? 1 : 0;
@@ -97,18 +97,18 @@ int main(int argc, char** argv) {
     std::printf("CalcArTranTax alone:              %7.2f ms median\n", Median(calc));
 
     // A new invoice in the folder of all the others, saved and shown.
-    for (QTreeWidgetItem* it = RootOf(w.TreeView1); it; it = NextInTree(it))
-        if (NodeData(it).ID == 10) w.TreeView1->setCurrentItem(it);
+    for (QTreeWidgetItem* it = RootOf(w.Tree()); it; it = NextInTree(it))
+        if (NodeData(it).ID == 10) w.Tree()->setCurrentItem(it);
     Settle();
     std::vector<double> inserts;
     int painted = 0;
     for (int run = 0; run < 5; ++run) {
-        w.Child_New->trigger();
+        w.Command("Child_New")->trigger();
         w.Child_CDS->FieldByName("AR_ACCT_ID")->SetValue(1);
         Settle();
         const int grid = gridPaints.Count;
         inserts.push_back(TimeMs([&]() {
-            w.Child_Save->trigger();
+            w.Command("Child_Save")->trigger();
             Settle();
         }));
         painted += gridPaints.Count > grid ? 1 : 0;

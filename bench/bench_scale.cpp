@@ -445,22 +445,22 @@ int main(int argc, char** argv) {
         // "Invoices" until its grid is painted.
         const long rss0 = RssKb();
         const double openMs = MsUntilPainted([&]() { Click(top, main->Command(Cmd::Ar_Tran)); },
-                                             inv->DBGrid1->viewport());
+                                             inv->Grid()->viewport());
         Settle();
         if (run == 0) rssGrowthKb = RssKb() - rss0;
         open.Add(openMs, RawFetchMs(dm, inv->Child_CDS->CommandText, &openRows));
-        if (QTreeWidgetItem* cur = inv->TreeView1->currentItem()) shownCount = cur->text(0);
-        shownStatus = inv->StatusPanels[0]->text();
+        if (QTreeWidgetItem* cur = inv->Tree()->currentItem()) shownCount = cur->text(0);
+        shownStatus = inv->StatusPanel(0)->text();
 
         // Another folder and back, each until painted.
-        QTreeWidgetItem* general = Folder(inv->TreeView1, generalId);
-        QTreeWidgetItem* other = Folder(inv->TreeView1, otherId);
+        QTreeWidgetItem* general = Folder(inv->Tree(), generalId);
+        QTreeWidgetItem* other = Folder(inv->Tree(), otherId);
         const double away =
-            MsUntilPainted([&]() { ClickFolder(inv->TreeView1, other); }, inv->DBGrid1->viewport());
+            MsUntilPainted([&]() { ClickFolder(inv->Tree(), other); }, inv->Grid()->viewport());
         const QString otherSql = inv->Child_CDS->CommandText;
         Settle();
-        const double back = MsUntilPainted([&]() { ClickFolder(inv->TreeView1, general); },
-                                           inv->DBGrid1->viewport());
+        const double back =
+            MsUntilPainted([&]() { ClickFolder(inv->Tree(), general); }, inv->Grid()->viewport());
         Settle();
         int rows = 0;
         const double raw = RawFetchMs(dm, otherSql, &rows) +
@@ -469,20 +469,21 @@ int main(int argc, char** argv) {
         folders.Add(away + back, raw);
 
         // "Save" of a new invoice until the grid shows it.
-        Click(inv->ToolBar2, inv->Child_New);
+        Click(inv->Part<QToolBar>("ToolBar2"), inv->Command("Child_New"));
         Settle();
         inv->Child_CDS->FieldByName("AR_ACCT_ID")->SetValue(1 + run);
         Settle();
-        save.Add(MsUntilPainted([&]() { Click(inv->ToolBar2, inv->Child_Save); },
-                                inv->DBGrid1->viewport()));
+        save.Add(MsUntilPainted(
+            [&]() { Click(inv->Part<QToolBar>("ToolBar2"), inv->Command("Child_Save")); },
+            inv->Grid()->viewport()));
         Settle();
         const int newId = inv->Child_CDS->FieldByName("ID")->AsInteger();
 
         // A product looked up on a line of it: the first key typed until the
         // picker is painted, filtered.
-        inv->pg->setCurrentWidget(inv->pgTsItems);
+        inv->Pages()->setCurrentWidget(inv->Part<QWidget>("pgTsItems"));
         Settle();
-        QTest::mouseClick(inv->ItemBtnNew, Qt::LeftButton);
+        QTest::mouseClick(inv->Part<QToolButton>("ItemBtnNew"), Qt::LeftButton);
         Settle();
         QLineEdit* itemEdit = inv->pnItem->BtnEdit();
         itemEdit->setFocus();
@@ -503,13 +504,14 @@ int main(int argc, char** argv) {
                                   }));
         Settle();
         picker.Raw.push_back(RawFetchMs(dm, pickerSql, &pickerRows));
-        QTest::mouseClick(inv->itemBtnCancel, Qt::LeftButton);
-        inv->pg->setCurrentIndex(0);
+        QTest::mouseClick(inv->Part<QToolButton>("itemBtnCancel"), Qt::LeftButton);
+        inv->Pages()->setCurrentIndex(0);
         Settle();
 
         // "Delete" of that invoice, confirmed, until the grid is painted.
-        del.Add(MsUntilPainted([&]() { Click(inv->ToolBar2, inv->Child_Delete); },
-                               inv->DBGrid1->viewport()));
+        del.Add(MsUntilPainted(
+            [&]() { Click(inv->Part<QToolBar>("ToolBar2"), inv->Command("Child_Delete")); },
+            inv->Grid()->viewport()));
         Settle();
         if (dm.SelectValue(QString("SELECT COUNT(*) FROM AR_TRAN WHERE ID=%1").arg(newId)).toInt())
             std::fprintf(stderr, "warning: invoice %d was not deleted\n", newId);
@@ -517,14 +519,14 @@ int main(int argc, char** argv) {
         // "Receipts" until painted, then its folders one after the other.
         TfmChild* rec = main->fmCBTran;
         const double recMs = MsUntilPainted([&]() { Click(top, main->Command(Cmd::Sales_CBTran)); },
-                                            rec->DBGrid1->viewport());
+                                            rec->Grid()->viewport());
         Settle();
         receipts.Add(recMs, RawFetchMs(dm, rec->Child_CDS->CommandText, &receiptRows));
-        QTreeWidgetItem* receiptFolder = Folder(rec->TreeView1, 15);
-        QTreeWidgetItem* paymentFolder = Folder(rec->TreeView1, 16);
+        QTreeWidgetItem* receiptFolder = Folder(rec->Tree(), 15);
+        QTreeWidgetItem* paymentFolder = Folder(rec->Tree(), 16);
         for (QTreeWidgetItem* to : {paymentFolder, receiptFolder}) {
-            const double ms = MsUntilPainted([&]() { ClickFolder(rec->TreeView1, to); },
-                                             rec->DBGrid1->viewport());
+            const double ms =
+                MsUntilPainted([&]() { ClickFolder(rec->Tree(), to); }, rec->Grid()->viewport());
             Settle();
             switches.Add(ms, RawFetchMs(dm, rec->Child_CDS->CommandText, &switchRows));
         }

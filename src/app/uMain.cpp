@@ -279,7 +279,7 @@ void TfmMain::EnablingAllAccess() {
     }
     FWithheld.clear();
     for (TfmChild* w : BusinessWindows())
-        if (!w->FDeleteRight.isEmpty()) w->Child_Delete->setVisible(true);
+        if (!w->Config.DeleteRight.isEmpty()) w->Command("Child_Delete")->setVisible(true);
     UpdateMenuVisibility();
 }
 
@@ -304,7 +304,8 @@ void TfmMain::SetUserAccess(int UserId) {
                     }
             } else if (level == 2) {
                 for (TfmChild* w : BusinessWindows())
-                    if (w->FDeleteRight == action) w->Child_Delete->setVisible(false);
+                    if (w->Config.DeleteRight == action)
+                        w->Command("Child_Delete")->setVisible(false);
             }
         });
     UpdateMenuVisibility();
@@ -513,7 +514,7 @@ void TfmMain::BringUpChildForm(TfmChild* child) {
         RaiseWindow(child);
         FFront = child;
         DownOrCreateBottomButton(child);
-        if (child->FTVShow && child->TreeIsEmpty()) {
+        if (child->Config.TVShow && child->TreeIsEmpty()) {
             child->LoadTree();
             child->setUdfTabSheets(true);
         }

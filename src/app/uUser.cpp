@@ -50,9 +50,9 @@ TfmUser::TfmUser(QWidget* parent) : TfmChild(parent) {
     setObjectName(QStringLiteral("fmUser"));
     SetCaption(QStringLiteral("User Management"));
     SetChildMode(cmNoTreeView);
-    FTableName = QStringLiteral("SYS_USER");
-    FNameField = QStringLiteral("NAME");
-    FFilterField.clear();
+    Config.TableName = QStringLiteral("SYS_USER");
+    Config.NameField = QStringLiteral("NAME");
+    Config.FilterField.clear();
     Child_CDS->CommandText = QStringLiteral("SELECT * FROM SYS_USER WHERE ID=-1");
     for (QWidget* ts : {pgTs1, pgTs2, pgTsItems}) pg->setTabVisible(pg->indexOf(ts), false);
 
@@ -94,7 +94,7 @@ TfmUser::TfmUser(QWidget* parent) : TfmChild(parent) {
     cbDisabled->SetDataField(QStringLiteral("DISABLED"));
     g->addWidget(cbDisabled, 3, 0);
     g->setRowStretch(4, 1);
-    FDefPnCtrlAftInsert = pnCode;
+    Config.DefPnCtrlAftInsert = pnCode;
 
     // A new password or none is a change of the row like any typed value.
     auto editing = [this]() {

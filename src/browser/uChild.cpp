@@ -30,6 +30,7 @@
 #include "TDbGridModel.h"
 #include "TFbConnection.h"
 #include "TFbQuery.h"
+#include "TFolderCounts.h"
 #include "uDbGrid.h"
 #include "uDelete.h"
 #include "uDmMain.h"
@@ -133,7 +134,7 @@ TfmChild::TfmChild(QWidget* parent) : QWidget(parent) {
     Child_CDS->OnAfterInsert = [this](TClientDataSet&) { Child_CDSAfterInsert(); };
     Child_CDS->OnBeforePost = [this](TClientDataSet&) { Child_CDSBeforePost(); };
     Sub_CDS->OnBeforeOpen = [this](TClientDataSet&) {
-        CDSBeforeOpen(Sub_CDS, FSubTableName, false, false);
+        CDSBeforeOpen(Sub_CDS, Config.SubTableName, false, false);
     };
     connect(Child_DS, &TDataSource::StateChanged, this, &TfmChild::Child_DSStateChange);
     Sub_CDS->OnAfterOpen = [this](TClientDataSet&) { Sub_CDSAfterOpen(); };
@@ -143,6 +144,12 @@ TfmChild::TfmChild(QWidget* parent) : QWidget(parent) {
     connect(Sub_DS, &TDataSource::LayoutChanged, this, &TfmChild::SetSubButtonStatus);
     connect(Sub_DS, &TDataSource::RowRemoved, this, &TfmChild::SetSubButtonStatus);
     BuildUi();
+    FFolderCounts = std::make_unique<TFolderCounts>(DataModuleCountRunner());
+    FFolderCounts->Changed = [this](int folder) {
+        ShowFolderCount(TreeView1, folder, FFolderCounts->Count(folder), Config.TVCountField,
+                        Config.TVShowCount);
+    };
+    FFolderCounts->Failed = [](const QString& message) { ShowError(message); };
     // The folders' counts may come after the rows (a table of many rows).
     connect(TreeView1, &QTreeWidget::itemChanged, this, [this]() {
         if (!Child_CDS->AllFetched()) ShowRecordCount();
@@ -153,6 +160,8 @@ TfmChild::TfmChild(QWidget* parent) : QWidget(parent) {
     });
     FLookupFieldsArray.clear();
 }
+
+QAction* TfmChild::Command(const QString& name) const { return findChild<QAction*>(name); }
 
 TfmChild::~TfmChild() {
     // The record sets outlive this body (they are children, freed by QObject
@@ -253,6 +262,7 @@ void TfmChild::BuildCommandStrip(QBoxLayout* outer) {
     btnActions = ToolButton(ToolBar2, "btnActions", "Actions", QString());
     btnActions->setPopupMode(QToolButton::InstantPopup);
     PopupActions = new QMenu(btnActions);
+    PopupActions->setObjectName(QStringLiteral("PopupActions"));
     btnActions->setMenu(PopupActions);
     // The quick filters arrive with the saved searches; subclasses fill "Actions".
     FFilterButton = ToolBar2->addWidget(btnFilter);
@@ -279,6 +289,7 @@ void TfmChild::BuildNavigationPane(QBoxLayout* bodyLayout) {
     auto* left = new QVBoxLayout(PanelLeft);
     left->setContentsMargins(0, 0, 0, 0);
     PanelLeftTopTitle = new QWidget(PanelLeft);
+    PanelLeftTopTitle->setObjectName(QStringLiteral("PanelLeftTopTitle"));
     auto* titleRow = new QHBoxLayout(PanelLeftTopTitle);
     titleRow->setContentsMargins(2, 2, 2, 2);
     btnLeftTree =
@@ -302,6 +313,7 @@ void TfmChild::BuildNavigationPane(QBoxLayout* bodyLayout) {
     connect(btnAutoAdj, &QToolButton::clicked, this, GuardedCommand(&TfmChild::btnAutoAdjClick));
     left->addWidget(PanelLeftTopTitle);
     PanelLeftStack = new QStackedWidget(PanelLeft);
+    PanelLeftStack->setObjectName(QStringLiteral("PanelLeftStack"));
     TreeView1 = new QTreeWidget(PanelLeftStack);
     TreeView1->setObjectName(QStringLiteral("TreeView1"));
     TreeView1->setHeaderHidden(true);
@@ -334,6 +346,11 @@ void TfmChild::BuildNavigationPane(QBoxLayout* bodyLayout) {
     N15 = PopupTreeView->addAction(QStringLiteral("&Delete Selected Folder"));
     PopupTreeView->addSeparator();
     MenuItem_TVRefresh = PopupTreeView->addAction(QStringLiteral("&Refresh"));
+    PopupTreeView->setObjectName(QStringLiteral("PopupTreeView"));
+    N12->setObjectName(QStringLiteral("N12"));
+    N13->setObjectName(QStringLiteral("N13"));
+    N15->setObjectName(QStringLiteral("N15"));
+    MenuItem_TVRefresh->setObjectName(QStringLiteral("MenuItem_TVRefresh"));
     connect(N12, &QAction::triggered, this, GuardedCommand(&TfmChild::N12Click));
     connect(N13, &QAction::triggered, this, GuardedCommand(&TfmChild::N13Click));
     connect(N15, &QAction::triggered, this, GuardedCommand(&TfmChild::N15Click));
@@ -354,6 +371,7 @@ void TfmChild::ShowPane(QWidget* pane, QToolButton* collapse, QToolButton* open,
 void TfmChild::BuildCollapseStrip(QBoxLayout* bodyLayout) {
     QWidget* body = bodyLayout->parentWidget();
     PanelLeftVerticalSplitter = new QWidget(body);
+    PanelLeftVerticalSplitter->setObjectName(QStringLiteral("PanelLeftVerticalSplitter"));
     PanelLeftVerticalSplitter->setFixedWidth(8);
     auto* vs = new QVBoxLayout(PanelLeftVerticalSplitter);
     vs->setContentsMargins(0, 0, 0, 0);
@@ -414,6 +432,7 @@ void TfmChild::BuildRightPane(QBoxLayout* bodyLayout) {
     lowerLayout->setContentsMargins(0, 0, 0, 0);
     lowerLayout->setSpacing(0);
     PanelRightHorizontalSplitter = new QWidget(lower);
+    PanelRightHorizontalSplitter->setObjectName(QStringLiteral("PanelRightHorizontalSplitter"));
     auto* hs = new QHBoxLayout(PanelRightHorizontalSplitter);
     hs->setContentsMargins(0, 0, 0, 0);
     imgHorizontalMoveDown =
@@ -494,6 +513,9 @@ void TfmChild::BuildGridMenu() {
     MenuItem_SelectAll = PopupDbGrid->addAction(QStringLiteral("Select All Records"));
     MenuItem_Export = PopupDbGrid->addAction(QStringLiteral("Export to Excel"));
     MenuItem_Export->setObjectName(QStringLiteral("MenuItem_Export"));
+    PopupDbGrid->setObjectName(QStringLiteral("PopupDbGrid"));
+    MenuItem_AutoAdj->setObjectName(QStringLiteral("MenuItem_AutoAdj"));
+    MenuItem_SelectAll->setObjectName(QStringLiteral("MenuItem_SelectAll"));
     connect(MenuItem_Export, &QAction::triggered, this, GuardedCommand(&TfmChild::Excel1Click));
     PopupDbGrid->addAction(Child_RefreshRecord);
     PopupDbGrid->addSeparator();
@@ -505,6 +527,7 @@ void TfmChild::BuildGridMenu() {
     connect(PopupFlags, &QMenu::triggered, this,
             [this](QAction* item) { Guarded([this, item]() { FlagItemClick(item); }); });
     N17 = PopupDbGrid->addAction(QStringLiteral("Move to Folder"));
+    N17->setObjectName(QStringLiteral("N17"));
     PopupDbGrid->addSeparator();
     PopupDbGrid->addAction(Child_DesignField);
     Child_DesignField->setVisible(false);  // for windows with user-defined fields
@@ -666,8 +689,8 @@ void TfmChild::DisableLeftTopButtons(bool btnAutoAdjVisible) {
 }
 
 void TfmChild::SubPgCtrlSetAlighClient() {
-    if (FSubPgCtrl) FSubPgCtrl->setCurrentIndex(0);
-    if (FSubDbGrid) FSubDbGrid->raise();
+    if (Config.SubPgCtrl) Config.SubPgCtrl->setCurrentIndex(0);
+    if (Config.SubDbGrid) Config.SubDbGrid->raise();
 }
 
 void TfmChild::SubSingleGroupBoxSetAlighClient() {}
@@ -713,11 +736,12 @@ void TfmChild::CDSBeforeOpen(TClientDataSet* ds, const QString& tableName, bool 
 }
 
 void TfmChild::Child_CDSBeforeOpen() {
-    CDSBeforeOpen(Child_CDS, FTableName, true, FTableDbChanged);
+    CDSBeforeOpen(Child_CDS, Config.TableName, true, FTableDbChanged);
     FTableDbChanged = false;
     // Sorted before the first read, so that the engine hands over the first
     // screen of that order: lists by date open at the newest rows.
-    const TField* f = FOrderByField.isEmpty() ? nullptr : Child_CDS->FindField(FOrderByField);
+    const TField* f =
+        Config.OrderByField.isEmpty() ? nullptr : Child_CDS->FindField(Config.OrderByField);
     if (f && Child_CDS->IndexName().isEmpty()) {
         const bool newestFirst = f->DataType == TFbType::Date || f->DataType == TFbType::TimeStamp;
         Child_CDS->AddIndex((newestFirst ? "D_" : "A_") + f->FieldName, f->FieldName, newestFirst);
@@ -727,17 +751,17 @@ void TfmChild::Child_CDSBeforeOpen() {
 void TfmChild::Child_CDSAfterOpen() {
     if (DBGrid1->isVisibleTo(this)) {
         LoadGridSettings(DBGrid1, CheckListGridOption, objectName());
-        const int logical = DBGrid1->LogicalOfField(FOrderByField);
-        if (!FOrderByField.isEmpty() && logical >= 0)
-            FOrderByField = SortGridByColumn(Child_CDS, DBGrid1, logical, false);
+        const int logical = DBGrid1->LogicalOfField(Config.OrderByField);
+        if (!Config.OrderByField.isEmpty() && logical >= 0)
+            Config.OrderByField = SortGridByColumn(Child_CDS, DBGrid1, logical, false);
     }
     ShowRecordCount();
-    RefreshLookupCDS(FTableName);
+    RefreshLookupCDS(Config.TableName);
     SetTopBtnStatus();
 }
 
 void TfmChild::Child_CDSAfterInsert() {
-    dmMain()->AssignAutoNoFieldValue(FTableName, Child_DS);
+    dmMain()->AssignAutoNoFieldValue(Config.TableName, Child_DS);
     SetTableDefaultForInsert(Child_CDS);
 }
 
@@ -759,17 +783,18 @@ void TfmChild::Child_DSStateChange() {
 // ------------------------------------------------------------ detail lines
 
 void TfmChild::OpenSubSet() {
-    if (FSubTableName.isEmpty()) return;
+    if (Config.SubTableName.isEmpty()) return;
     Sub_CDS->Close();
-    Sub_CDS->SetMasterLink(Child_CDS, QStringLiteral("ID"), FSubLinkField);
-    Sub_CDS->CommandText =
-        "SELECT " + FSubSelectList + " FROM " + FSubTableName + " ORDER BY " + FSubLineField;
+    Sub_CDS->SetMasterLink(Child_CDS, QStringLiteral("ID"), Config.SubLinkField);
+    Sub_CDS->CommandText = "SELECT " + Config.SubSelectList + " FROM " + Config.SubTableName +
+                           " ORDER BY " + Config.SubLineField;
     Sub_CDS->Open();
 }
 
 void TfmChild::Sub_CDSAfterOpen() {
-    if (!FSubTableName.isEmpty() && FSubDbGrid) LoadGridSettings(FSubDbGrid, nullptr, objectName());
-    RefreshLookupCDS(FSubTableName);
+    if (!Config.SubTableName.isEmpty() && Config.SubDbGrid)
+        LoadGridSettings(Config.SubDbGrid, nullptr, objectName());
+    RefreshLookupCDS(Config.SubTableName);
     SetSubButtonStatus();
 }
 
@@ -790,7 +815,8 @@ void TfmChild::Sub_DSStateChange() {
 }
 
 void TfmChild::SetSubButtonStatus() {
-    if (FSubTableName.isEmpty() || FSubLinkField.isEmpty() || !Sub_CDS->Active()) return;
+    if (Config.SubTableName.isEmpty() || Config.SubLinkField.isEmpty() || !Sub_CDS->Active())
+        return;
     const bool P = Child_CDS->Active() && !Child_CDS->IsEmpty();
     const bool I = Child_CDS->State() == TDataSetState::Insert;
     const bool E = Sub_DS->Editing();
@@ -832,14 +858,14 @@ QVariant TfmChild::SubGetAggregatedValue(TClientDataSet* cds, const QString& fie
 
 void TfmChild::SubBtnNewClick() {
     if (!Child_CDS->Active() || Child_CDS->IsEmpty()) return;
-    const int n = GetNewLine(Sub_CDS, FSubLineField);
+    const int n = GetNewLine(Sub_CDS, Config.SubLineField);
     Sub_CDS->Insert();
-    Sub_CDS->FieldByName(FSubLineField)->SetValue(n);
+    Sub_CDS->FieldByName(Config.SubLineField)->SetValue(n);
     if (ItemSplitBtn->text() == "<") SubBtnViewGridClick();
-    if (auto* pn = qobject_cast<TPnBase*>(FSubLinePnCtrl))
+    if (auto* pn = qobject_cast<TPnBase*>(Config.SubLinePnCtrl))
         pn->Editor()->setFocus();
-    else if (FSubLinePnCtrl)
-        FSubLinePnCtrl->setFocus();
+    else if (Config.SubLinePnCtrl)
+        Config.SubLinePnCtrl->setFocus();
 }
 
 void TfmChild::SubBtnSaveClick() { SaveLine(); }
@@ -865,12 +891,12 @@ bool TfmChild::SaveLine() {
                 "Invalid parent table record ID, failed creating new sub table record."));
             return false;
         }
-        Sub_CDS->FieldByName(FSubLinkField)->SetValue(masterId);
+        Sub_CDS->FieldByName(Config.SubLinkField)->SetValue(masterId);
     }
     Sub_CDS->Post();
     const bool written = WriteRows(Sub_CDS, [this, inserting](TFbTransaction& tra) {
         LockMaster(tra);
-        if (inserting && !FSubLineField.isEmpty()) TakeFreeLineNumber(tra);
+        if (inserting && !Config.SubLineField.isEmpty()) TakeFreeLineNumber(tra);
     });
     if (!written) {
         // The line stays as typed, ready for a correction or Cancel.
@@ -879,10 +905,11 @@ bool TfmChild::SaveLine() {
     }
     if (inserting) {
         // Read again for the key the database gave the line, and stay on it.
-        const QVariant line =
-            FSubLineField.isEmpty() ? QVariant() : Sub_CDS->FieldByName(FSubLineField)->Value();
+        const QVariant line = Config.SubLineField.isEmpty()
+                                  ? QVariant()
+                                  : Sub_CDS->FieldByName(Config.SubLineField)->Value();
         Sub_CDS->Refresh();
-        if (line.isValid()) Sub_CDS->Locate(FSubLineField, line);
+        if (line.isValid()) Sub_CDS->Locate(Config.SubLineField, line);
     }
     // The master row shows what the write derived (totals).
     if (Child_CDS->State() == TDataSetState::Browse) Child_CDS->RefreshRecord();
@@ -894,13 +921,13 @@ void TfmChild::TakeFreeLineNumber(TFbTransaction& tra) {
     // Another user may have stored a line with the number proposed here
     // since the lines were read; the master row is locked now, so the
     // highest stored number stays the highest until this write commits.
-    TField* line = Sub_CDS->FieldByName(FSubLineField);
+    TField* line = Sub_CDS->FieldByName(Config.SubLineField);
     const QString master =
         QString::number(Child_CDS->FieldByName(QStringLiteral("ID"))->AsInteger());
-    TFbQuery q(tra, "SELECT COUNT(*) AS TAKEN, (SELECT MAX(" + FSubLineField + ") FROM " +
-                        FSubTableName + " WHERE " + FSubLinkField + "=" + master +
-                        ") AS TOP FROM " + FSubTableName + " WHERE " + FSubLinkField + "=" +
-                        master + " AND " + FSubLineField + "=:N");
+    TFbQuery q(tra, "SELECT COUNT(*) AS TAKEN, (SELECT MAX(" + Config.SubLineField + ") FROM " +
+                        Config.SubTableName + " WHERE " + Config.SubLinkField + "=" + master +
+                        ") AS TOP FROM " + Config.SubTableName + " WHERE " + Config.SubLinkField +
+                        "=" + master + " AND " + Config.SubLineField + "=:N");
     q.SetParam(QStringLiteral("N"), line->AsInteger());
     q.Open();
     if (line->IsNull() || q.AsInteger(QStringLiteral("TAKEN")) > 0) {
@@ -912,7 +939,7 @@ void TfmChild::TakeFreeLineNumber(TFbTransaction& tra) {
 
 void TfmChild::LockMaster(TFbTransaction& tra) {
     const QString id = QString::number(Child_CDS->FieldByName(QStringLiteral("ID"))->AsInteger());
-    TFbQuery q(tra, "SELECT ID FROM " + FTableName + " WHERE ID=" + id + " WITH LOCK");
+    TFbQuery q(tra, "SELECT ID FROM " + Config.TableName + " WHERE ID=" + id + " WITH LOCK");
     q.Open();
     if (q.Eof()) throw EFbError(QStringLiteral("Record not found or changed by another user"));
 }
@@ -933,7 +960,7 @@ void TfmChild::SubBtnCancelClick() {
 void TfmChild::SubBtnDelClick() {
     if (!Sub_CDS->Active() || Sub_CDS->IsEmpty()) return;
     if (!ConfirmYesNo(QStringLiteral("Are you sure to delete: ") +
-                      Sub_CDS->FieldByName(FSubNameField)->AsString()))
+                      Sub_CDS->FieldByName(Config.SubNameField)->AsString()))
         return;
     // As for a saved line: the master row's own edits are saved first, so
     // that what the delete derives (totals) follows the stored master row.
@@ -1036,18 +1063,18 @@ void TfmChild::PopulateCDSWithLookupFields(TClientDataSet* cds, const QString& t
             FLookupFieldsArray.push_back(
                 {tableName, f->FieldName, lookupName, m.LookupTable, m.ResultField, cdsName});
         }
-        if (cds == Child_CDS && FDerivedFields.contains(f->FieldName)) {
+        if (cds == Child_CDS && Config.DerivedFields.contains(f->FieldName)) {
             f->InUpdate = false;
             f->ReadOnly = true;
         }
-        if (FOrderByField.isEmpty() && m.OrderBy == 1)
-            FOrderByField = m.LookupTable.isEmpty() ? f->FieldName : f->FieldName + "_LOOKUP";
+        if (Config.OrderByField.isEmpty() && m.OrderBy == 1)
+            Config.OrderByField = m.LookupTable.isEmpty() ? f->FieldName : f->FieldName + "_LOOKUP";
     }
     if (cds == Child_CDS) DBGrid1->GridModel()->ResetColumns();
     if (cds == Child_CDS) {
         // The quick date filter where the window has a date to filter by.
-        FFilterButton->setVisible(!FFilterField.isEmpty() &&
-                                  FFilterField != QLatin1String("NOT APPLICABLE"));
+        FFilterButton->setVisible(!Config.FilterField.isEmpty() &&
+                                  Config.FilterField != QLatin1String("NOT APPLICABLE"));
     }
     if (fillCondBoxes && cds == Child_CDS) {
         // The search panel's columns: every column shown, a lookup column by
@@ -1136,12 +1163,12 @@ void TfmChild::SetDefaultValue(TField* f, const QString& e, QStringList& unusabl
 
 void TfmChild::Child_NewExecute() {
     Child_CDS->Insert();
-    if (FSubPgCtrl) FSubPgCtrl->setCurrentIndex(0);
-    if (FDefPnCtrlAftInsert) {
-        if (auto* pn = qobject_cast<TPnBase*>(FDefPnCtrlAftInsert))
+    if (Config.SubPgCtrl) Config.SubPgCtrl->setCurrentIndex(0);
+    if (Config.DefPnCtrlAftInsert) {
+        if (auto* pn = qobject_cast<TPnBase*>(Config.DefPnCtrlAftInsert))
             pn->Editor()->setFocus();
         else
-            FDefPnCtrlAftInsert->setFocus();
+            Config.DefPnCtrlAftInsert->setFocus();
     }
 }
 
@@ -1160,7 +1187,7 @@ bool TfmChild::SaveMaster() {
         TField* tv = Child_CDS->FindField(QStringLiteral("SYS_TREEVIEW_ID"));
         if (tv && tv->IsNull() && folder) tv->SetValue(NodeData(folder).ID);
         TField* id = Child_CDS->FieldByName(QStringLiteral("ID"));
-        if (id->IsNull()) id->SetValue(dmMain()->GetTableNextKey(FTableName));
+        if (id->IsNull()) id->SetValue(dmMain()->GetTableNextKey(Config.TableName));
     }
     Child_CDS->Post();
     if (!WriteRows(Child_CDS)) {
@@ -1184,7 +1211,7 @@ bool TfmChild::SaveMaster() {
 
 bool TfmChild::HasPendingEdits() const {
     if (Child_DS->Editing() || (Child_CDS->Active() && Child_CDS->ChangeCount() > 0)) return true;
-    return !FSubTableName.isEmpty() && Sub_CDS->Active() &&
+    return !Config.SubTableName.isEmpty() && Sub_CDS->Active() &&
            (Sub_DS->Editing() || Sub_CDS->ChangeCount() > 0);
 }
 
@@ -1205,7 +1232,7 @@ bool TfmChild::ResolvePendingEdits() {
     bool saved = false;
     RunGuarded([this, &saved]() {
         // A line first: saving it saves its master row first too.
-        const bool subPending = !FSubTableName.isEmpty() && Sub_CDS->Active() &&
+        const bool subPending = !Config.SubTableName.isEmpty() && Sub_CDS->Active() &&
                                 (Sub_DS->Editing() || Sub_CDS->ChangeCount() > 0);
         if (subPending) {
             if (!Sub_DS->Editing()) Sub_CDS->Edit();
@@ -1238,7 +1265,7 @@ void TfmChild::Child_CancelExecute() {
 
 void TfmChild::Child_DeleteExecute() {
     if (!Child_CDS->Active() || Child_CDS->IsEmpty()) return;
-    const QString name = Child_CDS->FieldByName(FNameField)->AsString();
+    const QString name = Child_CDS->FieldByName(Config.NameField)->AsString();
     if (!ConfirmYesNo(QStringLiteral("Are you sure to delete: ") + name)) return;
     const QVariant key = Child_CDS->FieldByName(QStringLiteral("ID"))->Value();
     const bool counted = CountedInFolder();
@@ -1246,7 +1273,7 @@ void TfmChild::Child_DeleteExecute() {
     // The row's own delete is written in the transaction of its dependent
     // rows' deletes: all of them commit, or none.
     const bool deleted = DeleteWithDependencies(
-        FTableName, name, key.toInt(),
+        Config.TableName, name, key.toInt(),
         [this, key](TFbTransaction& tra) {
             // A try the database refused left the row deleted in memory.
             if (Child_CDS->ChangeCount() > 0) Child_CDS->CancelUpdates();
@@ -1267,12 +1294,12 @@ void TfmChild::Child_DeleteExecute() {
     SetTopBtnStatus();
     ShowRecordCount();
     AddToFolderCount(rowFolder, -1, counted ? -1 : 0);
-    if (!FSubTableName.isEmpty() && Child_CDS->IsEmpty()) SetSubButtonStatus();
+    if (!Config.SubTableName.isEmpty() && Child_CDS->IsEmpty()) SetSubButtonStatus();
 }
 
 void TfmChild::Child_RefreshRecordExecute() {
     if (Child_CDS->Active() && !Child_CDS->IsEmpty()) Child_CDS->RefreshRecord();
-    if (!FSubTableName.isEmpty() && Sub_CDS->Active()) Sub_CDS->Refresh();
+    if (!Config.SubTableName.isEmpty() && Sub_CDS->Active()) Sub_CDS->Refresh();
     RefreshRelated();
     if (TFbConnection* conn = Child_CDS->Connection()) FWritesSeen = conn->Writes();
 }
@@ -1286,7 +1313,7 @@ void TfmChild::BringUpRefresh() {
     // Every row shown may have changed (a receipt for another invoice), not
     // only the current one: the rows are read again, the user staying on his.
     Child_CDS->Refresh();
-    if (!FSubTableName.isEmpty() && Sub_CDS->Active()) Sub_CDS->Refresh();
+    if (!Config.SubTableName.isEmpty() && Sub_CDS->Active()) Sub_CDS->Refresh();
     RefreshRelated();
     FWritesSeen = conn->Writes();
 }
@@ -1401,7 +1428,7 @@ void TfmChild::ShowGridMenu(const QPoint& pos) {
 void TfmChild::Excel1Click() {
     if (!FetchAllRows()) return;  // all rows may be exported
     TfmExport dlg(this);
-    dlg.eTableName = FTableName;
+    dlg.eTableName = Config.TableName;
     dlg.eCDS = Child_CDS;
     dlg.eDbGrid = DBGrid1;
     dlg.exec();
@@ -1412,7 +1439,7 @@ void TfmChild::Excel1Click() {
 void TfmChild::OpenFlagCDSIfNeeded() {
     if (Flag_CDS->Active()) return;
     Flag_CDS->CommandText =
-        "SELECT * FROM SYS_TABLEFLAG WHERE TABLENAME=" + TdmMain::QuotedStr(FTableName) +
+        "SELECT * FROM SYS_TABLEFLAG WHERE TABLENAME=" + TdmMain::QuotedStr(Config.TableName) +
         " ORDER BY ID";
     Flag_CDS->Open();
 }
@@ -1435,23 +1462,23 @@ void TfmChild::PopupDbGridPopup() {
               FlagIcon(value("IMGID").toInt(), value("IMGIDX").toInt()));
     }
     PopupFlags->addSeparator()->setData(-1);
-    entry(QStringLiteral("New>>>"), 9998, FlagIcon(0, 2));
-    entry(QStringLiteral("Delete>>>"), 9999, FlagIcon(0, 1));
+    entry(QStringLiteral("New>>>"), FlagTagNew, FlagIcon(0, 2));
+    entry(QStringLiteral("Delete>>>"), FlagTagDelete, FlagIcon(0, 1));
     N16->setProperty("Tag", 0);
 }
 
 void TfmChild::FlagItemClick(QAction* item) {
     const int tag = item->data().toInt();
     if (tag < 0) return;
-    if (tag == 9999) {
+    if (tag == FlagTagDelete) {
         TfmFlagDel dlg("SELECT ID,TITLE,READONLY FROM SYS_TABLEFLAG WHERE TABLENAME=" +
-                           TdmMain::QuotedStr(FTableName) + " ORDER BY ID",
+                           TdmMain::QuotedStr(Config.TableName) + " ORDER BY ID",
                        this);
         dlg.exec();
         if (dlg.Deleted) N16->setProperty("Tag", FlagMenuStale);
         return;
     }
-    if (tag == 9998) {
+    if (tag == FlagTagNew) {
         TfmFlag dlg(this);
         dlg.exec();
         if (dlg.ImgId < 0 || dlg.ImgIdx < 0) return;
@@ -1461,7 +1488,7 @@ void TfmChild::FlagItemClick(QAction* item) {
             Flag_CDS->FieldByName(QString::fromLatin1(f))->SetValue(v);
         };
         set("ID", dmMain()->GetTableNextKey(QStringLiteral("SYS_TABLEFLAG")));
-        set("TABLENAME", FTableName);
+        set("TABLENAME", Config.TableName);
         set("TITLE", dlg.ButtonedEdit1->text());
         set("IMGID", dlg.ImgId);
         set("IMGIDX", dlg.ImgIdx);
@@ -1492,8 +1519,19 @@ QTreeWidgetItem* TfmChild::SelectedFolder() const { return TreeView1->currentIte
 
 bool TfmChild::TreeIsEmpty() const { return TreeView1->topLevelItemCount() == 0; }
 
+TFolderCounts& TfmChild::FolderCounts() {
+    // The configuration is read as it stands now: business windows set it
+    // after this class's constructor.
+    FFolderCounts->SetTable(Config.TableName, Config.TVCountField);
+    return *FFolderCounts;
+}
+
 void TfmChild::LoadTree() {
-    LoadSysTreeView(TreeView1, FTableName, FTVSelectTwice, FTVShowCount, FTVCountField);
+    LoadSysTreeView(TreeView1, FolderCounts(), Config.TVSelectTwice, Config.TVShowCount);
+}
+
+QTreeWidgetItem* TfmChild::AddFolder(QTreeWidgetItem* parent, const TTreeNodeData& data) {
+    return AddFolderNode(TreeView1, parent, data, FolderCounts(), Config.TVShowCount);
 }
 
 void TfmChild::TreeView1Change(QTreeWidgetItem* node) {
@@ -1506,7 +1544,7 @@ void TfmChild::TreeView1Change(QTreeWidgetItem* node) {
     }
     const TTreeNodeData d = NodeData(node);
     Child_CDS->Close();
-    Child_CDS->CommandText = "SELECT " + FSelectList + " FROM " + FTableName +
+    Child_CDS->CommandText = "SELECT " + Config.SelectList + " FROM " + Config.TableName +
                              " WHERE SYS_TREEVIEW_ID=" + QString::number(d.ID);
     DBGrid1->SelectedRows().Clear();
     FListedFolderId = -1;
@@ -1525,12 +1563,11 @@ void TfmChild::CountListedFolder() {
     if (!node || FListedFolderId < 0 || NodeData(node).ID != FListedFolderId ||
         !Child_CDS->Active() || !Child_CDS->AllFetched())
         return;
-    TTreeNodeData counted = NodeData(node);
-    counted.RecCountTotal = Child_CDS->CountRows();
-    counted.RecCountByFlag = FTVCountField.isEmpty() ? 0 : Child_CDS->CountRows(FTVCountField, 0);
-    node->setText(0, counted.Caption + CountSuffix(counted.RecCountTotal, counted.RecCountByFlag,
-                                                   FTVCountField, FTVShowCount));
-    SetNodeData(node, counted);
+    TFolderCount counted;
+    counted.Total = Child_CDS->CountRows();
+    counted.Counted =
+        Config.TVCountField.isEmpty() ? 0 : Child_CDS->CountRows(Config.TVCountField, 0);
+    FolderCounts().Set(FListedFolderId, counted);
 }
 
 bool TfmChild::ShowFetchProgress(int held) {
@@ -1570,11 +1607,7 @@ bool TfmChild::FetchAllRows() {
 void TfmChild::RefreshTreeViewNodeByTreeViewId(int tvId, int absoluteIdx) {
     QTreeWidgetItem* item = ItemAtAbsoluteIndex(TreeView1, absoluteIdx);
     if (!item) return;
-    TTreeNodeData d = NodeData(item);
-    CountFolder(FTableName, tvId, FTVCountField, d.RecCountTotal, d.RecCountByFlag);
-    item->setText(
-        0, d.Caption + CountSuffix(d.RecCountTotal, d.RecCountByFlag, FTVCountField, FTVShowCount));
-    SetNodeData(item, d);
+    FolderCounts().CountNow(tvId);
 }
 
 QTreeWidgetItem* TfmChild::FolderOfRow() const {
@@ -1587,21 +1620,13 @@ QTreeWidgetItem* TfmChild::FolderOfRow() const {
 }
 
 void TfmChild::AddToFolderCount(QTreeWidgetItem* item, int total, int counted) {
-    if (!item) return;
-    // A count under way may have begun before this write: it counts again.
-    CountAgainIfCounting(TreeView1);
-    TTreeNodeData d = NodeData(item);
-    if (d.RecCountTotal < 0) return;  // not counted yet: the count to come includes it
-    d.RecCountTotal += total;
-    if (!FTVCountField.isEmpty()) d.RecCountByFlag += counted;
-    item->setText(
-        0, d.Caption + CountSuffix(d.RecCountTotal, d.RecCountByFlag, FTVCountField, FTVShowCount));
-    SetNodeData(item, d);
+    if (item) FolderCounts().Add(NodeData(item).ID, total, counted);
 }
 
 bool TfmChild::CountedInFolder() const {
     // The folder's second count is of the rows whose count column is 0.
-    const TField* f = FTVCountField.isEmpty() ? nullptr : Child_CDS->FindField(FTVCountField);
+    const TField* f =
+        Config.TVCountField.isEmpty() ? nullptr : Child_CDS->FindField(Config.TVCountField);
     return f && !f->IsNull() && f->AsInteger() == 0;
 }
 
@@ -1617,10 +1642,9 @@ void TfmChild::N12Click() {
     TTreeNodeData d;
     d.ParentID = NodeData(parent).ID;
     d.Caption = name;
-    d.ID = dmMain()->InsertSysTreeView(FTableName, name, d.ParentID, 0, 0, 0);
+    d.ID = dmMain()->InsertSysTreeView(Config.TableName, name, d.ParentID, 0, 0, 0);
     if (d.ID < 0) return;
-    QTreeWidgetItem* item =
-        AddFolderNode(TreeView1, parent, d, FTableName, FTVCountField, FTVShowCount);
+    QTreeWidgetItem* item = AddFolder(parent, d);
     parent->setExpanded(true);
     TreeView1->setCurrentItem(item);
 }
@@ -1637,11 +1661,11 @@ void TfmChild::N13Click() {
     if (!InputQuery(QStringLiteral("Folder Name"), QStringLiteral("Folder Name"), name) ||
         name.isEmpty())
         return;
-    dmMain()->UpdateSysTreeView(FTableName, name, d.ID);
+    dmMain()->UpdateSysTreeView(Config.TableName, name, d.ID);
     d.Caption = name;
     SetNodeData(item, d);
-    item->setText(
-        0, name + CountSuffix(d.RecCountTotal, d.RecCountByFlag, FTVCountField, FTVShowCount));
+    item->setText(0, name + CountSuffix(d.RecCountTotal, d.RecCountByFlag, Config.TVCountField,
+                                        Config.TVShowCount));
 }
 
 void TfmChild::N15Click() {
@@ -1665,7 +1689,8 @@ void TfmChild::N15Click() {
         return;
     }
     if (!ConfirmYesNo(QStringLiteral("Are you sure to delete: ") + d.Caption + "?")) return;
-    dmMain()->DeleteSysTreeView(FTableName, d.ID);
+    dmMain()->DeleteSysTreeView(Config.TableName, d.ID);
+    FolderCounts().Remove(d.ID);
     delete item;  // the tree selects a neighbour, which lists that folder
 }
 
@@ -1720,7 +1745,7 @@ void TfmChild::ListRowsWhere(const QString& condition) {
     DBGrid1->SelectedRows().Clear();
     Child_CDS->Close();
     Child_CDS->CommandText =
-        "SELECT " + FSelectList + " FROM " + FTableName + " WHERE " + condition;
+        "SELECT " + Config.SelectList + " FROM " + Config.TableName + " WHERE " + condition;
     Child_CDS->Open();
     ShowRecordCount();
 }
@@ -1733,7 +1758,7 @@ void TfmChild::DBGrid1TitleClick(int logical) {
         // Sorting may read the list again from its start; the marked rows,
         // found by key, must stay among the rows held.
         if (DBGrid1->SelectedRows().Count() > 0) Child_CDS->FetchRest();
-        FOrderByField = SortGridByColumn(Child_CDS, DBGrid1, logical, true);
+        Config.OrderByField = SortGridByColumn(Child_CDS, DBGrid1, logical, true);
     } catch (const EAbort&) {
         // Reading the rows to sort was stopped: the order stays.
     }

@@ -33,6 +33,8 @@ class TField;
 class TDbGrid;
 class TPnDbEdit;
 class TfmChild;
+class TFolderCounts;
+struct TTreeNodeData;
 
 // What a record browser asks of the main window that hosts it: the task-bar
 // rules live there, and the browser may not include the main window.
@@ -77,40 +79,63 @@ struct TLookupField {
         LookupCDSComponentName;
 };
 
+// What a business window tells the record browser about its tables, filled
+// in its constructor (ConfigureBusinessBrowser fills the usual part); the
+// browser only reads it, except OrderByField.
+struct TChildConfig {
+    // ---- the master table
+    QString TableName;                         // the table listed, e.g. "AR_ACCT"
+    QString NameField;                         // the column naming a row in messages ("Delete ...")
+    QString SelectList = QStringLiteral("*");  // the columns read
+    // The date column of the quick "Filter" drop-down; empty or
+    // "NOT APPLICABLE" hides the drop-down.
+    QString FilterField;
+    // The column the rows are sorted by; a click on a column title changes it,
+    // and a column marked for ordering in the table's metadata sets it when
+    // empty.
+    QString OrderByField;
+    // Master columns the program derives and writes itself (totals): shown,
+    // never typed, never written from the grid's row.
+    QStringList DerivedFields;
+    // The right ("Delete Customer", "Delete Order", ...) whose withdrawal
+    // hides this window's Delete button; empty when none applies.
+    QString DeleteRight;
+    // The editor that takes the focus after New; none: the focus stays.
+    QWidget* DefPnCtrlAftInsert = nullptr;
+
+    // ---- the folder tree
+    bool TVShow = false;       // the window has a folder tree (loaded at its first bring-up)
+    bool TVShowCount = false;  // folder captions show their row counts
+    // The second count a folder shows, " (f/t)": rows whose column is 0;
+    // empty: one count only.
+    QString TVCountField;
+    bool TVSelectTwice = false;  // a load selects the folder after the first one
+
+    // ---- the detail lines (empty SubTableName: none)
+    QString SubTableName;                         // e.g. "AR_TRANITEM"
+    QString SubNameField;                         // the column naming a line in messages
+    QString SubSelectList = QStringLiteral("*");  // the columns read
+    QString SubLinkField;                         // the lines' column holding the master's ID
+    QString SubLineField;                         // the line number column, and the lines' order
+    QWidget* SubLinePnCtrl = nullptr;             // the editor that takes the focus in a new line
+    QTabWidget* SubPgCtrl = nullptr;              // its first page comes to the front at New
+    TDbGrid* SubDbGrid = nullptr;                 // the grid of the lines, with saved settings
+    // The master column holding the sum of a line column (AMTGOODS of
+    // AMOUNT); a note for readers: the window derives it itself.
+    QString AggSumField, AggSumSubField;
+};
+
 // The record browser: a grid of the rows of one master table with an editor
 // pane, a folder tree, and the commands every business window shares. Business
-// windows configure it in their constructor.
+// windows fill its Config in their constructor.
 class TfmChild : public QWidget {
     Q_OBJECT
 public:
     explicit TfmChild(QWidget* parent = nullptr);
     ~TfmChild() override;
 
-    // ---- configuration
-    QString FTableName;
-    QString FNameField;
-    QString FSelectList = QStringLiteral("*");
-    QString FFilterField;
-    QString FFilter1, FFilter1Desc;
-    QString FOrderByField;
-    QWidget* FDefPnCtrlAftInsert = nullptr;
-    bool FTVShow = false;
-    QString FTVCountField;
-    bool FTVShowCount = false;
-    bool FTVSelectTwice = false;
-    QString FSubTableName, FSubNameField, FSubSelectList = QStringLiteral("*"), FSubLinkField,
-                                          FSubLineField;
-    QWidget* FSubLinePnCtrl = nullptr;
-    QTabWidget* FSubPgCtrl = nullptr;
-    TDbGrid* FSubDbGrid = nullptr;
-    QGroupBox* FSubSingleGrpBox = nullptr;
-    QString FAggSumField, FAggSumSubField;
-    // Master columns the program derives and writes itself (totals): shown,
-    // never typed, never written from the grid's row.
-    QStringList FDerivedFields;
-    // The right ("Delete Customer", "Delete Order", ...) whose withdrawal
-    // hides this window's Delete button; empty when none applies.
-    QString FDeleteRight;
+    // ---- configuration: filled by the business window's constructor
+    TChildConfig Config;
 
     // ---- state
     std::vector<TLookupField> FLookupFieldsArray;
@@ -235,29 +260,19 @@ public:
     void btnFilterNewClick();
     void btnFilterDelClick();
     void cbAndOrCloseUp();
-    // All four items of the "Filter" drop-down; tag 500 None, 501 today,
-    // 502 this week, 503 this month.
+    // The tags of the four items of the "Filter" drop-down.
+    enum TQuickFilterTag {
+        QuickFilterNone = 500,
+        QuickFilterToday = 501,
+        QuickFilterWeek = 502,
+        QuickFilterMonth = 503
+    };
+    // All four items of the "Filter" drop-down (their tags: TQuickFilterTag).
     void popFilterNoClick(QAction* item);
     // The condition a search puts into its statement.
     QString FilterCondition() const;
     // Captions of the three date items of the "Filter" drop-down.
     void SetQuickFilterCaptions(const QString& today, const QString& week, const QString& month);
-    QListWidget* lbFilter;
-    QComboBox* cbCon1;
-    QComboBox* cbSign1;
-    QLineEdit* edVal1;
-    QComboBox* cbAndOr;
-    QComboBox* cbCon2;
-    QComboBox* cbSign2;
-    QLineEdit* edVal2;
-    QPushButton* btnFilterFind;
-    QPushButton* btnFilterNew;
-    QPushButton* btnFilterDel;
-    QMenu* PopupFilter;
-    QAction* FilterNone;
-    QAction* FilterToday;
-    QAction* FilterWeek;
-    QAction* FilterMonth;
 
     // ---- spreadsheet export: the marked rows or all rows into a file
     void Excel1Click();
@@ -267,11 +282,13 @@ public:
     void OpenFlagCDSIfNeeded();
     // Builds the "Set Flag" submenu again when it is empty or marked stale.
     void PopupDbGridPopup();
+    // The tags of the "Set Flag" entries that are not flags; a flag's entry
+    // carries the flag's ID, which stays below them.
+    enum TFlagMenuTag { FlagTagNew = 9998, FlagTagDelete = 9999 };
     // Sets the flag of the entry's tag on the marked rows (0 clears it);
-    // 9998 makes a new flag, 9999 deletes flags.
+    // FlagTagNew makes a new flag, FlagTagDelete deletes flags.
     void FlagItemClick(QAction* item);
     static constexpr int FlagMenuStale = 8888;
-    TClientDataSet* Flag_CDS;
 
     // ---- grid presentation
     void DBGrid1TitleClick(int logical);
@@ -305,10 +322,6 @@ public:
     // The user-defined sheet (1-5) in front; 0 when another page is.
     int CurrentUdfSheet() const;
     static void SetFieldDesigner(IFieldDesigner* designer);
-    QWidget* pgTsUdf[5];
-    QWidget* UdfGb[5];  // the field area of each sheet
-    QWidget* pnUdf1;    // beside the pages while a user-defined sheet is in front
-    QPushButton* btnDesignField;
 
     // ---- print templates
     // Fills menu with one item per template (type 1), unless it already has
@@ -323,7 +336,34 @@ public:
     static ITemplatePrinter* TemplatePrinter();
     static constexpr int TemplateMenuStale = 8888;
 
-    // ---- components
+    // ---- record sets: the master rows, the detail lines, the flags
+    TClientDataSet* Child_CDS;
+    TDataSource* Child_DS;
+    TClientDataSet* Sub_CDS;
+    TDataSource* Sub_DS;
+    TClientDataSet* Flag_CDS;
+
+    // ---- the window's parts, for the main window and tests
+    TDbGrid* Grid() const { return DBGrid1; }          // the master rows
+    QTreeWidget* Tree() const { return TreeView1; }    // the folder tree
+    TDbGrid* LinesGrid() const { return DBGridItem; }  // the detail lines
+    QTabWidget* Pages() const { return pg; }           // the editor pane's pages
+    // The status bar's panels 0-3: the record count is in 0, the filter in 2.
+    QLabel* StatusPanel(int i) const { return StatusPanels[i]; }
+    // A user-defined field sheet (1-5), and the area its fields sit in.
+    QWidget* UdfSheet(int sheet) const { return pgTsUdf[sheet - 1]; }
+    QWidget* UdfArea(int sheet) const { return UdfGb[sheet - 1]; }
+    // A command of the tool bar or of a menu by object name ("Child_Save",
+    // "N17" Move to Folder); null when there is none.
+    QAction* Command(const QString& name) const;
+    // Any other part by object name ("ItemBtnNew", "cbCon1"); null when none.
+    template <typename T>
+    T* Part(const QString& name) const {
+        return findChild<T*>(name);
+    }
+
+protected:
+    // ---- the widgets, for the business windows that add to them
     QAction* FFilterButton;  // the tool bar's place of btnFilter
     QFrame* PanelTop;
     QLabel* lbChildName;
@@ -396,13 +436,29 @@ public:
     QAction* N13;
     QAction* N15;
     QAction* MenuItem_TVRefresh;
+    // the search panel
+    QListWidget* lbFilter;
+    QComboBox* cbCon1;
+    QComboBox* cbSign1;
+    QLineEdit* edVal1;
+    QComboBox* cbAndOr;
+    QComboBox* cbCon2;
+    QComboBox* cbSign2;
+    QLineEdit* edVal2;
+    QPushButton* btnFilterFind;
+    QPushButton* btnFilterNew;
+    QPushButton* btnFilterDel;
+    QMenu* PopupFilter;
+    QAction* FilterNone;
+    QAction* FilterToday;
+    QAction* FilterWeek;
+    QAction* FilterMonth;
+    // the user-defined field sheets
+    QWidget* pgTsUdf[5];
+    QWidget* UdfGb[5];  // the field area of each sheet
+    QWidget* pnUdf1;    // beside the pages while a user-defined sheet is in front
+    QPushButton* btnDesignField;
 
-    TClientDataSet* Child_CDS;
-    TDataSource* Child_DS;
-    TClientDataSet* Sub_CDS;
-    TDataSource* Sub_DS;
-
-protected:
     // Data events of the master set.
     virtual void Child_CDSBeforeOpen();
     virtual void Child_CDSAfterOpen();
@@ -440,6 +496,10 @@ protected:
         return [this, w, f]() { Guarded([w, f]() { (w->*f)(); }); };
     }
     QTreeWidgetItem* SelectedFolder() const;
+    // The row counts the folder tree shows, of the table configured.
+    TFolderCounts& FolderCounts();
+    // Adds a folder node under parent, counted now.
+    QTreeWidgetItem* AddFolder(QTreeWidgetItem* parent, const TTreeNodeData& data);
 
 private:
     void BuildUi();
@@ -469,4 +529,5 @@ private:
     bool ShowFetchProgress(int held);
     std::unique_ptr<QProgressDialog> FFetchProgress;
     QElapsedTimer FFetchWatch;
+    std::unique_ptr<TFolderCounts> FFolderCounts;
 };

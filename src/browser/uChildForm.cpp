@@ -31,18 +31,18 @@ void ConfigureBusinessBrowser(TfmChild* w, const QString& name, const QString& c
     w->setObjectName(name);
     w->SetCaption(caption);
     w->SetChildMode(TfmChild::cmRightPanelBottom);
-    w->FTableName = table;
-    w->FNameField = nameField;
-    w->FSelectList = QStringLiteral("*");
-    w->FFilterField = filterField;
-    w->FTVShow = true;
-    w->FTVShowCount = true;
-    w->FTVSelectTwice = false;
+    w->Config.TableName = table;
+    w->Config.NameField = nameField;
+    w->Config.SelectList = QStringLiteral("*");
+    w->Config.FilterField = filterField;
+    w->Config.TVShow = true;
+    w->Config.TVShowCount = true;
+    w->Config.TVSelectTwice = false;
     // The statement the controls find their table in, until a folder is chosen.
     w->Child_CDS->CommandText = "SELECT * FROM " + table;
-    w->FSubPgCtrl = w->pg;
+    w->Config.SubPgCtrl = w->Pages();
     w->SubPgCtrlSetAlighClient();
-    w->pg->setTabVisible(w->pg->indexOf(w->pgTs2), false);
-    w->pg->setTabVisible(w->pg->indexOf(w->pgTsItems), false);
+    w->Pages()->setTabVisible(w->Pages()->indexOf(w->Part<QWidget>("pgTs2")), false);
+    w->Pages()->setTabVisible(w->Pages()->indexOf(w->Part<QWidget>("pgTsItems")), false);
     w->SetUdfShow(true);
 }

@@ -134,19 +134,20 @@ void TfmChild::BuildQuickFilter() {
     PopupFilter = new QMenu(btnFilter);
     PopupFilter->setObjectName(QStringLiteral("PopupFilter"));
     auto* group = new QActionGroup(PopupFilter);
-    auto item = [this, group](const QString& caption, int tag) {
+    auto item = [this, group](const char* name, const QString& caption, int tag) {
         QAction* a = PopupFilter->addAction(caption);
+        a->setObjectName(QLatin1String(name));
         a->setCheckable(true);
         a->setData(tag);
         group->addAction(a);
         return a;
     };
-    FilterNone = item(QStringLiteral("None"), 500);
+    FilterNone = item("FilterNone", QStringLiteral("None"), QuickFilterNone);
     FilterNone->setChecked(true);
     PopupFilter->addSeparator();
-    FilterToday = item(QStringLiteral("Today"), 501);
-    FilterWeek = item(QStringLiteral("This Week"), 502);
-    FilterMonth = item(QStringLiteral("This Month"), 503);
+    FilterToday = item("FilterToday", QStringLiteral("Today"), QuickFilterToday);
+    FilterWeek = item("FilterWeek", QStringLiteral("This Week"), QuickFilterWeek);
+    FilterMonth = item("FilterMonth", QStringLiteral("This Month"), QuickFilterMonth);
     btnFilter->setMenu(PopupFilter);
     connect(PopupFilter, &QMenu::triggered, this,
             [this](QAction* a) { Guarded([this, a]() { popFilterNoClick(a); }); });
@@ -162,13 +163,13 @@ void TfmChild::SetQuickFilterCaptions(const QString& today, const QString& week,
 // ------------------------------------------------------------ saved searches
 
 void TfmChild::FilterLoad() {
-    if (FTableName.isEmpty() || lbFilter->count() > 0) return;
+    if (Config.TableName.isEmpty() || lbFilter->count() > 0) return;
     cbCon2->clear();
     for (int i = 0; i < cbCon1->count(); ++i)
         cbCon2->addItem(cbCon1->itemText(i), cbCon1->itemData(i));
     cbCon2->setCurrentIndex(cbCon2->count() - 1);
     dmMain()->ForEachRow(
-        "SELECT * FROM SYS_FILTER WHERE TABLENAME=" + TdmMain::QuotedStr(FTableName),
+        "SELECT * FROM SYS_FILTER WHERE TABLENAME=" + TdmMain::QuotedStr(Config.TableName),
         [this](const TFbQuery& q) { lbFilter->addItem(q.AsString("NAME")); });
     if (lbFilter->count() > 0) {
         lbFilter->setCurrentRow(0);
@@ -191,7 +192,7 @@ void TfmChild::lbFilterClick() {
     if (!item) return;
     bool found = false;
     dmMain()->ForEachRow(
-        "SELECT * FROM SYS_FILTER WHERE TABLENAME=" + TdmMain::QuotedStr(FTableName) +
+        "SELECT * FROM SYS_FILTER WHERE TABLENAME=" + TdmMain::QuotedStr(Config.TableName) +
             " AND NAME=" + TdmMain::QuotedStr(item->text()),
         [&](const TFbQuery& q) {
             if (found) return;
@@ -255,7 +256,7 @@ QString TfmChild::FilterCondition() const {
             escape = QStringLiteral(" ESCAPE '\\'");
         }
         v = TdmMain::QuotedStr(v) + escape;
-        const int l = GetLookupFieldIndexByLookupFieldName(FTableName, c);
+        const int l = GetLookupFieldIndexByLookupFieldName(Config.TableName, c);
         if (l < 0) return c + ' ' + op + ' ' + v;
         const TLookupField& lf = FLookupFieldsArray[size_t(l)];
         QStringList terms;
@@ -277,7 +278,7 @@ void TfmChild::btnFilterFindClick() {
         return;
     }
     const QString sql =
-        "SELECT " + FSelectList + " FROM " + FTableName + " WHERE " + FilterCondition();
+        "SELECT " + Config.SelectList + " FROM " + Config.TableName + " WHERE " + FilterCondition();
     FListedFolderId = -1;
     DBGrid1->SelectedRows().Clear();
     Child_CDS->Close();
@@ -314,18 +315,19 @@ void TfmChild::btnFilterNewClick() {
     for (int i = 0; i < lbFilter->count() && !taken; ++i)
         taken = NameKey(lbFilter->item(i)->text()) == name;
     // Saved meanwhile from another window or by another user.
-    taken = taken ||
-            dmMain()->SelectValue("SELECT COUNT(*) FROM SYS_FILTER WHERE TABLENAME=:T AND NAME=:N",
-                                  {{QStringLiteral("T"), FTableName}, {QStringLiteral("N"), name}})
-                    .toInt() > 0;
+    taken =
+        taken || dmMain()->SelectValue(
+                             "SELECT COUNT(*) FROM SYS_FILTER WHERE TABLENAME=:T AND NAME=:N",
+                             {{QStringLiteral("T"), Config.TableName}, {QStringLiteral("N"), name}})
+                         .toInt() > 0;
     if (taken) {
         ShowInformation(QString::fromUtf8("该邮件过滤器名字已经存在"));
         return;
     }
     const QDateTime now = QDateTime::currentDateTime();
-    dmMain()->InsertSysFilter(FTableName, name, Stored(cbCon1), Stored(cbSign1), edVal1->text(),
-                              Stored(cbAndOr), Stored(cbCon2), Stored(cbSign2), edVal2->text(), now,
-                              now, 0, 0, 0, -9999, true, true, true, 0, 0);
+    dmMain()->InsertSysFilter(Config.TableName, name, Stored(cbCon1), Stored(cbSign1),
+                              edVal1->text(), Stored(cbAndOr), Stored(cbCon2), Stored(cbSign2),
+                              edVal2->text(), now, now, 0, 0, 0, -9999, true, true, true, 0, 0);
     lbFilter->addItem(name);
     lbFilter->setCurrentRow(lbFilter->count() - 1);
     FilterSetButtonStatus();
@@ -339,7 +341,7 @@ void TfmChild::btnFilterDelClick() {
     }
     if (!ConfirmYesNo(QStringLiteral("Are you sure to delete:") + item->text())) return;
     const QString key = NameKey(item->text());
-    dmMain()->DeleteSysFilter(FTableName, item->text());
+    dmMain()->DeleteSysFilter(Config.TableName, item->text());
     // Every listed name the delete matched is gone (names saved earlier with
     // trailing blanks).
     for (int i = lbFilter->count() - 1; i >= 0; --i)
@@ -354,20 +356,23 @@ void TfmChild::btnFilterDelClick() {
 // ------------------------------------------------------------ quick date filter
 
 void TfmChild::popFilterNoClick(QAction* item) {
-    if (item->data().toInt() != 500 && !FetchAllRows()) return;  // a filter sees every row
+    if (item->data().toInt() != QuickFilterNone && !FetchAllRows())
+        return;  // a filter sees every row
     item->setChecked(true);
     const int tag = item->data().toInt();
     TFilter filter;
     QString description;
-    if (FFilterField != QLatin1String("NOT APPLICABLE") && !FFilterField.isEmpty()) {
+    if (Config.FilterField != QLatin1String("NOT APPLICABLE") && !Config.FilterField.isEmpty()) {
         const QDate today = TdmMain::Today();
-        if (tag == 501)
-            filter = TFilter::DateEquals(FFilterField, today);
-        else if (tag == 502)
-            filter = TFilter::DateOnOrAfter(FFilterField, today.addDays(1 - today.dayOfWeek()));
-        else if (tag == 503)
-            filter = TFilter::DateOnOrAfter(FFilterField, QDate(today.year(), today.month(), 1));
-        if (tag != 500) description = item->text();
+        if (tag == QuickFilterToday)
+            filter = TFilter::DateEquals(Config.FilterField, today);
+        else if (tag == QuickFilterWeek)
+            filter =
+                TFilter::DateOnOrAfter(Config.FilterField, today.addDays(1 - today.dayOfWeek()));
+        else if (tag == QuickFilterMonth)
+            filter =
+                TFilter::DateOnOrAfter(Config.FilterField, QDate(today.year(), today.month(), 1));
+        if (tag != QuickFilterNone) description = item->text();
     }
     Child_CDS->SetFilter(filter);
     Child_CDS->SetFiltered(!filter.IsEmpty());

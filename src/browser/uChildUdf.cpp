@@ -80,7 +80,7 @@ void TfmChild::setUdfTabSheets(bool reCreateControls) {
     QString names[5];
     bool found = false;
     dmMain()->ForEachRow(
-        "SELECT * FROM SYS_TABLENO WHERE TABLENAME=" + TdmMain::QuotedStr(FTableName),
+        "SELECT * FROM SYS_TABLENO WHERE TABLENAME=" + TdmMain::QuotedStr(Config.TableName),
         [&](const TFbQuery& q) {
             found = true;
             for (int n = 0; n < 5; ++n) {
@@ -90,7 +90,7 @@ void TfmChild::setUdfTabSheets(bool reCreateControls) {
             }
         });
     if (!found) {
-        ShowInformation("Cannot find SYS_TABLENO record for table: " + FTableName);
+        ShowInformation("Cannot find SYS_TABLENO record for table: " + Config.TableName);
         return;
     }
     for (int n = 0; n < 5; ++n) {
@@ -102,7 +102,7 @@ void TfmChild::setUdfTabSheets(bool reCreateControls) {
         // Only the fields of shown sheets are built: a required field on a
         // sheet the user cannot see would refuse every save.
         if (on && (reCreateControls || !FUdfBuilt[n])) {
-            BuildUdfSheet(FTableName, n + 1, UdfGb[n], Child_DS);
+            BuildUdfSheet(Config.TableName, n + 1, UdfGb[n], Child_DS);
             FUdfBuilt[n] = true;
         } else if (!on && FUdfBuilt[n]) {
             ClearUdfSheet(UdfGb[n]);

@@ -1,7 +1,6 @@
 #include "uTreeView.h"
 
 #include <QLabel>
-#include <QPointer>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -60,94 +59,39 @@ QString CountSuffix(int total, int flagged, const QString& countField, bool show
     return QStringLiteral(" (%1/%2)").arg(flagged).arg(total);
 }
 
-void CountFolder(const QString& table, int id, const QString& countField, int& total,
-                 int& flagged) {
-    const QString t = table.toUpper();
-    QVariant v;
-    dmMain()->SelectFieldWhere("COUNT(ID)", t, v, {"SYS_TREEVIEW_ID", QString::number(id)});
-    total = v.toInt();
-    flagged = 0;
-    if (!countField.isEmpty()) {
-        dmMain()->SelectFieldWhere("COUNT(ID)", t, v,
-                                   {"SYS_TREEVIEW_ID", QString::number(id), countField, "0"});
-        flagged = v.toInt();
+void ShowFolderCount(QTreeWidget* tree, int folder, const TFolderCount& count,
+                     const QString& countField, bool showCount) {
+    for (QTreeWidgetItem* it = RootOf(tree); it; it = NextInTree(it)) {
+        TTreeNodeData d = NodeData(it);
+        if (d.ID != folder) continue;
+        d.RecCountTotal = count.Total;
+        d.RecCountByFlag = count.Counted;
+        it->setText(
+            0, d.Caption + CountSuffix(d.RecCountTotal, d.RecCountByFlag, countField, showCount));
+        SetNodeData(it, d);
+        return;
     }
 }
 
-namespace {
-
-// Every folder's counts in one statement, on a connection of its own; the
-// nodes show them when they come, unless the tree was loaded again meanwhile.
-void CountFoldersInBackground(QTreeWidget* tree, const QString& table, const QString& countField,
-                              bool showCount) {
-    const int generation = tree->property("CountGeneration").toInt() + 1;
-    tree->setProperty("CountGeneration", generation);
-    tree->setProperty("CountRunning", true);
-    tree->setProperty("CountTable", table);
-    tree->setProperty("CountField", countField);
-    tree->setProperty("CountShown", showCount);
-    const QString sql = "SELECT SYS_TREEVIEW_ID, COUNT(*), " +
-                        (countField.isEmpty() ? QStringLiteral("0")
-                                              : "COUNT(IIF(" + countField + " = 0, 1, NULL))") +
-                        " FROM " + table + " GROUP BY SYS_TREEVIEW_ID";
-    QPointer<QTreeWidget> guard(tree);
-    dmMain()->RunInBackground(
-        [sql](TFbConnection& conn) {
-            QVariantMap counts;
-            TFbTransaction tra(conn);
-            TFbQuery q(tra, sql);
-            for (q.Open(); !q.Eof(); q.Next())
-                counts.insert(q.Value(0).toString(), QVariantList{q.AsInt64(1), q.AsInt64(2)});
-            return QVariant(counts);
-        },
-        [guard, generation, countField, showCount](const QVariant& result) {
-            if (!guard || guard->property("CountGeneration").toInt() != generation) return;
-            guard->setProperty("CountRunning", false);
-            const QVariantMap counts = result.toMap();
-            for (QTreeWidgetItem* it = RootOf(guard); it; it = NextInTree(it)) {
-                TTreeNodeData d = NodeData(it);
-                const QVariantList c = counts.value(QString::number(d.ID)).toList();
-                d.RecCountTotal = c.value(0).toInt();
-                d.RecCountByFlag = c.value(1).toInt();
-                it->setText(0, d.Caption + CountSuffix(d.RecCountTotal, d.RecCountByFlag,
-                                                       countField, showCount));
-                SetNodeData(it, d);
-            }
-        },
-        [guard, generation](const QString& message) {
-            // The counts stay as they were; a later save may count again.
-            if (guard && guard->property("CountGeneration").toInt() == generation)
-                guard->setProperty("CountRunning", false);
-            ShowError(message);
-        });
-}
-
-}  // namespace
-
-void CountAgainIfCounting(QTreeWidget* tree) {
-    if (!tree || !tree->property("CountRunning").toBool()) return;
-    CountFoldersInBackground(tree, tree->property("CountTable").toString(),
-                             tree->property("CountField").toString(),
-                             tree->property("CountShown").toBool());
-}
-
 QTreeWidgetItem* AddFolderNode(QTreeWidget* tree, QTreeWidgetItem* parent, TTreeNodeData data,
-                               const QString& table, const QString& countField, bool showCount,
-                               bool count) {
+                               TFolderCounts& counts, bool showCount, bool count) {
     if (count)
-        CountFolder(table, data.ID, countField, data.RecCountTotal, data.RecCountByFlag);
+        counts.CountNow(data.ID);
     else
-        data.RecCountTotal = -1;  // counted later
+        counts.Set(data.ID, TFolderCount());  // counted later
+    const TFolderCount c = counts.Count(data.ID);
+    data.RecCountTotal = c.Total;
+    data.RecCountByFlag = c.Counted;
     auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(tree);
-    item->setText(0, data.Caption + CountSuffix(data.RecCountTotal, data.RecCountByFlag, countField,
-                                                showCount));
+    item->setText(0, data.Caption + CountSuffix(data.RecCountTotal, data.RecCountByFlag,
+                                                counts.CountField(), showCount));
     SetNodeData(item, data);
     return item;
 }
 
-void LoadSysTreeView(QTreeWidget* tree, const QString& table, bool selectTwice, bool showCount,
-                     const QString& countField) {
+void LoadSysTreeView(QTreeWidget* tree, TFolderCounts& counts, bool selectTwice, bool showCount) {
     TdmMain* dm = dmMain();
+    const QString table = counts.Table();
     TTreeNodeData root;
     dm->SelectSysTreeViewRootByTable(table, root.ID, root.ParentID, root.ImgIndex, root.ReadOnly,
                                      root.Caption);
@@ -170,22 +114,20 @@ void LoadSysTreeView(QTreeWidget* tree, const QString& table, bool selectTwice, 
                    });
     // A table of many rows has its folders counted in the background.
     const bool quick = !dm->ManyRows(table);
-    tree->setProperty("CountGeneration", tree->property("CountGeneration").toInt() + 1);
-    tree->setProperty("CountRunning", false);
-    QTreeWidgetItem* rootItem =
-        AddFolderNode(tree, nullptr, root, table, countField, showCount, quick);
+    counts.Clear();  // a count of the tree before is of no use now
+    QTreeWidgetItem* rootItem = AddFolderNode(tree, nullptr, root, counts, showCount, quick);
     std::function<void(QTreeWidgetItem*, int)> addChildren = [&](QTreeWidgetItem* p, int id) {
         QList<TTreeNodeData> list = children.values(id);
         std::reverse(list.begin(), list.end());  // values() gives the newest insert first
         for (const TTreeNodeData& d : list) {
             if (d.ID == id) continue;  // a row that names itself as parent
-            QTreeWidgetItem* item = AddFolderNode(tree, p, d, table, countField, showCount, quick);
+            QTreeWidgetItem* item = AddFolderNode(tree, p, d, counts, showCount, quick);
             if (children.contains(d.ID)) addChildren(item, d.ID);
         }
     };
     addChildren(rootItem, root.ID);
     tree->expandAll();
-    if (!quick) CountFoldersInBackground(tree, table, countField, showCount);
+    if (!quick) counts.CountInBackground();
     block.unblock();
     QTreeWidgetItem* first = NextInTree(rootItem);
     if (first) tree->setCurrentItem(first);

@@ -3,6 +3,7 @@
 #include <QMetaType>
 #include <QString>
 
+#include "TFolderCounts.h"
 #include "uDialog.h"
 
 class QTreeWidget;
@@ -36,22 +37,16 @@ inline constexpr int TreeTagSkipRoot = 1;
 
 // " (t)", " (f/t)" with a count column, or nothing.
 QString CountSuffix(int total, int flagged, const QString& countField, bool showCount);
-// Counts folder id of table (and the rows whose count column is 0).
-void CountFolder(const QString& table, int id, const QString& countField, int& total, int& flagged);
-// Adds a node under parent (a top node when parent is null), counted unless
-// count is false.
+// Shows the count of folder on its node of tree, if the tree has one.
+void ShowFolderCount(QTreeWidget* tree, int folder, const TFolderCount& count,
+                     const QString& countField, bool showCount);
+// Adds a node under parent (a top node when parent is null), counted now
+// unless count is false (then it waits for a count of every folder).
 QTreeWidgetItem* AddFolderNode(QTreeWidget* tree, QTreeWidgetItem* parent, TTreeNodeData data,
-                               const QString& table, const QString& countField, bool showCount,
-                               bool count = true);
-// Builds the whole tree of a table and selects the root's first child. The
-// folders of a table of many rows are counted in the background.
-void LoadSysTreeView(QTreeWidget* tree, const QString& table, bool selectTwice, bool showCount,
-                     const QString& countField);
-// After a write that changes folder counts, committed: a background count
-// still under way may have begun before it and would put back counts that
-// miss it, so the folders are counted again from now (the earlier result is
-// dropped). Nothing happens when no count is under way.
-void CountAgainIfCounting(QTreeWidget* tree);
+                               TFolderCounts& counts, bool showCount, bool count = true);
+// Builds the whole tree of the counts' table and selects the root's first
+// child. The folders of a table of many rows are counted in the background.
+void LoadSysTreeView(QTreeWidget* tree, TFolderCounts& counts, bool selectTwice, bool showCount);
 
 // The folder picker: a copy of a browser's tree to choose a destination from.
 class TfmDialogGetTreeNode : public TfmDialog {

@@ -44,20 +44,37 @@ TfmArTran::TfmArTran(QWidget* parent) : TfmChild(parent) {
     SetQuickFilterCaptions(QStringLiteral("Today's New Invoices"),
                            QStringLiteral("This Week's New Invoices"),
                            QStringLiteral("This Month's New Invoices"));
-    FDeleteRight = QStringLiteral("Delete Order");
-    FSubTableName = QStringLiteral("AR_TRANITEM");
-    FSubNameField = QStringLiteral("ITEMDESC");
-    FSubSelectList = QStringLiteral("*");
-    FSubLinkField = QStringLiteral("AR_TRAN_ID");
-    FSubLineField = QStringLiteral("LINE");
-    FSubDbGrid = DBGridItem;
-    FAggSumField = QStringLiteral("AMTGOODS");
-    FAggSumSubField = QStringLiteral("AMOUNT");
-    FDerivedFields = QStringList{"AMTGOODS", "AMTTAX", "AMTTOTAL", "AMTPAID"};
+    Config.DeleteRight = QStringLiteral("Delete Order");
+    Config.SubTableName = QStringLiteral("AR_TRANITEM");
+    Config.SubNameField = QStringLiteral("ITEMDESC");
+    Config.SubSelectList = QStringLiteral("*");
+    Config.SubLinkField = QStringLiteral("AR_TRAN_ID");
+    Config.SubLineField = QStringLiteral("LINE");
+    Config.SubDbGrid = DBGridItem;
+    Config.AggSumField = QStringLiteral("AMTGOODS");
+    Config.AggSumSubField = QStringLiteral("AMOUNT");
+    Config.DerivedFields = QStringList{"AMTGOODS", "AMTTAX", "AMTTOTAL", "AMTPAID"};
     Sub_CDS->CommandText = QStringLiteral("SELECT * FROM AR_TRANITEM");
     pg->setTabVisible(pg->indexOf(pgTsItems), true);
     pg->setTabText(pg->indexOf(pgTs1), QStringLiteral("Receipts"));
 
+    BuildInvoiceEditors();
+    BuildLineEditors();
+    Config.SubLinePnCtrl = pnLine;
+    Config.DefPnCtrlAftInsert = pnInvoiceNo;
+
+    BuildReceiptList();
+    BuildInvoiceCommands();
+
+    Child_CDS->OnFieldChange = [this](TField& f) { OrderFieldChange(f); };
+    Sub_CDS->OnFieldChange = [this](TField& f) { ItemFieldChange(f); };
+    connect(Child_New, &QAction::triggered, this, GuardedCommand(&TfmArTran::NewInvoiceDefaults));
+    pnItem->BtnEdit()->installEventFilter(this);
+    LoadAllControls(this);
+}
+
+// The invoice's own columns, in the first page.
+void TfmArTran::BuildInvoiceEditors() {
     auto* g = new QGridLayout(gb0);
     pnInvoiceNo = AddField<TPnDbEdit>(this, g, 0, 0, "INVOICENO");
     AddField<TPnDbDate>(this, g, 1, 0, "INVOICEDATE");
@@ -77,7 +94,10 @@ TfmArTran::TfmArTran(QWidget* parent) : TfmChild(parent) {
     AddField<TPnDbEdit>(this, g, 5, 1, "AMTTOTAL");
     AddField<TPnDbMemo>(this, g, 6, 0, "REMARKS")->setMinimumHeight(60);
     g->setRowStretch(7, 1);
+}
 
+// The editors of the line being edited, beside the lines.
+void TfmArTran::BuildLineEditors() {
     auto* lines = new QGridLayout(GroupBoxItem);
     pnLine = AddField<TPnDbEdit>(this, lines, 0, 0, "LINE", 1, Sub_DS);
     pnItem = AddField<TPnFkey>(this, lines, 1, 0, "IC_ITEM_ID", 1, Sub_DS);
@@ -91,10 +111,10 @@ TfmArTran::TfmArTran(QWidget* parent) : TfmChild(parent) {
     AddField<TPnDbEdit>(this, row, 0, 2, "DISCTRATE", 1, Sub_DS);
     AddField<TPnDbEdit>(this, row, 0, 3, "AMOUNT", 1, Sub_DS);
     lines->setRowStretch(4, 1);
-    FSubLinePnCtrl = pnLine;
-    FDefPnCtrlAftInsert = pnInvoiceNo;
+}
 
-    // The receipt list of the current invoice.
+// The receipt list of the current invoice, in the second page.
+void TfmArTran::BuildReceiptList() {
     Receipt_CDS = new TClientDataSet(this);
     Receipt_CDS->setObjectName(QStringLiteral("Receipt_CDS"));
     Receipt_CDS->SetConnection(Child_CDS->Connection());
@@ -108,6 +128,10 @@ TfmArTran::TfmArTran(QWidget* parent) : TfmChild(parent) {
     rl->addWidget(dbGridReceipts);
     connect(dbGridReceipts, &QAbstractItemView::doubleClicked, this,
             GuardedCommand(&TfmArTran::dbGridReceiptsDblClick));
+}
+
+// The print menus of the grid and the tool bar, and "Enter New Receipt".
+void TfmArTran::BuildInvoiceCommands() {
     PopupDbGrid->addSeparator();
     PreviewInvoicesMenu = PopupDbGrid->addMenu(QStringLiteral("Preview Invoices"));
     PreviewInvoicesMenu->setObjectName(QStringLiteral("PreviewInvoicesMenu"));
@@ -132,12 +156,6 @@ TfmArTran::TfmArTran(QWidget* parent) : TfmChild(parent) {
     EnterNewReceipt1 = PopupDbGrid->addAction(QStringLiteral("Enter New Receipt"));
     connect(EnterNewReceipt1, &QAction::triggered, this,
             GuardedCommand(&TfmArTran::EnterNewReceipt1Click));
-
-    Child_CDS->OnFieldChange = [this](TField& f) { OrderFieldChange(f); };
-    Sub_CDS->OnFieldChange = [this](TField& f) { ItemFieldChange(f); };
-    connect(Child_New, &QAction::triggered, this, GuardedCommand(&TfmArTran::NewInvoiceDefaults));
-    pnItem->BtnEdit()->installEventFilter(this);
-    LoadAllControls(this);
 }
 
 // Opening either print menu hands the marked invoices to the template

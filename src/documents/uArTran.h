@@ -57,6 +57,10 @@ protected:
     void WriteDerived(TFbTransaction& tra, TClientDataSet* cds) override;
 
 private:
+    void BuildInvoiceEditors();
+    void BuildLineEditors();
+    void BuildReceiptList();
+    void BuildInvoiceCommands();
     void NewInvoiceDefaults();
     void OrderFieldChange(TField& f);
     void ItemFieldChange(TField& f);

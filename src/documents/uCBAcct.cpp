@@ -29,5 +29,5 @@ TfmCBAcct::TfmCBAcct(QWidget* parent) : TfmChild(parent) {
     AddField<TPnDbMemo>(this, g, 7, 0, "REMARKS");
     g->setRowStretch(8, 1);
     LoadAllControls(this);
-    FDefPnCtrlAftInsert = pnName;
+    Config.DefPnCtrlAftInsert = pnName;
 }

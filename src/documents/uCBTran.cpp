@@ -36,5 +36,5 @@ TfmCBTran::TfmCBTran(QWidget* parent) : TfmChild(parent) {
     AddField<TPnDbMemo>(this, g, 8, 0, "REMARKS");
     g->setRowStretch(9, 1);
     LoadAllControls(this);
-    FDefPnCtrlAftInsert = pnType;
+    Config.DefPnCtrlAftInsert = pnType;
 }

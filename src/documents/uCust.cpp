@@ -16,7 +16,7 @@ TfmCust::TfmCust(QWidget* parent) : TfmChild(parent) {
     SetQuickFilterCaptions(QStringLiteral("Today's New Customers"),
                            QStringLiteral("This Week's New Customers"),
                            QStringLiteral("This Month's New Customers"));
-    FDeleteRight = QStringLiteral("Delete Customer");
+    Config.DeleteRight = QStringLiteral("Delete Customer");
     pg->setTabText(0, QStringLiteral("Particulars"));
     pg->setTabText(pg->indexOf(pgTs1), QStringLiteral("Groupings"));
     QGridLayout* g = TwoColumnGrid(gb0);
@@ -49,5 +49,5 @@ TfmCust::TfmCust(QWidget* parent) : TfmChild(parent) {
     // The two memos carry fixed labels.
     pnAddress->FLabelCaption->setText(QStringLiteral("Address"));
     pnRemarks->FLabelCaption->setText(QStringLiteral("Remarks"));
-    FDefPnCtrlAftInsert = pnNickName;
+    Config.DefPnCtrlAftInsert = pnNickName;
 }

@@ -22,12 +22,12 @@ TfmICBatch::TfmICBatch(QWidget* parent) : TfmChild(parent) {
     pg->setTabText(0, QStringLiteral("Batch Details"));
     pg->setTabVisible(pg->indexOf(pgTs1), false);
     pg->setTabVisible(pg->indexOf(pgTsItems), true);
-    FSubTableName = QStringLiteral("IC_BATCHITEM");
-    FSubNameField = QStringLiteral("LINE");
-    FSubSelectList = QStringLiteral("*");
-    FSubLinkField = QStringLiteral("IC_BATCH_ID");
-    FSubLineField = QStringLiteral("LINE");
-    FSubDbGrid = DBGridItem;
+    Config.SubTableName = QStringLiteral("IC_BATCHITEM");
+    Config.SubNameField = QStringLiteral("LINE");
+    Config.SubSelectList = QStringLiteral("*");
+    Config.SubLinkField = QStringLiteral("IC_BATCH_ID");
+    Config.SubLineField = QStringLiteral("LINE");
+    Config.SubDbGrid = DBGridItem;
     Sub_CDS->CommandText = QStringLiteral("SELECT * FROM IC_BATCHITEM");
     auto* g = new QGridLayout(gb0);
     pnBatchNo = AddField<TPnDbEdit>(this, g, 0, 0, "BATCHNO");
@@ -47,6 +47,6 @@ TfmICBatch::TfmICBatch(QWidget* parent) : TfmChild(parent) {
     AddField<TPnDbEdit>(this, lines, 2, 0, "QTY", 1, Sub_DS);
     lines->setRowStretch(3, 1);
     LoadAllControls(this);
-    FDefPnCtrlAftInsert = pnBatchNo;
-    FSubLinePnCtrl = pnLine;
+    Config.DefPnCtrlAftInsert = pnBatchNo;
+    Config.SubLinePnCtrl = pnLine;
 }

@@ -15,7 +15,7 @@ TfmProd::TfmProd(QWidget* parent) : TfmChild(parent) {
     SetQuickFilterCaptions(QStringLiteral("Today's New Products"),
                            QStringLiteral("This Week's New Products"),
                            QStringLiteral("This Month's New Products"));
-    FDeleteRight = QStringLiteral("Delete Product");
+    Config.DeleteRight = QStringLiteral("Delete Product");
     pg->setTabVisible(pg->indexOf(pgTs1), false);
     auto* g = new QGridLayout(gb0);
     pnItemNo = AddField<TPnDbEdit>(this, g, 0, 0, "ITEMNO");

@@ -12,7 +12,7 @@ TfmSupplier::TfmSupplier(QWidget* parent) : TfmChild(parent) {
     SetQuickFilterCaptions(QStringLiteral("Today's New Suppliers"),
                            QStringLiteral("This Week's New Suppliers"),
                            QStringLiteral("This Month's New Suppliers"));
-    FDeleteRight = QStringLiteral("Delete Supplier");
+    Config.DeleteRight = QStringLiteral("Delete Supplier");
     pg->setTabVisible(pg->indexOf(pgTs1), false);
     QGridLayout* g = TwoColumnGrid(gb0);
     pnNickName = AddField<TPnDbEdit>(this, g, 0, 0, "NICKNAME");
@@ -29,5 +29,5 @@ TfmSupplier::TfmSupplier(QWidget* parent) : TfmChild(parent) {
     AddField<TPnDbEdit>(this, g, 5, 1, "CONTACT");
     g->setRowStretch(7, 1);
     LoadAllControls(this);
-    FDefPnCtrlAftInsert = pnNickName;
+    Config.DefPnCtrlAftInsert = pnNickName;
 }

@@ -14,9 +14,9 @@ TfmUserTodo::TfmUserTodo(QWidget* parent) : TfmChild(parent) {
     setObjectName(QStringLiteral("fmUserTodo"));
     SetCaption(QStringLiteral("Todo List"));
     SetChildMode(cmNoTreeView);
-    FTableName = QStringLiteral("SYS_USER_TODO");
-    FNameField = QStringLiteral("SUBJECT");
-    FFilterField = QStringLiteral("CREATEDATE");
+    Config.TableName = QStringLiteral("SYS_USER_TODO");
+    Config.NameField = QStringLiteral("SUBJECT");
+    Config.FilterField = QStringLiteral("CREATEDATE");
     SetQuickFilterCaptions(QStringLiteral("Today's Todo List"),
                            QStringLiteral("This Week's Todo List"),
                            QStringLiteral("This Month's Todo List"));
@@ -36,7 +36,7 @@ TfmUserTodo::TfmUserTodo(QWidget* parent) : TfmChild(parent) {
     for (TPnBase* c : {static_cast<TPnBase*>(pnDueDate), static_cast<TPnBase*>(pnSubject),
                        static_cast<TPnBase*>(pnContent)})
         c->Loaded();
-    FDefPnCtrlAftInsert = pnSubject;
+    Config.DefPnCtrlAftInsert = pnSubject;
     gb0->installEventFilter(this);
     FitSubject();
 }

@@ -74,16 +74,34 @@ TfmDoTemplate::TfmDoTemplate(QWidget* parent)
     setObjectName(QStringLiteral("fmDoTemplate"));
     SetCaption(QStringLiteral("Invoice Templates"));
     SetChildMode(cmEditorOnly);
-    FTableName = QStringLiteral("SO_DOTEMPLATE");
-    FNameField = QStringLiteral("NAME");
-    FSelectList = QStringLiteral("*");
-    FFilterField = QStringLiteral("NOT APPLICABLE");
-    FTVShow = true;
-    FTVCountField.clear();
-    FTVShowCount = false;
+    Config.TableName = QStringLiteral("SO_DOTEMPLATE");
+    Config.NameField = QStringLiteral("NAME");
+    Config.SelectList = QStringLiteral("*");
+    Config.FilterField = QStringLiteral("NOT APPLICABLE");
+    Config.TVShow = true;
+    Config.TVCountField.clear();
+    Config.TVShowCount = false;
     Child_CDS->CommandText = QStringLiteral("SELECT * FROM SO_DOTEMPLATE");
 
-    // Toolbar: New (a copy of the selected template) and Save stay.
+    BuildCommands();
+    BuildTreeMenu();
+    BuildCanvas();
+
+    Field_CDS = OwnSet(this, "Field_CDS");
+    // Another user's change to the same element is refused, not overwritten.
+    Field_CDS->UpdateMode = TUpdateMode::WhereChanged;
+    Flag_CDS = OwnSet(this, "Flag_CDS");
+    Tran_CDS = OwnSet(this, "Tran_CDS");
+    Query_Detail = OwnSet(this, "Query_Detail");
+
+    BuildReport();
+    LoadTemplate(0);
+}
+
+TfmDoTemplate::~TfmDoTemplate() = default;
+
+// Toolbar: New (a copy of the selected template) and Save stay.
+void TfmDoTemplate::BuildCommands() {
     Child_Cancel->setVisible(false);
     Child_Delete->setVisible(false);
     btnLeftFind->setVisible(false);
@@ -108,8 +126,10 @@ TfmDoTemplate::TfmDoTemplate(QWidget* parent)
     btnSetup->setObjectName(QStringLiteral("btnSetup"));
     connect(btnSetup, &QAction::triggered, this, GuardedCommand(&TfmDoTemplate::btnSetupClick));
     if (QWidget* status = findChild<QWidget*>(QStringLiteral("StatusBar1"))) status->hide();
+}
 
-    // The tree's menu copies and deletes templates instead of folders.
+// The tree's menu copies and deletes templates instead of folders.
+void TfmDoTemplate::BuildTreeMenu() {
     disconnect(N12, nullptr, this, nullptr);
     disconnect(N15, nullptr, this, nullptr);
     CopySelectedTemplateToNew = N12;
@@ -121,8 +141,10 @@ TfmDoTemplate::TfmDoTemplate(QWidget* parent)
             GuardedCommand(&TfmDoTemplate::CopySelectedTemplate));
     connect(DeleteSelectedTemplate1, &QAction::triggered, this,
             GuardedCommand(&TfmDoTemplate::DeleteSelectedTemplate));
+}
 
-    // The design canvas in place of the editor pages.
+// The design canvas in place of the editor pages.
+void TfmDoTemplate::BuildCanvas() {
     pg->hide();
     ScrollBox1 = new QScrollArea(PanelRightBottom);
     ScrollBox1->setObjectName(QStringLiteral("ScrollBox1"));
@@ -155,14 +177,9 @@ TfmDoTemplate::TfmDoTemplate(QWidget* parent)
                        static_cast<QWidget*>(ImageHeader), static_cast<QWidget*>(ImageFooter)})
         w->installEventFilter(this);
     CreateNodes();
+}
 
-    Field_CDS = OwnSet(this, "Field_CDS");
-    // Another user's change to the same element is refused, not overwritten.
-    Field_CDS->UpdateMode = TUpdateMode::WhereChanged;
-    Flag_CDS = OwnSet(this, "Flag_CDS");
-    Tran_CDS = OwnSet(this, "Tran_CDS");
-    Query_Detail = OwnSet(this, "Query_Detail");
-
+void TfmDoTemplate::BuildReport() {
     // The report: header, a master band of height 0 that starts every
     // invoice on a new page, the item lines, and the footer.
     QuickRep1.BaseFont = QFont(QStringLiteral("Segoe UI"), 9);
@@ -183,10 +200,7 @@ TfmDoTemplate::TfmDoTemplate(QWidget* parent)
         return TMessageService::Instance().SaveFile(caption, filter, file);
     });
     TReportPreview::SetErrorShower([](const QString& message) { ShowGeneralError(message); });
-    LoadTemplate(0);
 }
-
-TfmDoTemplate::~TfmDoTemplate() = default;
 
 int TfmDoTemplate::MasterInt(const char* field) const {
     if (!Child_CDS->Active() || Child_CDS->IsEmpty()) return 0;
@@ -586,11 +600,11 @@ void TfmDoTemplate::CopySelectedTemplate() {
     // The node and the template it stands for are written together: a copy
     // that fails leaves no node without a template.
     WriteInTransaction(dmMain()->SQLConn_Main, [&](TFbTransaction& tra) {
-        d.ID = dmMain()->InsertSysTreeView(tra, FTableName, name, d.ParentID, 0, 0, 0);
+        d.ID = dmMain()->InsertSysTreeView(tra, Config.TableName, name, d.ParentID, 0, 0, 0);
         // A source node without a template has said so; nothing is written.
         if (!dmMain()->CopyDoTemplate(tra, fromId, d.ID, name)) throw EAbort();
     });
-    selected = AddFolderNode(TreeView1, top, d, FTableName, FTVCountField, FTVShowCount);
+    selected = AddFolder(top, d);
     top->setExpanded(true);
     MarkTemplateMenusStale();
 }
@@ -609,7 +623,7 @@ void TfmDoTemplate::DeleteSelectedTemplate() {
     }
     if (!ConfirmYesNo(QStringLiteral("Are you sure to delete: ") + d.Caption + "?")) return;
     WriteInTransaction(dmMain()->SQLConn_Main, [&](TFbTransaction& tra) {
-        dmMain()->DeleteSysTreeView(tra, FTableName, d.ID);
+        dmMain()->DeleteSysTreeView(tra, Config.TableName, d.ID);
         dmMain()->DeleteDoTemplate(tra, d.ID);
     });
     MarkTemplateMenusStale();

@@ -141,6 +141,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void BuildCommands();
+    void BuildTreeMenu();
+    void BuildCanvas();
+    void BuildReport();
     void ControlMouseDown(QLabel* label, QMouseEvent* e);
     void ControlMouseMove(QLabel* label, QMouseEvent* e);
     void ControlMouseUp(QLabel* label, QMouseEvent* e);

@@ -31,7 +31,7 @@ class TUdfDesigner : public IFieldDesigner {
 public:
     bool DesignFields(TfmChild* child, int sheetNo) override {
         TfmUdf fm(child);
-        fm.FUdfTbName = child->FTableName;
+        fm.FUdfTbName = child->Config.TableName;
         fm.FUdfDropdownDesc = child->windowTitle();
         child->FTableDbChanged = false;
         fm.FUdfNeedRefresh = false;

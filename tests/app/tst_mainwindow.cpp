@@ -27,7 +27,7 @@ class TFakeChild : public TfmChild {
 public:
     TFakeChild(const QString& name, bool tree) {
         setObjectName(name);
-        FTVShow = tree;
+        Config.TVShow = tree;
     }
     bool TreeIsEmpty() const override { return Loads == 0; }
     void LoadTree() override { ++Loads; }

@@ -82,7 +82,7 @@ private slots:
 
         msgs.Choices = {answer};
         if (path == "close") {
-            QTest::mouseClick(w->btnClose, Qt::LeftButton);
+            QTest::mouseClick(w->Part<QToolButton>("btnClose"), Qt::LeftButton);
         } else if (path == "frame") {
             w->parentWidget()->close();  // the child window frame's own close box, or Ctrl+W
         } else if (path == "closebox") {
@@ -115,7 +115,7 @@ private slots:
             QCOMPARE(w->Child_CDS->FieldByName("PHONENO")->AsString(), QString("555-0"));
         }
         // Nothing left to ask about on the way out of the test.
-        if (w->Child_DS->Editing()) w->Child_Cancel->trigger();
+        if (w->Child_DS->Editing()) w->Command("Child_Cancel")->trigger();
     }
 
     // The running program with a saved invoice on its Items sheet and a new
@@ -126,11 +126,11 @@ private slots:
             "INSERT INTO AR_ACCT (ID, NICKNAME, NAME) VALUES (1, 'Acme', 'Acme Trading')");
         m.Command("Ar_Tran")->trigger();
         TfmArTran* w = m.fmArTran;
-        w->Child_New->trigger();
+        w->Command("Child_New")->trigger();
         w->Child_CDS->FieldByName("AR_ACCT_ID")->SetValue(1);
-        w->Child_Save->trigger();
-        w->pg->setCurrentWidget(w->pgTsItems);
-        QTest::mouseClick(w->ItemBtnNew2, Qt::LeftButton);
+        w->Command("Child_Save")->trigger();
+        w->Pages()->setCurrentWidget(w->Part<QWidget>("pgTsItems"));
+        QTest::mouseClick(w->Part<QToolButton>("ItemBtnNew2"), Qt::LeftButton);
         return w;
     }
 
@@ -155,7 +155,7 @@ private slots:
         QCOMPARE(static_cast<QLineEdit*>(EditorOf(w, "QTY", w->Sub_DS))->text(),
                  QString("4999999999"));
         QCOMPARE(startup.dmMain->SelectValue("SELECT COUNT(*) FROM AR_TRANITEM").toInt(), 0);
-        w->itemBtnCancel->click();
+        w->Part<QToolButton>("itemBtnCancel")->click();
     }
 
     // A line being edited on the invoice: Yes saves it (and the invoice

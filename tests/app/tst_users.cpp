@@ -129,7 +129,7 @@ private:
         const int row = u->Child_CDS->RowOfKey(
             FDm->SelectValue("SELECT ID FROM SYS_USER WHERE CODE='" + code + "'"));
         if (row < 0) return u;
-        TDbGrid* g = u->DBGrid1;
+        TDbGrid* g = u->Grid();
         QTest::mouseClick(g->viewport(), Qt::LeftButton, {},
                           g->visualRect(g->model()->index(row, 1)).center());
         return u;
@@ -164,15 +164,15 @@ private slots:
         QVERIFY(FMain->Command("IC_Batch")->isVisible());
         QVERIFY(FMain->Command("CustRelation_Cust")->isVisible());
         FMain->Command("Ar_Tran")->trigger();
-        QVERIFY(!FMain->fmArTran->Child_Delete->isVisible());
-        QVERIFY(FMain->fmCust->Child_Delete->isVisible());
+        QVERIFY(!FMain->fmArTran->Command("Child_Delete")->isVisible());
+        QVERIFY(FMain->fmCust->Command("Child_Delete")->isVisible());
 
         ChangeUser("ADMIN", "");
         QCOMPARE(FDm->Curr_User_ID, 0);
         QVERIFY(TopMenu("Reports")->isVisible());
         QVERIFY(FMain->Command("Sales_CBAcct")->isVisible());
         QVERIFY(FMain->Command("Prod_Product")->isVisible());
-        QVERIFY(FMain->fmArTran->Child_Delete->isVisible());
+        QVERIFY(FMain->fmArTran->Command("Child_Delete")->isVisible());
         QCOMPARE(msgs.Take(), QStringList());
     }
 
@@ -250,7 +250,7 @@ private slots:
         TfmArTran* inv = FMain->fmArTran;
         QVERIFY(inv->Child_CDS->RowOfKey(1) >= 0);
         inv->Child_CDS->Locate("ID", 1);
-        inv->pg->setCurrentWidget(inv->pgTs1);
+        inv->Pages()->setCurrentWidget(inv->Part<QWidget>("pgTs1"));
         TDbGrid* g = inv->dbGridReceipts;
         QCOMPARE(g->model()->rowCount(), 1);
         QTest::mouseDClick(g->viewport(), Qt::LeftButton, {},
@@ -334,10 +334,13 @@ private slots:
     void administrator() {
         TScriptedMessages msgs;
         TfmUser* u = UserWindowAt("ADMIN");
-        QTest::mouseClick(u->ToolBar2->widgetForAction(u->Child_Delete), Qt::LeftButton);
+        QTest::mouseClick(
+            u->Part<QToolBar>("ToolBar2")->widgetForAction(u->Command("Child_Delete")),
+            Qt::LeftButton);
         QCOMPARE(msgs.Take(), QStringList{"Cannot delete system administrator account"});
         QCOMPARE(Value("SELECT COUNT(*) FROM SYS_USER WHERE ID=0"), QString("1"));
-        QTest::mouseClick(u->ToolBar2->widgetForAction(u->ToolButton4), Qt::LeftButton);
+        QTest::mouseClick(u->Part<QToolBar>("ToolBar2")->widgetForAction(u->ToolButton4),
+                          Qt::LeftButton);
         QCOMPARE(msgs.Take(),
                  QStringList{"System administrator has full access rights, no need to setup for "
                              "this account, please select other user account."});
@@ -350,11 +353,13 @@ private slots:
     void newUserWithRights() {
         TScriptedMessages msgs;
         TfmUser* u = UserWindowAt("ADMIN");
-        QTest::mouseClick(u->ToolBar2->widgetForAction(u->Child_New), Qt::LeftButton);
+        QTest::mouseClick(u->Part<QToolBar>("ToolBar2")->widgetForAction(u->Command("Child_New")),
+                          Qt::LeftButton);
         QTest::keyClicks(u->pnCode->Edit(), "BOB");
         QTest::keyClicks(u->pnName->Edit(), "Bob Smith");
         QTest::keyClicks(u->edPassword, "s3cret'%");
-        QTest::mouseClick(u->ToolBar2->widgetForAction(u->Child_Save), Qt::LeftButton);
+        QTest::mouseClick(u->Part<QToolBar>("ToolBar2")->widgetForAction(u->Command("Child_Save")),
+                          Qt::LeftButton);
         QCOMPARE(msgs.Take(), QStringList());
         const QString stored = Value("SELECT PASSWD FROM SYS_USER WHERE CODE='BOB'");
         QVERIFY2(stored != "s3cret'%" && IsHashedPassword(stored), qPrintable(stored));
@@ -389,7 +394,8 @@ private slots:
             QTest::mouseClick(e->BitBtn1, Qt::LeftButton);
             edited = true;
         });
-        QTest::mouseClick(u->ToolBar2->widgetForAction(u->ToolButton4), Qt::LeftButton);
+        QTest::mouseClick(u->Part<QToolBar>("ToolBar2")->widgetForAction(u->ToolButton4),
+                          Qt::LeftButton);
         QVERIFY(edited);
         const QString bob = Value("SELECT ID FROM SYS_USER WHERE CODE='BOB'");
         QCOMPARE(Value("SELECT LIST(\"LEVEL\" || ':' || \"ACTION\", '|') FROM (SELECT \"LEVEL\", "
@@ -403,8 +409,8 @@ private slots:
         ChangeUser("BOB", "s3cret'%");
         QCOMPARE(FDm->Curr_User_ID, bob.toInt());
         QVERIFY(!TopMenu("Sales")->isVisible());
-        QVERIFY(!FMain->fmArTran->Child_Delete->isVisible());
-        QVERIFY(FMain->fmCust->Child_Delete->isVisible());
+        QVERIFY(!FMain->fmArTran->Command("Child_Delete")->isVisible());
+        QVERIFY(FMain->fmCust->Command("Child_Delete")->isVisible());
 
         // Everything ticked again: no rows left.
         ChangeUser("ADMIN", "");
@@ -424,7 +430,8 @@ private slots:
             e->clbBtn->item(3)->setCheckState(Qt::Checked);
             QTest::mouseClick(e->BitBtn1, Qt::LeftButton);
         });
-        QTest::mouseClick(u->ToolBar2->widgetForAction(u->ToolButton4), Qt::LeftButton);
+        QTest::mouseClick(u->Part<QToolBar>("ToolBar2")->widgetForAction(u->ToolButton4),
+                          Qt::LeftButton);
         QCOMPARE(Value("SELECT COUNT(*) FROM SYS_USER_ACCESS WHERE SYS_USER_ID=" + bob),
                  QString("0"));
     }

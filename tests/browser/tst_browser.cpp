@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -31,10 +32,10 @@ public:
     TInvoiceBrowser() {
         setObjectName("fmArTranTest");
         SetChildMode(3);
-        FTableName = "AR_TRAN";
-        FNameField = "INVOICENO";
-        FTVShow = true;
-        FTVShowCount = true;
+        Config.TableName = "AR_TRAN";
+        Config.NameField = "INVOICENO";
+        Config.TVShow = true;
+        Config.TVShowCount = true;
     }
 };
 
@@ -66,20 +67,20 @@ private slots:
     void newThenSaveFilesTheRowInTheSelectedFolder() {
         TScriptedMessages msgs;
         auto w = OpenBrowser<TfmCust>();
-        QTreeWidgetItem* general = w->TreeView1->currentItem();
+        QTreeWidgetItem* general = w->Tree()->currentItem();
         QCOMPARE(NodeData(general).Caption, QString("General"));
         QCOMPARE(general->text(0), QString("General"));  // empty: no count shown
         QCOMPARE(w->Child_CDS->RecordCount(), 0);
-        QVERIFY(!w->Child_Delete->isEnabled());
-        w->Child_Delete->trigger();  // nothing to delete: nothing happens
+        QVERIFY(!w->Command("Child_Delete")->isEnabled());
+        w->Command("Child_Delete")->trigger();  // nothing to delete: nothing happens
         QVERIFY(msgs.Shown.isEmpty());
 
-        w->Child_New->trigger();
-        QVERIFY(w->Child_Save->isEnabled() && !w->Child_New->isEnabled());
-        QVERIFY(!w->PanelLeft->isEnabled());
+        w->Command("Child_New")->trigger();
+        QVERIFY(w->Command("Child_Save")->isEnabled() && !w->Command("Child_New")->isEnabled());
+        QVERIFY(!w->Part<QWidget>("PanelLeft")->isEnabled());
         QCOMPARE(w->Child_CDS->FieldByName("CREATEDATE")->AsDate(), QDate::currentDate());
         QTest::keyClicks(w->pnNickName->Editor(), "Acme");
-        w->Child_Save->trigger();
+        w->Command("Child_Save")->trigger();
         QVERIFY(msgs.Shown.isEmpty());
         QCOMPARE(w->Child_CDS->State(), TDataSetState::Browse);
         QCOMPARE(Count("SELECT COUNT(*) FROM AR_ACCT WHERE NICKNAME='Acme' AND SYS_TREEVIEW_ID=" +
@@ -88,13 +89,13 @@ private slots:
         const int key = Count("SELECT ID FROM AR_ACCT WHERE NICKNAME='Acme'");
         QCOMPARE(F.Dm().GetTableNextKey("AR_ACCT"), key + 1);  // the key came from the generator
         QCOMPARE(general->text(0), QString("General (1)"));
-        QCOMPARE(w->StatusPanels[0]->text(), QString("Record Count: 1"));
+        QCOMPARE(w->StatusPanel(0)->text(), QString("Record Count: 1"));
 
         // Saving an existing row writes it without re-reading the set.
         AddCustomers(NodeData(general).ID, {"Sneaked in"});
         w->pnName->Editor()->setFocus();
         QTest::keyClicks(w->pnName->Editor(), "Acme Trading");
-        w->Child_Save->trigger();
+        w->Command("Child_Save")->trigger();
         QCOMPARE(F.Dm()
                      .SelectValue("SELECT NAME FROM AR_ACCT WHERE ID=" + QString::number(key))
                      .toString(),
@@ -108,12 +109,12 @@ private slots:
         TInvoiceBrowser w;
         w.show();
         w.LoadTree();
-        w.Child_New->trigger();
+        w.Command("Child_New")->trigger();
         QCOMPARE(w.Child_CDS->FieldByName("INVOICENO")->AsString(), QString("INV00001"));
         QCOMPARE(w.Child_CDS->FieldByName("INVOICEDATE")->AsDate(), QDate::currentDate());
         QCOMPARE(w.Child_CDS->FieldByName("SYS_USER_ID")->AsInteger(), 0);
         w.Child_CDS->FieldByName("AR_ACCT_ID")->SetValue(1);
-        w.Child_Save->trigger();
+        w.Command("Child_Save")->trigger();
         QCOMPARE(Count("SELECT COUNT(*) FROM AR_TRAN WHERE INVOICENO='INV00001'"), 1);
         QVERIFY(msgs.Shown.isEmpty());
     }
@@ -129,13 +130,13 @@ private slots:
             "UPDATE SYS_OBJECT SET DEFAULTVAL='NOW' WHERE OBJECT='AR_ACCT' AND FIELD='CREATEDATE'");
         F.Dm().Curr_User_ID = 7;
         auto w = OpenBrowser<TfmCust>();
-        w->Child_New->trigger();
+        w->Command("Child_New")->trigger();
         TClientDataSet* ds = w->Child_CDS;
         QCOMPARE(ds->FieldByName("PRICENO")->AsInteger(), 7);
         QCOMPARE(ds->FieldByName("GRADE")->AsString(), QString("A"));
         QCOMPARE(ds->FieldByName("GROUP")->AsString(), QString("user"));  // not recognised
         QCOMPARE(ds->FieldByName("CREATEDATE")->AsDate(), QDate::currentDate());
-        w->Child_Cancel->trigger();
+        w->Command("Child_Cancel")->trigger();
         QCOMPARE(ds->RecordCount(), 0);
     }
 
@@ -151,7 +152,7 @@ private slots:
         F.Dm().ExecSQL(
             "UPDATE SYS_OBJECT SET DEFAULTVAL='A' WHERE OBJECT='AR_ACCT' AND FIELD='GRADE'");
         auto w = OpenBrowser<TfmCust>();
-        w->Child_New->trigger();
+        w->Command("Child_New")->trigger();
         TClientDataSet* ds = w->Child_CDS;
         QCOMPARE(ds->State(), TDataSetState::Insert);
         QCOMPARE(ds->FieldByName("DISCTRATE")->AsFloat(), 10.0);
@@ -160,7 +161,7 @@ private slots:
         const QStringList shown = msgs.Take();
         QCOMPARE(shown.size(), 1);
         QVERIFY2(shown.first().contains("abc"), qPrintable(shown.first()));
-        w->Child_Cancel->trigger();
+        w->Command("Child_Cancel")->trigger();
     }
 
     void requiredFieldAndRefusedWrite() {
@@ -173,13 +174,13 @@ private slots:
         auto w = OpenBrowser<TfmCust>();
         QVERIFY(w->pnNickName->Required());
         QCOMPARE(w->pnNickName->Caption(), QString("Short Name"));
-        w->Child_New->trigger();
-        w->Child_Save->trigger();
+        w->Command("Child_New")->trigger();
+        w->Command("Child_Save")->trigger();
         QCOMPARE(msgs.Take(), QStringList{"[Short Name] Field cannot be empty"});
         QCOMPARE(w->Child_CDS->State(), TDataSetState::Insert);
 
         QTest::keyClicks(w->pnNickName->Editor(), "Bad");
-        w->Child_Save->trigger();
+        w->Command("Child_Save")->trigger();
         const QStringList shown = msgs.Take();
         QCOMPARE(shown.size(), 1);
         QVERIFY2(shown[0].contains("Nickname Bad is not allowed"), qPrintable(shown[0]));
@@ -189,7 +190,7 @@ private slots:
         QCOMPARE(Count("SELECT COUNT(*) FROM AR_ACCT"), 0);
         w->pnNickName->Edit()->clear();
         QTest::keyClicks(w->pnNickName->Editor(), "Good");
-        w->Child_Save->trigger();
+        w->Command("Child_Save")->trigger();
         QVERIFY(msgs.Shown.isEmpty());
         QCOMPARE(Count("SELECT COUNT(*) FROM AR_ACCT WHERE NICKNAME='Good'"), 1);
         QCOMPARE(w->Child_CDS->RecordCount(), 1);
@@ -197,9 +198,9 @@ private slots:
         // Cancel after a refusal drops the refused change.
         w->pnNickName->Edit()->clear();
         QTest::keyClicks(w->pnNickName->Editor(), "Bad");
-        w->Child_Save->trigger();
+        w->Command("Child_Save")->trigger();
         QCOMPARE(msgs.Take().size(), 1);
-        w->Child_Cancel->trigger();
+        w->Command("Child_Cancel")->trigger();
         QCOMPARE(w->Child_CDS->FieldByName("NICKNAME")->AsString(), QString("Good"));
         QCOMPARE(w->Child_CDS->ChangeCount(), 0);
 
@@ -212,34 +213,34 @@ private slots:
 
         // Delete asks first; No keeps the row.
         msgs.Answers = {false};
-        w->Child_Delete->trigger();
+        w->Command("Child_Delete")->trigger();
         QCOMPARE(msgs.Take(), QStringList{"Are you sure to delete: "});
         QCOMPARE(Count("SELECT COUNT(*) FROM AR_ACCT"), 1);
         msgs.Answers = {true};
-        w->Child_Delete->trigger();
+        w->Command("Child_Delete")->trigger();
         QCOMPARE(Count("SELECT COUNT(*) FROM AR_ACCT"), 0);
-        QCOMPARE(NodeData(w->TreeView1->currentItem()).RecCountTotal, 0);
+        QCOMPARE(NodeData(w->Tree()->currentItem()).RecCountTotal, 0);
     }
 
     void folderRefusals() {
         TScriptedMessages msgs;
         auto w = OpenBrowser<TfmCust>();
-        QTreeWidget* tv = w->TreeView1;
+        QTreeWidget* tv = w->Tree();
         // System folder: cannot be renamed or deleted.
         tv->setCurrentItem(FolderNamed(tv, "General"));
-        w->N13->trigger();
-        w->N15->trigger();
+        w->Command("N13")->trigger();
+        w->Command("N15")->trigger();
         QCOMPARE(msgs.Take(), (QStringList{"Selected folder is system folder, cannot modify.",
                                            "Selected folder is system folder, cannot delete."}));
         // An empty name.
         msgs.Answers = {true};
-        w->N12->trigger();
+        w->Command("N12")->trigger();
         QCOMPARE(msgs.Take(), (QStringList{"Folder Name: Folder Name", "Invalid Folder Name"}));
         // A sub folder under "Retail", then Retail cannot go.
         tv->setCurrentItem(FolderNamed(tv, "Retail"));
         msgs.Answers = {true};
         msgs.InputValues = {"Shops"};
-        w->N12->trigger();
+        w->Command("N12")->trigger();
         QTreeWidgetItem* shops = FolderNamed(tv, "Shops");
         QVERIFY(shops);
         QCOMPARE(tv->currentItem(), shops);
@@ -248,19 +249,19 @@ private slots:
                  1);
         tv->setCurrentItem(FolderNamed(tv, "Retail"));
         msgs.Take();
-        w->N15->trigger();
+        w->Command("N15")->trigger();
         QCOMPARE(msgs.Take(), QStringList{"Selected folder has sub folder(s), cannot delete."});
         // A folder another user filed a record in since it was counted.
         tv->setCurrentItem(shops);
         AddCustomers(NodeData(shops).ID, {"Late"});
         QCOMPARE(NodeData(shops).RecCountTotal, 0);
-        w->N15->trigger();
+        w->Command("N15")->trigger();
         QCOMPARE(msgs.Take(), QStringList{"Selected folder is not empty, cannot delete."});
         QCOMPARE(shops->text(0), QString("Shops (1)"));
         // Rename keeps the count suffix.
         msgs.Answers = {true};
         msgs.InputValues = {"Stores"};
-        w->N13->trigger();
+        w->Command("N13")->trigger();
         QCOMPARE(shops->text(0), QString("Stores (1)"));
         QCOMPARE(F.Dm()
                      .SelectValue("SELECT CAPTION FROM SYS_TREEVIEW WHERE ID=" +
@@ -272,20 +273,20 @@ private slots:
         F.Dm().ExecSQL("DELETE FROM AR_ACCT");
         const int id = NodeData(shops).ID;
         msgs.Answers = {false};
-        w->N15->trigger();
+        w->Command("N15")->trigger();
         QCOMPARE(msgs.Take(), QStringList{"Are you sure to delete: Stores?"});
         QCOMPARE(Count("SELECT COUNT(*) FROM SYS_TREEVIEW WHERE ID=" + QString::number(id)), 1);
         msgs.Answers = {true};
-        w->N15->trigger();
+        w->Command("N15")->trigger();
         QCOMPARE(Count("SELECT COUNT(*) FROM SYS_TREEVIEW WHERE ID=" + QString::number(id)), 0);
         QVERIFY(!FolderNamed(tv, "Stores"));
         // Moving with no rows, or none marked.
         tv->setCurrentItem(FolderNamed(tv, "Wholesale"));
         msgs.Take();
-        w->N17->trigger();
+        w->Command("N17")->trigger();
         AddCustomers(NodeData(FolderNamed(tv, "Wholesale")).ID, {"One"});
-        w->MenuItem_TVRefresh->trigger();
-        w->N17->trigger();
+        w->Command("MenuItem_TVRefresh")->trigger();
+        w->Command("N17")->trigger();
         QCOMPARE(msgs.Take(), (QStringList{"No record", "No record selected"}));
     }
 
@@ -293,13 +294,13 @@ private slots:
     void moveMarkedRows() {
         TScriptedMessages msgs;
         auto w = OpenBrowser<TfmCust>();
-        QTreeWidget* tv = w->TreeView1;
+        QTreeWidget* tv = w->Tree();
         const int general = NodeData(FolderNamed(tv, "General")).ID;
         const int retail = NodeData(FolderNamed(tv, "Retail")).ID;
         AddCustomers(general, {"A", "B", "C", "D"});
-        w->MenuItem_TVRefresh->trigger();
+        w->Command("MenuItem_TVRefresh")->trigger();
         QCOMPARE(w->Child_CDS->RecordCount(), 4);
-        for (int row : {3, 0, 2}) w->DBGrid1->SelectedRows().Toggle(w->Child_CDS->KeyOfRow(row));
+        for (int row : {3, 0, 2}) w->Grid()->SelectedRows().Toggle(w->Child_CDS->KeyOfRow(row));
         QCOMPARE(w->GetSelectedIdList().split(',').size(), 3);
         auto pickRetail = []() {
             OnNextModal([](QWidget* dlg) {
@@ -315,14 +316,14 @@ private slots:
             "IF (NEW.NICKNAME = 'C' AND NEW.SYS_TREEVIEW_ID <> OLD.SYS_TREEVIEW_ID) THEN "
             "EXCEPTION E_NOMOVE; END");
         pickRetail();
-        w->N17->trigger();
+        w->Command("N17")->trigger();
         QCOMPARE(msgs.Take().size(), 1);
         QCOMPARE(
             Count(QString("SELECT COUNT(*) FROM AR_ACCT WHERE SYS_TREEVIEW_ID=%1").arg(retail)), 0);
         QCOMPARE(w->Child_CDS->RecordCount(), 4);
         F.Dm().SQLConn_Main.ExecuteImmediate("DROP TRIGGER AR_ACCT_NOMOVE");
         pickRetail();
-        w->N17->trigger();
+        w->Command("N17")->trigger();
         QVERIFY(msgs.Shown.isEmpty());
         QCOMPARE(
             Count(QString("SELECT COUNT(*) FROM AR_ACCT WHERE SYS_TREEVIEW_ID=%1").arg(retail)), 3);
@@ -351,16 +352,16 @@ private slots:
         QFETCH(int, clicked);
         TScriptedMessages msgs;
         auto w = OpenBrowser<TfmCust>();
-        QTreeWidget* tv = w->TreeView1;
+        QTreeWidget* tv = w->Tree();
         const int general = NodeData(FolderNamed(tv, "General")).ID;
         const int retail = NodeData(FolderNamed(tv, "Retail")).ID;
         AddCustomers(general, {"A", "B", "C"});
-        w->MenuItem_TVRefresh->trigger();
+        w->Command("MenuItem_TVRefresh")->trigger();
         TClientDataSet* cds = w->Child_CDS;
         const qint64 first = cds->KeyOfRow(0).toLongLong(), last = cds->KeyOfRow(2).toLongLong();
         if (marked) {
-            CtrlClickRow(w->DBGrid1, cds, first);
-            CtrlClickRow(w->DBGrid1, cds, last);
+            CtrlClickRow(w->Grid(), cds, first);
+            CtrlClickRow(w->Grid(), cds, last);
         }
         OnNextModal([](QWidget* dlg) {
             auto* picker = qobject_cast<TfmDialogGetTreeNode*>(dlg);
@@ -372,13 +373,13 @@ private slots:
             // The row right-clicked is current, for the commands of one row;
             // the marks stay.
             const qint64 middle = cds->KeyOfRow(1).toLongLong();
-            TDbGrid* g = w->DBGrid1;
+            TDbGrid* g = w->Grid();
             QTest::mouseClick(g->viewport(), Qt::RightButton, {},
                               g->visualRect(g->model()->index(1, 1)).center());
             QCOMPARE(cds->FieldByName("ID")->Value().toLongLong(), middle);
             QCOMPARE(g->SelectedRows().Count(), 2);
         }
-        ChooseInGridMenu(w->DBGrid1, w->PopupDbGrid, {"Move to Folder"}, clicked,
+        ChooseInGridMenu(w->Grid(), w->Part<QMenu>("PopupDbGrid"), {"Move to Folder"}, clicked,
                          Qt::KeyboardModifiers(mods));
         QCOMPARE(msgs.Take(), QStringList());
         QCOMPARE(F.Value(QString("SELECT LIST(ID) FROM (SELECT ID FROM AR_ACCT WHERE "
@@ -391,7 +392,7 @@ private slots:
     void pickerNeedsAFolder() {
         TScriptedMessages msgs;
         auto w = OpenBrowser<TfmCust>();
-        TfmDialogGetTreeNode picker(w->TreeView1);
+        TfmDialogGetTreeNode picker(w->Tree());
         QCOMPARE(NodeData(picker.tvDialog->currentItem()).Caption, QString("General"));
         picker.tvDialog->setCurrentItem(nullptr);
         picker.BitBtn1->click();
@@ -401,15 +402,15 @@ private slots:
 
     void countsWithACountColumn() {
         auto w = OpenBrowser<TfmCust>();
-        const int general = NodeData(FolderNamed(w->TreeView1, "General")).ID;
+        const int general = NodeData(FolderNamed(w->Tree(), "General")).ID;
         AddCustomers(general, {"A", "B", "C"});
         F.Dm().ExecSQL("UPDATE AR_ACCT SET PRICENO=1 WHERE NICKNAME='A'");
-        w->FTVCountField = "PRICENO";
+        w->Config.TVCountField = "PRICENO";
         w->LoadTree();
-        QCOMPARE(FolderNamed(w->TreeView1, "General")->text(0), QString("General (2/3)"));
-        w->FTVShowCount = false;
+        QCOMPARE(FolderNamed(w->Tree(), "General")->text(0), QString("General (2/3)"));
+        w->Config.TVShowCount = false;
         w->LoadTree();
-        QCOMPARE(FolderNamed(w->TreeView1, "General")->text(0), QString("General"));
+        QCOMPARE(FolderNamed(w->Tree(), "General")->text(0), QString("General"));
     }
 
     void lookupDisplayTexts() {
@@ -426,7 +427,7 @@ private slots:
             // Listed although VISIBLE is 0; its key column is hidden.
             QVERIFY(ds->FieldByName("SYS_TAX_ID_LOOKUP")->Visible);
             QVERIFY(!ds->FieldByName("SYS_TAX_ID")->Visible);
-            QVERIFY(w->DBGrid1->LogicalOfField("SYS_TAX_ID_LOOKUP") >= 0);
+            QVERIFY(w->Grid()->LogicalOfField("SYS_TAX_ID_LOOKUP") >= 0);
             QVERIFY(ds->Locate("NICKNAME", "A"));
             QCOMPARE(ds->FieldByName("SYS_TAX_ID_LOOKUP")->DisplayText(), QString("GST"));
             QCOMPARE(w->FLookupFieldsArray.size(), size_t(1));
@@ -445,7 +446,7 @@ private slots:
         QCOMPARE(ds->FieldByName("SYS_TAX_ID_LOOKUP")->DisplayText(), QString(" 12 "));
         // A lookup column sorts by the text it shows (" 12 " before "GST 11 "),
         // not by its key.
-        w->DBGrid1TitleClick(w->DBGrid1->LogicalOfField("SYS_TAX_ID_LOOKUP"));
+        w->DBGrid1TitleClick(w->Grid()->LogicalOfField("SYS_TAX_ID_LOOKUP"));
         QCOMPARE(ds->IndexName(), QString("A_SYS_TAX_ID_LOOKUP"));
         QCOMPARE(ds->ValueAt(0, ds->FieldByName("NICKNAME")).toString(), QString("B"));
     }
@@ -453,12 +454,12 @@ private slots:
     void sortArrows() {
         auto w = OpenBrowser<TfmCust>();
         AddCustomers(2, {"b", "C", "a"});
-        w->MenuItem_TVRefresh->trigger();
-        TDbGrid* g = w->DBGrid1;
+        w->Command("MenuItem_TVRefresh")->trigger();
+        TDbGrid* g = w->Grid();
         const int nick = g->LogicalOfField("NICKNAME");
         const int name = g->LogicalOfField("NAME");
         // Opened sorted by the ORDERBY column.
-        QCOMPARE(w->FOrderByField, QString("NICKNAME"));
+        QCOMPARE(w->Config.OrderByField, QString("NICKNAME"));
         QCOMPARE(g->Title(nick), QString::fromUtf8("Short Name \u25B2"));
         auto first = [&]() {
             return w->Child_CDS->ValueAt(0, w->Child_CDS->FieldByName("NICKNAME")).toString();
@@ -471,9 +472,9 @@ private slots:
         w->DBGrid1TitleClick(name);
         QCOMPARE(g->Title(nick), QString("Short Name"));
         QCOMPARE(g->Title(name), QString::fromUtf8("Name \u25B2"));
-        QCOMPARE(w->FOrderByField, QString("NAME"));
+        QCOMPARE(w->Config.OrderByField, QString("NAME"));
         // Re-opened, the last sort column is sorted again in its direction.
-        w->MenuItem_TVRefresh->trigger();
+        w->Command("MenuItem_TVRefresh")->trigger();
         QCOMPARE(w->Child_CDS->IndexName(), QString("A_NAME"));
     }
 
@@ -509,7 +510,7 @@ private slots:
         TScriptedMessages msgs;
         F.Dm().Curr_User_Name = "Sales/North: East";
         auto w = OpenBrowser<TfmCust>();
-        QTreeWidget* tree = w->TreeView1;
+        QTreeWidget* tree = w->Tree();
         for (QTreeWidgetItem* it = RootOf(tree); it; it = NextInTree(it)) {
             tree->scrollToItem(it);
             QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
@@ -518,13 +519,14 @@ private slots:
         QCOMPARE(msgs.Take(), QStringList());
         const QString file =
             F.Folder().Path() + "UserData/DbGrids/Sales%2FNorth%3A East_fmCust_Child_CDS_DBGrid1";
-        QCOMPARE(GridSettingsFileName(w->DBGrid1, "fmCust"), file);
+        QCOMPARE(GridSettingsFileName(w->Grid(), "fmCust"), file);
         QVERIFY(QFile::exists(file));
-        QListWidgetItem* item = w->CheckListGridOption->findItems("Phone", Qt::MatchExactly)[0];
+        QListWidgetItem* item =
+            w->Part<QListWidget>("CheckListGridOption")->findItems("Phone", Qt::MatchExactly)[0];
         item->setCheckState(Qt::Unchecked);
         auto w2 = OpenBrowser<TfmCust>();
-        QVERIFY(w2->DBGrid1->horizontalHeader()->isSectionHidden(
-            w2->DBGrid1->LogicalOfField("PHONENO")));
+        QVERIFY(
+            w2->Grid()->horizontalHeader()->isSectionHidden(w2->Grid()->LogicalOfField("PHONENO")));
         QCOMPARE(msgs.Take(), QStringList());
         QCOMPARE(SafeFileName("Administrator_fmCust_Child_CDS_DBGrid1"),
                  QString("Administrator_fmCust_Child_CDS_DBGrid1"));
@@ -533,7 +535,7 @@ private slots:
     void gridSettingsFile() {
         QDir(F.Folder().Path() + "UserData/DbGrids").removeRecursively();  // made again on save
         auto w = OpenBrowser<TfmCust>();
-        TDbGrid* g = w->DBGrid1;
+        TDbGrid* g = w->Grid();
         const QString file = GridSettingsFileName(g, "fmCust");
         QCOMPARE(file,
                  F.Folder().Path() + "UserData/DbGrids/Administrator_fmCust_Child_CDS_DBGrid1");
@@ -548,11 +550,13 @@ private slots:
         g->horizontalHeader()->moveSection(
             g->horizontalHeader()->visualIndex(g->LogicalOfField("EMAIL")), 0);
         SaveGridSettings(g, "fmCust");
-        w->MenuItem_TVRefresh->trigger();
+        w->Command("MenuItem_TVRefresh")->trigger();
         QVERIFY(g->horizontalHeader()->isSectionHidden(name));
         QCOMPARE(g->DisplayOrder().front(), g->LogicalOfField("EMAIL"));
-        QCOMPARE(w->CheckListGridOption->item(0)->text(), QString("Email"));
-        QCOMPARE(w->CheckListGridOption->findItems("Name", Qt::MatchExactly)[0]->checkState(),
+        QCOMPARE(w->Part<QListWidget>("CheckListGridOption")->item(0)->text(), QString("Email"));
+        QCOMPARE(w->Part<QListWidget>("CheckListGridOption")
+                     ->findItems("Name", Qt::MatchExactly)[0]
+                     ->checkState(),
                  Qt::Unchecked);
         // Showing a column in the field metadata makes the file invalid: rebuilt.
         F.Dm().ExecSQL(
@@ -563,15 +567,16 @@ private slots:
         w2->show();
         w2->LoadTree();
         QVERIFY(
-            !w2->DBGrid1->horizontalHeader()->isSectionHidden(w2->DBGrid1->LogicalOfField("NAME")));
+            !w2->Grid()->horizontalHeader()->isSectionHidden(w2->Grid()->LogicalOfField("NAME")));
         QFile f(file);
         QVERIFY(f.open(QIODevice::ReadOnly));
         QVERIFY(f.readAll().contains("ZIPCODE\t"));
         // The chooser hides a column and saves.
-        QListWidgetItem* item = w2->CheckListGridOption->findItems("Phone", Qt::MatchExactly)[0];
+        QListWidgetItem* item =
+            w2->Part<QListWidget>("CheckListGridOption")->findItems("Phone", Qt::MatchExactly)[0];
         item->setCheckState(Qt::Unchecked);
-        QVERIFY(w2->DBGrid1->horizontalHeader()->isSectionHidden(
-            w2->DBGrid1->LogicalOfField("PHONENO")));
+        QVERIFY(
+            w2->Grid()->horizontalHeader()->isSectionHidden(w2->Grid()->LogicalOfField("PHONENO")));
         f.close();
         QVERIFY(f.open(QIODevice::ReadOnly));
         QVERIFY(f.readAll().contains("PHONENO\tPhone\t"));
@@ -580,7 +585,7 @@ private slots:
     void selectAllAndIdList() {
         auto w = OpenBrowser<TfmCust>();
         AddCustomers(2, {"A", "B"});
-        w->MenuItem_TVRefresh->trigger();
+        w->Command("MenuItem_TVRefresh")->trigger();
         QCOMPARE(w->GetSelectedIdList(), QString());
         w->MenuItem_SelectAllClick();
         QCOMPARE(w->GetSelectedIdList().split(',').size(), 2);
@@ -590,18 +595,21 @@ private slots:
         TfmChild w;
         w.show();
         w.SetChildMode(6);
-        QVERIFY(!w.DBGrid1->isVisible());
-        QVERIFY(!w.btnLeftTree->isVisible() && !w.btnLeftFind->isVisible() &&
-                !w.btnGridOption->isVisible() && !w.btnAutoAdj->isVisible());
+        QVERIFY(!w.Grid()->isVisible());
+        QVERIFY(!w.Part<QToolButton>("btnLeftTree")->isVisible() &&
+                !w.Part<QToolButton>("btnLeftFind")->isVisible() &&
+                !w.Part<QToolButton>("btnGridOption")->isVisible() &&
+                !w.Part<QToolButton>("btnAutoAdj")->isVisible());
         TfmChild v;
         v.show();
         v.SetChildMode(5);
-        QVERIFY(!v.PanelLeft->isVisible());
-        QVERIFY(v.DBGrid1->isVisible() && v.PanelRightBottom->isVisible());
+        QVERIFY(!v.Part<QWidget>("PanelLeft")->isVisible());
+        QVERIFY(v.Grid()->isVisible() && v.Part<QWidget>("PanelRightBottom")->isVisible());
         TfmChild u;
         u.show();
         u.SetChildMode(1);
-        QVERIFY(!u.PanelLeft->isVisible() && !u.PanelRightBottom->isVisible());
+        QVERIFY(!u.Part<QWidget>("PanelLeft")->isVisible() &&
+                !u.Part<QWidget>("PanelRightBottom")->isVisible());
     }
 };
 

@@ -101,8 +101,8 @@ public:
     TUserBrowser() {
         setObjectName("fmUserTest");
         SetChildMode(5);
-        FTableName = "SYS_USER";
-        FNameField = "NAME";
+        Config.TableName = "SYS_USER";
+        Config.NameField = "NAME";
         Child_CDS->CommandText = "SELECT * FROM SYS_USER ORDER BY ID";
         resize(1000, 700);
         show();
@@ -132,7 +132,7 @@ private:
     int Count(const QString& sql) { return F.Dm().SelectValue(sql).toInt(); }
     void Exec(const QString& sql) { F.Dm().ExecSQL(sql); }
 
-    static int Folder(TfmChild* w) { return NodeData(w->TreeView1->currentItem()).ID; }
+    static int Folder(TfmChild* w) { return NodeData(w->Tree()->currentItem()).ID; }
 
     // The rows of the folder, re-read as the tree's "Refresh" does.
     static void Refresh(TfmChild* w) { w->MenuItem_TVRefreshClick(); }
@@ -141,10 +141,11 @@ private:
     static void ClickDelete(TfmChild* w, int id) {
         const int row = w->Child_CDS->RowOfKey(id);
         QVERIFY(row >= 0);
-        const QRect r = w->DBGrid1->visualRect(w->DBGrid1->GridModel()->index(row, 0));
-        QTest::mouseClick(w->DBGrid1->viewport(), Qt::LeftButton, {}, r.center());
+        const QRect r = w->Grid()->visualRect(w->Grid()->GridModel()->index(row, 0));
+        QTest::mouseClick(w->Grid()->viewport(), Qt::LeftButton, {}, r.center());
         QCOMPARE(w->Child_CDS->FieldByName("ID")->AsInteger(), id);
-        QWidget* button = w->ToolBar2->widgetForAction(w->Child_Delete);
+        QWidget* button =
+            w->Part<QToolBar>("ToolBar2")->widgetForAction(w->Command("Child_Delete"));
         QVERIFY(button && button->isEnabled());
         QTest::mouseClick(button, Qt::LeftButton);
     }
@@ -227,7 +228,7 @@ private slots:
         TScriptedMessages msgs;
         auto w = OpenWindow(window);
         const int folder = Folder(w.get());
-        const QString table = w->FTableName;
+        const QString table = w->Config.TableName;
         for (int id : {1, 2}) {
             if (window == wCust)
                 AddCustomer(id, QString("Cust %1").arg(id), folder);
@@ -242,8 +243,8 @@ private slots:
         Exec(childInsert.arg(2));
         Exec(childInsert.arg(2));
         Refresh(w.get());
-        const QString name1 = w->Child_CDS->Lookup("ID", 1, w->FNameField).toString();
-        const QString name2 = w->Child_CDS->Lookup("ID", 2, w->FNameField).toString();
+        const QString name1 = w->Child_CDS->Lookup("ID", 1, w->Config.NameField).toString();
+        const QString name2 = w->Child_CDS->Lookup("ID", 2, w->Config.NameField).toString();
         QVERIFY(!name1.isEmpty() && !name2.isEmpty());
         TNoModal noModal;
 
@@ -256,7 +257,7 @@ private slots:
         QCOMPARE(Count("SELECT COUNT(*) FROM " + table), 0);
         QCOMPARE(Count("SELECT COUNT(*) FROM " + childTable + " WHERE " + linkField + "=2"), 0);
         QCOMPARE(w->Child_CDS->RecordCount(), 0);
-        QVERIFY(!w->Child_Delete->isEnabled());
+        QVERIFY(!w->Command("Child_Delete")->isEnabled());
     }
 
     // Rows of kind 3: the dialog lists them, "Ok" cannot be pressed, and
@@ -295,7 +296,7 @@ private slots:
         } else {
             w = InvoiceWithLinesAndReceipt();
         }
-        const QString table = w->FTableName;
+        const QString table = w->Config.TableName;
         auto total = [&]() {
             return Count(
                 "SELECT (SELECT COUNT(*) FROM AR_ACCT) + (SELECT COUNT(*) FROM AR_TRAN)"

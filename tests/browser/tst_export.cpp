@@ -106,7 +106,7 @@ private:
             "'Cork \"Best\" Ltd', 2)");
         FMain->Command("CustRelation_Cust")->trigger();
         TfmCust* w = FMain->fmCust;
-        TDbGrid* g = w->DBGrid1;
+        TDbGrid* g = w->Grid();
         for (int row : rows)
             QTest::mouseClick(g->viewport(), Qt::LeftButton, Qt::ControlModifier,
                               g->visualRect(g->model()->index(row, 1)).center());
@@ -124,7 +124,7 @@ private:
             ran = true;
             if (dlg->isVisible()) QTest::mouseClick(dlg->BitBtn2, Qt::LeftButton);
         });
-        ChooseInGridMenu(w->DBGrid1, w->PopupDbGrid, {"Export to Excel"}, row, mods);
+        ChooseInGridMenu(w->Grid(), w->Part<QMenu>("PopupDbGrid"), {"Export to Excel"}, row, mods);
         QTRY_VERIFY(ran);
     }
 
@@ -211,10 +211,11 @@ private slots:
         QFETCH(int, mods);
         TScriptedMessages msgs;
         TfmCust* w = CustomersMarked(selectAll ? QList<int>{} : QList<int>{2, 0});
-        if (selectAll) ChooseInGridMenu(w->DBGrid1, w->PopupDbGrid, {"Select All Records"}, 1);
+        if (selectAll)
+            ChooseInGridMenu(w->Grid(), w->Part<QMenu>("PopupDbGrid"), {"Select All Records"}, 1);
         const TClientDataSet* cds = w->Child_CDS;
         QStringList want;
-        for (qint64 key : w->DBGrid1->SelectedRows().Items())
+        for (qint64 key : w->Grid()->SelectedRows().Items())
             want << cds->ValueAt(cds->RowOfKey(key), cds->FieldByName("NAME")).toString();
         QCOMPARE(want.size(), selectAll ? 3 : 2);
         const QString file = FOut.filePath(QString("right%1%2").arg(selectAll).arg(mods));
@@ -241,7 +242,7 @@ private slots:
     void allRowsInGridOrder() {
         TScriptedMessages msgs;
         TfmCust* w = CustomersMarked({0});
-        TDbGrid* g = w->DBGrid1;
+        TDbGrid* g = w->Grid();
         const int nameColumn = g->GridModel()->ColumnOfField(w->Child_CDS->FieldByName("NAME"));
         QTest::mouseClick(
             g->horizontalHeader()->viewport(), Qt::LeftButton, {},

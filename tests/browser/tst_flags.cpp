@@ -38,7 +38,7 @@ private:
                              .arg(i));
         FMain->Command("Ar_Tran")->trigger();
         TfmArTran* w = FMain->fmArTran;
-        TDbGrid* g = w->DBGrid1;
+        TDbGrid* g = w->Grid();
         for (int row : rows)
             QTest::mouseClick(g->viewport(), Qt::LeftButton, Qt::ControlModifier,
                               g->visualRect(g->model()->index(row, 1)).center());
@@ -48,11 +48,11 @@ private:
     // The grid's menu by the right mouse button, then path chosen by keyboard.
     void GridMenu(TfmArTran* w, const QStringList& path, int row = 0,
                   Qt::KeyboardModifiers mods = Qt::NoModifier) {
-        ChooseInGridMenu(w->DBGrid1, w->PopupDbGrid, path, row, mods);
+        ChooseInGridMenu(w->Grid(), w->Part<QMenu>("PopupDbGrid"), path, row, mods);
     }
 
     QModelIndex FlagCell(TfmArTran* w, int row) {
-        TDbGridModel* m = w->DBGrid1->GridModel();
+        TDbGridModel* m = w->Grid()->GridModel();
         const int col = m->ColumnOfField(w->Child_CDS->FieldByName("SYS_TABLEFLAG_ID"));
         return col < 0 ? QModelIndex() : m->index(row, col);
     }
@@ -87,7 +87,7 @@ private slots:
         const QString first = w->Child_CDS->KeyOfRow(0).toString();
         const QString third = w->Child_CDS->KeyOfRow(2).toString();
         GridMenu(w, {"Set Flag", "Red Flag"}, row, Qt::KeyboardModifiers(mods));
-        QCOMPARE(w->DBGrid1->SelectedRows().Count(), 2);
+        QCOMPARE(w->Grid()->SelectedRows().Count(), 2);
         QCOMPARE(Value("SELECT SYS_TABLEFLAG_ID FROM AR_TRAN WHERE ID=" + first), red);
         QCOMPARE(Value("SELECT SYS_TABLEFLAG_ID FROM AR_TRAN WHERE ID=" + third), red);
         QCOMPARE(Value("SELECT COUNT(*) FROM AR_TRAN WHERE SYS_TABLEFLAG_ID IS NOT NULL"),

@@ -30,7 +30,7 @@ namespace {
 
 // Clicks a command of the window's tool bar as a user does.
 void Click(TfmChild* w, QAction* a) {
-    QWidget* b = w->ToolBar2->widgetForAction(a);
+    QWidget* b = w->Part<QToolBar>("ToolBar2")->widgetForAction(a);
     QVERIFY(b && b->isEnabled());
     QTest::mouseClick(b, Qt::LeftButton);
 }
@@ -46,19 +46,19 @@ private:
     // A new invoice of customer 1 saved through the window, on its Items sheet.
     std::unique_ptr<TfmArTran> InvoiceWindow() {
         auto w = OpenBrowser<TfmArTran>();
-        Click(w.get(), w->Child_New);
+        Click(w.get(), w->Command("Child_New"));
         w->Child_CDS->FieldByName("AR_ACCT_ID")->SetValue(1);
-        Click(w.get(), w->Child_Save);
-        w->pg->setCurrentWidget(w->pgTsItems);
+        Click(w.get(), w->Command("Child_Save"));
+        w->Pages()->setCurrentWidget(w->Part<QWidget>("pgTsItems"));
         return w;
     }
 
     // Types a line as a user does and clicks Save.
     void TypeLine(TfmArTran* w, const QString& qty, const QString& price) {
-        QTest::mouseClick(w->ItemBtnNew2, Qt::LeftButton);
+        QTest::mouseClick(w->Part<QToolButton>("ItemBtnNew2"), Qt::LeftButton);
         Retype(EditorOf(w, "QTY", w->Sub_DS), qty);
         Retype(EditorOf(w, "PRICE", w->Sub_DS), price);
-        QTest::mouseClick(w->ItemBtnSave, Qt::LeftButton);
+        QTest::mouseClick(w->Part<QToolButton>("ItemBtnSave"), Qt::LeftButton);
     }
 
     // The stored totals agree with the stored lines and the stored tax code.
@@ -113,7 +113,7 @@ private slots:
                  QString("200"));
 
         Retype(EditorOf(w.get(), "QTY", w->Sub_DS), "20");
-        QTest::mouseClick(w->ItemBtnSave, Qt::LeftButton);
+        QTest::mouseClick(w->Part<QToolButton>("ItemBtnSave"), Qt::LeftButton);
         QCOMPARE(msgs.Take(), QStringList());
         QCOMPARE(F.Value("SELECT QTY FROM AR_TRANITEM"), QString("20"));
         CheckTotals(id.toInt());
@@ -121,7 +121,7 @@ private slots:
         // The line saved on the second try carries its key: it can be changed.
         QVERIFY(!w->Sub_CDS->FieldByName("ID")->IsNull());
         Retype(EditorOf(w.get(), "QTY", w->Sub_DS), "30");
-        QTest::mouseClick(w->ItemBtnSave, Qt::LeftButton);
+        QTest::mouseClick(w->Part<QToolButton>("ItemBtnSave"), Qt::LeftButton);
         QCOMPARE(msgs.Take(), QStringList());
         QCOMPARE(F.Value("SELECT QTY FROM AR_TRANITEM"), QString("30"));
         CheckTotals(id.toInt());
@@ -141,7 +141,8 @@ private slots:
         QCOMPARE(msgs.Take(), QStringList());
         QCOMPARE(w->Sub_CDS->FieldByName("LINE")->AsInteger(), 2);  // the line just saved
         QVERIFY(!w->Child_DS->Editing());
-        QVERIFY(!w->Child_Cancel->isEnabled());  // nothing of the invoice is left unsaved
+        QVERIFY(
+            !w->Command("Child_Cancel")->isEnabled());  // nothing of the invoice is left unsaved
         QCOMPARE(F.Value("SELECT SYS_TAX_ID||' '||REF1 FROM AR_TRAN"), QString("8 PO 4411"));
         CheckTotals(id);
         QCOMPARE(w->Child_CDS->FieldByName("AMTTOTAL")->AsString(), QString("220.0000"));
@@ -149,7 +150,7 @@ private slots:
         // Deleting a line saves the invoice's pending edits first as well.
         w->Child_CDS->FieldByName("SYS_TAX_ID")->SetValue(7);
         msgs.Answers = {true};
-        QTest::mouseClick(w->ItemBtnDel2, Qt::LeftButton);
+        QTest::mouseClick(w->Part<QToolButton>("ItemBtnDel2"), Qt::LeftButton);
         QCOMPARE(msgs.Take().size(), 1);  // the confirmation only
         QVERIFY(!w->Child_DS->Editing());
         QCOMPARE(F.Value("SELECT COUNT(*) FROM AR_TRANITEM"), QString("1"));
@@ -192,9 +193,9 @@ private slots:
         const int id = w->Child_CDS->FieldByName("ID")->AsInteger();
 
         // The other user read the invoice before this user's line was saved.
-        stale->MenuItem_TVRefresh->trigger();
+        stale->Command("MenuItem_TVRefresh")->trigger();
         QVERIFY(stale->Child_CDS->Locate("ID", id));
-        stale->pg->setCurrentWidget(stale->pgTsItems);
+        stale->Pages()->setCurrentWidget(stale->Part<QWidget>("pgTsItems"));
         TypeLine(w.get(), "1", "5");
         TypeLine(stale.get(), "2", "5");
         QCOMPARE(msgs.Take(), QStringList());
@@ -268,28 +269,28 @@ private slots:
             "INSERT INTO AR_ACCT (ID, NICKNAME, NAME, PHONENO, SYS_TREEVIEW_ID) "
             "VALUES (1, 'Acme', 'Acme Trading', '555-0000', 2)");
         auto ours = OpenBrowser<TfmCust>();
-        theirs->MenuItem_TVRefresh->trigger();
+        theirs->Command("MenuItem_TVRefresh")->trigger();
         QCOMPARE(ours->Child_CDS->RecordCount(), 1);
         QCOMPARE(theirs->Child_CDS->RecordCount(), 1);
         TScriptedMessages msgs;
 
         Retype(EditorOf(theirs.get(), "PHONENO"), "555-1111");
-        Click(theirs.get(), theirs->Child_Save);
+        Click(theirs.get(), theirs->Command("Child_Save"));
         Retype(EditorOf(ours.get(), "PHONENO"), "555-2222");
-        Click(ours.get(), ours->Child_Save);
+        Click(ours.get(), ours->Command("Child_Save"));
         QCOMPARE(msgs.Take(), QStringList{"Record not found or changed by another user"});
         QCOMPARE(mine.SelectValue("SELECT PHONENO FROM AR_ACCT").toString(), QString("555-1111"));
         QCOMPARE(static_cast<QLineEdit*>(EditorOf(ours.get(), "PHONENO"))->text(),
                  QString("555-2222"));
         QVERIFY(ours->Child_DS->Editing());
-        Click(ours.get(), ours->Child_Cancel);
+        Click(ours.get(), ours->Command("Child_Cancel"));
 
         // Different columns: both changes stay.
-        ours->Child_RefreshRecord->trigger();
+        ours->Command("Child_RefreshRecord")->trigger();
         Retype(EditorOf(theirs.get(), "EMAIL"), "a@acme.example");
-        Click(theirs.get(), theirs->Child_Save);
+        Click(theirs.get(), theirs->Command("Child_Save"));
         Retype(EditorOf(ours.get(), "MOBILENO"), "0400 000 000");
-        Click(ours.get(), ours->Child_Save);
+        Click(ours.get(), ours->Command("Child_Save"));
         QCOMPARE(msgs.Take(), QStringList());
         QCOMPARE(
             mine.SelectValue("SELECT PHONENO||' '||EMAIL||' '||MOBILENO FROM AR_ACCT").toString(),
@@ -297,9 +298,9 @@ private slots:
 
         // Deleting a row another user changed since it was read is refused too.
         Retype(EditorOf(theirs.get(), "NAME"), "Acme Holdings");
-        Click(theirs.get(), theirs->Child_Save);
+        Click(theirs.get(), theirs->Command("Child_Save"));
         msgs.Answers = {true};
-        Click(ours.get(), ours->Child_Delete);
+        Click(ours.get(), ours->Command("Child_Delete"));
         QVERIFY(msgs.Take().contains("Record not found or changed by another user"));
         QCOMPARE(mine.SelectValue("SELECT COUNT(*) FROM AR_ACCT").toInt(), 1);
         ours.reset();
@@ -317,12 +318,12 @@ private slots:
                                .arg(i));
         auto w = OpenBrowser<TfmCust>();
         QCOMPARE(w->Child_CDS->RecordCount(), 4);
-        CtrlClickRow(w->DBGrid1, w->Child_CDS, 4);
+        CtrlClickRow(w->Grid(), w->Child_CDS, 4);
         QCOMPARE(w->GetSelectedIdList(), QString("4"));
         F.Dm().ExecSQL("DELETE FROM AR_ACCT WHERE ID=2");  // another user
-        Click(w.get(), w->Child_New);
+        Click(w.get(), w->Command("Child_New"));
         QTest::keyClicks(EditorOf(w.get(), "NICKNAME"), "New one");
-        Click(w.get(), w->Child_Save);
+        Click(w.get(), w->Command("Child_Save"));
         QCOMPARE(msgs.Take(), QStringList());
         QCOMPARE(w->Child_CDS->RecordCount(), 5);
         QCOMPARE(w->GetSelectedIdList(), QString("4"));
@@ -344,8 +345,8 @@ private slots:
                                .arg(i));
         F.Dm().ExecSQL("ALTER SEQUENCE AR_ACCT_ID_GEN RESTART WITH 10");
         auto w = OpenBrowser<TfmCust>();
-        QTreeWidgetItem* general = FolderNamed(w->TreeView1, "General");
-        QTreeWidgetItem* retail = FolderNamed(w->TreeView1, "Retail");
+        QTreeWidgetItem* general = FolderNamed(w->Tree(), "General");
+        QTreeWidgetItem* retail = FolderNamed(w->Tree(), "Retail");
         const int n = w->Child_CDS->RecordCount();
         auto caption = [](const char* folder, int count) {
             return QString("%1 (%2)").arg(folder).arg(count);
@@ -354,9 +355,9 @@ private slots:
         F.Dm().ExecSQL(
             "INSERT INTO AR_ACCT (ID, NICKNAME, NAME, SYS_TREEVIEW_ID) VALUES "
             "(5, 'Theirs', 'Another user', 2)");
-        Click(w.get(), w->Child_New);
+        Click(w.get(), w->Command("Child_New"));
         QTest::keyClicks(EditorOf(w.get(), "NICKNAME"), "B new");
-        Click(w.get(), w->Child_Save);
+        Click(w.get(), w->Command("Child_Save"));
         QCOMPARE(msgs.Take(), QStringList());
         QCOMPARE(w->Child_CDS->RecordCount(), n + 1);
         QCOMPARE(general->text(0), caption("General", n + 1));
@@ -370,32 +371,34 @@ private slots:
         QCOMPARE(w->Child_CDS->FieldByName("NICKNAME")->AsString(), QString("B new"));
 
         msgs.Answers = {true};
-        Click(w.get(), w->Child_Delete);
+        Click(w.get(), w->Command("Child_Delete"));
         QCOMPARE(F.Value("SELECT COUNT(*) FROM AR_ACCT WHERE NICKNAME='B new'"), QString("0"));
         QCOMPARE(general->text(0), caption("General", n));
 
         QCOMPARE(retail->text(0), QString("Retail"));  // an empty folder shows no count
-        CtrlClickRow(w->DBGrid1, w->Child_CDS, 2);
+        CtrlClickRow(w->Grid(), w->Child_CDS, 2);
         MoveMarkedTo(w.get(), "Retail");
         QCOMPARE(general->text(0), caption("General", n - 1));
         QCOMPARE(retail->text(0), caption("Retail", 1));
         // Choosing a folder reads it from the database: the other user's row too.
-        w->TreeView1->setCurrentItem(general);
+        w->Tree()->setCurrentItem(general);
         QCOMPARE(w->Child_CDS->RecordCount(), n);
 
         // Rows found by a search come from two folders; each loses its own.
-        QTest::mouseClick(w->btnLeftFind, Qt::LeftButton);
-        w->cbCon1->setCurrentIndex(w->cbCon1->findText("Short Name"));
-        w->cbSign1->setCurrentIndex(w->cbSign1->findText("Starting With"));
-        Retype(w->edVal1, "C");
-        QTest::mouseClick(w->btnFilterFind, Qt::LeftButton);
+        QTest::mouseClick(w->Part<QToolButton>("btnLeftFind"), Qt::LeftButton);
+        w->Part<QComboBox>("cbCon1")->setCurrentIndex(
+            w->Part<QComboBox>("cbCon1")->findText("Short Name"));
+        w->Part<QComboBox>("cbSign1")->setCurrentIndex(
+            w->Part<QComboBox>("cbSign1")->findText("Starting With"));
+        Retype(w->Part<QLineEdit>("edVal1"), "C");
+        QTest::mouseClick(w->Part<QPushButton>("btnFilterFind"), Qt::LeftButton);
         QCOMPARE(w->Child_CDS->RecordCount(), 2);
-        CtrlClickRow(w->DBGrid1, w->Child_CDS, 2);
-        CtrlClickRow(w->DBGrid1, w->Child_CDS, 3);
+        CtrlClickRow(w->Grid(), w->Child_CDS, 2);
+        CtrlClickRow(w->Grid(), w->Child_CDS, 3);
         MoveMarkedTo(w.get(), "Wholesale");
         QCOMPARE(general->text(0), caption("General", n - 1));  // counted on choosing, less C3
         QCOMPARE(retail->text(0), QString("Retail"));
-        QCOMPARE(FolderNamed(w->TreeView1, "Wholesale")->text(0), caption("Wholesale", 2));
+        QCOMPARE(FolderNamed(w->Tree(), "Wholesale")->text(0), caption("Wholesale", 2));
     }
 
     // A new row refused once and saved after a correction is filed, counted
@@ -408,14 +411,14 @@ private slots:
             "CREATE TRIGGER AR_ACCT_NICK FOR AR_ACCT BEFORE INSERT AS BEGIN "
             "IF (NEW.NICKNAME = 'bad') THEN EXCEPTION E_NICK; END");
         auto w = OpenBrowser<TfmCust>();
-        QTreeWidgetItem* retail = FolderNamed(w->TreeView1, "Retail");
-        w->TreeView1->setCurrentItem(retail);
-        Click(w.get(), w->Child_New);
+        QTreeWidgetItem* retail = FolderNamed(w->Tree(), "Retail");
+        w->Tree()->setCurrentItem(retail);
+        Click(w.get(), w->Command("Child_New"));
         QTest::keyClicks(EditorOf(w.get(), "NICKNAME"), "bad");
-        Click(w.get(), w->Child_Save);
+        Click(w.get(), w->Command("Child_Save"));
         QCOMPARE(msgs.Take().size(), 1);
         Retype(EditorOf(w.get(), "NICKNAME"), "good");
-        Click(w.get(), w->Child_Save);
+        Click(w.get(), w->Command("Child_Save"));
         QCOMPARE(msgs.Take(), QStringList());
         QCOMPARE(F.Value("SELECT NICKNAME||' '||SYS_TREEVIEW_ID FROM AR_ACCT WHERE ID<>1"),
                  QString("good 4"));
@@ -424,11 +427,11 @@ private slots:
         QVERIFY(!w->Child_CDS->FieldByName("ID")->IsNull());
         QCOMPARE(w->Child_CDS->FieldByName("NICKNAME")->AsString(), QString("good"));
 
-        QTest::mouseClick(w->imgVerticalMoveLeft, Qt::LeftButton);
-        QVERIFY(!w->PanelLeft->isVisible());
-        Click(w.get(), w->Child_New);
+        QTest::mouseClick(w->Part<QToolButton>("imgVerticalMoveLeft"), Qt::LeftButton);
+        QVERIFY(!w->Part<QWidget>("PanelLeft")->isVisible());
+        Click(w.get(), w->Command("Child_New"));
         QTest::keyClicks(EditorOf(w.get(), "NICKNAME"), "hidden pane");
-        Click(w.get(), w->Child_Save);
+        Click(w.get(), w->Command("Child_Save"));
         QCOMPARE(msgs.Take(), QStringList());
         QCOMPARE(F.Value("SELECT SYS_TREEVIEW_ID FROM AR_ACCT WHERE NICKNAME='hidden pane'"),
                  QString("4"));

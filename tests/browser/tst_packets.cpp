@@ -30,14 +30,14 @@ const int Invoices = 60;
 const int Packet = 25;  // more than a screen
 
 void Click(TfmChild* w, QAction* a) {
-    QWidget* b = w->ToolBar2->widgetForAction(a);
+    QWidget* b = w->Part<QToolBar>("ToolBar2")->widgetForAction(a);
     QVERIFY(b && b->isEnabled());
     QTest::mouseClick(b, Qt::LeftButton);
 }
 
 void ClickTitle(TfmChild* w, const QString& field) {
-    QHeaderView* h = w->DBGrid1->horizontalHeader();
-    const int logical = w->DBGrid1->LogicalOfField(field);
+    QHeaderView* h = w->Grid()->horizontalHeader();
+    const int logical = w->Grid()->LogicalOfField(field);
     QVERIFY(logical >= 0);
     const int x = h->sectionViewportPosition(logical) + h->sectionSize(logical) / 2;
     QTest::mouseClick(h->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(x, h->height() / 2));
@@ -65,13 +65,13 @@ private:
         auto w = OpenBrowser<TfmArTran>();
         w->Child_CDS->PacketRecords = Packet;
         w->Child_CDS->FetchWhenIdle = false;  // the rest stays unread until asked for
-        w->TreeView1->setCurrentItem(FolderNamed(w->TreeView1, "Archive"));
-        w->TreeView1->setCurrentItem(Folder(w.get(), "General"));
+        w->Tree()->setCurrentItem(FolderNamed(w->Tree(), "Archive"));
+        w->Tree()->setCurrentItem(Folder(w.get(), "General"));
         return w;
     }
 
     static QTreeWidgetItem* Folder(TfmChild* w, const QString& caption) {
-        for (QTreeWidgetItem* it = RootOf(w->TreeView1); it; it = NextInTree(it))
+        for (QTreeWidgetItem* it = RootOf(w->Tree()); it; it = NextInTree(it))
             if (NodeData(it).Caption == caption) return it;
         return nullptr;
     }
@@ -82,7 +82,7 @@ private:
 
     // Scrolls the grid to its end as far as the rows read go, as a mouse does.
     static void ScrollToBottom(TfmChild* w) {
-        QScrollBar* bar = w->DBGrid1->verticalScrollBar();
+        QScrollBar* bar = w->Grid()->verticalScrollBar();
         bar->setValue(bar->maximum());
         QCoreApplication::processEvents();
     }
@@ -121,20 +121,20 @@ private slots:
         QVERIFY(!cds->AllFetched());
         QCOMPARE(cds->RecordCount(), Packet);
         QCOMPARE(Column(cds, "INVOICENO").mid(0, 3), QStringList({No(60), No(59), No(58)}));
-        QCOMPARE(w->StatusPanels[0]->text(), QString("Record Count: %1").arg(Invoices));
+        QCOMPARE(w->StatusPanel(0)->text(), QString("Record Count: %1").arg(Invoices));
         QCOMPARE(CountOf(w.get(), "General"), QString::number(Invoices));
 
         ScrollToBottom(w.get());
         QVERIFY(cds->RecordCount() > Packet);
         QVERIFY(!cds->AllFetched());
 
-        w->DBGrid1->setFocus();
-        QTest::keyClick(w->DBGrid1, Qt::Key_End, Qt::ControlModifier);
+        w->Grid()->setFocus();
+        QTest::keyClick(w->Grid(), Qt::Key_End, Qt::ControlModifier);
         QVERIFY(cds->AllFetched());
         QCOMPARE(cds->RecordCount(), Invoices);
         QCOMPARE(cds->FieldByName("INVOICENO")->AsString(), No(1));  // the oldest, last
-        QCOMPARE(w->DBGrid1->model()->rowCount(), Invoices);
-        QCOMPARE(w->StatusPanels[0]->text(), QString("Record Count: %1").arg(Invoices));
+        QCOMPARE(w->Grid()->model()->rowCount(), Invoices);
+        QCOMPARE(w->StatusPanel(0)->text(), QString("Record Count: %1").arg(Invoices));
         QCOMPARE(CountOf(w.get(), "General"), QString::number(Invoices));
     }
 
@@ -166,10 +166,10 @@ private slots:
         const QDate first(TdmMain::Today().year(), TdmMain::Today().month(), 1);
         int thisMonth = 0;
         for (int i = 1; i <= Invoices; ++i) thisMonth += TdmMain::Today().addDays(i - 61) >= first;
-        again->FilterMonth->trigger();
+        again->Command("FilterMonth")->trigger();
         QVERIFY(again->Child_CDS->AllFetched());
         QCOMPARE(again->Child_CDS->RecordCount(), thisMonth);
-        QCOMPARE(again->StatusPanels[0]->text(), QString("Record Count: %1").arg(thisMonth));
+        QCOMPARE(again->StatusPanel(0)->text(), QString("Record Count: %1").arg(thisMonth));
     }
 
     // Marks stay on their rows as more are read; a new invoice is placed at
@@ -179,17 +179,17 @@ private slots:
         TScriptedMessages msgs;
         auto w = Partly();
         TClientDataSet* cds = w->Child_CDS;
-        CtrlClickRow(w->DBGrid1, cds, cds->KeyOfRow(1).toLongLong());
-        CtrlClickRow(w->DBGrid1, cds, cds->KeyOfRow(2).toLongLong());
+        CtrlClickRow(w->Grid(), cds, cds->KeyOfRow(1).toLongLong());
+        CtrlClickRow(w->Grid(), cds, cds->KeyOfRow(2).toLongLong());
         ScrollToBottom(w.get());
         QVERIFY(cds->RecordCount() > Packet);
-        std::vector<qint64> marked = w->DBGrid1->SelectedRows().Items();
+        std::vector<qint64> marked = w->Grid()->SelectedRows().Items();
         std::sort(marked.begin(), marked.end());
         QCOMPARE(marked, std::vector<qint64>({58, 59}));
 
-        Click(w.get(), w->Child_New);
+        Click(w.get(), w->Command("Child_New"));
         cds->FieldByName("AR_ACCT_ID")->SetValue(2);
-        Click(w.get(), w->Child_Save);
+        Click(w.get(), w->Command("Child_Save"));
         QCOMPARE(msgs.Take(), QStringList());
         const qint64 added = cds->FieldByName("ID")->AsLargeInt();
         QCOMPARE(cds->RecNo(), 0);  // dated today: the newest
@@ -197,11 +197,11 @@ private slots:
 
         cds->MoveTo(cds->RowOfKey(60));
         msgs.Answers = {true};
-        Click(w.get(), w->Child_Delete);
+        Click(w.get(), w->Command("Child_Delete"));
         QCOMPARE(F.Value("SELECT COUNT(*) FROM AR_TRAN WHERE ID=60"), QString("0"));
         QCOMPARE(CountOf(w.get(), "General"), QString::number(Invoices));
 
-        QTest::keyClick(w->DBGrid1, Qt::Key_End, Qt::ControlModifier);
+        QTest::keyClick(w->Grid(), Qt::Key_End, Qt::ControlModifier);
         QVERIFY(cds->AllFetched());
         QCOMPARE(cds->RecordCount(), Invoices);
         QStringList keys;
@@ -213,9 +213,9 @@ private slots:
         // Moved while partly read: the two marked rows, and the counts of both folders.
         auto moving = Partly();
         QVERIFY(!moving->Child_CDS->AllFetched());
-        CtrlClickRow(moving->DBGrid1, moving->Child_CDS,
+        CtrlClickRow(moving->Grid(), moving->Child_CDS,
                      moving->Child_CDS->KeyOfRow(0).toLongLong());
-        CtrlClickRow(moving->DBGrid1, moving->Child_CDS,
+        CtrlClickRow(moving->Grid(), moving->Child_CDS,
                      moving->Child_CDS->KeyOfRow(3).toLongLong());
         const std::vector<qint64> moved = {moving->Child_CDS->KeyOfRow(0).toLongLong(),
                                            moving->Child_CDS->KeyOfRow(3).toLongLong()};
@@ -230,9 +230,9 @@ private slots:
         // Select All Records reads the rest and marks every row.
         auto all = Partly();
         QVERIFY(!all->Child_CDS->AllFetched());
-        all->MenuItem_SelectAll->trigger();
+        all->Command("MenuItem_SelectAll")->trigger();
         QVERIFY(all->Child_CDS->AllFetched());
-        QCOMPARE(all->DBGrid1->SelectedRows().Count(), Invoices - 2);
+        QCOMPARE(all->Grid()->SelectedRows().Count(), Invoices - 2);
     }
 
     // Rows marked before a title click that reads the list again from the
@@ -240,9 +240,9 @@ private slots:
     void marksOutliveASortThatReadsAgain() {
         TScriptedMessages msgs;
         auto w = Partly();
-        CtrlClickRow(w->DBGrid1, w->Child_CDS, 59);
-        CtrlClickRow(w->DBGrid1, w->Child_CDS, 58);
-        std::vector<qint64> marked = w->DBGrid1->SelectedRows().Items();
+        CtrlClickRow(w->Grid(), w->Child_CDS, 59);
+        CtrlClickRow(w->Grid(), w->Child_CDS, 58);
+        std::vector<qint64> marked = w->Grid()->SelectedRows().Items();
         std::sort(marked.begin(), marked.end());
         QCOMPARE(marked, std::vector<qint64>({58, 59}));
         ClickTitle(w.get(), "INVOICENO");  // INV01 first: the marked rows are far down
@@ -260,8 +260,8 @@ private slots:
         auto w = Partly();
         TClientDataSet* cds = w->Child_CDS;
         ClickTitle(w.get(), "INVOICENO");
-        w->DBGrid1->setFocus();
-        QTest::keyClick(w->DBGrid1, Qt::Key_End, Qt::ControlModifier);
+        w->Grid()->setFocus();
+        QTest::keyClick(w->Grid(), Qt::Key_End, Qt::ControlModifier);
         QVERIFY(cds->AllFetched());
         const QStringList shown = Column(cds, "INVOICENO");
         cds->Resort();  // every row sorted at once
@@ -274,11 +274,11 @@ private slots:
         TScriptedMessages msgs;
         auto w = Partly();
         TClientDataSet* cds = w->Child_CDS;
-        Click(w.get(), w->Child_New);
+        Click(w.get(), w->Command("Child_New"));
         for (int i = 0; i < Invoices && !cds->AllFetched(); ++i) ScrollToBottom(w.get());
         QVERIFY(cds->AllFetched());
         cds->FieldByName("AR_ACCT_ID")->SetValue(2);
-        Click(w.get(), w->Child_Save);
+        Click(w.get(), w->Command("Child_Save"));
         QCOMPARE(msgs.Take(), QStringList());
         QCOMPARE(F.Value("SELECT COUNT(*) FROM AR_TRAN WHERE SYS_TREEVIEW_ID=10"),
                  QString::number(Invoices + 1));
@@ -299,9 +299,9 @@ private slots:
         // window thread's event loop, which has not run since.
         while (F.Dm().RunningInBackground()) QThread::yieldCurrentThread();
         QCOMPARE(Folder(w.get(), "General")->text(0), QString("General"));
-        Click(w.get(), w->Child_New);
+        Click(w.get(), w->Command("Child_New"));
         w->Child_CDS->FieldByName("AR_ACCT_ID")->SetValue(2);
-        Click(w.get(), w->Child_Save);
+        Click(w.get(), w->Command("Child_Save"));
         QCOMPARE(msgs.Take(), QStringList());
         const int stored = F.Value("SELECT COUNT(*) FROM AR_TRAN WHERE SYS_TREEVIEW_ID=10").toInt();
         QCOMPARE(stored, Invoices + 20001);
@@ -329,7 +329,7 @@ private slots:
         QCOMPARE(Folder(w.get(), "Archive")->text(0), QString("Archive (100)"));
         QTRY_VERIFY_WITH_TIMEOUT(w->Child_CDS->AllFetched(), 60000);  // read while idle
         QCOMPARE(w->Child_CDS->RecordCount(), Invoices + 19900);
-        QCOMPARE(w->StatusPanels[0]->text(), QString("Record Count: %1").arg(Invoices + 19900));
+        QCOMPARE(w->StatusPanel(0)->text(), QString("Record Count: %1").arg(Invoices + 19900));
     }
 };
 

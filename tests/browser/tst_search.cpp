@@ -62,12 +62,14 @@ private:
     }
 
     // The search panel, by its button on the navigation pane.
-    void OpenSearch(TfmChild* w) { QTest::mouseClick(w->btnLeftFind, Qt::LeftButton); }
+    void OpenSearch(TfmChild* w) {
+        QTest::mouseClick(w->Part<QToolButton>("btnLeftFind"), Qt::LeftButton);
+    }
 
     void Condition1(TfmChild* w, const QString& column, const QString& op, const QString& value) {
-        Choose(w->cbCon1, column);
-        Choose(w->cbSign1, op);
-        Retype(w->edVal1, value);
+        Choose(w->Part<QComboBox>("cbCon1"), column);
+        Choose(w->Part<QComboBox>("cbSign1"), op);
+        Retype(w->Part<QLineEdit>("edVal1"), value);
     }
 
 private slots:
@@ -94,37 +96,38 @@ private slots:
         TfmCust* w = Customers();
         OpenSearch(w);
         Condition1(w, "Name", "Contains", "50%");
-        QTest::mouseClick(w->btnFilterFind, Qt::LeftButton);
+        QTest::mouseClick(w->Part<QPushButton>("btnFilterFind"), Qt::LeftButton);
         QCOMPARE(Column(w->Child_CDS, "NAME"), QStringList{"O'Brien 50% Ltd"});
-        QCOMPARE(w->cbCon1->currentText(), QString("Name"));  // kept after the search
+        QCOMPARE(w->Part<QComboBox>("cbCon1")->currentText(),
+                 QString("Name"));  // kept after the search
         Condition1(w, "Name", "Contains", "O'Brien");
-        QTest::keyClick(w->edVal1, Qt::Key_Return);
+        QTest::keyClick(w->Part<QLineEdit>("edVal1"), Qt::Key_Return);
         QCOMPARE(Column(w->Child_CDS, "NAME"), QStringList{"O'Brien 50% Ltd"});
         Condition1(w, "Name", "Contains", "r_s");
-        QTest::mouseClick(w->btnFilterFind, Qt::LeftButton);
+        QTest::mouseClick(w->Part<QPushButton>("btnFilterFind"), Qt::LeftButton);
         QCOMPARE(Column(w->Child_CDS, "NAME"), QStringList{"Under_score"});
         QCOMPARE(msgs.Take(), QStringList());
 
         // Two conditions joined with "Or"; "Equals To" finds the whole text.
         Condition1(w, "Name", "Equals To", "Underwood");
-        Choose(w->cbAndOr, "Or Below Condition");
-        w->cbAndOr->activated(w->cbAndOr->currentIndex());
-        QCOMPARE(w->cbSign2->currentText(), QString("Less Than or Equals To"));
-        Choose(w->cbCon2, "Name");
-        Choose(w->cbSign2, "Contains");
-        Retype(w->edVal2, "Brien 5");
-        QTest::mouseClick(w->btnFilterFind, Qt::LeftButton);
+        Choose(w->Part<QComboBox>("cbAndOr"), "Or Below Condition");
+        w->Part<QComboBox>("cbAndOr")->activated(w->Part<QComboBox>("cbAndOr")->currentIndex());
+        QCOMPARE(w->Part<QComboBox>("cbSign2")->currentText(), QString("Less Than or Equals To"));
+        Choose(w->Part<QComboBox>("cbCon2"), "Name");
+        Choose(w->Part<QComboBox>("cbSign2"), "Contains");
+        Retype(w->Part<QLineEdit>("edVal2"), "Brien 5");
+        QTest::mouseClick(w->Part<QPushButton>("btnFilterFind"), Qt::LeftButton);
         QCOMPARE(Column(w->Child_CDS, "NAME"),
                  (QStringList{"O Brien 500 Ltd", "O'Brien 50% Ltd", "Underwood"}));
 
         Condition1(w, "Name", "Equals To", "Nobody");
-        Choose(w->cbAndOr, "Above Condition Only");
-        w->cbAndOr->activated(0);
-        QTest::mouseClick(w->btnFilterFind, Qt::LeftButton);
+        Choose(w->Part<QComboBox>("cbAndOr"), "Above Condition Only");
+        w->Part<QComboBox>("cbAndOr")->activated(0);
+        QTest::mouseClick(w->Part<QPushButton>("btnFilterFind"), Qt::LeftButton);
         QCOMPARE(msgs.Take(), QStringList{"No record found"});
 
-        Retype(w->edVal1, "");
-        QTest::mouseClick(w->btnFilterFind, Qt::LeftButton);
+        Retype(w->Part<QLineEdit>("edVal1"), "");
+        QTest::mouseClick(w->Part<QPushButton>("btnFilterFind"), Qt::LeftButton);
         QCOMPARE(msgs.Take(), QStringList{"Condition 1 cannot be empty"});
     }
 
@@ -145,14 +148,14 @@ private slots:
         TfmArTran* w = FMain->fmArTran;
         OpenSearch(w);
         Condition1(w, "Customer", "Contains", "ACM");
-        QTest::mouseClick(w->btnFilterFind, Qt::LeftButton);
+        QTest::mouseClick(w->Part<QPushButton>("btnFilterFind"), Qt::LeftButton);
         QCOMPARE(msgs.Take(), QStringList{"No record found"});  // case matters as stored
         Condition1(w, "Customer", "Equals To", "bolt");
-        QTest::mouseClick(w->btnFilterFind, Qt::LeftButton);
+        QTest::mouseClick(w->Part<QPushButton>("btnFilterFind"), Qt::LeftButton);
         QCOMPARE(Column(w->Child_CDS, "INVOICENO"), QStringList{"INV-2"});
         // A value the column cannot take says why.
         Condition1(w, "Date", "Equals To", "not a date");
-        QTest::mouseClick(w->btnFilterFind, Qt::LeftButton);
+        QTest::mouseClick(w->Part<QPushButton>("btnFilterFind"), Qt::LeftButton);
         const QStringList shown = msgs.Take();
         QCOMPARE(shown.size(), 1);
         QVERIFY2(shown[0].contains("Error happend due to mismatched data type provided: "),
@@ -166,40 +169,40 @@ private slots:
         Customer(1, "acme", "Acme Ltd", QDate(2026, 12, 1));
         TfmCust* w = Customers();
         OpenSearch(w);
-        QVERIFY(!w->btnFilterDel->isEnabled());
+        QVERIFY(!w->Part<QPushButton>("btnFilterDel")->isEnabled());
         Condition1(w, "Name", "Contains", "Acme");
         const QString longName = "Customers named like Acme, saved";  // 32 characters
         msgs.InputValues << longName;
-        QTest::mouseClick(w->btnFilterNew, Qt::LeftButton);
+        QTest::mouseClick(w->Part<QPushButton>("btnFilterNew"), Qt::LeftButton);
         QCOMPARE(msgs.Take(), QStringList{"Please enter filter name: Please enter filter name"});
-        QCOMPARE(w->lbFilter->count(), 1);
-        QCOMPARE(w->lbFilter->item(0)->text(), longName.left(30));
+        QCOMPARE(w->Part<QListWidget>("lbFilter")->count(), 1);
+        QCOMPARE(w->Part<QListWidget>("lbFilter")->item(0)->text(), longName.left(30));
         QCOMPARE(FDm->SelectValue("SELECT FIELD1 || '|' || SIGN1 || '|' || VALUE1_VARCHAR || '|' "
                                   "|| ANDOR FROM SYS_FILTER WHERE TABLENAME='AR_ACCT'")
                      .toString(),
                  QString("NAME|LIKE|Acme|IGNORE"));
         msgs.InputValues << longName;
-        QTest::mouseClick(w->btnFilterNew, Qt::LeftButton);
+        QTest::mouseClick(w->Part<QPushButton>("btnFilterNew"), Qt::LeftButton);
         QCOMPARE(msgs.Take(), (QStringList{"Please enter filter name: Please enter filter name",
                                            QString::fromUtf8("该邮件过滤器名字已经存在")}));
 
         // Recalled: the conditions come back; a double click searches.
         Condition1(w, "Short Name", "Equals To", "zzz");
-        QListWidget* list = w->lbFilter;
+        QListWidget* list = w->Part<QListWidget>("lbFilter");
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                           list->visualItemRect(list->item(0)).center());
-        QCOMPARE(w->cbCon1->currentText(), QString("Name"));
-        QCOMPARE(w->cbSign1->currentText(), QString("Contains"));
-        QCOMPARE(w->edVal1->text(), QString("Acme"));
+        QCOMPARE(w->Part<QComboBox>("cbCon1")->currentText(), QString("Name"));
+        QCOMPARE(w->Part<QComboBox>("cbSign1")->currentText(), QString("Contains"));
+        QCOMPARE(w->Part<QLineEdit>("edVal1")->text(), QString("Acme"));
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {},
                            list->visualItemRect(list->item(0)).center());
         QCOMPARE(Column(w->Child_CDS, "NAME"), QStringList{"Acme Ltd"});
 
         msgs.Answers << true;
-        QTest::mouseClick(w->btnFilterDel, Qt::LeftButton);
+        QTest::mouseClick(w->Part<QPushButton>("btnFilterDel"), Qt::LeftButton);
         QCOMPARE(msgs.Take(), QStringList{"Are you sure to delete:" + longName.left(30)});
-        QCOMPARE(w->lbFilter->count(), 0);
-        QVERIFY(!w->btnFilterDel->isEnabled());
+        QCOMPARE(w->Part<QListWidget>("lbFilter")->count(), 0);
+        QVERIFY(!w->Part<QPushButton>("btnFilterDel")->isEnabled());
         QCOMPARE(FDm->SelectValue("SELECT COUNT(*) FROM SYS_FILTER").toInt(), 0);
     }
 
@@ -232,23 +235,23 @@ private slots:
         Condition1(w, "Name", "Contains", "Acme");
         const QString prompt = "Please enter filter name: Please enter filter name";
         msgs.InputValues << first;
-        QTest::mouseClick(w->btnFilterNew, Qt::LeftButton);
+        QTest::mouseClick(w->Part<QPushButton>("btnFilterNew"), Qt::LeftButton);
         QCOMPARE(msgs.Take(), QStringList{prompt});
         if (!second.isEmpty()) {
             msgs.InputValues << second;
-            QTest::mouseClick(w->btnFilterNew, Qt::LeftButton);
+            QTest::mouseClick(w->Part<QPushButton>("btnFilterNew"), Qt::LeftButton);
             QCOMPARE(msgs.Take(),
                      (QStringList{prompt, QString::fromUtf8("该邮件过滤器名字已经存在")}));
         }
-        QCOMPARE(w->lbFilter->count(), 1);
-        QCOMPARE(w->lbFilter->item(0)->text(), saved);
+        QCOMPARE(w->Part<QListWidget>("lbFilter")->count(), 1);
+        QCOMPARE(w->Part<QListWidget>("lbFilter")->item(0)->text(), saved);
         QCOMPARE(FDm->SelectValue("SELECT COUNT(*) FROM SYS_FILTER").toInt(), 1);
         QCOMPARE(FDm->SelectValue("SELECT NAME || '|' FROM SYS_FILTER").toString(), saved + "|");
 
         msgs.Answers << true;
-        QTest::mouseClick(w->btnFilterDel, Qt::LeftButton);
+        QTest::mouseClick(w->Part<QPushButton>("btnFilterDel"), Qt::LeftButton);
         QCOMPARE(msgs.Take(), QStringList{"Are you sure to delete:" + saved});
-        QCOMPARE(w->lbFilter->count(), 0);
+        QCOMPARE(w->Part<QListWidget>("lbFilter")->count(), 0);
         QCOMPARE(FDm->SelectValue("SELECT COUNT(*) FROM SYS_FILTER").toInt(), 0);
     }
 
@@ -264,19 +267,20 @@ private slots:
         Customer(4, "d", "First", QDate(2026, 11, 1));
         Customer(5, "e", "October", QDate(2026, 10, 31));
         TfmCust* w = Customers();
-        QTRY_VERIFY(w->btnFilter->isVisible());  // once the tool bar has laid itself out
+        QTRY_VERIFY(w->Part<QToolButton>("btnFilter")
+                        ->isVisible());  // once the tool bar has laid itself out
         auto filter = [&](const QString& item) {
-            ChooseInNextMenu(w->PopupFilter, {item});
-            QTest::mouseClick(w->btnFilter, Qt::LeftButton);
+            ChooseInNextMenu(w->Part<QMenu>("PopupFilter"), {item});
+            QTest::mouseClick(w->Part<QToolButton>("btnFilter"), Qt::LeftButton);
             return Column(w->Child_CDS, "NAME");
         };
         QCOMPARE(filter("Today's New Customers"), QStringList{"Sunday"});
-        QCOMPARE(w->StatusPanels[2]->text(), QString("Filtered By: Today's New Customers"));
+        QCOMPARE(w->StatusPanel(2)->text(), QString("Filtered By: Today's New Customers"));
         QCOMPARE(filter("This Week's New Customers"), (QStringList{"Monday", "Sunday"}));
         QCOMPARE(filter("This Month's New Customers"),
                  (QStringList{"First", "Last Sunday", "Monday", "Sunday"}));
         QCOMPARE(filter("None").size(), 5);
-        QCOMPARE(w->StatusPanels[2]->text(), QString("Filtered By: "));
+        QCOMPARE(w->StatusPanel(2)->text(), QString("Filtered By: "));
         // On a Monday, only that day on.
         TdmMain::SetToday(QDate(2026, 11, 23));
         QCOMPARE(filter("This Week's New Customers"), (QStringList{"Monday", "Sunday"}));

@@ -79,14 +79,14 @@ public:
     TLinesBrowser() {
         setObjectName("fmLinesTest");
         SetChildMode(3);
-        FTableName = "AR_TRAN";
-        FNameField = "INVOICENO";
-        FTVShow = true;
-        FSubTableName = "AR_TRANITEM";
-        FSubNameField = "ITEMDESC";
-        FSubLinkField = "AR_TRAN_ID";
-        FSubLineField = "LINE";
-        FSubDbGrid = DBGridItem;
+        Config.TableName = "AR_TRAN";
+        Config.NameField = "INVOICENO";
+        Config.TVShow = true;
+        Config.SubTableName = "AR_TRANITEM";
+        Config.SubNameField = "ITEMDESC";
+        Config.SubLinkField = "AR_TRAN_ID";
+        Config.SubLineField = "LINE";
+        Config.SubDbGrid = DBGridItem;
         Child_CDS->CommandText = "SELECT * FROM AR_TRAN";
     }
 };
@@ -118,23 +118,23 @@ private slots:
             "UPDATE SYS_OBJECT SET REQUIRED=2 WHERE OBJECT='AR_ACCT' AND FIELD='PHONENO'");
         auto w = OpenBrowser<TfmCust>();
         QVERIFY(w->pnTax->Required() && w->pnDiscRate->Required() && w->pnGroup->Required());
-        w->Child_New->trigger();
-        QCOMPARE(w->pg->currentIndex(), 0);
-        w->Child_Save->trigger();
+        w->Command("Child_New")->trigger();
+        QCOMPARE(w->Pages()->currentIndex(), 0);
+        w->Command("Child_Save")->trigger();
         QCOMPARE(msgs.Take(), QStringList{"[Discount %] Field cannot be empty"});
-        QCOMPARE(w->pg->currentWidget(), w->pgTs1);
+        QCOMPARE(w->Pages()->currentWidget(), w->Part<QWidget>("pgTs1"));
         // Letters are refused, and the typing stays for a correction.
         QTest::keyClicks(w->pnDiscRate->Edit(), "5x.5");
         QCOMPARE(w->pnDiscRate->Edit()->text(), QString("5x.5"));
-        w->Child_Save->trigger();
+        w->Command("Child_Save")->trigger();
         QCOMPARE(msgs.Take(), QStringList{"[Tax Code] Field cannot be empty"});
         w->Child_CDS->FieldByName("SYS_TAX_ID")->SetValue(1);
         QCOMPARE(w->pnTax->BtnEdit()->text(), QString("GST 10%"));
-        w->Child_Save->trigger();
+        w->Command("Child_Save")->trigger();
         QCOMPARE(msgs.Take(), QStringList{"[Discount %] \"5x.5\" is not a number."});
         QCOMPARE(Count("SELECT COUNT(*) FROM AR_ACCT"), 0);
         Retype(w->pnDiscRate->Edit(), "5.5");
-        w->Child_Save->trigger();
+        w->Command("Child_Save")->trigger();
         QVERIFY(msgs.Shown.isEmpty());
         QCOMPARE(F.Dm().SelectValue("SELECT DISCTRATE FROM AR_ACCT").toDouble(), 5.5);
     }
@@ -154,11 +154,11 @@ private slots:
         QVERIFY(!pn("URL")->ReadOnly());
         QVERIFY(pn("EMAIL")->ReadOnly());
         QVERIFY(pn("EMAIL")->Edit()->isReadOnly());
-        w->Child_New->trigger();
+        w->Command("Child_New")->trigger();
         QVERIFY(pn("ZIPCODE")->isVisible());
         QVERIFY(pn("URL")->isEnabled());
         QTest::keyClicks(w->pnNickName->Edit(), "N");
-        w->Child_Save->trigger();
+        w->Command("Child_Save")->trigger();
         QVERIFY(!pn("ZIPCODE")->isVisible());
         QVERIFY(!pn("URL")->isEnabled());
         QVERIFY(msgs.Shown.isEmpty());
@@ -206,7 +206,7 @@ private slots:
         QComboBox* cb = w->pnGroup->ComboBox();
         QCOMPARE(cb->itemText(cb->count() - 1), QString("New>>>"));
         QCOMPARE(cb->itemText(0), QString("Retail"));
-        w->Child_New->trigger();
+        w->Command("Child_New")->trigger();
         // "New>>>" cancelled: field and box stay empty.
         msgs.Answers = {false};
         cb->setCurrentIndex(cb->count() - 1);
@@ -234,7 +234,7 @@ private slots:
         F.Dm().ExecSQL("DELETE FROM SYS_DICT WHERE FIELD='GRADE'");
         w->pnGrade->AddDictValue("Z");
         QCOMPARE(Count("SELECT COUNT(*) FROM SYS_DICTVAL"), before + 1);
-        w->Child_Cancel->trigger();
+        w->Command("Child_Cancel")->trigger();
     }
 
     void dateAndImageControls() {
@@ -287,7 +287,7 @@ private slots:
                                    "VALUES (%1, 'C%1', 2, 0)")
                                .arg(i));
         auto w = OpenBrowser<TfmCust>();
-        TDbGrid* g = w->DBGrid1;
+        TDbGrid* g = w->Grid();
         QCOMPARE(w->Child_CDS->RecordCount(), 4);
         const int col = g->LogicalOfField("NICKNAME");
         QSignalSpy spy(g, &QAbstractItemView::doubleClicked);
@@ -322,7 +322,7 @@ private slots:
             "UPDATE SYS_OBJECT SET FORMATSTR='00-00', VISIBLE=1 WHERE OBJECT='AR_ACCT' AND "
             "FIELD='DISCTRATE'");
         auto w = OpenBrowser<TfmCust>();
-        TDbGrid* g = w->DBGrid1;
+        TDbGrid* g = w->Grid();
         const int col = g->LogicalOfField("DISCTRATE");
         QVERIFY(col >= 0);
         QCOMPARE(g->model()->data(g->model()->index(0, col)).toString(), QString("12-34"));
@@ -332,7 +332,7 @@ private slots:
     void pickerDoubleClick() {
         TScriptedMessages msgs;
         auto w = OpenBrowser<TfmCust>();
-        w->Child_New->trigger();
+        w->Command("Child_New")->trigger();
         QString chosen;
         OnPicker([&chosen](TfmPnFKey* p) {
             const int col = p->DBGrid1->LogicalOfField("NAME");
@@ -351,7 +351,7 @@ private slots:
                      .toString(),
                  chosen);
         QVERIFY(msgs.Shown.isEmpty());
-        w->Child_Cancel->trigger();
+        w->Command("Child_Cancel")->trigger();
     }
 
     // A choice the record set refuses is told, the group shows the stored
@@ -563,12 +563,12 @@ private slots:
         QVERIFY(!w->pnGroup->ComboBox()->isEnabled());
         QVERIFY(!w->pnNickName->ReadOnly());  // the metadata's flag is untouched
         QCOMPARE(w->Child_CDS->State(), TDataSetState::Browse);
-        w->Child_New->trigger();
+        w->Command("Child_New")->trigger();
         QVERIFY(!w->pnNickName->Edit()->isReadOnly());
         QVERIFY(w->pnTax->BtnEdit()->isEnabled());
         QTest::keyClicks(w->pnNickName->Edit(), "Acme");
         QTest::keyClicks(w->pnAddress->Memo(), "Street");
-        w->Child_Save->trigger();
+        w->Command("Child_Save")->trigger();
         QCOMPARE(msgs.Take(), QStringList());
         QCOMPARE(F.Dm().SelectValue("SELECT NICKNAME || '/' || ADDRESS FROM AR_ACCT").toString(),
                  QString("Acme/Street"));
@@ -594,7 +594,7 @@ private slots:
                  F.Dm().SelectValue("SELECT NAME FROM SYS_TAX WHERE ID=2").toString());
         w->Child_CDS->FieldByName("SYS_TAX_ID")->SetValue(1);
         QCOMPARE(w->pnTax->BtnEdit()->text(), QString("Renamed"));
-        w->Child_Cancel->trigger();
+        w->Command("Child_Cancel")->trigger();
         QVERIFY(msgs.Shown.isEmpty());
     }
 
@@ -623,7 +623,7 @@ private slots:
             "UPDATE SYS_OBJECT SET LOOKUPWIDTH=640, TITLE='Rate' WHERE OBJECT='SYS_TAX' AND "
             "FIELD='RATE'");
         auto w = OpenBrowser<TfmCust>();
-        w->Child_New->trigger();
+        w->Command("Child_New")->trigger();
         w->Child_CDS->FieldByName("SYS_TAX_ID")->SetValue(2);
         // A known key: the whole list, that row current, an empty search box.
         OnPicker([](TfmPnFKey* p) {
@@ -674,7 +674,7 @@ private slots:
                     "SELECT LOOKUPWIDTH FROM SYS_OBJECT WHERE OBJECT='SYS_TAX' AND FIELD='NAME'")
                 .toInt(),
             222);
-        w->Child_Cancel->trigger();
+        w->Command("Child_Cancel")->trigger();
     }
 
     // A quick typist's keys reach the picker's search box in order, also those
@@ -687,7 +687,7 @@ private slots:
         F.Dm().ExecSQL("INSERT INTO AR_ACCT (ID, NICKNAME) VALUES (43, 'Hrvat Trade')");
         F.Dm().ExecSQL("INSERT INTO AR_ACCT (ID, NICKNAME) VALUES (44, 'Harbour Foods')");
         auto w = OpenBrowser<TfmArTran>();
-        w->Child_New->trigger();
+        w->Command("Child_New")->trigger();
         QLineEdit* field = w->pnCust->BtnEdit();
         field->setFocus();
         // The keys after the first are already waiting for the field when the
@@ -711,7 +711,7 @@ private slots:
         QCoreApplication::processEvents();
         QCOMPARE(w->Child_CDS->FieldByName("AR_ACCT_ID")->AsInteger(), 44);
         QCOMPARE(field->text(), QString("Harbour Foods"));
-        w->Child_Save->trigger();
+        w->Command("Child_Save")->trigger();
         QCOMPARE(F.Value("SELECT COUNT(*) FROM AR_TRAN WHERE AR_ACCT_ID=44"), QString("1"));
         QCOMPARE(msgs.Take(), QStringList());
     }
@@ -721,7 +721,7 @@ private slots:
         F.Dm().ExecSQL(
             QString::fromUtf8("INSERT INTO SYS_TAX (ID, NAME, RATE) VALUES (20, '增值税', 13)"));
         auto w = OpenBrowser<TfmCust>();
-        w->Child_New->trigger();
+        w->Command("Child_New")->trigger();
         OnPicker([](TfmPnFKey* p) {
             QCOMPARE(Column(p->CDS, "NAME"), QStringList{QString::fromUtf8("增值税")});
             QVERIFY(p->DBGrid1->horizontalHeader()->isSectionHidden(3));  // the pinyin columns
@@ -729,7 +729,7 @@ private slots:
         });
         QTest::keyClicks(w->pnTax->BtnEdit(), "z");  // ZZS
         QCOMPARE(w->Child_CDS->FieldByName("SYS_TAX_ID")->AsInteger(), 20);
-        w->Child_Cancel->trigger();
+        w->Command("Child_Cancel")->trigger();
     }
 
     // The picker's initials are the database's PY function, character for character.
@@ -835,31 +835,36 @@ private slots:
         auto w = OpenBrowser<TLinesBrowser>();
         QCOMPARE(w->Sub_CDS->RecordCount(), 3);
         QCOMPARE(TfmChild::GetNewLine(w->Sub_CDS, "LINE"), 8);
-        QVERIFY(w->ItemBtnNew->isEnabled() && w->ItemBtnDel->isEnabled() &&
-                !w->ItemBtnSave->isEnabled());
-        w->ItemBtnNew->click();
+        QVERIFY(w->Part<QToolButton>("ItemBtnNew")->isEnabled() &&
+                w->Part<QToolButton>("ItemBtnDel")->isEnabled() &&
+                !w->Part<QToolButton>("ItemBtnSave")->isEnabled());
+        w->Part<QToolButton>("ItemBtnNew")->click();
         QCOMPARE(w->Sub_CDS->FieldByName("LINE")->AsInteger(), 8);
-        QVERIFY(w->ItemBtnSave->isEnabled() && !w->ItemBtnNew->isEnabled());
-        QVERIFY(!w->DBGrid1->isEnabled() && !w->ToolBar2->isEnabled());
-        QCOMPARE(w->lbChildName->text(), w->windowTitle() + " - Sub table in editing mode ...");
+        QVERIFY(w->Part<QToolButton>("ItemBtnSave")->isEnabled() &&
+                !w->Part<QToolButton>("ItemBtnNew")->isEnabled());
+        QVERIFY(!w->Grid()->isEnabled() && !w->Part<QToolBar>("ToolBar2")->isEnabled());
+        QCOMPARE(w->Part<QLabel>("lbChildName")->text(),
+                 w->windowTitle() + " - Sub table in editing mode ...");
         w->Sub_CDS->FieldByName("ITEMDESC")->SetValue("h");
-        w->ItemBtnSave->click();
+        w->Part<QToolButton>("ItemBtnSave")->click();
         QVERIFY(msgs.Shown.isEmpty());
         QCOMPARE(Count("SELECT COUNT(*) FROM AR_TRANITEM WHERE AR_TRAN_ID=1 AND LINE=8"), 1);
-        QVERIFY(w->DBGrid1->isEnabled());
-        QCOMPARE(w->lbChildName->text(), w->windowTitle());
+        QVERIFY(w->Grid()->isEnabled());
+        QCOMPARE(w->Part<QLabel>("lbChildName")->text(), w->windowTitle());
         // Delete asks with the line's name.
         w->Sub_CDS->Last();
         msgs.Answers = {true};
-        w->ItemBtnDel->click();
+        w->Part<QToolButton>("ItemBtnDel")->click();
         QCOMPARE(msgs.Take(), QStringList{"Are you sure to delete: h"});
         QCOMPARE(w->Sub_CDS->RecordCount(), 3);
         // While the master row is being inserted, no lines.
-        w->Child_New->trigger();
-        QVERIFY(!w->ItemBtnNew->isEnabled() && !w->ItemBtnDel->isEnabled() &&
-                !w->ItemBtnPrior->isEnabled() && !w->ItemBtnNext->isEnabled());
-        w->Child_Cancel->trigger();
-        QVERIFY(w->ItemBtnNew->isEnabled());
+        w->Command("Child_New")->trigger();
+        QVERIFY(!w->Part<QToolButton>("ItemBtnNew")->isEnabled() &&
+                !w->Part<QToolButton>("ItemBtnDel")->isEnabled() &&
+                !w->Part<QToolButton>("ItemBtnPrior")->isEnabled() &&
+                !w->Part<QToolButton>("ItemBtnNext")->isEnabled());
+        w->Command("Child_Cancel")->trigger();
+        QVERIFY(w->Part<QToolButton>("ItemBtnNew")->isEnabled());
         // Lines all null: the next is 1.
         F.Dm().ExecSQL("UPDATE AR_TRANITEM SET LINE=NULL");
         w->Sub_CDS->Refresh();
@@ -867,10 +872,10 @@ private slots:
         // A new line with no master row.
         F.Dm().ExecSQL("DELETE FROM AR_TRANITEM");
         F.Dm().ExecSQL("DELETE FROM AR_TRAN");
-        w->MenuItem_TVRefresh->trigger();
+        w->Command("MenuItem_TVRefresh")->trigger();
         w->SubBtnNewClick();
         QCOMPARE(w->Sub_CDS->State(), TDataSetState::Browse);
-        QVERIFY(!w->ItemBtnNew->isEnabled());
+        QVERIFY(!w->Part<QToolButton>("ItemBtnNew")->isEnabled());
     }
 
     void customerDefaults() {
@@ -897,7 +902,7 @@ private slots:
         QVERIFY(w->Child_CDS->Locate("ID", 1));
         QCOMPARE(w->rgPriceNo->ItemIndex(), 2);
         w->rgPriceNo->SetItemIndex(1);
-        w->Child_Save->trigger();
+        w->Command("Child_Save")->trigger();
         QCOMPARE(Count("SELECT PRICENO FROM AR_ACCT WHERE ID=1"), 1);
     }
 
@@ -951,16 +956,16 @@ private slots:
         TScriptedMessages msgs;
         auto banks = OpenBrowser<TfmCBAcct>();
         // A tree with tag 1 never lists its root.
-        banks->TreeView1->setCurrentItem(RootOf(banks->TreeView1));
-        QCOMPARE(NodeData(banks->TreeView1->currentItem()).Caption, QString("Bank Accounts"));
-        banks->Child_New->trigger();
+        banks->Tree()->setCurrentItem(RootOf(banks->Tree()));
+        QCOMPARE(NodeData(banks->Tree()->currentItem()).Caption, QString("Bank Accounts"));
+        banks->Command("Child_New")->trigger();
         QTest::keyClicks(banks->pnName->Edit(), "Cheque Account");
-        banks->Child_Save->trigger();
+        banks->Command("Child_Save")->trigger();
         QCOMPARE(Count("SELECT COUNT(*) FROM CB_ACCT WHERE NAME='Cheque Account'"), 1);
 
         // Choosing a transaction type copies its factor.
         auto pay = OpenBrowser<TfmCBTran>();
-        pay->Child_New->trigger();
+        pay->Command("Child_New")->trigger();
         OnPicker([](TfmPnFKey* p) {
             QCOMPARE(Column(p->CDS, "NAME"),
                      (QStringList{"Money In", "Money Out", "Bank Charges"}));
@@ -970,24 +975,24 @@ private slots:
         pay->pnType->SearchClick();
         QCOMPARE(pay->Child_CDS->FieldByName("CB_TRANTYPE_FACTOR")->AsInteger(), -1);
         QCOMPARE(pay->pnType->BtnEdit()->text(), QString("Money Out"));
-        pay->Child_Cancel->trigger();
+        pay->Command("Child_Cancel")->trigger();
 
         // A purchase: its number, its type's factor, and a line.
         auto buy = OpenBrowser<TfmICBatch>();
-        buy->Child_New->trigger();
+        buy->Command("Child_New")->trigger();
         const QString today = QDate::currentDate().toString("yyyyMMdd");
         QCOMPARE(buy->Child_CDS->FieldByName("BATCHNO")->AsString(), "PO" + today + "0001");
         buy->pnType->ReturnSelection({2, "Stock Adjustment", -1});
         QCOMPARE(buy->Child_CDS->FieldByName("IC_BATCHTYPE_FACTOR")->AsInteger(), -1);
-        buy->Child_Save->trigger();
+        buy->Command("Child_Save")->trigger();
         QCOMPARE(msgs.Take().join("|"), QString());
         F.Dm().ExecSQL("INSERT INTO IC_ITEM (ID, ITEMNO, NAME) VALUES (1, 'P1', 'Widget')");
-        buy->ItemBtnNew->click();
+        buy->Part<QToolButton>("ItemBtnNew")->click();
         QCOMPARE(buy->pnLine->Text(), QString("1"));
         buy->pnItem->ReturnSelection({1, "Widget", "P1"});
         QTest::keyClicks(static_cast<QLineEdit*>(buy->findChild<TPnDbEdit*>("pnQTY")->Editor()),
                          "12.5");
-        buy->ItemBtnSave->click();
+        buy->Part<QToolButton>("ItemBtnSave")->click();
         QCOMPARE(msgs.Take().join("|"), QString());
         QCOMPARE(F.Dm()
                      .SelectValue(
@@ -1009,16 +1014,16 @@ private slots:
         w.show();
         w.ShowTasksOf(0);
         QCOMPARE(w.Child_CDS->RecordCount(), 0);
-        w.Child_New->trigger();
+        w.Command("Child_New")->trigger();
         QTest::keyClicks(w.pnSubject->Edit(), "Call the bank");
-        w.Child_Save->trigger();
+        w.Command("Child_Save")->trigger();
         QCOMPARE(msgs.Take().join("|"), QString());
         QCOMPARE(Count("SELECT SYS_USER_ID FROM SYS_USER_TODO WHERE SUBJECT='Call the bank'"), 0);
         QCOMPARE(w.Child_CDS->FieldByName("CREATEDATE")->AsDate(), QDate::currentDate());
         w.ShowTasksOf(5);
         QCOMPARE(Column(w.Child_CDS, "SUBJECT"), QStringList{"Ann's task"});
         // The subject runs to 20 pixels short of the panel's edge.
-        QCOMPARE(w.pnSubject->x() + w.pnSubject->width(), w.gb0->width() - 20);
+        QCOMPARE(w.pnSubject->x() + w.pnSubject->width(), w.Part<QGroupBox>("gb0")->width() - 20);
     }
 };
 

@@ -29,18 +29,18 @@ private:
     // An invoice saved through the window, for customer cust (0: none).
     std::unique_ptr<TfmArTran> NewInvoice(int cust) {
         auto w = OpenBrowser<TfmArTran>();
-        w->Child_New->trigger();
+        w->Command("Child_New")->trigger();
         if (cust) w->Child_CDS->FieldByName("AR_ACCT_ID")->SetValue(cust);
-        w->Child_Save->trigger();
+        w->Command("Child_Save")->trigger();
         return w;
     }
 
     void AddLine(TfmArTran* w, int qty, const QString& price, double disc) {
-        w->ItemBtnNew->click();
+        w->Part<QToolButton>("ItemBtnNew")->click();
         w->Sub_CDS->FieldByName("QTY")->SetValue(qty);
         w->Sub_CDS->FieldByName("PRICE")->SetValue(price);
         w->Sub_CDS->FieldByName("DISCTRATE")->SetValue(disc);
-        w->ItemBtnSave->click();
+        w->Part<QToolButton>("ItemBtnSave")->click();
     }
 
 private slots:
@@ -80,21 +80,21 @@ private slots:
     void newInvoiceDefaultsAndCustomerTax() {
         TScriptedMessages msgs;
         auto w = OpenBrowser<TfmArTran>();
-        w->Child_New->trigger();
+        w->Command("Child_New")->trigger();
         TClientDataSet* ds = w->Child_CDS;
         QCOMPARE(ds->FieldByName("INVOICENO")->AsString(), QString("INV00001"));
         QCOMPARE(ds->FieldByName("AR_TRANTYPE_ID")->AsInteger(), 1);
         QCOMPARE(ds->FieldByName("AR_TRANTYPE_FACTOR")->AsInteger(), 0);
         QCOMPARE(ds->FieldByName("SYS_USER_ID")->AsInteger(), 0);
         QCOMPARE(ds->FieldByName("SYS_TREEVIEW_ID")->AsInteger(),
-                 NodeData(w->TreeView1->currentItem()).ID);
+                 NodeData(w->Tree()->currentItem()).ID);
         ds->FieldByName("AR_ACCT_ID")->SetValue(1);
         QCOMPARE(ds->FieldByName("SYS_TAX_ID")->AsInteger(), 7);
         QCOMPARE(w->pnCust->BtnEdit()->text(), QString("Acme"));
         ds->FieldByName("AR_ACCT_ID")->SetValue(2);
         QCOMPARE(ds->FieldByName("SYS_TAX_ID")->AsInteger(), 0);
         QCOMPARE(ds->FieldByName("AMTTAX")->AsMoney(), TMoney());
-        w->Child_Save->trigger();
+        w->Command("Child_Save")->trigger();
         QCOMPARE(msgs.Take().join("|"), QString());
     }
 
@@ -113,12 +113,12 @@ private slots:
         QCOMPARE(w->Child_CDS->FieldByName("AMTTAX")->AsMoney().ToString(), QString("1.8900"));
         QCOMPARE(w->Child_CDS->FieldByName("AMTTOTAL")->AsMoney().ToString(), QString("28.8630"));
         // A line being added does not count yet.
-        w->ItemBtnNew->click();
+        w->Part<QToolButton>("ItemBtnNew")->click();
         w->Sub_CDS->FieldByName("QTY")->SetValue(2);
         w->Sub_CDS->FieldByName("PRICE")->SetValue("10");
         QCOMPARE(w->Sub_CDS->FieldByName("AMOUNT")->AsMoney().ToString(), QString("20.0000"));
         QCOMPARE(w->Child_CDS->FieldByName("AMTGOODS")->AsMoney().ToString(), QString("26.9730"));
-        w->ItemBtnSave->click();
+        w->Part<QToolButton>("ItemBtnSave")->click();
         QCOMPARE(w->Child_CDS->FieldByName("AMTGOODS")->AsMoney().ToString(), QString("46.9730"));
         QCOMPARE(
             F.Value(
@@ -127,7 +127,7 @@ private slots:
         // Deleting a line updates them too.
         w->Sub_CDS->First();
         msgs.Answers = {true};
-        w->ItemBtnDel->click();
+        w->Part<QToolButton>("ItemBtnDel")->click();
         QCOMPARE(w->Child_CDS->FieldByName("AMTGOODS")->AsMoney().ToString(), QString("20.0000"));
         QCOMPARE(w->Child_CDS->FieldByName("AMTTOTAL")->AsMoney().ToString(), QString("21.4000"));
         QCOMPARE(msgs.Take(), QStringList{"Are you sure to delete: "});
@@ -140,8 +140,8 @@ private slots:
         auto w = NewInvoice(1);
         w->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(w.get()));
-        w->pg->setCurrentWidget(w->pgTsItems);
-        w->ItemBtnNew->click();
+        w->Pages()->setCurrentWidget(w->Part<QWidget>("pgTsItems"));
+        w->Part<QToolButton>("ItemBtnNew")->click();
         QCOMPARE(w->Sub_CDS->FieldByName("DISCTRATE")->AsFloat(), 0.0);
         QCOMPARE(w->Sub_CDS->FieldByName("QTY")->AsInteger(), 1);
         w->pnItem->BtnEdit()->setFocus();
@@ -154,7 +154,7 @@ private slots:
         QCOMPARE(w->pnItem->LookupSQL, TfmArTran::DefaultItemLookupSQL());
         QCOMPARE(w->Sub_CDS->FieldByName("DISCTRATE")->AsFloat(), 5.0);
         QCOMPARE(w->Sub_CDS->FieldByName("AMOUNT")->AsMoney().ToString(), QString("8.5500"));
-        w->ItemBtnSave->click();
+        w->Part<QToolButton>("ItemBtnSave")->click();
         QCOMPARE(msgs.Take().join("|"), QString());
         // Without a customer: level 0, and the discount stays as typed.
         F.Dm().ExecSQL(
@@ -163,8 +163,8 @@ private slots:
         QCOMPARE(v->Child_CDS->State(), TDataSetState::Browse);
         v->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(v.get()));
-        v->pg->setCurrentWidget(v->pgTsItems);
-        v->ItemBtnNew->click();
+        v->Pages()->setCurrentWidget(v->Part<QWidget>("pgTsItems"));
+        v->Part<QToolButton>("ItemBtnNew")->click();
         v->pnItem->BtnEdit()->setFocus();
         QCOMPARE(v->pnItem->LookupSQL, TfmArTran::DefaultItemLookupSQL());
         v->Sub_CDS->FieldByName("DISCTRATE")->SetValue(12);

@@ -58,13 +58,13 @@ private:
     // An invoice saved through the window, its line tab shown and a new line started.
     std::unique_ptr<TfmArTran> NewLine(int cust) {
         auto w = OpenBrowser<TfmArTran>();
-        w->Child_New->trigger();
+        w->Command("Child_New")->trigger();
         w->Child_CDS->FieldByName("AR_ACCT_ID")->SetValue(cust);
-        w->Child_Save->trigger();
+        w->Command("Child_Save")->trigger();
         w->activateWindow();
         if (!QTest::qWaitForWindowActive(w.get())) qWarning("window not active");
-        w->pg->setCurrentWidget(w->pgTsItems);
-        QTest::mouseClick(w->ItemBtnNew, Qt::LeftButton);
+        w->Pages()->setCurrentWidget(w->Part<QWidget>("pgTsItems"));
+        QTest::mouseClick(w->Part<QToolButton>("ItemBtnNew"), Qt::LeftButton);
         return w;
     }
 
@@ -132,7 +132,7 @@ private slots:
         QTest::keyClick(edit, Qt::Key_Tab);
         QCOMPARE(msgs.Take(), QStringList());
 
-        QTest::mouseClick(w->ItemBtnSave, Qt::LeftButton);
+        QTest::mouseClick(w->Part<QToolButton>("ItemBtnSave"), Qt::LeftButton);
         QCOMPARE(msgs.Take(), QStringList{message});
         QCOMPARE(LineCount(), 0);
         QCOMPARE(edit->text(), typed);
@@ -140,7 +140,7 @@ private slots:
 
         // Corrected, the line saves.
         Retype(edit, "5");
-        QTest::mouseClick(w->ItemBtnSave, Qt::LeftButton);
+        QTest::mouseClick(w->Part<QToolButton>("ItemBtnSave"), Qt::LeftButton);
         QCOMPARE(msgs.Take(), QStringList());
         QCOMPARE(F.Value("SELECT CAST(" + field + " AS VARCHAR(30)) FROM AR_TRANITEM"),
                  field == "QTY" ? QString("5") : QString("5.0000"));
@@ -205,7 +205,7 @@ private slots:
         QTest::keyClick(edit, Qt::Key_Tab);
         QCOMPARE(msgs.Take(), message.isEmpty() ? QStringList() : QStringList{message});
         if (!message.isEmpty()) QCOMPARE(edit->text(), typed);
-        QTest::mouseClick(w->ItemBtnSave, Qt::LeftButton);
+        QTest::mouseClick(w->Part<QToolButton>("ItemBtnSave"), Qt::LeftButton);
         QCOMPARE(msgs.Take(), message.isEmpty() ? QStringList() : QStringList{message});
         if (!message.isEmpty()) {
             QCOMPARE(LineCount(), 0);
@@ -228,7 +228,7 @@ private slots:
         Retype(EditOf(w.get(), "PRICE"), "90000000000000");
         Retype(EditOf(w.get(), "QTY"), "10");
         QCOMPARE(w->Sub_CDS->FieldByName("AMOUNT")->AsString(), QString("900000000000000.0000"));
-        QTest::mouseClick(w->ItemBtnSave, Qt::LeftButton);
+        QTest::mouseClick(w->Part<QToolButton>("ItemBtnSave"), Qt::LeftButton);
         QCOMPARE(msgs.Take(), QStringList{"The invoice totals would be out of range: it must lie "
                                           "between " +
                                           MoneyRange + "."});
@@ -250,11 +250,11 @@ private slots:
         todo.resize(800, 600);
         todo.show();
         todo.ShowTasksOf(0);
-        todo.Child_New->trigger();
+        todo.Command("Child_New")->trigger();
         QTest::keyClicks(todo.pnSubject->Edit(), "Long");
         const QString text = LongText(70000);
         Paste(qobject_cast<QPlainTextEdit*>(todo.pnContent->Editor()), text);
-        todo.Child_Save->trigger();
+        todo.Command("Child_Save")->trigger();
         QCOMPARE(msgs.Take(), QStringList());
         QCOMPARE(F.Value("SELECT CHAR_LENGTH(CONTENT) FROM SYS_USER_TODO WHERE SUBJECT='Long'"),
                  QString("70000"));
@@ -265,11 +265,11 @@ private slots:
             "WHERE TABLENAME='AR_ACCT' AND CAPTION='General') WHERE ID=2");
         auto w = OpenBrowser<TfmCust>();
         QVERIFY(w->Child_CDS->Locate("ID", 2));
-        w->pg->setCurrentWidget(w->pgTs1);
+        w->Pages()->setCurrentWidget(w->Part<QWidget>("pgTs1"));
         auto* memo = qobject_cast<QPlainTextEdit*>(w->pnRemarks->Editor());
         const QString tooLong = LongText(66036);  // was stored cut to 500 characters
         Paste(memo, tooLong);
-        w->Child_Save->trigger();
+        w->Command("Child_Save")->trigger();
         const QStringList shown = msgs.Take();
         QCOMPARE(shown.size(), 1);
         QCOMPARE(shown[0],

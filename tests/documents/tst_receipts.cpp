@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QToolBar>
@@ -32,7 +33,7 @@ using TAnswer = TMessageService::TAnswer;
 namespace {
 
 void Click(TfmChild* w, QAction* a) {
-    QWidget* b = w->ToolBar2->widgetForAction(a);
+    QWidget* b = w->Part<QToolBar>("ToolBar2")->widgetForAction(a);
     QVERIFY(b && b->isEnabled());
     QTest::mouseClick(b, Qt::LeftButton);
 }
@@ -69,18 +70,18 @@ private:
     TfmArTran* Invoice() {
         FMain->Command("Ar_Tran")->trigger();
         TfmArTran* w = FMain->fmArTran;
-        Click(w, w->Child_New);
+        Click(w, w->Command("Child_New"));
         w->Child_CDS->FieldByName("AR_ACCT_ID")->SetValue(1);
-        Click(w, w->Child_Save);
-        w->pg->setCurrentWidget(w->pgTsItems);
-        QTest::mouseClick(w->ItemBtnNew2, Qt::LeftButton);
+        Click(w, w->Command("Child_Save"));
+        w->Pages()->setCurrentWidget(w->Part<QWidget>("pgTsItems"));
+        QTest::mouseClick(w->Part<QToolButton>("ItemBtnNew2"), Qt::LeftButton);
         Retype(EditorOf(w, "PRICE", w->Sub_DS), "100");
-        QTest::mouseClick(w->ItemBtnSave, Qt::LeftButton);
+        QTest::mouseClick(w->Part<QToolButton>("ItemBtnSave"), Qt::LeftButton);
         return w;
     }
 
     void DoubleClickFirstReceipt(TfmArTran* w) {
-        w->pg->setCurrentWidget(w->pgTs1);
+        w->Pages()->setCurrentWidget(w->Part<QWidget>("pgTs1"));
         TDbGrid* g = w->dbGridReceipts;
         QTest::mouseDClick(g->viewport(), Qt::LeftButton, {},
                            g->visualRect(g->model()->index(0, 1)).center());
@@ -140,7 +141,7 @@ private slots:
         QCOMPARE(pay->Child_CDS->RecordCount(), 1);
         QCOMPARE(pay->Child_CDS->FieldByName("AR_TRAN_ID")->AsString(), id);
         // A click on the folder still selected lists the folder again.
-        QTreeWidget* tree = pay->TreeView1;
+        QTreeWidget* tree = pay->Tree();
         QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
                           tree->visualItemRect(tree->currentItem()).center());
         QCOMPARE(pay->Child_CDS->CommandText.contains("SYS_TREEVIEW_ID"), true);
@@ -149,7 +150,7 @@ private slots:
         // Part of it was refunded: the paid amount follows, and the invoice
         // proposes what is owed again.
         Retype(EditorOf(pay, "TRANAMT"), "50");
-        Click(pay, pay->Child_Save);
+        Click(pay, pay->Command("Child_Save"));
         QCOMPARE(msgs.Take(), QStringList());
         QCOMPARE(Value("SELECT AMTPAID FROM AR_TRAN"), QString("50.0000"));
         FMain->Command("Ar_Tran")->trigger();
@@ -159,7 +160,7 @@ private slots:
         // A receipt deleted in the Payments window is no longer paid.
         FMain->Command("Sales_CBTran")->trigger();
         msgs.Answers = {true};
-        Click(pay, pay->Child_Delete);
+        Click(pay, pay->Command("Child_Delete"));
         QCOMPARE(msgs.Take().size(), 1);
         QCOMPARE(Value("SELECT AMTPAID FROM AR_TRAN"), QString("57.0000"));
     }
@@ -182,7 +183,7 @@ private slots:
         TfmCBTran* pay = FMain->fmCBTran;
         QCOMPARE(FMain->FrontWindow(), pay);
         Retype(EditorOf(pay, "TRANAMT"), "50");
-        Click(pay, pay->Child_Save);
+        Click(pay, pay->Command("Child_Save"));
         QCOMPARE(msgs.Take(), QStringList());
         FMain->Command("Ar_Tran")->trigger();
         QCOMPARE(FMain->FrontWindow(), w);
@@ -194,7 +195,7 @@ private slots:
             other.Open(FDm->SQLConn_Main.Database());
             other.ExecuteImmediate("UPDATE CB_TRAN SET TRANAMT=60");
         }
-        ChooseInGridMenu(w->DBGrid1, w->PopupDbGrid, {"Refresh Record"});
+        ChooseInGridMenu(w->Grid(), w->Part<QMenu>("PopupDbGrid"), {"Refresh Record"});
         QCOMPARE(shown(), QString("60.0000 60.0000"));
 
         // So does a row other than the current one.
@@ -203,7 +204,7 @@ private slots:
         QVERIFY(w->Child_CDS->FieldByName("ID")->Value() != paidOne);
         FMain->Command("Sales_CBTran")->trigger();
         Retype(EditorOf(pay, "TRANAMT"), "80");
-        Click(pay, pay->Child_Save);
+        Click(pay, pay->Command("Child_Save"));
         FMain->Command("Ar_Tran")->trigger();
         TClientDataSet* inv = w->Child_CDS;
         QCOMPARE(inv->ValueAt(inv->RowOfKey(paidOne), inv->FieldByName("AMTPAID"))
@@ -215,7 +216,7 @@ private slots:
         Retype(EditorOf(w, "REF1"), "typed");
         FMain->Command("Sales_CBTran")->trigger();
         Retype(EditorOf(pay, "TRANAMT"), "70");
-        Click(pay, pay->Child_Save);
+        Click(pay, pay->Command("Child_Save"));
         FMain->Command("Ar_Tran")->trigger();
         QCOMPARE(w->Child_CDS->FieldByName("REF1")->AsString(), QString("typed"));
         QCOMPARE(qobject_cast<QLineEdit*>(EditorOf(w, "REF1"))->text(), QString("typed"));
@@ -230,7 +231,7 @@ private slots:
         w->EnterNewReceipt1->trigger();
         FMain->Command("Sales_CBTran")->trigger();
         TfmCBTran* pay = FMain->fmCBTran;
-        pay->TreeView1->setCurrentItem(FolderNamed(pay->TreeView1, "Receipts"));
+        pay->Tree()->setCurrentItem(FolderNamed(pay->Tree(), "Receipts"));
         QCOMPARE(pay->Child_CDS->RecordCount(), 1);
         Retype(EditorOf(pay, "TRANDESC"), "Cheque 1001");
         FMain->Command("Ar_Tran")->trigger();
@@ -253,9 +254,9 @@ private slots:
         TScriptedMessages msgs;
         TfmArTran* w = Invoice();
         Retype(EditorOf(w, "QTY", w->Sub_DS), "10");
-        QTest::mouseClick(w->ItemBtnSave, Qt::LeftButton);
+        QTest::mouseClick(w->Part<QToolButton>("ItemBtnSave"), Qt::LeftButton);
         QCOMPARE(msgs.Take(), QStringList());
-        w->pg->setCurrentIndex(0);
+        w->Pages()->setCurrentIndex(0);
         auto* total = static_cast<QLineEdit*>(EditorOf(w, "AMTTOTAL"));
         QCOMPARE(total->text(), QString("1,070.00"));
         QVERIFY(total->isReadOnly());
@@ -263,15 +264,16 @@ private slots:
         QVERIFY(!w->Child_DS->Editing());
         QVERIFY(static_cast<QLineEdit*>(EditorOf(w, "AMOUNT", w->Sub_DS))->isReadOnly());
 
-        Click(w, w->Child_New);
-        w->pg->setCurrentWidget(w->pgTsItems);
-        QVERIFY(!w->ItemBtnNew2->isEnabled());
-        QVERIFY(w->lbItemsHint->isVisible());
-        QCOMPARE(w->lbItemsHint->text(), QString("Save the new record first, then add its lines."));
+        Click(w, w->Command("Child_New"));
+        w->Pages()->setCurrentWidget(w->Part<QWidget>("pgTsItems"));
+        QVERIFY(!w->Part<QToolButton>("ItemBtnNew2")->isEnabled());
+        QVERIFY(w->Part<QLabel>("lbItemsHint")->isVisible());
+        QCOMPARE(w->Part<QLabel>("lbItemsHint")->text(),
+                 QString("Save the new record first, then add its lines."));
         w->Child_CDS->FieldByName("AR_ACCT_ID")->SetValue(1);
-        Click(w, w->Child_Save);
-        QVERIFY(w->ItemBtnNew2->isEnabled());
-        QVERIFY(!w->lbItemsHint->isVisible());
+        Click(w, w->Command("Child_Save"));
+        QVERIFY(w->Part<QToolButton>("ItemBtnNew2")->isEnabled());
+        QVERIFY(!w->Part<QLabel>("lbItemsHint")->isVisible());
     }
 };
 

@@ -114,14 +114,15 @@ private:
     }
 
     void ClickNode(TfmDoTemplate* t, const QString& caption) {
-        QTreeWidgetItem* node = FolderNamed(t->TreeView1, caption);
+        QTreeWidgetItem* node = FolderNamed(t->Tree(), caption);
         QVERIFY(node);
-        QTest::mouseClick(t->TreeView1->viewport(), Qt::LeftButton, {},
-                          t->TreeView1->visualItemRect(node).center());
+        QTest::mouseClick(t->Tree()->viewport(), Qt::LeftButton, {},
+                          t->Tree()->visualItemRect(node).center());
     }
 
     void ClickSave(TfmDoTemplate* t) {
-        QTest::mouseClick(t->ToolBar2->widgetForAction(t->Child_Save), Qt::LeftButton);
+        QTest::mouseClick(t->Part<QToolBar>("ToolBar2")->widgetForAction(t->Command("Child_Save")),
+                          Qt::LeftButton);
     }
 
     // Opens "Settings" and runs fn in the layout dialog, which fn closes.
@@ -137,7 +138,8 @@ private:
             ran = true;
             if (dlg->isVisible()) QTest::mouseClick(dlg->btnCancel, Qt::LeftButton);
         });
-        QTest::mouseClick(t->ToolBar2->widgetForAction(t->btnSetup), Qt::LeftButton);
+        QTest::mouseClick(t->Part<QToolBar>("ToolBar2")->widgetForAction(t->btnSetup),
+                          Qt::LeftButton);
         QTRY_VERIFY(ran);
     }
 
@@ -389,7 +391,8 @@ private slots:
 
         TPreviewSeen seen;
         ReadNextPreview(seen, msgs);
-        QTest::mouseClick(t->ToolBar2->widgetForAction(t->btnPreview), Qt::LeftButton);
+        QTest::mouseClick(t->Part<QToolBar>("ToolBar2")->widgetForAction(t->btnPreview),
+                          Qt::LeftButton);
         QTRY_VERIFY(!seen.Pages.isEmpty());
         for (const QStringList& page : seen.Pages) QVERIFY(!page.contains("INV-2"));
         // The item description now prints in the footer band, at 400.
@@ -555,9 +558,9 @@ private slots:
         FMain->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(FMain));
         TfmDoTemplate* t = TemplateWindowAt("Invoice A4");
-        QVERIFY(t->TreeView1->hasFocus());
+        QVERIFY(t->Tree()->hasFocus());
         Drag(LabelTitled(t, "Terms"), QPoint(5, 5), QPoint(9, 5));
-        t->TreeView1->setFocus();
+        t->Tree()->setFocus();
         ClickSave(t);
         auto focusStaysHere = [this, t]() {
             QWidget* f = FMain->focusWidget();
@@ -566,7 +569,7 @@ private slots:
         QVERIFY(focusStaysHere());
         QCOMPARE(FMain->MdiArea()->activeSubWindow()->widget(), t);
         QVERIFY(t->isVisible());
-        t->TreeView1->setFocus();
+        t->Tree()->setFocus();
         InSettings(t,
                    [&](TfmDoTemplateField* dlg) { QTest::mouseClick(dlg->btnOk, Qt::LeftButton); });
         QVERIFY(focusStaysHere());
@@ -574,7 +577,7 @@ private slots:
         QCOMPARE(msgs.Take(), QStringList());
         // Saving at the question that choosing another template asks.
         Drag(LabelTitled(t, "Terms"), QPoint(5, 5), QPoint(9, 5));
-        t->TreeView1->setFocus();
+        t->Tree()->setFocus();
         msgs.Answers << true;
         ClickNode(t, "Templates");
         QCOMPARE(msgs.Take(), QStringList{"Template in editing mode, save now?"});
@@ -617,7 +620,7 @@ private slots:
         QVERIFY2(shown[1].contains("changed by another user"), qPrintable(shown[1]));
         QCOMPARE(Element("Invoice No", "LEFT"), QString("77"));
         QCOMPARE(t->Child_CDS->FieldByName("NAME")->AsString(), QString("Lines"));
-        QCOMPARE(NodeData(t->TreeView1->currentItem()).Caption, QString("Lines"));
+        QCOMPARE(NodeData(t->Tree()->currentItem()).Caption, QString("Lines"));
         QCOMPARE(number->pos(), QPoint(50, 10));
         QVERIFY(t->HasPendingEdits());
         // The change was told: a second Save stores this layout over it.
@@ -627,7 +630,7 @@ private slots:
         Drag(number, QPoint(5, 5), QPoint(5 + 1, 5));
         // Closing the window asks too.
         msgs.Choices << TMessageService::TAnswer::Cancel;
-        QTest::mouseClick(t->btnClose, Qt::LeftButton);
+        QTest::mouseClick(t->Part<QToolButton>("btnClose"), Qt::LeftButton);
         QCOMPARE(msgs.Take(),
                  QStringList{"The record being edited in [Invoice Templates] is not saved yet. "
                              "Save it now?"});
@@ -695,7 +698,8 @@ private slots:
             QTest::mouseClick(ButtonNamed(preview, "Print"), Qt::LeftButton);
             preview->close();
         });
-        QTest::mouseClick(t->ToolBar2->widgetForAction(t->btnPreview), Qt::LeftButton);
+        QTest::mouseClick(t->Part<QToolBar>("ToolBar2")->widgetForAction(t->btnPreview),
+                          Qt::LeftButton);
         QTRY_VERIFY(!seen.Pages.isEmpty());
         TReportPreview::SetPrinterAsker({});
         // On the screen's page the element is where it stands.
@@ -729,7 +733,8 @@ private slots:
                  QString::number(was.x() + twoCm));
         TPreviewSeen seen;
         ReadNextPreview(seen, msgs);
-        QTest::mouseClick(t->ToolBar2->widgetForAction(t->btnPreview), Qt::LeftButton);
+        QTest::mouseClick(t->Part<QToolBar>("ToolBar2")->widgetForAction(t->btnPreview),
+                          Qt::LeftButton);
         QTRY_VERIFY(!seen.Pages.isEmpty());
         const TPageItem* printed = ItemWithText(seen.Items[0], "INV-2");
         QVERIFY(printed);
@@ -759,9 +764,10 @@ private slots:
         });
         TPreviewSeen seen;
         ReadNextPreview(seen, msgs);
-        QTest::mouseClick(t->ToolBar2->widgetForAction(t->btnPreview), Qt::LeftButton);
+        QTest::mouseClick(t->Part<QToolBar>("ToolBar2")->widgetForAction(t->btnPreview),
+                          Qt::LeftButton);
         QTRY_VERIFY(!seen.Pages.isEmpty());
-        QVERIFY(FDm->CopyDoTemplate(NodeData(FolderNamed(t->TreeView1, "Invoice A4")).ID,
+        QVERIFY(FDm->CopyDoTemplate(NodeData(FolderNamed(t->Tree(), "Invoice A4")).ID,
                                     FDm->InsertSysTreeView("SO_DOTEMPLATE", "Copy", 20, 0, 0, 0),
                                     "Copy"));
         QCOMPARE(Value("SELECT COUNT(*) FROM SO_DOTEMPLATE WHERE NAME='Copy'"), QString("1"));

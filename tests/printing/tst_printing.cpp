@@ -47,7 +47,7 @@ private:
     TfmArTran* InvoicesWithBothMarked() {
         FMain->Command("Ar_Tran")->trigger();
         TfmArTran* w = FMain->fmArTran;
-        TDbGrid* g = w->DBGrid1;
+        TDbGrid* g = w->Grid();
         for (int row = 0; row < 2; ++row)
             QTest::mouseClick(g->viewport(), Qt::LeftButton, Qt::ControlModifier,
                               g->visualRect(g->model()->index(row, 1)).center());
@@ -63,8 +63,8 @@ private:
     TfmDoTemplate* TemplateWindowAt(const QString& caption) {
         FMain->Command("Template_Do")->trigger();
         TfmDoTemplate* t = FMain->fmDoTemplate;
-        QTreeWidgetItem* node = FolderNamed(t->TreeView1, caption);
-        if (node) t->TreeView1->setCurrentItem(node);
+        QTreeWidgetItem* node = FolderNamed(t->Tree(), caption);
+        if (node) t->Tree()->setCurrentItem(node);
         return t;
     }
 
@@ -155,10 +155,10 @@ private slots:
         TPreviewSeen seen;
         const QString pdf = FOut.filePath(QString("right%1%2.pdf").arg(row).arg(mods));
         ReadNextPreview(seen, msgs, pdf);
-        ChooseInGridMenu(w->DBGrid1, w->PopupDbGrid, {"Preview Invoices", "Lines"}, row,
-                         Qt::KeyboardModifiers(mods));
+        ChooseInGridMenu(w->Grid(), w->Part<QMenu>("PopupDbGrid"), {"Preview Invoices", "Lines"},
+                         row, Qt::KeyboardModifiers(mods));
         QTRY_VERIFY(!seen.PdfText.isEmpty());
-        QCOMPARE(w->DBGrid1->SelectedRows().Count(), 2);
+        QCOMPARE(w->Grid()->SelectedRows().Count(), 2);
         QVERIFY(seen.PdfText.contains("INV-1"));
         QVERIFY(seen.PdfText.contains("INV-2"));
         QCOMPARE(seen.PdfText.count('\f'), 4);
@@ -242,7 +242,8 @@ private slots:
         TfmDoTemplate* t = TemplateWindowAt("Lines");
         TPreviewSeen seen;
         ReadNextPreview(seen, msgs);
-        QTest::mouseClick(t->ToolBar2->widgetForAction(t->btnPreview), Qt::LeftButton);
+        QTest::mouseClick(t->Part<QToolBar>("ToolBar2")->widgetForAction(t->btnPreview),
+                          Qt::LeftButton);
         QTRY_VERIFY(!seen.Pages.isEmpty());
         QCOMPARE(seen.Pages.size(), pages);
         const TPageItem* first = ItemWithText(seen.Items[0], "Item 2-1");
@@ -269,7 +270,8 @@ private slots:
         company->move(300, 40);
         TPreviewSeen seen;
         ReadNextPreview(seen, msgs);
-        QTest::mouseClick(t->ToolBar2->widgetForAction(t->btnPreview), Qt::LeftButton);
+        QTest::mouseClick(t->Part<QToolBar>("ToolBar2")->widgetForAction(t->btnPreview),
+                          Qt::LeftButton);
         QTRY_VERIFY(!seen.Pages.isEmpty());
         QCOMPARE(seen.Pages.size(), 1);
         const TPageItem* sender = ItemWithText(seen.Items[0], "Sender Co");
@@ -291,7 +293,8 @@ private slots:
         AddLinesTemplate();
         TfmDoTemplate* t = TemplateWindowAt("Lines");
         msgs.InputValues << "Lines 'B'";
-        QTest::mouseClick(t->ToolBar2->widgetForAction(t->Child_New), Qt::LeftButton);
+        QTest::mouseClick(t->Part<QToolBar>("ToolBar2")->widgetForAction(t->Command("Child_New")),
+                          Qt::LeftButton);
         QCOMPARE(msgs.Take(), QStringList() << "Template Name: Template Name");
         const QString copyId = Value("SELECT ID FROM SO_DOTEMPLATE WHERE NAME='Lines ''B'''");
         QVERIFY(!copyId.isEmpty());
@@ -301,9 +304,9 @@ private slots:
                        "SO_DOTEMPLATE WHERE ID=" +
                        copyId + ")"),
                  QString("Lines 'B'"));
-        QTreeWidgetItem* copy = FolderNamed(t->TreeView1, "Lines 'B'");
+        QTreeWidgetItem* copy = FolderNamed(t->Tree(), "Lines 'B'");
         QVERIFY(copy);
-        QCOMPARE(t->TreeView1->currentItem(), copy);
+        QCOMPARE(t->Tree()->currentItem(), copy);
         QCOMPARE(t->FLabels.size(), 6);
 
         // The invoice window's menus list it the next time they open: the
@@ -312,18 +315,18 @@ private slots:
         TfmArTran* w = InvoicesWithBothMarked();
         TPreviewSeen seen;
         ReadNextPreview(seen, msgs);
-        ChooseInNextMenu(w->PopupDbGrid, {"Preview Invoices", "Lines 'B'"});
+        ChooseInNextMenu(w->Part<QMenu>("PopupDbGrid"), {"Preview Invoices", "Lines 'B'"});
         // What the window system sends for a right click.
-        const QPoint at = w->DBGrid1->visualRect(w->DBGrid1->model()->index(0, 1)).center();
+        const QPoint at = w->Grid()->visualRect(w->Grid()->model()->index(0, 1)).center();
         QContextMenuEvent rightClick(QContextMenuEvent::Mouse, at,
-                                     w->DBGrid1->viewport()->mapToGlobal(at), {});
-        QApplication::sendEvent(w->DBGrid1->viewport(), &rightClick);
+                                     w->Grid()->viewport()->mapToGlobal(at), {});
+        QApplication::sendEvent(w->Grid()->viewport(), &rightClick);
         QTRY_COMPARE(seen.Pages.size(), 4);
 
         // A node without a template copies nothing and leaves no node.
         const int bare = FDm->InsertSysTreeView("SO_DOTEMPLATE", "Bare", 20, 0, 0, 0);
         t->LoadTree();
-        t->TreeView1->setCurrentItem(FolderNamed(t->TreeView1, "Bare"));
+        t->Tree()->setCurrentItem(FolderNamed(t->Tree(), "Bare"));
         const QString nodes = Value("SELECT COUNT(*) FROM SYS_TREEVIEW");
         msgs.InputValues << "From bare";
         t->CopySelectedTemplateToNew->trigger();
@@ -333,17 +336,17 @@ private slots:
                                           "for SYS_TREEVIEW_ID: %1")
                                       .arg(bare));
         QCOMPARE(Value("SELECT COUNT(*) FROM SYS_TREEVIEW"), nodes);
-        QVERIFY(!FolderNamed(t->TreeView1, "From bare"));
+        QVERIFY(!FolderNamed(t->Tree(), "From bare"));
 
         // Delete asks, then removes the node, the template and its elements.
-        t->TreeView1->setCurrentItem(FolderNamed(t->TreeView1, "Lines 'B'"));
+        t->Tree()->setCurrentItem(FolderNamed(t->Tree(), "Lines 'B'"));
         msgs.Answers << true;
         t->DeleteSelectedTemplate1->trigger();
         QCOMPARE(msgs.Take(), QStringList() << "Are you sure to delete: Lines 'B'?");
         QCOMPARE(Value("SELECT COUNT(*) FROM SO_DOTEMPLATE WHERE ID=" + copyId), QString("0"));
         QCOMPARE(Value("SELECT COUNT(*) FROM SO_DOTEMPLATEFIELD WHERE SO_DOTEMPLATE_ID=" + copyId),
                  QString("0"));
-        QVERIFY(!FolderNamed(t->TreeView1, "Lines 'B'"));
+        QVERIFY(!FolderNamed(t->Tree(), "Lines 'B'"));
         QCOMPARE(Value("SELECT COUNT(*) FROM SO_DOTEMPLATEFIELD WHERE SO_DOTEMPLATE_ID=100"),
                  QString("6"));
     }

@@ -240,5 +240,5 @@ void MoveMarkedTo(TfmChild* w, const QString& folder) {
         picker->tvDialog->setCurrentItem(FolderNamed(picker->tvDialog, folder));
         picker->BitBtn1->click();
     });
-    w->N17->trigger();
+    w->Command("N17")->trigger();
 }

@@ -93,10 +93,10 @@ private:
     TfmDoTemplate* TemplateWindowOn(const QString& name) {
         FMain->Command("Template_Do")->trigger();
         TfmDoTemplate* t = FMain->fmDoTemplate;
-        QTreeWidgetItem* node = FolderNamed(t->TreeView1, name);
+        QTreeWidgetItem* node = FolderNamed(t->Tree(), name);
         if (!node) return nullptr;
-        QTest::mouseClick(t->TreeView1->viewport(), Qt::LeftButton, {},
-                          t->TreeView1->visualItemRect(node).center());
+        QTest::mouseClick(t->Tree()->viewport(), Qt::LeftButton, {},
+                          t->Tree()->visualItemRect(node).center());
         return t;
     }
 
@@ -122,7 +122,7 @@ private:
             fn(fm);
             ran = true;
         });
-        ChooseInGridMenu(w->DBGrid1, w->PopupDbGrid, {"Design Fields"});
+        ChooseInGridMenu(w->Grid(), w->Part<QMenu>("PopupDbGrid"), {"Design Fields"});
         QVERIFY(ran);
     }
 
@@ -193,13 +193,13 @@ private slots:
                  QString("Route"));
         QCOMPARE(Value("SELECT UDF1NAME FROM SYS_TABLENO WHERE TABLENAME='AR_ACCT'"),
                  QString("Delivery"));
-        const int sheet = w->pg->indexOf(w->pgTsUdf[0]);
-        QVERIFY(w->pg->isTabVisible(sheet));
-        QCOMPARE(w->pg->tabText(sheet), QString("Delivery"));
-        auto* pn = w->UdfGb[0]->findChild<TPnBase*>("pnROUTE");
+        const int sheet = w->Pages()->indexOf(w->UdfSheet(1));
+        QVERIFY(w->Pages()->isTabVisible(sheet));
+        QCOMPARE(w->Pages()->tabText(sheet), QString("Delivery"));
+        auto* pn = w->UdfArea(1)->findChild<TPnBase*>("pnROUTE");
         QVERIFY(pn);
         QCOMPARE(pn->Caption(), QString("Route"));
-        TDbGridModel* m = w->DBGrid1->GridModel();
+        TDbGridModel* m = w->Grid()->GridModel();
         const int col = m->ColumnOfField(w->Child_CDS->FieldByName("ROUTE"));
         QVERIFY(col >= 0);
         // Every column keeps its own title after the fields were made anew.
@@ -209,12 +209,12 @@ private slots:
             QVERIFY2(title.startsWith(m->FieldOfColumn(c)->Caption()), qPrintable(title));
         }
         QCOMPARE(m->headerData(col, Qt::Horizontal).toString(), QString("Route"));
-        QVERIFY(w->cbCon1->findText("Route") >= 0);
+        QVERIFY(w->Part<QComboBox>("cbCon1")->findText("Route") >= 0);
 
-        w->pg->setCurrentIndex(sheet);
-        QVERIFY(w->pnUdf1->isVisible());
+        w->Pages()->setCurrentIndex(sheet);
+        QVERIFY(w->Part<QWidget>("pnUdf1")->isVisible());
         Retype(pn->Editor(), "North");
-        w->Child_Save->trigger();
+        w->Command("Child_Save")->trigger();
         QCOMPARE(msgs.Take(), QStringList());
         const QString id = w->Child_CDS->FieldByName("ID")->AsString();
         QCOMPARE(Value("SELECT ROUTE FROM AR_ACCT WHERE ID=" + id), QString("North"));
@@ -291,7 +291,7 @@ private slots:
                        "RF.RDB$FIELD_SOURCE WHERE RF.RDB$RELATION_NAME='AR_ACCT' AND "
                        "RF.RDB$FIELD_NAME='EXTRA'"),
                  column);
-        QWidget* c = w->UdfGb[1]->findChild<QWidget*>(type == 4 ? "cbEXTRA" : "pnEXTRA");
+        QWidget* c = w->UdfArea(2)->findChild<QWidget*>(type == 4 ? "cbEXTRA" : "pnEXTRA");
         QVERIFY(c);
         QCOMPARE(QString(c->metaObject()->className()), control);
         if (type == 5)
@@ -301,12 +301,12 @@ private slots:
         if (type == 6)
             QCOMPARE(static_cast<TPnFkey*>(c)->LookupSQL, QString("SELECT ID,ORIGIN FROM IC_ITEM"));
         if (stored.isEmpty()) return;
-        w->pg->setCurrentWidget(w->pgTsUdf[1]);
+        w->Pages()->setCurrentWidget(w->UdfSheet(2));
         if (type == 4)
             Click(static_cast<QCheckBox*>(c));
         else
             Retype(static_cast<TPnBase*>(c)->Editor(), typed);
-        w->Child_Save->trigger();
+        w->Command("Child_Save")->trigger();
         QCOMPARE(msgs.Take(), QStringList());
         QCOMPARE(Value("SELECT CAST(EXTRA AS VARCHAR(300)) FROM AR_ACCT WHERE ID=" +
                        w->Child_CDS->FieldByName("ID")->AsString()),
@@ -505,7 +505,7 @@ private slots:
                                        "and re-try again."),
                  qPrintable(shown[0]));
         QCOMPARE(Footprint(), before);
-        QVERIFY(!w->UdfGb[0]->findChild<QWidget*>("pnROUTE"));
+        QVERIFY(!w->UdfArea(1)->findChild<QWidget*>("pnROUTE"));
     }
 
     // Deleting: refused while a saved search or a lookup field uses the
@@ -583,7 +583,7 @@ private slots:
         if (injection.isEmpty()) {
             QCOMPARE(shown.size(), 2);
             QCOMPARE(Footprint(), pristine);
-            QVERIFY(!w->UdfGb[0]->findChild<QWidget*>("pnROUTE"));
+            QVERIFY(!w->UdfArea(1)->findChild<QWidget*>("pnROUTE"));
             QVERIFY(!w->Child_CDS->FindField("ROUTE"));
         } else {
             QCOMPARE(shown.size(), 3);
@@ -646,7 +646,8 @@ private slots:
         QCOMPARE(Value("SELECT UDFLEFT || ',' || UDFTOP || ',' || UDFWIDTH FROM SYS_OBJECT "
                        "WHERE FIELD='ROUTE'"),
                  QString("46,33,160"));
-        QCOMPARE(w->UdfGb[0]->findChild<QWidget*>("pnROUTE")->geometry().topLeft(), QPoint(46, 33));
+        QCOMPARE(w->UdfArea(1)->findChild<QWidget*>("pnROUTE")->geometry().topLeft(),
+                 QPoint(46, 33));
 
         Design(w, [&](TfmUdf* fm) {
             QWidget* c = fm->getGb(1)->findChild<QWidget*>("pnROUTE");
@@ -666,17 +667,17 @@ private slots:
                                           "are not saved yet. Save them now?"});
         QCOMPARE(Value("SELECT UDFLEFT FROM SYS_OBJECT WHERE FIELD='ROUTE'"), QString("46"));
         QCOMPARE(Value("SELECT UDF2 FROM SYS_TABLENO WHERE TABLENAME='AR_ACCT'"), QString("1"));
-        const int second = w->pg->indexOf(w->pgTsUdf[1]);
-        QVERIFY(w->pg->isTabVisible(second));
-        QCOMPARE(w->pg->tabText(second), QString("UserDefined"));
+        const int second = w->Pages()->indexOf(w->UdfSheet(2));
+        QVERIFY(w->Pages()->isTabVisible(second));
+        QCOMPARE(w->Pages()->tabText(second), QString("UserDefined"));
 
         // Sheet 1 off: its field goes from the browser, its column stays.
         Design(w, [&](TfmUdf* fm) {
             Click(fm->cbSheet[0]);
             Click(fm->btnClose);
         });
-        QVERIFY(!w->pg->isTabVisible(w->pg->indexOf(w->pgTsUdf[0])));
-        QVERIFY(!w->UdfGb[0]->findChild<QWidget*>("pnROUTE"));
+        QVERIFY(!w->Pages()->isTabVisible(w->Pages()->indexOf(w->UdfSheet(1))));
+        QVERIFY(!w->UdfArea(1)->findChild<QWidget*>("pnROUTE"));
         QVERIFY(Columns("AR_ACCT").contains("ROUTE"));
     }
 
@@ -696,10 +697,10 @@ private slots:
             Click(fm->btnClose);
             ran = true;
         });
-        ChooseInGridMenu(w->DBGrid1, w->PopupDbGrid, {"Design Fields"});
+        ChooseInGridMenu(w->Grid(), w->Part<QMenu>("PopupDbGrid"), {"Design Fields"});
         QVERIFY(ran);
         QVERIFY(Columns("AP_ACCT").contains("REGION"));
-        QVERIFY(w->UdfGb[0]->findChild<QWidget*>("pnREGION"));
+        QVERIFY(w->UdfArea(1)->findChild<QWidget*>("pnREGION"));
     }
 
     // A required text field is required in the browser; a check box has no
@@ -714,22 +715,22 @@ private slots:
             AddField(fm, {"VIP", "VIP", 4, {}}, msgs);
             Click(fm->btnClose);
         });
-        auto* pn = w->UdfGb[0]->findChild<TPnBase*>("pnROUTE");
+        auto* pn = w->UdfArea(1)->findChild<TPnBase*>("pnROUTE");
         QVERIFY(pn->Required());
         QVERIFY(pn->FLabelStar->isVisibleTo(pn));
-        w->Child_New->trigger();
+        w->Command("Child_New")->trigger();
         Retype(EditorOf(w, "NICKNAME"), "Cedar");
-        w->Child_Save->trigger();
+        w->Command("Child_Save")->trigger();
         QCOMPARE(msgs.Take(), QStringList{"[Route] Field cannot be empty"});
-        QCOMPARE(w->pg->currentWidget(), w->pgTsUdf[0]);
+        QCOMPARE(w->Pages()->currentWidget(), w->UdfSheet(1));
         Retype(pn->Editor(), "East");
-        w->Child_Save->trigger();
+        w->Command("Child_Save")->trigger();
         QCOMPARE(msgs.Take(), QStringList());
         QCOMPARE(Value("SELECT ROUTE FROM AR_ACCT WHERE NICKNAME='Cedar'"), QString("East"));
 
         FDm->Curr_User_ID = 1;
         FDm->Curr_User_Name = "Clerk";
-        w->Child_DesignField->trigger();
+        w->Command("Child_DesignField")->trigger();
         QCOMPARE(msgs.Take(), QStringList{"Please use administrator login to perform this "
                                           "function, you are currently logged in as: Clerk"});
     }
@@ -752,11 +753,13 @@ private slots:
         FDm->ExecSQL("UPDATE AR_ACCT SET ROUTE='South Loop' WHERE ID=2");
 
         w->MenuItem_TVRefreshClick();
-        QTest::mouseClick(w->btnLeftFind, Qt::LeftButton);
-        w->cbCon1->setCurrentIndex(w->cbCon1->findText("Delivery Route"));
-        w->cbSign1->setCurrentIndex(w->cbSign1->findText("Contains"));
-        Retype(w->edVal1, "North");
-        QTest::mouseClick(w->btnFilterFind, Qt::LeftButton);
+        QTest::mouseClick(w->Part<QToolButton>("btnLeftFind"), Qt::LeftButton);
+        w->Part<QComboBox>("cbCon1")->setCurrentIndex(
+            w->Part<QComboBox>("cbCon1")->findText("Delivery Route"));
+        w->Part<QComboBox>("cbSign1")->setCurrentIndex(
+            w->Part<QComboBox>("cbSign1")->findText("Contains"));
+        Retype(w->Part<QLineEdit>("edVal1"), "North");
+        QTest::mouseClick(w->Part<QPushButton>("btnFilterFind"), Qt::LeftButton);
         QCOMPARE(w->Child_CDS->RecordCount(), 1);
         QCOMPARE(w->Child_CDS->FieldByName("NICKNAME")->AsString(), QString("Acme"));
 
@@ -774,7 +777,8 @@ private slots:
             QTest::mouseClick(dlg->btnOk, Qt::LeftButton);
             ran = true;
         });
-        QTest::mouseClick(t->ToolBar2->widgetForAction(t->btnSetup), Qt::LeftButton);
+        QTest::mouseClick(t->Part<QToolBar>("ToolBar2")->widgetForAction(t->btnSetup),
+                          Qt::LeftButton);
         QTRY_VERIFY(ran);
         QCOMPARE(Value("SELECT VISIBLE FROM SO_DOTEMPLATEFIELD WHERE DATAFIELD='ROUTE' AND "
                        "SO_DOTEMPLATE_ID=1"),
@@ -791,7 +795,8 @@ private slots:
             "SYS_TREEVIEW_ID, AR_ACCT_ID) VALUES (1, 'INV-1', '2026-12-01', 1, 10, 1)");
         TPreviewSeen seen;
         ReadNextPreview(seen, msgs);
-        QTest::mouseClick(t->ToolBar2->widgetForAction(t->btnPreview), Qt::LeftButton);
+        QTest::mouseClick(t->Part<QToolBar>("ToolBar2")->widgetForAction(t->btnPreview),
+                          Qt::LeftButton);
         QTRY_VERIFY(!seen.Pages.isEmpty());
         QVERIFY2(seen.Pages[0].contains("North Loop"), qPrintable(seen.Pages[0].join('|')));
     }
@@ -808,7 +813,8 @@ private slots:
         QVERIFY(t);
         TPreviewSeen before;
         ReadNextPreview(before, msgs);
-        QTest::mouseClick(t->ToolBar2->widgetForAction(t->btnPreview), Qt::LeftButton);
+        QTest::mouseClick(t->Part<QToolBar>("ToolBar2")->widgetForAction(t->btnPreview),
+                          Qt::LeftButton);
         QTRY_VERIFY(!before.Pages.isEmpty());
 
         FMain->Command("CustRelation_Cust")->trigger();
@@ -819,7 +825,8 @@ private slots:
         });
         FDm->ExecSQL("UPDATE AR_ACCT SET ROUTE='North Loop' WHERE ID=1");
         FMain->Command("Template_Do")->trigger();
-        t->MenuItem_TVRefresh->trigger();  // the template's elements, the new one among them
+        t->Command("MenuItem_TVRefresh")
+            ->trigger();  // the template's elements, the new one among them
         int found = -1;
         OnNextModal([&](QWidget* dlgWidget) {
             auto* dlg = qobject_cast<TfmDoTemplateField*>(dlgWidget);
@@ -830,13 +837,15 @@ private slots:
             for (QListWidgetItem* i : items) i->setCheckState(Qt::Checked);
             QTest::mouseClick(found == 1 ? dlg->btnOk : dlg->btnCancel, Qt::LeftButton);
         });
-        QTest::mouseClick(t->ToolBar2->widgetForAction(t->btnSetup), Qt::LeftButton);
+        QTest::mouseClick(t->Part<QToolBar>("ToolBar2")->widgetForAction(t->btnSetup),
+                          Qt::LeftButton);
         QTRY_VERIFY(found >= 0);
         QCOMPARE(found, 1);
         msgs.Take();
         TPreviewSeen after;
         ReadNextPreview(after, msgs);
-        QTest::mouseClick(t->ToolBar2->widgetForAction(t->btnPreview), Qt::LeftButton);
+        QTest::mouseClick(t->Part<QToolBar>("ToolBar2")->widgetForAction(t->btnPreview),
+                          Qt::LeftButton);
         QTRY_VERIFY(!after.Pages.isEmpty());
         QCOMPARE(msgs.Take(), QStringList());
         QVERIFY2(after.Pages[0].contains("North Loop"), qPrintable(after.Pages[0].join('|')));
