@@ -98,7 +98,12 @@ void TFolderCounts::Move(int from, int to, int total, int counted) {
 }
 
 TFolderCounts::TRunner DataModuleCountRunner() {
-    return
-        [](const TFolderCounts::TWork& work, const TFolderCounts::TDone& done,
-           const TFolderCounts::TFailed& failed) { dmMain()->RunInBackground(work, done, failed); };
+    // A purpose per browser: its newer count replaces its older one, whose
+    // result would be stale anyway; other browsers' counts go on.
+    static int browsers = 0;
+    const QString purpose = QStringLiteral("FolderCount%1").arg(++browsers);
+    return [purpose](const TFolderCounts::TWork& work, const TFolderCounts::TDone& done,
+                     const TFolderCounts::TFailed& failed) {
+        dmMain()->RunWriterInBackground(purpose, work, done, failed);
+    };
 }
