@@ -39,13 +39,13 @@ public:
         if (FSocket.state() != QAbstractSocket::ConnectedState) return false;
         if (Read(12).left(4) != "RFB ") return false;
         FSocket.write("RFB 003.003\n");
-        if (qFromBigEndian<quint32>(Read(4).constData()) != 1) return false;  // no password
-        FSocket.write(QByteArray(1, '\1'));                                   // shared
+        if (Long(Read(4), 0) != 1) return false;  // no password
+        FSocket.write(QByteArray(1, '\1'));       // shared
         const QByteArray init = Read(24);
         if (init.size() < 24) return false;
-        FWidth = qFromBigEndian<quint16>(init.constData());
-        FHeight = qFromBigEndian<quint16>(init.constData() + 2);
-        Read(qFromBigEndian<quint32>(init.constData() + 20));  // the name
+        FWidth = Word(init, 0);
+        FHeight = Word(init, 2);
+        Read(Long(init, 20));  // the name
         // 32 bits a pixel, little-endian, red at 16, green at 8, blue at 0.
         QByteArray format(4, '\0');
         format += QByteArray::fromHex(
@@ -101,11 +101,15 @@ public:
     }
 
 private:
-    // A big-endian 16-bit number at offset at. Read byte by byte: gcc under
+    // A big-endian 16-bit (32-bit) number at offset at. Read byte by byte: gcc under
     // the address sanitizer cannot tell that the sizes were checked, and
     // warns about a 2-byte read from the empty array's 1-byte storage.
     static int Word(const QByteArray& data, int at) {
         return (uchar(data.at(at)) << 8) | uchar(data.at(at + 1));
+    }
+    static quint32 Long(const QByteArray& data, int at) {
+        if (data.size() < at + 4) return 0;
+        return (quint32(Word(data, at)) << 16) | quint32(Word(data, at + 2));
     }
 
     QByteArray Read(qint64 n) {
