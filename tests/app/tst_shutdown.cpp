@@ -32,18 +32,20 @@ public:
             FSocket.connectToHost(QHostAddress::LocalHost, port);
             if (FSocket.waitForConnected(1000)) break;
             FSocket.abort();
+            // Nothing here says when the program starts listening: try again
+            // a little later.
             QTest::qWait(100);
         }
         if (FSocket.state() != QAbstractSocket::ConnectedState) return false;
         if (Read(12).left(4) != "RFB ") return false;
         FSocket.write("RFB 003.003\n");
-        if (qFromBigEndian<quint32>(Read(4).constData()) != 1) return false;  // no password
-        FSocket.write(QByteArray(1, '\1'));                                   // shared
+        if (Long(Read(4), 0) != 1) return false;  // no password
+        FSocket.write(QByteArray(1, '\1'));       // shared
         const QByteArray init = Read(24);
         if (init.size() < 24) return false;
-        FWidth = qFromBigEndian<quint16>(init.constData());
-        FHeight = qFromBigEndian<quint16>(init.constData() + 2);
-        Read(qFromBigEndian<quint32>(init.constData() + 20));  // the name
+        FWidth = Word(init, 0);
+        FHeight = Word(init, 2);
+        Read(Long(init, 20));  // the name
         // 32 bits a pixel, little-endian, red at 16, green at 8, blue at 0.
         QByteArray format(4, '\0');
         format += QByteArray::fromHex(
@@ -72,14 +74,14 @@ public:
         image.fill(Qt::black);
         const QByteArray head = Read(4);
         if (head.size() < 4 || head[0] != 0) return image;
-        const int rects = qFromBigEndian<quint16>(head.constData() + 2);
+        const int rects = Word(head, 2);
         for (int i = 0; i < rects; ++i) {
             const QByteArray r = Read(12);
             if (r.size() < 12) return image;
-            const int x = qFromBigEndian<quint16>(r.constData());
-            const int y = qFromBigEndian<quint16>(r.constData() + 2);
-            const int w = qFromBigEndian<quint16>(r.constData() + 4);
-            const int h = qFromBigEndian<quint16>(r.constData() + 6);
+            const int x = Word(r, 0);
+            const int y = Word(r, 2);
+            const int w = Word(r, 4);
+            const int h = Word(r, 6);
             const QByteArray pixels = Read(w * h * 4);
             for (int row = 0; row < h && pixels.size() == w * h * 4; ++row)
                 memcpy(image.scanLine(y + row) + x * 4, pixels.constData() + row * w * 4, w * 4);
@@ -99,6 +101,17 @@ public:
     }
 
 private:
+    // A big-endian 16-bit (32-bit) number at offset at. Read byte by byte: gcc under
+    // the address sanitizer cannot tell that the sizes were checked, and
+    // warns about a 2-byte read from the empty array's 1-byte storage.
+    static int Word(const QByteArray& data, int at) {
+        return (uchar(data.at(at)) << 8) | uchar(data.at(at + 1));
+    }
+    static quint32 Long(const QByteArray& data, int at) {
+        if (data.size() < at + 4) return 0;
+        return (quint32(Word(data, at)) << 16) | quint32(Word(data, at + 2));
+    }
+
     QByteArray Read(qint64 n) {
         QByteArray data;
         QDeadlineTimer deadline(30000);
@@ -168,13 +181,13 @@ private slots:
         QDeadlineTimer deadline(60000);
         QVERIFY(screen.Connect(port, deadline));
         // A dialog in the middle of the screen: the login or the error box.
-        while (Black(screen.Screen().pixel(320, 240)) && !deadline.hasExpired()) QTest::qWait(50);
-        QVERIFY(!deadline.hasExpired());
+        QTRY_VERIFY_WITH_TIMEOUT(!Black(screen.Screen().pixel(320, 240)),
+                                 int(deadline.remainingTime()));
         if (state == "main window") {
             screen.Key(0xff0d);  // Enter: the administrator, who has no password
             // The maximised main window reaches the corners.
-            while (Black(screen.Screen().pixel(2, 2)) && !deadline.hasExpired()) QTest::qWait(50);
-            QVERIFY(!deadline.hasExpired());
+            QTRY_VERIFY_WITH_TIMEOUT(!Black(screen.Screen().pixel(2, 2)),
+                                     int(deadline.remainingTime()));
         } else {
             QVERIFY(Black(screen.Screen().pixel(2, 2)));
         }

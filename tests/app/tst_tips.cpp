@@ -16,6 +16,26 @@
 #include "uStartup.h"
 #include "uTip.h"
 
+namespace {
+
+// Notes a tip window that is shown and closes it once its loop runs.
+class TTipWatch : public QObject {
+public:
+    bool Shown = false;
+
+protected:
+    bool eventFilter(QObject* o, QEvent* e) override {
+        if (e->type() == QEvent::Show)
+            if (auto* t = qobject_cast<TfmTip*>(o)) {
+                Shown = true;
+                QMetaObject::invokeMethod(t, &QDialog::reject, Qt::QueuedConnection);
+            }
+        return false;
+    }
+};
+
+}  // namespace
+
 class TstTips : public QObject {
     Q_OBJECT
 
@@ -97,22 +117,19 @@ private slots:
         }));
         QCOMPARE(Value("SELECT SHOWTIP FROM SYS_USER WHERE ID=1"), QString("0"));
         // Logged in again: no tip window comes up.
-        bool tipShown = false;
         OnNextModal([&](QWidget* w) {
             auto* dlg = qobject_cast<TfmLogin*>(w);
             QVERIFY(dlg);
             dlg->cbLogin->setCurrentIndex(dlg->cbLogin->findText("ANN"));
             dlg->BitBtn1->click();
         });
-        QTimer::singleShot(200, [&]() {
-            if (auto* t = qobject_cast<TfmTip*>(QApplication::activeModalWidget())) {
-                tipShown = true;
-                t->reject();
-            }
-        });
+        // The login shows the tip, if at all, before the command returns; one
+        // that comes up is noted and closed so that the command can return.
+        TTipWatch watch;
+        qApp->installEventFilter(&watch);
         FMain->Command("System_Login")->trigger();
-        QTest::qWait(300);
-        QVERIFY(!tipShown);
+        qApp->removeEventFilter(&watch);
+        QVERIFY(!watch.Shown);
         QCOMPARE(FDm->Curr_User_ID, 1);
         bool shown = false;
         OnNextModal([&](QWidget* w) {
