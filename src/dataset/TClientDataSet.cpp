@@ -310,7 +310,14 @@ void TClientDataSet::Open() {
         if (FFields.empty()) CreateFieldsFrom(q);
         BindFields(q);
     }
-    Fetch();
+    try {
+        Fetch();
+    } catch (...) {
+        // A reading begun stays with a set that stays closed: nothing would
+        // ever read the rest, and whatever waits for every row would wait.
+        FreeRecords();
+        throw;
+    }
     FState = TDataSetState::Browse;
     RebuildView(false);
     FCursor = FView.empty() ? -1 : 0;

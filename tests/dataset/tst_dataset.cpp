@@ -1008,6 +1008,32 @@ private slots:
         inv.AddIndex("D_CUST", "CUST", true);
         QCOMPARE(inv.ValueAt(0, shown).toString(), QString("Bolt & Nut"));
     }
+
+    // An Open that fails after its reading began leaves a closed set with
+    // nothing left to read: what needs every row returns at once rather
+    // than wait for rows a closed set never takes, and Open works again.
+    void failedOpenLeavesNothingToRead() {
+        TClientDataSet cust;
+        cust.SetConnection(&FConn);
+        cust.CommandText = "SELECT ID, NAME FROM AR_ACCT ORDER BY ID";
+        cust.ReadByKey = true;
+        cust.Open();
+        TClientDataSet inv;
+        inv.SetConnection(&FConn);
+        inv.CommandText = "SELECT * FROM AR_TRAN ORDER BY ID";
+        inv.PacketRecords = 1;
+        inv.UpdateFieldDefs();
+        inv.AddLookupField("CUST", "AR_ACCT_ID", &cust, "NAME");
+        cust.CommandText = "SELECT ID, NAME FROM NO_SUCH_TABLE";  // the lookup's reading fails
+        QVERIFY_THROWS_EXCEPTION(EFbError, inv.Open());
+        QVERIFY(!inv.Active());
+        QVERIFY(inv.AllFetched());
+        inv.FetchRest();
+        cust.CommandText = "SELECT ID, NAME FROM AR_ACCT ORDER BY ID";
+        inv.Open();
+        inv.FetchRest();
+        QCOMPARE(inv.RecordCount(), 2);
+    }
 };
 
 QTEST_MAIN(TstDataSet)
