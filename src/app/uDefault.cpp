@@ -95,8 +95,16 @@ TfmDefault::TfmDefault(QWidget* parent) : QWidget(parent) {
     setWindowTitle(QStringLiteral("Welcome"));
     SetStandardFont(this);
     auto* layout = new QVBoxLayout(this);
+    BuildTitleStrip(layout);
+    BuildRefreshStrip(layout);
+    auto* body = new QHBoxLayout;
+    BuildTaskPanels(body);
+    BuildNoticesAndChart(body);
+    layout->addLayout(body, 1);
+    ConnectCommands();
+}
 
-    // Heading strip.
+void TfmDefault::BuildTitleStrip(QBoxLayout* layout) {
     auto* strip = new QWidget(this);
     strip->setObjectName(QStringLiteral("PanelTitle"));
     strip->setAutoFillBackground(true);
@@ -127,8 +135,9 @@ TfmDefault::TfmDefault(QWidget* parent) : QWidget(parent) {
     stripLayout->addWidget(Button(strip, "btnClose", QStringLiteral("Close")));
     for (QToolButton* b : strip->findChildren<QToolButton*>()) b->setAutoRaise(true);
     layout->addWidget(strip);
+}
 
-    // Refresh strip.
+void TfmDefault::BuildRefreshStrip(QBoxLayout* layout) {
     auto* refresh = new QHBoxLayout;
     sbRefreshToDo = Button(this, "sbRefreshToDo", QStringLiteral("Refresh Statistical Data"));
     lbDate = new QLabel(this);
@@ -139,9 +148,10 @@ TfmDefault::TfmDefault(QWidget* parent) : QWidget(parent) {
     refresh->addWidget(sbRefreshToDo);
     refresh->addWidget(lbDate, 1);
     layout->addLayout(refresh);
+}
 
-    auto* body = new QHBoxLayout;
-    // Left: four panels, each folded away by its heading.
+// Four panels down the left, each folded away by its heading.
+void TfmDefault::BuildTaskPanels(QBoxLayout* body) {
     auto* left = new QVBoxLayout;
     auto panel = [&](const char* name, const QString& caption) {
         auto* head = Button(this, "", caption);
@@ -175,8 +185,9 @@ TfmDefault::TfmDefault(QWidget* parent) : QWidget(parent) {
     leftBox->setLayout(left);
     leftBox->setFixedWidth(260);
     body->addWidget(leftBox);
+}
 
-    // Centre: notices and the chart.
+void TfmDefault::BuildNoticesAndChart(QBoxLayout* body) {
     auto* centre = new QVBoxLayout;
     auto* noticeStrip = new QHBoxLayout;
     sbAnnouncements = Button(this, "sbAnnouncements", QStringLiteral("Refresh Notices"));
@@ -211,8 +222,9 @@ TfmDefault::TfmDefault(QWidget* parent) : QWidget(parent) {
     connect(DBChart1->chart(), &QChart::plotAreaChanged, this, [this]() { PlaceValueMarks(); });
     centre->addWidget(DBChart1, 1);
     body->addLayout(centre, 1);
-    layout->addLayout(body, 1);
+}
 
+void TfmDefault::ConnectCommands() {
     connect(sbRefreshToDo, &QToolButton::clicked, this,
             [this]() { RunGuarded([this]() { sbRefreshToDoClick(); }); });
     connect(SpeedButton2, &QToolButton::clicked, this,

@@ -5,6 +5,7 @@
 #include <QWidget>
 #include <functional>
 
+class QBoxLayout;
 class QChart;
 class QChartView;
 class QLabel;
@@ -69,6 +70,11 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void BuildTitleStrip(QBoxLayout* layout);
+    void BuildRefreshStrip(QBoxLayout* layout);
+    void BuildTaskPanels(QBoxLayout* body);
+    void BuildNoticesAndChart(QBoxLayout* body);
+    void ConnectCommands();
     void lvASelectItem(int row);
     // Writes the notice file's slots into the notice rows: all or none.
     void StoreNotices(const QString& file);

@@ -59,10 +59,26 @@ private:
 TfmMain::TfmMain(QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("fmMain"));
     SetStandardFont(this);
+    BuildMdiArea();
+    BuildCommands();
+    ConnectSystemCommands();
+    ConnectReportCommands();
+
+    BuildMenus();
+    BuildToolBar();
+    BuildWindowBar();
+
+    TfmChild::SetHost(this);
+    EnablingAllAccess();
+}
+
+void TfmMain::BuildMdiArea() {
     FMdi = new QMdiArea(this);
     FMdi->setObjectName(QStringLiteral("MdiArea"));
     setCentralWidget(FMdi);
+}
 
+void TfmMain::BuildCommands() {
     // Commands whose windows exist are available; the others stay hidden
     // until their windows are built.
     AddCommand(Cmd::Help_About, "About", true);
@@ -93,7 +109,10 @@ TfmMain::TfmMain(QWidget* parent) : QMainWindow(parent) {
     AddCommand(Cmd::OnlineHelp, "Online Help", true);
     AddCommand(Cmd::OnlineTutorial, "Online Tutorial", true);
     AddCommand(Cmd::OnlineUpdate, QString::fromUtf8("在线升级"), false);
+}
 
+// The program's own commands: help, sign-in, options, backup and restore.
+void TfmMain::ConnectSystemCommands() {
     connect(Command(Cmd::Help_About), &QAction::triggered, this, [this]() {
         TfmAbout about(this);
         about.exec();
@@ -125,6 +144,9 @@ TfmMain::TfmMain(QWidget* parent) : QMainWindow(parent) {
         RequestRestart();
         QCoreApplication::quit();
     };
+}
+
+void TfmMain::ConnectReportCommands() {
     // Each report window lives from its command to its closing.
     auto report = [this](const char* command, auto make) {
         connect(Command(command), &QAction::triggered, this, [this, make]() {
@@ -148,17 +170,14 @@ TfmMain::TfmMain(QWidget* parent) : QMainWindow(parent) {
     });
     report(Cmd::Rpt_CB, [](QWidget* p) { return std::make_unique<TfmCbRpt>(p); });
     report(Cmd::Rpt_ProdRpt, [](QWidget* p) { return std::make_unique<TfmProdRpt>(p); });
+}
 
-    BuildMenus();
-    BuildToolBar();
-
+// The task-bar strip with a button per open window.
+void TfmMain::BuildWindowBar() {
     FBottomBar = new QToolBar(QStringLiteral("Windows"), this);
     FBottomBar->setObjectName(QStringLiteral("BottomBar"));
     FBottomBar->setMovable(false);
     addToolBar(Qt::BottomToolBarArea, FBottomBar);
-
-    TfmChild::SetHost(this);
-    EnablingAllAccess();
 }
 
 TfmMain::~TfmMain() {

@@ -124,8 +124,13 @@ protected:
 private:
     QList<TfmChild*> BusinessWindows() const;
     QAction* AddCommand(const QString& name, const QString& caption, bool available);
+    void BuildMdiArea();
+    void BuildCommands();
+    void ConnectSystemCommands();
+    void ConnectReportCommands();
     void BuildMenus();
     void BuildToolBar();
+    void BuildWindowBar();
     void RaiseWindow(QWidget* w);
     void DestroyBottomButtonAt(int index);
     // Hides the windows without a task-bar button, so that the frame's own

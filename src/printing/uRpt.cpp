@@ -34,7 +34,15 @@ const QString TfmRpt::MoneyMask = QStringLiteral("#,###,##0.00");
 TfmRpt::TfmRpt(const QString& caption, const QString& title, QWidget* parent) : QDialog(parent) {
     setWindowTitle(caption);
     SetStandardFont(this);
+    BuildDateRange();
+    BuildButtons();
+    BuildLayout();
+    ConnectControls();
+    BuildWorkData();
+    BuildReport(title);
+}
 
+void TfmRpt::BuildDateRange() {
     cb1 = new QComboBox(this);
     cb1->setObjectName(QStringLiteral("cb1"));
     cb1->addItems({QStringLiteral("Select Date Range"), QStringLiteral("Today"),
@@ -56,12 +64,17 @@ TfmRpt::TfmRpt(const QString& caption, const QString& title, QWidget* parent) : 
     lbFrom->setBuddy(dtFrom);
     lbTo = new QLabel(QStringLiteral("To Date"), this);
     lbTo->setBuddy(dtTo);
+}
+
+void TfmRpt::BuildButtons() {
     BitBtn1 = new QPushButton(QStringLiteral("Preview"), this);
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
     BitBtn2 = new QPushButton(QStringLiteral("Close"), this);
     BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
     BitBtn1->setDefault(true);
+}
 
+void TfmRpt::BuildLayout() {
     FOptions = new QFormLayout;
     FOptions->addRow(cb1);
     FOptions->addRow(lbFrom, dtFrom);
@@ -74,7 +87,9 @@ TfmRpt::TfmRpt(const QString& caption, const QString& title, QWidget* parent) : 
     main->addLayout(FOptions, 1);
     main->addLayout(buttons);
     setMinimumWidth(400);
+}
 
+void TfmRpt::ConnectControls() {
     connect(cb1, &QComboBox::currentIndexChanged, this, [this](int i) { cb1Change(i); });
     connect(BitBtn1, &QPushButton::clicked, this, [this]() {
         // A typed date that does not exist runs no report.
@@ -82,12 +97,15 @@ TfmRpt::TfmRpt(const QString& caption, const QString& title, QWidget* parent) : 
         RunGuarded([this]() { BitBtn1Click(); });
     });
     connect(BitBtn2, &QPushButton::clicked, this, [this]() { BitBtn2Click(); });
+}
 
+void TfmRpt::BuildWorkData() {
     Work_CDS = new TClientDataSet(this);
     Work_CDS->setObjectName(QStringLiteral("Work_CDS"));
     Work_CDS->SetConnection(&dmMain()->SQLConn_Main);
+}
 
-    // The report.
+void TfmRpt::BuildReport(const QString& title) {
     QuickRep1.Title = title;
     QuickRep1.Paper = QPageSize::A4;
     QuickRep1.MarginLeft = QuickRep1.MarginTop = QuickRep1.MarginRight = QuickRep1.MarginBottom =
@@ -95,7 +113,12 @@ TfmRpt::TfmRpt(const QString& caption, const QString& title, QWidget* parent) : 
     QuickRep1.BaseFont = QFont(QStringLiteral("Arial"), 8);
     QuickRep1.DataSet = Work_CDS;
     const int width = ContentWidth();
+    BuildPageHeader(width);
+    BuildDetailAndSummary();
+    BuildPageFooter(width);
+}
 
+void TfmRpt::BuildPageHeader(int width) {
     PageHeader = QuickRep1.AddBand(TReportBand::TKind::PageHeader);
     PageHeader->Height = kHeaderHeight;
     QRLabelTitle = PageHeader->Add<TReportText>();
@@ -115,7 +138,9 @@ TfmRpt::TfmRpt(const QString& caption, const QString& title, QWidget* parent) : 
     auto* strip = PageHeader->Add<TReportShape>();
     strip->Color = MoneyGreen;
     strip->Geometry = QRect(0, kStripTop, width, kHeaderHeight - kStripTop - 2);
+}
 
+void TfmRpt::BuildDetailAndSummary() {
     Detail = QuickRep1.AddBand(TReportBand::TKind::Detail);
     Detail->Height = kLineHeight;
 
@@ -123,7 +148,9 @@ TfmRpt::TfmRpt(const QString& caption, const QString& title, QWidget* parent) : 
     Summary->Height = kLineHeight + 6;
     Summary->Background = InactiveBorder;
     SummaryCaption = AddLabel(Summary, QStringLiteral("Total"), 2, 150, true);
+}
 
+void TfmRpt::BuildPageFooter(int width) {
     PageFooter = QuickRep1.AddBand(TReportBand::TKind::PageFooter);
     PageFooter->Height = 20;
     auto* page = PageFooter->Add<TReportText>();

@@ -80,5 +80,15 @@ protected:
     bool ShowSelection = true;
 
 private:
+    void BuildDateRange();
+    void BuildButtons();
+    void BuildLayout();
+    void ConnectControls();
+    void BuildWorkData();
+    void BuildReport(const QString& title);
+    void BuildPageHeader(int width);
+    void BuildDetailAndSummary();
+    void BuildPageFooter(int width);
+
     QFormLayout* FOptions;
 };

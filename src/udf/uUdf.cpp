@@ -55,6 +55,18 @@ TfmUdf::TfmUdf(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("fmUdf"));
     setWindowTitle(QStringLiteral("Fields Designer"));
     resize(900, 600);
+    BuildDataSets();
+    auto* outer = new QVBoxLayout(this);
+    BuildSheetStrip(outer);
+    auto* body = new QHBoxLayout;
+    BuildSheetPages(body);
+    BuildFieldPanel(body);
+    outer->addLayout(body, 1);
+    ConnectFieldEditors();
+    SetNodesVisible(false);
+}
+
+void TfmUdf::BuildDataSets() {
     auto newSet = [this](const char* name) {
         auto* cds = new TClientDataSet(this);
         cds->setObjectName(QLatin1String(name));
@@ -64,8 +76,10 @@ TfmUdf::TfmUdf(QWidget* parent) : QDialog(parent) {
     };
     Tb_CDS = newSet("Tb_CDS");
     Udf_CDS = newSet("Udf_CDS");
-    auto* outer = new QVBoxLayout(this);
+}
 
+// The sheets' check boxes and names along the top, with Close.
+void TfmUdf::BuildSheetStrip(QBoxLayout* outer) {
     auto* top = new QWidget(this);
     top->setObjectName(QStringLiteral("PanelTop"));
     auto* tl = new QGridLayout(top);
@@ -100,8 +114,9 @@ TfmUdf::TfmUdf(QWidget* parent) : QDialog(parent) {
     tl->addWidget(btnClose, 1, 5);
     connect(btnClose, &QPushButton::clicked, this, &TfmUdf::reject);
     outer->addWidget(top);
+}
 
-    auto* body = new QHBoxLayout;
+void TfmUdf::BuildSheetPages(QBoxLayout* body) {
     pgCtrl = new QTabWidget(this);
     pgCtrl->setObjectName(QStringLiteral("pgCtrl"));
     pgCtrl->setDocumentMode(true);
@@ -119,7 +134,10 @@ TfmUdf::TfmUdf(QWidget* parent) : QDialog(parent) {
         c->setGeometry(r);
         btnSave->setEnabled(true);
     };
+}
 
+// The selected field's commands and properties at the right.
+void TfmUdf::BuildFieldPanel(QBoxLayout* body) {
     auto* right = new QWidget(this);
     right->setFixedWidth(200);
     auto* rl = new QFormLayout(right);
@@ -171,8 +189,9 @@ TfmUdf::TfmUdf(QWidget* parent) : QDialog(parent) {
     btnSave->setEnabled(false);
     rl->addRow(btnSave);
     body->addWidget(right);
-    outer->addLayout(body, 1);
+}
 
+void TfmUdf::ConnectFieldEditors() {
     connect(btnNew, &QPushButton::clicked, this,
             [this]() { RunGuarded([this]() { btnNewClick(); }); });
     connect(btnDelete, &QPushButton::clicked, this,
@@ -198,7 +217,6 @@ TfmUdf::TfmUdf(QWidget* parent) : QDialog(parent) {
             [this](bool on) { SetField(QStringLiteral("VISIBLE"), on ? 1 : 0); });
     connect(cbRequired, &QCheckBox::clicked, this,
             [this](bool on) { SetField(QStringLiteral("REQUIRED"), on ? 1 : 0); });
-    SetNodesVisible(false);
 }
 
 bool TfmUdf::OpenTable() {

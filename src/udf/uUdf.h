@@ -4,6 +4,7 @@
 #include <QList>
 #include <QPoint>
 
+class QBoxLayout;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -71,6 +72,11 @@ protected:
     void reject() override;
 
 private:
+    void BuildDataSets();
+    void BuildSheetStrip(QBoxLayout* outer);
+    void BuildSheetPages(QBoxLayout* body);
+    void BuildFieldPanel(QBoxLayout* body);
+    void ConnectFieldEditors();
     void ControlMouseDown(QWidget* c, QMouseEvent* e);
     void ControlMouseMove(QWidget* c, QMouseEvent* e);
     void ControlMouseUp(QWidget* c);

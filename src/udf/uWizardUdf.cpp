@@ -71,12 +71,22 @@ TfmWizardUdf::TfmWizardUdf(QWidget* parent) : TfmWizard(parent) {
     setObjectName(QStringLiteral("fmWizardUdf"));
     setWindowTitle(QStringLiteral("Fields Designer"));
     resize(640, 480);
+    BuildDataSet();
+    BuildNamePage();
+    BuildTypePage();
+    BuildAttributesPage();
+    BuildGridAndPrintPage();
+    BuildDonePage();
+}
+
+void TfmWizardUdf::BuildDataSet() {
     Udf_CDS = new TClientDataSet(this);
     Udf_CDS->setObjectName(QStringLiteral("Udf_CDS"));
     Udf_CDS->SetConnection(&dmMain()->SQLConn_Main);
     Udf_CDS->UpdateMode = TUpdateMode::WhereKeyOnly;
+}
 
-    // 1. Name and caption
+void TfmWizardUdf::BuildNamePage() {
     QWidget* p1 = AddPage(QStringLiteral(
         "This wizard will guide you through the process of creating UDF (User Defined Field), "
         "to create field, please enter a field name and caption."));
@@ -97,8 +107,9 @@ TfmWizardUdf::TfmWizardUdf(QWidget* parent) : TfmWizard(parent) {
     Row(f1, QStringLiteral("Caption"), edCaption,
         QStringLiteral("(Specify what caption / title you want this field to display, can use "
                        "any characters)"));
+}
 
-    // 2. Data type
+void TfmWizardUdf::BuildTypePage() {
     QWidget* p2 =
         AddPage(QStringLiteral("Different data type stores data differently, please chose a most "
                                "related data type for your field."));
@@ -113,8 +124,10 @@ TfmWizardUdf::TfmWizardUdf(QWidget* parent) : TfmWizard(parent) {
     }
     l2->addStretch(1);
     rbTypes[0]->setChecked(true);
+}
 
-    // 3. The type's attributes
+// The chosen type's own attributes, then those every type has.
+void TfmWizardUdf::BuildAttributesPage() {
     QWidget* p3 = AddPage(QStringLiteral("Please set specific data field type attributes."));
     auto* l3 = new QVBoxLayout(p3);
     lbAttrTitle = new QLabel(p3);
@@ -124,46 +137,9 @@ TfmWizardUdf::TfmWizardUdf(QWidget* parent) : TfmWizard(parent) {
     l3->addWidget(pgAttr);
     const QString sizeNote =
         QStringLiteral("(The maximum text characters or maximum number of digits)");
-    {
-        auto* page = new QWidget(pgAttr);
-        auto* f = new QFormLayout(page);
-        edTextSize =
-            Row(f, QStringLiteral("Field Size"), Spin(page, "edTextSize", kMaxText), sizeNote);
-        pgAttr->addWidget(page);
-    }
-    {
-        auto* page = new QWidget(pgAttr);
-        auto* f = new QFormLayout(page);
-        edNumSize = Row(f, QStringLiteral("Field Size"), Spin(page, "edNumSize", 18), sizeNote);
-        edNumDecimal =
-            Row(f, QStringLiteral("Decimal Points"), Spin(page, "edNumDecimal", 18),
-                QStringLiteral("(For example, it is usually set monetary field to 2 decimal "
-                               "points)"));
-        edFormat = Row(f, QStringLiteral("Display Format"), new QLineEdit(page),
-                       QStringLiteral("(For example, it is usually set monetary field to display "
-                                      "as  #,##0.00)"));
-        edFormat->setObjectName(QStringLiteral("edFormat"));
-        edFormat->setMaxLength(50);
-        edDefault = Row(f, QStringLiteral("Default Value"), new QLineEdit(page),
-                        QStringLiteral("(Field will be filled with this value if user do not "
-                                       "fill the field)"));
-        edDefault->setObjectName(QStringLiteral("edDefault"));
-        edDefault->setMaxLength(100);
-        pgAttr->addWidget(page);
-    }
-    {
-        auto* page = new QWidget(pgAttr);
-        auto* f = new QFormLayout(page);
-        cbTable = Row(f, QStringLiteral("Lookup Table"), new QComboBox(page));
-        cbTable->setObjectName(QStringLiteral("cbTable"));
-        cbTable->addItems(TdmMain::UdfLookupTables());
-        cbTable->setCurrentIndex(-1);
-        cbLookupField = Row(f, QStringLiteral("Lookup Field"), new QComboBox(page));
-        cbLookupField->setObjectName(QStringLiteral("cbLookupField"));
-        connect(cbTable, &QComboBox::currentIndexChanged, this,
-                [this]() { RunGuarded([this]() { cbTableChange(); }); });
-        pgAttr->addWidget(page);
-    }
+    BuildTextAttributes(sizeNote);
+    BuildNumberAttributes(sizeNote);
+    BuildLookupAttributes();
     pgAttr->addWidget(new QWidget(pgAttr));  // the others: only the tab order
     auto* common = new QFormLayout;
     edTabOrder = Row(common, QStringLiteral("Tab Order"), Spin(p3, "edTabOrder", 999));
@@ -174,8 +150,50 @@ TfmWizardUdf::TfmWizardUdf(QWidget* parent) : TfmWizard(parent) {
     common->addRow(lbRequiredNote);
     l3->addLayout(common);
     l3->addStretch(1);
+}
 
-    // 4. Grid and printing
+void TfmWizardUdf::BuildTextAttributes(const QString& sizeNote) {
+    auto* page = new QWidget(pgAttr);
+    auto* f = new QFormLayout(page);
+    edTextSize = Row(f, QStringLiteral("Field Size"), Spin(page, "edTextSize", kMaxText), sizeNote);
+    pgAttr->addWidget(page);
+}
+
+void TfmWizardUdf::BuildNumberAttributes(const QString& sizeNote) {
+    auto* page = new QWidget(pgAttr);
+    auto* f = new QFormLayout(page);
+    edNumSize = Row(f, QStringLiteral("Field Size"), Spin(page, "edNumSize", 18), sizeNote);
+    edNumDecimal = Row(f, QStringLiteral("Decimal Points"), Spin(page, "edNumDecimal", 18),
+                       QStringLiteral("(For example, it is usually set monetary field to 2 decimal "
+                                      "points)"));
+    edFormat = Row(f, QStringLiteral("Display Format"), new QLineEdit(page),
+                   QStringLiteral("(For example, it is usually set monetary field to display "
+                                  "as  #,##0.00)"));
+    edFormat->setObjectName(QStringLiteral("edFormat"));
+    edFormat->setMaxLength(50);
+    edDefault = Row(f, QStringLiteral("Default Value"), new QLineEdit(page),
+                    QStringLiteral("(Field will be filled with this value if user do not "
+                                   "fill the field)"));
+    edDefault->setObjectName(QStringLiteral("edDefault"));
+    edDefault->setMaxLength(100);
+    pgAttr->addWidget(page);
+}
+
+void TfmWizardUdf::BuildLookupAttributes() {
+    auto* page = new QWidget(pgAttr);
+    auto* f = new QFormLayout(page);
+    cbTable = Row(f, QStringLiteral("Lookup Table"), new QComboBox(page));
+    cbTable->setObjectName(QStringLiteral("cbTable"));
+    cbTable->addItems(TdmMain::UdfLookupTables());
+    cbTable->setCurrentIndex(-1);
+    cbLookupField = Row(f, QStringLiteral("Lookup Field"), new QComboBox(page));
+    cbLookupField->setObjectName(QStringLiteral("cbLookupField"));
+    connect(cbTable, &QComboBox::currentIndexChanged, this,
+            [this]() { RunGuarded([this]() { cbTableChange(); }); });
+    pgAttr->addWidget(page);
+}
+
+void TfmWizardUdf::BuildGridAndPrintPage() {
     QWidget* p4 = AddPage(
         QStringLiteral("Set the following attributes of your data field based on your needs."));
     auto* l4 = new QVBoxLayout(p4);
@@ -205,8 +223,9 @@ TfmWizardUdf::TfmWizardUdf(QWidget* parent) : TfmWizard(parent) {
     }
     l4->addWidget(pnPrint);
     l4->addStretch(1);
+}
 
-    // 5. Done
+void TfmWizardUdf::BuildDonePage() {
     QWidget* p5 = AddPage(
         QStringLiteral("Field creation complete, please click 'Finish' to exit this widzard."));
     auto* l5 = new QVBoxLayout(p5);

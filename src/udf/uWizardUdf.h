@@ -59,6 +59,15 @@ public:
     static QString TypeChoice(int udfType);
 
 private:
+    void BuildDataSet();
+    void BuildNamePage();
+    void BuildTypePage();
+    void BuildAttributesPage();
+    void BuildTextAttributes(const QString& sizeNote);
+    void BuildNumberAttributes(const QString& sizeNote);
+    void BuildLookupAttributes();
+    void BuildGridAndPrintPage();
+    void BuildDonePage();
     int ChosenType() const;
     bool CheckNamePage();
     void PrepareAttributes();
