@@ -298,16 +298,7 @@ bool Backup::RestoreDatabase(QWidget* parent) {
     } catch (...) {
         progress.Done();
         QFile::remove(restoring);
-        QString reason;
-        try {
-            throw;
-        } catch (const EFbError& e) {
-            reason = e.Message();
-        } catch (const std::exception& e) {
-            reason = QString::fromLocal8Bit(e.what());
-        } catch (...) {
-            reason = QStringLiteral("The engine failed.");
-        }
+        const QString reason = CurrentErrorMessage(QStringLiteral("The engine failed."));
         ShowError("The backup " + QDir::toNativeSeparators(file) +
                   " could not be restored, and the database is unchanged. " + reason);
         return false;

@@ -5,7 +5,6 @@
 #include <QThread>
 #include <atomic>
 
-#include "EFbError.h"
 #include "uMessages.h"
 
 // What the threads and the deliveries in the window thread share with the
@@ -69,12 +68,8 @@ void TBackgroundTasks::RunWriterInBackground(const QString& purpose, const QStri
                 TFbConnection conn;
                 conn.Open(database);
                 result = work(conn);
-            } catch (const EFbError& e) {
-                error = e.Message();
-            } catch (const std::exception& e) {
-                error = QString::fromLocal8Bit(e.what());
             } catch (...) {
-                error = QStringLiteral("The work in the background failed.");
+                error = CurrentErrorMessage(QStringLiteral("The work in the background failed."));
             }
         }
         // What the windows show stays as it was when the work failed; the

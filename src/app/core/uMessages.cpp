@@ -170,6 +170,20 @@ bool InputQuery(const QString& caption, const QString& prompt, QString& value) {
 
 void ShowGeneralError(const QString& message) { ShowError(message); }
 
+QString CurrentErrorMessage(const QString& otherwise) {
+    try {
+        throw;
+    } catch (const EFbError& e) {
+        return e.Message();
+    } catch (const EDataSetError& e) {
+        return e.Message();
+    } catch (const std::exception& e) {
+        return QString::fromUtf8(e.what());
+    } catch (...) {
+        return otherwise;
+    }
+}
+
 bool RunGuarded(const std::function<void()>& f) {
     try {
         f();

@@ -69,6 +69,11 @@ bool InputQuery(const QString& caption, const QString& prompt, QString& value);
 // the system's) own message.
 void ShowGeneralError(const QString& message);
 
+// The message of the error being handled (call it inside a catch): the
+// database's or the record set's own text, what any other standard error
+// says, and otherwise for anything else.
+QString CurrentErrorMessage(const QString& otherwise);
+
 // Runs f; an error it throws reaches the general error box (a silent stop,
 // EAbort, shows nothing). False when f did not complete.
 bool RunGuarded(const std::function<void()>& f);
